@@ -1,0 +1,3 @@
+#include "app/basevalues.h"
+
+BaseValues *baseValues = nullptr;

@@ -1,0 +1,15 @@
+#pragma once
+
+// Every fixed wait of the client in one place. Tests shorten them with
+// QScopedValueRollback; process-level tests set VESK_WAIT_SCALE_PERCENT
+// (read once at start-up by Waits::applyEnvironment()).
+struct Waits
+{
+    static inline int requestTimeoutMs = 5000;     // one service request
+    static inline int startupWaitMs = 10000;       // token and version waits at start-up
+    static inline int tokenRetryPauseMs = 5000;    // pause after a failed token attempt
+    static inline int noticeMs = 2000;             // Snackbar notices
+
+    // Scales every wait above by VESK_WAIT_SCALE_PERCENT when it is set.
+    static void applyEnvironment();
+};

@@ -1,0 +1,15 @@
+# Copies the data files the client looks up beside its executable.
+foreach(f areaCode.dat)
+  if(EXISTS "${SRC}/resources/${f}")
+    file(COPY "${SRC}/resources/${f}" DESTINATION "${DST}")
+  endif()
+endforeach()
+if(EXISTS "${SRC}/resources/icon")
+  file(COPY "${SRC}/resources/icon/" DESTINATION "${DST}/icon")
+endif()
+# Qt's own Chinese translations (Debian: qttranslations5-l10n).
+foreach(qm qt_zh_CN.qm qtbase_zh_CN.qm)
+  if(EXISTS "/usr/share/qt5/translations/${qm}")
+    file(COPY "/usr/share/qt5/translations/${qm}" DESTINATION "${DST}/translations")
+  endif()
+endforeach()
