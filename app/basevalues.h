@@ -27,6 +27,9 @@ public:
     QString guideUrl;
     QString updateUrl;
     QString updateExplainUrl;
+    // CONFIG/CA_CERTIFICATES: an extra PEM CA file the service requests trust
+    // (a company CA, or the stand-in's own certificate).
+    QString caCertificates;
 
     // user store
     QString serialNo;
