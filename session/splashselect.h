@@ -1,0 +1,65 @@
+#pragma once
+
+#include "widgets/borderdialog.h"
+
+#include <QPoint>
+
+namespace Ui {
+class SplashSelect;
+}
+class JoinMeeting;
+class TmSDKInfoHttp;
+class WaitingSpinnerWidget;
+
+// The start screen: join a meeting or sign in. Before the user chooses it
+// prepares the Meeting SDK for a guest join, takes over a single-sign-on
+// hand-off file and signs in automatically with the remembered method.
+class SplashSelect final : public BorderDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(SplashSelect)
+
+public:
+    explicit SplashSelect(QWidget *parent = nullptr);
+    ~SplashSelect() override;
+
+    // Path of the single-sign-on hand-off file.
+    static QString ssoHandOffFilePath();
+    // Reads and deletes the hand-off file; on a fresh, well-formed hand-off
+    // fills ssoCompanyCode and ssoUserName and returns true.
+    static bool takeSsoHandOff();
+
+signals:
+    void closeSelfSignal();
+    void uiLoadedFinishSignal();
+    void linkJoinMeetingSignal();
+
+public slots:
+    void onMinBtnClicked();
+    void onCloseBtnClicked();
+    void onJoinMeetingBtnClicked();
+    void onLoginBtnClicked();
+    void forcedLogoutSlot();
+    void autoLoginSlot();
+    void autoLogin();
+    void ssoLoginSlot();
+    void uiLoadedFinishSlot();
+    void linkJoinMeetingSlot();
+    void showDifferentAccountLoginMsgSlot();
+    void joinMeetingClosedSlot();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    void handOverTo(QWidget *next);
+
+    Ui::SplashSelect *ui = nullptr;
+    JoinMeeting *m_joinMeeting = nullptr;
+    WaitingSpinnerWidget *m_spinner = nullptr;
+    TmSDKInfoHttp *m_sdkInfoHttp = nullptr;
+    bool m_dragging = false;
+    QPoint m_pressPos;
+};
