@@ -8,7 +8,7 @@ packages=(
   qtbase5-dev qtbase5-dev-tools libqt5svg5-dev qttranslations5-l10n
   libquazip1-qt5-dev libqrcodegencpp-dev libcpp-httplib-dev libssl-dev openssl
   g++-mingw-w64-i686
-  xvfb xauth x11-utils imagemagick fonts-noto-cjk
+  xvfb xauth x11-utils imagemagick librsvg2-bin fonts-noto-cjk
 )
 
 missing=()
