@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QNetworkAccessManager>
+#include <QNetworkRequest>
+#include <QObject>
+#include <QString>
+
+class QNetworkReply;
+class QTimer;
+
+// Base of every service request. One request object per instance whose
+// headers stick from one send to the next, five send forms, one time-out
+// timer shared by all sends, and the answer envelope every class reads the
+// same way. Subclasses build URL and body, parse in handleReply() and emit
+// their one result signal.
+class HttpHelper : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(HttpHelper)
+
+public:
+    explicit HttpHelper(QObject *parent = nullptr);
+    ~HttpHelper() override;
+
+    void httpGet(QString url);
+    void httpPost(QString url, QByteArray body);
+    void httpPostAuth(QString url, QString token, QByteArray body);
+    void httpPostJson(QString url, QByteArray body);
+    void httpPostJsonAuth(QString url, QString token, QByteArray body);
+
+    // A value as it goes into a query string or a form body: UTF-8 with every
+    // character but the unreserved ones percent-encoded, so "&", "=", "+" and
+    // "%" arrive as typed.
+    static QByteArray encodeValue(const QString &value);
+    // The enumerator key of the reply's error, e.g. "ConnectionRefusedError".
+    static QString networkErrorName(QNetworkReply *reply);
+
+    static QString timeoutText();   // "请求超时"
+    static QString malformedText(); // "服务返回数据格式错误"
+    static QString failedText();    // "请求失败"
+
+public slots:
+    void serviceRequestFinished(QNetworkReply *reply);
+    void onTimeout();
+
+protected:
+    // reply is null and statusCode -1 for a time-out.
+    virtual void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) = 0;
+
+    // How a class words its failures (see failureText()).
+    enum class ResultForm { Plain, Prefixed, Tagged, Activity };
+
+    // The common envelope of an answer.
+    struct Answer
+    {
+        enum Kind { Succeeded, Refused, TimedOut, NetworkFailed, Malformed };
+        Kind kind = Malformed;
+        QJsonObject object; // the top-level object
+        QJsonValue result;  // its "result"
+        QString errorCode;  // Refused
+        QString errorMsg;   // Refused
+        QString errorName;  // NetworkFailed: the enumerator key
+    };
+    static Answer readAnswer(QNetworkReply *reply, const QByteArray &data, int statusCode);
+
+    // The debug line of a failed answer: "<tag> error code:<c> message:<m>"
+    // or "<tag> error:<text>". A Succeeded answer passed here is one whose
+    // "result" the class could not use.
+    static void logFailure(const QString &tag, const Answer &answer);
+    // The result string of a failed answer in the given form. Never empty.
+    static QString failureText(const Answer &answer, ResultForm form);
+    // logFailure() and failureText() together.
+    static QString failure(const QString &tag, const Answer &answer, ResultForm form);
+
+    static QString compactJson(const QJsonValue &value);
+    static void logLine(const QString &line);
+
+private:
+    void send(const QString &url, bool post, const QByteArray &body);
+
+    QNetworkRequest m_request;
+    QNetworkAccessManager m_manager;
+    QTimer *m_timer = nullptr;
+};
