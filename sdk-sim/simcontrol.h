@@ -1,0 +1,140 @@
+#pragma once
+
+// Control and read-back of the Meeting SDK simulator (libwemeetsdk), for
+// tests and the demo. The simulator behaves as the real SDK does: results
+// arrive later through the callbacks on the GUI thread, never inside the
+// call. Everything here runs on the GUI thread too.
+//
+// Scripting from the environment (read when the SDK object is first
+// created and again by reset()):
+//
+//   VESK_SDK_SIM="key=value;key=value;..."
+//
+//   init_fail=MSG               initialisation fails with MSG
+//   login_fail=MSG              sign-in fails with MSG
+//   logout_fail=MSG             requested sign-out fails with MSG
+//   join_fail=MSG               every join fails with MSG
+//   waiting_room=1              joins wait in the waiting room until admitted
+//   admit_after_ms=N            ... and are admitted after N ms by themselves
+//   forced_logout_after_ms=N    a forced sign-out N ms after each sign-in
+//   sdk_error=MSG               an SDK error with MSG ...
+//   sdk_error_after_ms=N        ... N ms after initialisation (default 0)
+//   delay_ms=N                  every callback arrives after N ms (default 10)
+//   invite_password=TEXT        password in the invitation information
+//   invite_subject=TEXT         subject in the invitation information
+//   headless=1                  no simulator windows (buttons still work
+//                               through pressInvite()/pressLeave())
+//
+// Keys are case-sensitive; values end at the next ';'. Unknown keys are
+// ignored with a warning.
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+#if defined(_WIN32)
+#  if defined(wemeetsdk_EXPORTS)
+#    define WEMEET_SIM_API __declspec(dllexport)
+#  else
+#    define WEMEET_SIM_API __declspec(dllimport)
+#  endif
+#else
+#  define WEMEET_SIM_API __attribute__((visibility("default")))
+#endif
+
+namespace WemeetSim {
+
+// What Initialize was given, as UTF-8 texts; null pointers read as "".
+struct InitRecord
+{
+    bool received = false;
+    QString sdkId;
+    QString sdkToken;
+    QString reservedA;
+    QString reservedB;
+    QString dataPath;
+    QString appName;
+    QString iconPath;
+    bool callbackSet = false;
+};
+
+// What the last JoinMeeting was given.
+struct JoinRecord
+{
+    bool received = false;
+    QString meetingCode;
+    QString nickname;
+    QString password;
+    QString joinUrl;
+    bool joinUrlNull = false;
+    bool micOn = false;
+    bool cameraOn = false;
+    bool hideMeetingWindow = false;
+    bool showInviteButton = false;
+};
+
+// SDK session as the simulator sees it.
+enum class Phase { NotInitialized, Initialized, SignedIn, Waiting, InMeeting };
+
+// --- scripting --------------------------------------------------------------
+// Back to a fresh SDK: closes the windows, drops pending callbacks, clears
+// every failure and record, then applies VESK_SDK_SIM again.
+WEMEET_SIM_API void reset();
+// Applies a script in the VESK_SDK_SIM syntax on top of the current settings.
+WEMEET_SIM_API void applyScript(const QString &script);
+
+// An empty message clears the failure.
+WEMEET_SIM_API void setInitFailure(const QString &message, int code = 1001);
+WEMEET_SIM_API void setLoginFailure(const QString &message, int code = 2001);
+WEMEET_SIM_API void setLogoutFailure(const QString &message, int code = 2002);
+WEMEET_SIM_API void setJoinFailure(const QString &message, int code = 3001);
+WEMEET_SIM_API void setWaitingRoom(bool on);
+WEMEET_SIM_API void setAdmitAfterMs(int ms);              // < 0: only by admit()
+WEMEET_SIM_API void setForcedLogoutAfterMs(int ms);       // < 0: never
+WEMEET_SIM_API void setCallbackDelayMs(int ms);
+WEMEET_SIM_API int callbackDelayMs();
+WEMEET_SIM_API void setInviteFields(const QString &subject, const QString &password,
+                                    const QString &hostName = QString());
+WEMEET_SIM_API void setHeadless(bool on);
+
+// --- actions ----------------------------------------------------------------
+// Lets the pending join in; false when nobody is waiting.
+WEMEET_SIM_API bool admit();
+// The platform signs the user out (Logout type 2); false when not signed in.
+WEMEET_SIM_API bool triggerForcedLogout();
+// SDKError with the given code and message.
+WEMEET_SIM_API void raiseSdkError(int code, const QString &message);
+// ResetSDKState with the given code and message.
+WEMEET_SIM_API void raiseResetSdkState(int code, const QString &message);
+// SDKTokenExpired with the current token.
+WEMEET_SIM_API void raiseTokenExpired();
+// The "邀请" and "离开会议" buttons of the meeting window; false outside a
+// meeting (or, for leave, outside a meeting and the waiting room).
+WEMEET_SIM_API bool pressInvite();
+WEMEET_SIM_API bool pressLeave();
+
+// --- read-back --------------------------------------------------------------
+WEMEET_SIM_API Phase phase();
+WEMEET_SIM_API InitRecord initRecord();
+WEMEET_SIM_API QString loginAddress();                    // last sign-in address
+WEMEET_SIM_API QStringList loginAddresses();              // every one, in order
+WEMEET_SIM_API JoinRecord lastJoin();
+WEMEET_SIM_API QList<QPair<int, int>> meetingSettings();  // SetMeetingSetting calls
+// Every SDK call in order: "SetCallback:auth", "SetCallback:premeeting",
+// "SetCallback:inmeeting", "Initialize", "IsInitialized", "Uninitialize",
+// "SetMeetingSetting:1,0", "Login", "Logout", "JoinMeeting", "LeaveMeeting:0",
+// "ShowScreenCastView", "Release", "Version".
+WEMEET_SIM_API QStringList calls();
+WEMEET_SIM_API void clearCalls();
+WEMEET_SIM_API int releaseCount();
+// Callbacks scheduled but not yet delivered.
+WEMEET_SIM_API int pendingCallbacks();
+// The simulator's windows, or null when not shown.
+WEMEET_SIM_API QWidget *meetingWindow();      // "simMeetingWindow"
+WEMEET_SIM_API QWidget *waitingRoomWindow();  // "simWaitingRoomWindow"
+WEMEET_SIM_API QWidget *screenCastWindow();   // "simScreenCastWindow"
+
+} // namespace WemeetSim
