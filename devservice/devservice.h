@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -68,6 +69,16 @@ public:
     std::string lastSmsCode(const std::string &phone) const;
     // Back to the fixture data (meetings created or cancelled are forgotten).
     void resetData();
+
+    // Console lines about what a real service would send elsewhere (SMS codes,
+    // WeChat scans). Called from the server's threads.
+    void setEventHandler(std::function<void(const std::string &line)> handler);
+    // The demo sign-in data of the fixtures as readable text, one line each.
+    std::string demoInfo() const;
+    // Offers a newer release through the version check (until resetData()).
+    void addVersion(const std::string &version, const std::string &updateContent);
+    // Marks a WeChat sign-in uuid as scanned and bound, as opening its page does.
+    bool scanWxUuid(const std::string &uuid);
 
 private:
     struct Impl;
