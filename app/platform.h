@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What the client asks of the operating system. Plain C++ on purpose: the
+// Windows implementation needs nothing but the Windows headers, and the Qt
+// glue (paths, message boxes, log lines) stays in the portable files.
+
+// Where the platform layer sends its own diagnostic lines (UTF-8); the
+// client routes them into the log. Null drops them.
+void setPlatformLogger(void (*log)(const char *utf8Line));
+
+// Catches faults nobody handles: writes "VeskMeeting_yyyyMMddHHmmsszzz.dmp"
+// into dataFolder (UTF-8 path), lets notifyUser tell the user, then the
+// process ends. Where a fault handler cannot run a user interface (POSIX
+// signals) notifyUser is not called from the handler; the executable is
+// started again as a crash reporter instead (crashreport.h).
+void installCrashHandler(const std::string &dataFolder, void (*notifyUser)());
+
+// Ends the process pid (-1: this one) and all its descendants, the deepest
+// first. Called with this process it does not come back.
+void killProcessTree(long long pid = -1);
+
+// Brings the top-level window with exactly this title to the front. False
+// when there is no such window or no window system to ask.
+bool raiseWindowWithTitle(const std::wstring &title);
+
+// The program arguments: on Windows taken from the wide command line and
+// converted into the system code page, elsewhere argv as given.
+std::vector<std::string> programArguments(int argc, char **argv);
+
+// A descriptor that becomes readable once the system asks the process to end
+// (SIGTERM, SIGINT), so the event loop can quit cleanly; -1 where the system
+// asks through the window system instead.
+int terminationRequestDescriptor();

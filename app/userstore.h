@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// The local user store User.dat (INI, UTF-8) in the data folder, read into and
+// written from baseValues. Every call opens the file afresh; nothing is cached.
+
+// "<data folder>/User.dat"
+QString userDataPath();
+
+void loadSerialNo();
+void loadLoginInfo();
+void saveAccountLogin(bool autoLogin);
+void savePhoneLogin(bool autoLogin);
+void saveWxLogin(bool autoLogin);
+void loadUserInfo();
+void saveUserInfo();
+void saveMeetingHistory();
+void loadMeetingInfo();
+void saveMeetingInfo();
