@@ -13,4 +13,6 @@ void Waits::applyEnvironment()
     scale(startupWaitMs);
     scale(tokenRetryPauseMs);
     scale(noticeMs);
+    scale(sdkInfoWaitMs);
+    scale(sdkResponseMs);
 }

@@ -9,6 +9,8 @@ struct Waits
     static inline int startupWaitMs = 10000;       // token and version waits at start-up
     static inline int tokenRetryPauseMs = 5000;    // pause after a failed token attempt
     static inline int noticeMs = 2000;             // Snackbar notices
+    static inline int sdkInfoWaitMs = 10000;       // start screen's wait for the SDK credentials
+    static inline int sdkResponseMs = 30000;       // Meeting SDK initialisation or sign-in answer
 
     // Scales every wait above by VESK_WAIT_SCALE_PERCENT when it is set.
     static void applyEnvironment();
