@@ -1,0 +1,26 @@
+#include "http/actmtgdetailhttp.h"
+
+#include "app/basevalues.h"
+
+#include <QJsonArray>
+
+ActMtgDetailHttp::ActMtgDetailHttp(QObject *parent)
+    : HttpHelper(parent)
+{
+}
+
+void ActMtgDetailHttp::request(const QString &meetingIds)
+{
+    httpPostAuth(baseValues->serviceUrl + QStringLiteral("interact/activityManageApi/getActivityInfoByMeetingIds"),
+                 baseValues->s_accessToken, QByteArray("meetingIds=") + encodeValue(meetingIds));
+}
+
+void ActMtgDetailHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)
+{
+    const Answer answer = readAnswer(reply, data, statusCode);
+    if (answer.kind == Answer::Succeeded) {
+        emit sendActMtgDetailResultSignal(compactJson(answer.result.toArray().at(0).toObject()));
+        return;
+    }
+    emit sendActMtgDetailResultSignal(failure(QStringLiteral("ActMtgDetail"), answer, ResultForm::Plain));
+}

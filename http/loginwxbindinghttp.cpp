@@ -1,0 +1,25 @@
+#include "http/loginwxbindinghttp.h"
+
+#include "app/basevalues.h"
+
+LoginWxBindingHttp::LoginWxBindingHttp(QObject *parent)
+    : HttpHelper(parent)
+{
+}
+
+void LoginWxBindingHttp::request(const QString &uuid)
+{
+    httpPost(baseValues->idmUrl + QStringLiteral("api/user/getBindingStatus"), QByteArray("uuid=") + encodeValue(uuid));
+}
+
+void LoginWxBindingHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)
+{
+    const Answer answer = readAnswer(reply, data, statusCode);
+    if (answer.kind == Answer::Succeeded && answer.result.isObject()) {
+        const QJsonObject result = answer.result.toObject();
+        logLine(compactJson(result));
+        emit sendLoginWxBindingResultSignal(result.value(QStringLiteral("bindingStatus")).toString());
+        return;
+    }
+    emit sendLoginWxBindingResultSignal(failure(QStringLiteral("LoginWxBinding"), answer, ResultForm::Plain));
+}

@@ -1,0 +1,71 @@
+#include "http/startuprequests.h"
+
+#include "app/basevalues.h"
+#include "app/waits.h"
+#include "http/servicetokenhttp.h"
+#include "http/veskversionhttp.h"
+
+#include <QDebug>
+#include <QEventLoop>
+#include <QSslSocket>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+// Runs a local event loop without user input until quitSignal of sender
+// fires or ms pass.
+template<typename Sender, typename Signal>
+void waitFor(Sender *sender, Signal quitSignal, int ms)
+{
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    if (sender)
+        QObject::connect(sender, quitSignal, &loop, &QEventLoop::quit);
+    timer.start(ms);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+void pause(int ms)
+{
+    waitFor<QObject>(nullptr, &QObject::destroyed, ms);
+}
+
+} // namespace
+
+void fetchServiceTokenAtStartup()
+{
+    constexpr int attempts = 4;
+    for (int attempt = 1; attempt <= attempts; ++attempt) {
+        {
+            // A fresh request each time; deleting it drops a late answer.
+            auto http = std::make_unique<ServiceTokenHttp>();
+            http->request();
+            waitFor(http.get(), &ServiceTokenHttp::sendServiceTokenResultSignal, Waits::startupWaitMs);
+        }
+        if (!baseValues->s_accessToken.isEmpty())
+            return;
+        qDebug().noquote() << QStringLiteral("获取服务令牌失败（第%1次）").arg(attempt);
+        pause(Waits::tokenRetryPauseMs);
+    }
+}
+
+void logSslSupport()
+{
+    qDebug().noquote() << QStringLiteral("QSslSocket=") + QSslSocket::sslLibraryBuildVersionString();
+    qDebug().noquote().nospace() << QStringLiteral("OpenSSL支持情况:") << QSslSocket::supportsSsl();
+}
+
+void checkLatestVersionAtStartup()
+{
+    {
+        auto http = std::make_unique<VeskVersionHttp>();
+        http->request();
+        waitFor(http.get(), &VeskVersionHttp::sendVersionResultSignal, Waits::startupWaitMs);
+    }
+    if (!baseValues->latestVersion.isEmpty())
+        qDebug().noquote() << QStringLiteral("发现新版本:") + baseValues->latestVersion;
+}

@@ -1,0 +1,27 @@
+#include "http/tmmtgdeletehttp.h"
+
+#include "app/basevalues.h"
+
+TmMtgDeleteHttp::TmMtgDeleteHttp(QObject *parent)
+    : HttpHelper(parent)
+{
+}
+
+void TmMtgDeleteHttp::request(const QString &tenantInfo, const QString &meetingCodes)
+{
+    const QByteArray query = QByteArray("tenant_info=") + encodeValue(tenantInfo)
+        + "&meetingCodes=" + encodeValue(meetingCodes);
+    httpPostAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/deleteMeeting?")
+                     + QString::fromLatin1(query),
+                 baseValues->gatewayAccessToken, QByteArray());
+}
+
+void TmMtgDeleteHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)
+{
+    const Answer answer = readAnswer(reply, data, statusCode);
+    if (answer.kind == Answer::Succeeded && answer.result.isBool()) {
+        emit sendTmMtgDeleteResultSignal(QString());
+        return;
+    }
+    emit sendTmMtgDeleteResultSignal(failure(QStringLiteral("TmMtgDelete"), answer, ResultForm::Plain));
+}

@@ -1,0 +1,27 @@
+#include "http/tmmtginvitehttp.h"
+
+#include "app/basevalues.h"
+
+TmMtgInviteHttp::TmMtgInviteHttp(QObject *parent)
+    : HttpHelper(parent)
+{
+}
+
+void TmMtgInviteHttp::request(const QString &tenantInfo, const QString &meetingCode)
+{
+    const QByteArray query = QByteArray("tenant_info=") + encodeValue(tenantInfo)
+        + "&meetingCode=" + encodeValue(meetingCode);
+    httpPostAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/invitationMessage?")
+                     + QString::fromLatin1(query),
+                 baseValues->gatewayAccessToken, QByteArray());
+}
+
+void TmMtgInviteHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)
+{
+    const Answer answer = readAnswer(reply, data, statusCode);
+    if (answer.kind == Answer::Succeeded) {
+        emit sendTmMtgInviteResultSignal(QStringLiteral("info:") + compactJson(answer.result.toObject()));
+        return;
+    }
+    emit sendTmMtgInviteResultSignal(failure(QStringLiteral("TmMtgInvite"), answer, ResultForm::Tagged));
+}

@@ -1,0 +1,27 @@
+#include "http/tmmtgmaxpeoplehttp.h"
+
+#include "app/basevalues.h"
+
+TmMtgMaxPeopleHttp::TmMtgMaxPeopleHttp(QObject *parent)
+    : HttpHelper(parent)
+{
+}
+
+void TmMtgMaxPeopleHttp::request(const QString &tenantInfo)
+{
+    const QByteArray query = QByteArray("access_token=") + encodeValue(baseValues->gatewayAccessToken)
+        + "&tenant_info=" + encodeValue(tenantInfo);
+    httpGet(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/getMeetingMaxPeople?")
+            + QString::fromLatin1(query));
+}
+
+void TmMtgMaxPeopleHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)
+{
+    const Answer answer = readAnswer(reply, data, statusCode);
+    if (answer.kind == Answer::Succeeded && answer.result.isDouble()) {
+        emit sendTmMtgMaxPeopleResultSignal(
+            QStringLiteral("result:%1").arg(QString::number(answer.result.toDouble(), 'g', 6)));
+        return;
+    }
+    emit sendTmMtgMaxPeopleResultSignal(failure(QStringLiteral("TmMtgMaxPeople"), answer, ResultForm::Tagged));
+}

@@ -1,0 +1,28 @@
+#include "http/tmmtgqueryhttp.h"
+
+#include "app/basevalues.h"
+
+#include <QJsonArray>
+
+TmMtgQueryHttp::TmMtgQueryHttp(QObject *parent)
+    : HttpHelper(parent)
+{
+}
+
+void TmMtgQueryHttp::request(const QString &tenantInfo)
+{
+    httpPostAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/queryMeeting?tenant_info=")
+                     + QString::fromLatin1(encodeValue(tenantInfo)),
+                 baseValues->gatewayAccessToken, QByteArray());
+}
+
+void TmMtgQueryHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)
+{
+    const Answer answer = readAnswer(reply, data, statusCode);
+    if (answer.kind == Answer::Succeeded) {
+        // No meetings may come as null: an empty list all the same.
+        emit sendTmMtgQueryResultSignal(compactJson(answer.result.toArray()));
+        return;
+    }
+    emit sendTmMtgQueryResultSignal(failure(QStringLiteral("TmMtgQuery"), answer, ResultForm::Plain));
+}

@@ -1,0 +1,34 @@
+#include "http/tmmtgsummaryhttp.h"
+
+#include "app/basevalues.h"
+
+TmMtgSummaryHttp::TmMtgSummaryHttp(QObject *parent)
+    : HttpHelper(parent)
+{
+}
+
+void TmMtgSummaryHttp::request(const QString &meetingCode)
+{
+    const QByteArray query = QByteArray("meetingCode=") + encodeValue(meetingCode)
+        + "&access_token=" + encodeValue(baseValues->s_accessToken);
+    httpGet(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/meetingSummary?")
+            + QString::fromLatin1(query));
+}
+
+void TmMtgSummaryHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)
+{
+    const Answer answer = readAnswer(reply, data, statusCode);
+    if (answer.kind == Answer::Succeeded) {
+        const QJsonObject result = answer.result.toObject();
+        baseValues->meetingId = result.value(QStringLiteral("meetingId")).toString();
+        baseValues->meetingType = result.value(QStringLiteral("meetingType")).toString();
+        baseValues->joinUrl = result.value(QStringLiteral("joinUrl")).toString();
+        emit sendTmMtgSummaryResultSignal(QString());
+        return;
+    }
+    // No stale meeting stays in hand for the caller to join by mistake.
+    baseValues->joinUrl.clear();
+    baseValues->meetingId.clear();
+    baseValues->meetingType.clear();
+    emit sendTmMtgSummaryResultSignal(failure(QStringLiteral("TmMtgSummary"), answer, ResultForm::Prefixed));
+}
