@@ -38,7 +38,7 @@ mtgCastHover         mtgCastHover         50  50
 mtgSet               mtgSet               20  20
 mtgEmpty             mtgEmpty            145 145
 mtgActTip            mtgActTip            20  20
-dot                  dot                   4   4
+dot                  dot                   6   6
 edit                 edit                 20  20
 checkboxChecked      checkboxChecked      14  14
 checkboxUnchecked    checkboxUnchecked    14  14
