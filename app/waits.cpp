@@ -15,4 +15,5 @@ void Waits::applyEnvironment()
     scale(noticeMs);
     scale(sdkInfoWaitMs);
     scale(sdkResponseMs);
+    scale(spinnerFallbackMs);
 }

@@ -1,0 +1,640 @@
+#include "meeting/homescreen.h"
+#include "ui_homescreen.h"
+
+#include "app/basevalues.h"
+#include "app/userstore.h"
+#include "app/waits.h"
+#include "http/activityapprovehttp.h"
+#include "http/actmtgdetailhttp.h"
+#include "http/tmmtgcreatehttp.h"
+#include "http/tmmtgdeletehttp.h"
+#include "http/tmmtginvitehttp.h"
+#include "http/tmmtgqueryhttp.h"
+#include "http/tmmtgsummaryhttp.h"
+#include "meeting/dateitem.h"
+#include "meeting/invitationtext.h"
+#include "meeting/mtgitem.h"
+#include "meeting/sharemeeting.h"
+#include "meeting/userpop.h"
+#include "sdk/wemeetmanager.h"
+#include "widgets/snackbar.h"
+#include "widgets/twobtndlg.h"
+#include "widgets/waitingspinnerwidget.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTimer>
+#include <QUrl>
+
+HomeScreen::HomeScreen(QWidget *parent)
+    : BorderDialog(parent)
+    , ui(new Ui::HomeScreen)
+{
+    ui->setupUi(this);
+
+    ui->lblLogo->setObjectName(QStringLiteral("smallLogoQLabel"));
+    ui->lblLogo->clear();
+    ui->lblTitle->setObjectName(QStringLiteral("messageQLabel"));
+    ui->lblTitle->setText(QStringLiteral("Vesk云会议"));
+    ui->pBtnMin->setObjectName(QStringLiteral("titlePushButton"));
+    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
+    ui->pBtnSet->setObjectName(QStringLiteral("iconPushButton"));
+    ui->pBtnJoin->setObjectName(QStringLiteral("btnMtgJoin"));
+    ui->pBtnQuick->setObjectName(QStringLiteral("btnMtgQuick"));
+    ui->pBtnCreate->setObjectName(QStringLiteral("btnMtgCreate"));
+    ui->pBtnCast->setObjectName(QStringLiteral("btnMtgCast"));
+    for (QLabel *label : {ui->lblJoin, ui->lblQuick, ui->lblCreate, ui->lblCast})
+        label->setObjectName(QStringLiteral("messageQLabel"));
+    ui->lblempty->setObjectName(QStringLiteral("tipQLabel"));
+
+    auto *bar = new QScrollBar(Qt::Vertical, ui->scMtgList);
+    bar->setObjectName(QStringLiteral("shareInfoQScrollBar"));
+    ui->scMtgList->setVerticalScrollBar(bar);
+    ui->scMtgList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ui->scMtgList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ui->scMtgList->hide();
+    ui->emptyWidget->hide();
+    setFocus();
+
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::ApplicationModal);
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowMaximizeButtonHint);
+    setWindowTitle(baseValues->appName);
+
+    m_spinner = new WaitingSpinnerWidget(this, true, true);
+
+    m_queryRequest = new TmMtgQueryHttp(this);
+    m_summaryRequest = new TmMtgSummaryHttp(this);
+    m_approveRequest = new ActivityApproveHttp(this);
+    m_actDetailRequest = new ActMtgDetailHttp(this);
+    connect(m_queryRequest, &TmMtgQueryHttp::sendTmMtgQueryResultSignal, this, &HomeScreen::tmMtgQueryResultSlot);
+    connect(m_summaryRequest, &TmMtgSummaryHttp::sendTmMtgSummaryResultSignal, this,
+            &HomeScreen::meetingSummaryResultSlot);
+    connect(m_approveRequest, &ActivityApproveHttp::sendCheckActivityApproveResultSignal, this,
+            &HomeScreen::checkActivityApproveResultSlot);
+    connect(m_actDetailRequest, &ActMtgDetailHttp::sendActMtgDetailResultSignal, this,
+            &HomeScreen::actMtgDetailResultSlot);
+
+    connect(ui->pBtnMin, &QPushButton::clicked, this, &HomeScreen::onMinBtnClicked);
+    connect(ui->pBtnClose, &QPushButton::clicked, this, &HomeScreen::onCloseBtnClicked);
+    connect(ui->pBtnSet, &QPushButton::clicked, this, &HomeScreen::onSetBtnClicked);
+    connect(ui->pBtnJoin, &QPushButton::clicked, this, &HomeScreen::onJoinBtnClicked);
+    connect(ui->pBtnQuick, &QPushButton::clicked, this, &HomeScreen::onQuickBtnClicked);
+    connect(ui->pBtnCreate, &QPushButton::clicked, this, &HomeScreen::onCreateBtnClicked);
+    connect(ui->pBtnCast, &QPushButton::clicked, this, &HomeScreen::onCastBtnClicked);
+
+    WeMeetManager *manager = WeMeetManager::instance();
+    connect(manager, &WeMeetManager::OnForcedLogoutFinishSignal, this, &HomeScreen::wmForcedLogoutCompleteSlot);
+    connect(manager, &WeMeetManager::linkJoinMeetingSignal, this, &HomeScreen::linkJoinMeetingSlot);
+
+    ui->scMtgList->installEventFilter(this);
+
+    // The first load starts once the constructor is back in the event loop.
+    connect(this, &HomeScreen::uiLoadedFinishSignal, this, &HomeScreen::uiLoadedFinishSlot, Qt::QueuedConnection);
+    emit uiLoadedFinishSignal();
+}
+
+HomeScreen::~HomeScreen()
+{
+    delete ui;
+}
+
+// --- title bar and actions -----------------------------------------------------
+
+void HomeScreen::onMinBtnClicked()
+{
+    showMinimized();
+}
+
+void HomeScreen::onCloseBtnClicked()
+{
+    m_handedOver = true;
+    WeMeetManager::instance()->logout();
+    close();
+}
+
+void HomeScreen::onJoinBtnClicked()
+{
+    // The join dialog arrives with its own screen.
+    qDebug() << "HomeScreen: join dialog not available yet";
+}
+
+void HomeScreen::onCreateBtnClicked()
+{
+    // The scheduling dialog arrives with its own screen.
+    qDebug() << "HomeScreen: scheduling dialog not available yet";
+}
+
+void HomeScreen::onQuickBtnClicked()
+{
+    QMetaObject::invokeMethod(this, "quickMeetingSlot", Qt::QueuedConnection);
+}
+
+void HomeScreen::onCastBtnClicked()
+{
+    WeMeetManager::instance()->showScreenCastView();
+}
+
+void HomeScreen::onSetBtnClicked()
+{
+    const QPoint p = mapToGlobal(ui->pBtnSet->pos());
+    auto *pop = new userPop(nullptr);
+    connect(pop, &userPop::appLogoutSignal, this, &HomeScreen::appLogoutSlot);
+    pop->setGeometry(p.x() - pop->width() + 175 + ui->pBtnSet->width(), p.y() + 15 + ui->pBtnSet->height(),
+                     pop->width(), pop->height());
+    pop->show();
+}
+
+// --- the meeting list ------------------------------------------------------------
+
+void HomeScreen::uiLoadedFinishSlot()
+{
+    loadMeetingList();
+    linkJoinMeetingSlot();
+}
+
+void HomeScreen::tmMtgUpdatedSlot()
+{
+    loadMeetingList();
+}
+
+void HomeScreen::loadMeetingList()
+{
+    ui->scMtgList->hide();
+    ui->emptyWidget->hide();
+    m_spinner->setText(QStringLiteral("正在加载会议列表..."));
+    m_spinner->start();
+    m_queryRequest->request(baseValues->tenantInfo);
+}
+
+void HomeScreen::tmMtgQueryResultSlot(QString result)
+{
+    m_spinner->stop();
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(result.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError) {
+        Snackbar::showMessage(result, this, Waits::noticeMs);
+        return;
+    }
+    if (doc.isNull() || doc.isEmpty()) {
+        ui->emptyWidget->show();
+        return;
+    }
+    if (!doc.isArray())
+        return;
+    const QJsonArray meetings = doc.array();
+    if (meetings.isEmpty()) {
+        ui->emptyWidget->show();
+        return;
+    }
+    buildMeetingList(meetings);
+    ui->scMtgList->show();
+}
+
+void HomeScreen::buildMeetingList(const QJsonArray &meetings)
+{
+    auto *content = new QWidget;
+    content->setObjectName(QStringLiteral("backgroundWidget"));
+
+    const QLocale chinese(QLocale::Chinese);
+    const QDate today = QDate::currentDate();
+    int y = 0;
+    bool first = true;
+    QDate previousDate;
+    for (const QJsonValue &value : meetings) {
+        const QJsonObject meeting = value.toObject();
+        const QDateTime start = QDateTime::fromSecsSinceEpoch(
+            InvitationText::jsonText(meeting.value(QStringLiteral("startTime"))).toLongLong());
+        const QDateTime end = QDateTime::fromSecsSinceEpoch(
+            InvitationText::jsonText(meeting.value(QStringLiteral("endTime"))).toLongLong());
+        const QString date = QStringLiteral("%1月%2日").arg(start.date().month()).arg(start.date().day());
+        const QString weekDay = chinese.toString(start, QStringLiteral("ddd"));
+        const QString todayText = start.date() == today ? QStringLiteral("今天") : QString();
+        const QString meetingType = InvitationText::jsonText(meeting.value(QStringLiteral("meetingType")));
+        const QString activity = (meetingType == QLatin1String("3") || meetingType == QLatin1String("4"))
+            ? QStringLiteral("true")
+            : QStringLiteral("false");
+        const QJsonArray hosts = meeting.value(QStringLiteral("currentHosts")).toArray();
+        const QString host = hosts.isEmpty()
+            ? QString()
+            : InvitationText::jsonText(hosts.first().toObject().value(QStringLiteral("userId")));
+
+        // Whole dates, so one day of two different years never shares a header.
+        int rowY;
+        if (first || start.date() != previousDate) {
+            previousDate = start.date();
+            auto *header = new dateItem(content);
+            header->move(0, first ? 0 : y + 20);
+            header->setUp(date, weekDay, todayText);
+            y = header->geometry().bottom() + 1;
+            rowY = y + 24;
+        } else {
+            rowY = y + 25;
+        }
+        first = false;
+
+        auto *row = new mtgItem(content);
+        row->move(0, rowY);
+        row->setUp(start.toString(QStringLiteral("hh:mm")), end.toString(QStringLiteral("hh:mm")),
+                   InvitationText::jsonText(meeting.value(QStringLiteral("meetingCode"))),
+                   InvitationText::jsonText(meeting.value(QStringLiteral("subject"))),
+                   InvitationText::jsonText(meeting.value(QStringLiteral("meetingId"))), host, activity);
+        connect(row, &mtgItem::joinMeetingSignal, this, &HomeScreen::joinMeetingSlot);
+        connect(row, &mtgItem::mtgInviteSignal, this, &HomeScreen::mtgInviteSlot);
+        connect(row, &mtgItem::mtgChangeSignal, this, &HomeScreen::mtgChangeSlot);
+        connect(row, &mtgItem::mtgCloseSignal, this, &HomeScreen::mtgCloseSlot);
+        connect(row, &mtgItem::mtgActChangeSignal, this, &HomeScreen::mtgActChangeSlot);
+        y = row->geometry().bottom() + 1;
+    }
+
+    content->setMinimumSize(373, y);
+    content->resize(ui->scMtgList->size());
+    ui->scMtgList->setWidget(content);
+    ui->scMtgList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+// The list's scroll bar shows only while the mouse is over the list.
+bool HomeScreen::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->scMtgList) {
+        if (event->type() == QEvent::Enter) {
+            ui->scMtgList->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            return true;
+        }
+        if (event->type() == QEvent::Leave) {
+            ui->scMtgList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            return true;
+        }
+    }
+    return BorderDialog::eventFilter(watched, event);
+}
+
+// --- row menu ----------------------------------------------------------------------
+
+void HomeScreen::mtgInviteSlot(QString meetingNo)
+{
+    auto *request = new TmMtgInviteHttp(this);
+    connect(request, &TmMtgInviteHttp::sendTmMtgInviteResultSignal, this, &HomeScreen::showShareMeetingSlot);
+    // One answer per request object; a late second answer after a time-out is dropped with it.
+    connect(request, &TmMtgInviteHttp::sendTmMtgInviteResultSignal, request, &QObject::deleteLater);
+    request->request(baseValues->tenantInfo, meetingNo);
+    m_spinner->setText(QStringLiteral("获取邀请信息..."));
+    QTimer::singleShot(Waits::spinnerFallbackMs, this, &HomeScreen::stopWaitingSlot);
+    m_spinner->start();
+}
+
+void HomeScreen::showShareMeetingSlot(QString result)
+{
+    m_spinner->stop();
+    if (result.startsWith(QLatin1String("error:"))) {
+        const QString rest = QString(result).remove(QStringLiteral("error:"));
+        qDebug() << QStringLiteral("会议邀请信息取得失败：%1").arg(rest);
+        Snackbar::showMessage(QStringLiteral("会议邀请信息取得失败"), this, Waits::noticeMs);
+        return;
+    }
+    const QString rest = QString(result).remove(QStringLiteral("info:"));
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(rest.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError) {
+        qDebug() << QStringLiteral("会议邀请信息取得失败：%1:%2").arg(error.offset).arg(error.errorString());
+        Snackbar::showMessage(QStringLiteral("会议邀请信息取得失败"), this, Waits::noticeMs);
+        return;
+    }
+    auto *dialog = new ShareMeeting(InvitationText::fromServiceData(doc.object()), nullptr);
+    dialog->show();
+    dialog->activateWindow();
+}
+
+void HomeScreen::mtgChangeSlot(QString meetingNo)
+{
+    // The scheduling dialog arrives with its own screen.
+    qDebug() << "HomeScreen: scheduling dialog not available yet for" << meetingNo;
+}
+
+void HomeScreen::mtgActChangeSlot(QString meetingId)
+{
+    m_actDetailRequest->request(meetingId);
+}
+
+void HomeScreen::actMtgDetailResultSlot(QString result)
+{
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(result.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError) {
+        m_spinner->stop();
+        Snackbar::showMessage(error.errorString(), this, Waits::noticeMs);
+        return;
+    }
+    const QJsonObject activity = doc.object();
+    if (activity.isEmpty())
+        return;
+    // Tokens and tenant data may hold "&", "=" or "+": encode them so the page gets them intact.
+    auto enc = [](const QString &v) { return QString::fromLatin1(QUrl::toPercentEncoding(v)); };
+    QString url = baseValues->serviceUrl;
+    url += QStringLiteral("ui/interact/backHome/activityManagementDetail/activityBasicInfor?");
+    url += QStringLiteral("activityId=%1").arg(enc(InvitationText::jsonText(activity.value(QStringLiteral("id")))));
+    url += QStringLiteral("&businessType=01");
+    url += QStringLiteral("&fileViewPath=");
+    url += QStringLiteral("&enterpriseAccessToken=%1").arg(enc(baseValues->accessToken));
+    url += QStringLiteral("&enterpriseApiUrl=%1").arg(enc(baseValues->interfaceUrl));
+    url += QStringLiteral("&access_token=%1").arg(enc(baseValues->gatewayAccessToken));
+    url += QStringLiteral("&tenant_info=%1").arg(enc(baseValues->tenantInfo));
+    url += QStringLiteral("&spm=%1").arg(QStringLiteral("00.01.0035.0001"));
+    QDesktopServices::openUrl(QUrl(url));
+}
+
+void HomeScreen::mtgCloseSlot(QString meetingId)
+{
+    TwoBtnDlg dialog(this);
+    dialog.setShowMsg(QStringLiteral("关闭会议后不可恢复，是否确定继续该操作？"));
+    dialog.setLeftBtnTxt(QStringLiteral("取消"));
+    dialog.setRightBtnTxt(QStringLiteral("确定"));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    auto *request = new TmMtgDeleteHttp(this);
+    connect(request, &TmMtgDeleteHttp::sendTmMtgDeleteResultSignal, this, &HomeScreen::tmMtgDeleteResultSlot);
+    connect(request, &TmMtgDeleteHttp::sendTmMtgDeleteResultSignal, request, &QObject::deleteLater);
+    m_spinner->setText(QStringLiteral("正在关闭会议..."));
+    m_spinner->start();
+    request->request(baseValues->tenantInfo, meetingId);
+}
+
+void HomeScreen::tmMtgDeleteResultSlot(QString result)
+{
+    m_spinner->stop();
+    if (!result.isEmpty())
+        Snackbar::showMessage(result, nullptr, Waits::noticeMs);
+    loadMeetingList();
+}
+
+// --- joining ---------------------------------------------------------------------------
+
+void HomeScreen::joinMeetingSlot(QString meetingNo)
+{
+    m_currentMeetingCode = meetingNo;
+    m_spinner->setText(QStringLiteral("正在入会..."));
+    m_spinner->start();
+    m_summaryRequest->request(meetingNo);
+}
+
+void HomeScreen::meetingSummaryResultSlot(QString result)
+{
+    m_spinner->stop();
+    if (result.startsWith(QLatin1String("error:"))) {
+        directJoinMeetingSlot();
+        return;
+    }
+    if (!result.isEmpty())
+        return;
+    const QString type = baseValues->meetingType;
+    if (type == QStringLiteral("活动系统") || type == QStringLiteral("预约会议")) {
+        m_approveRequest->request(baseValues->meetingId, baseValues->telephone, baseValues->mobileCountryCode);
+        return;
+    }
+    directJoinMeetingSlot();
+}
+
+void HomeScreen::checkActivityApproveResultSlot(QString result)
+{
+    if (result.isEmpty()) {
+        directJoinMeetingSlot();
+    } else if (result == QLatin1String("001") || result == QLatin1String("002") || result == QLatin1String("005")) {
+        openActivityApprove(baseValues->activityShortUrl);
+    } else if (result == QLatin1String("006") || result == QLatin1String("007") || result == QLatin1String("030")) {
+        openActivityApprove(baseValues->signatureUrl);
+    } else if (result == QLatin1String("010")) {
+        showOneButtonMessage(QStringLiteral("当前手机号/账号未在参会名单，无法加入会议！"), QStringLiteral("确定"));
+    } else if (result == QLatin1String("111")) {
+        showOneButtonMessage(QStringLiteral("当前会议号已失效！"), QStringLiteral("确定"));
+    } else {
+        qDebug() << QStringLiteral("入会认证失败，error：%1").arg(result);
+        showOneButtonMessage(QStringLiteral("入会认证失败！"), QStringLiteral("确定"));
+    }
+}
+
+void HomeScreen::openActivityApprove(const QString &url)
+{
+    // The admission window arrives with its own screen; until then the join stops here.
+    qDebug() << "HomeScreen: activity admission not available yet for" << url;
+}
+
+void HomeScreen::activityApproveOkSlot()
+{
+    QMetaObject::invokeMethod(this, "directJoinMeetingSlot", Qt::QueuedConnection);
+}
+
+void HomeScreen::directJoinMeetingSlot()
+{
+    const bool micOn = baseValues->micOn.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+    const bool cameraOn = baseValues->cameraOn.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+    WeMeetManager *manager = WeMeetManager::instance();
+    connect(manager, &WeMeetManager::OnJoinMeetingFinishSignal, this, &HomeScreen::wmJoinMeetingFinishedSlot,
+            Qt::UniqueConnection);
+    m_spinner->setText(QStringLiteral("正在入会..."));
+    m_spinner->start();
+    manager->joinMeeting(m_currentMeetingCode, baseValues->meetingPersonName, micOn, cameraOn, baseValues->joinUrl);
+    QTimer::singleShot(Waits::spinnerFallbackMs, this, &HomeScreen::stopWaitingSlot);
+}
+
+// A failed join keeps the home screen: closing it would leave the user
+// signed in with no window at all.
+void HomeScreen::wmJoinMeetingFinishedSlot(QString result)
+{
+    if (result.isEmpty()) {
+        closeDialogSlot();
+        return;
+    }
+    disconnect(WeMeetManager::instance(), &WeMeetManager::OnJoinMeetingFinishSignal, this,
+               &HomeScreen::wmJoinMeetingFinishedSlot);
+    m_spinner->stop();
+    Snackbar::showMessage(result, this, Waits::noticeMs);
+}
+
+void HomeScreen::closeDialogSlot()
+{
+    baseValues->currentMeetingCode = m_currentMeetingCode;
+    m_spinner->stop();
+    closeHandedOver();
+}
+
+void HomeScreen::stopWaitingSlot()
+{
+    m_spinner->stop();
+}
+
+// --- quick meeting ---------------------------------------------------------------------
+
+void HomeScreen::quickMeetingSlot()
+{
+    auto *request = new TmMtgCreateHttp(this);
+    connect(request, &TmMtgCreateHttp::sendTmMtgCreateResultSignal, this, &HomeScreen::tmMtgCreateResultSlot);
+    connect(request, &TmMtgCreateHttp::sendTmMtgCreateResultSignal, request, &QObject::deleteLater);
+    QJsonObject body;
+    body.insert(QStringLiteral("meetingType"), 1);
+    m_spinner->setText(QStringLiteral("正在入会..."));
+    request->request(baseValues->tenantInfo,
+                     QString::fromUtf8(QJsonDocument(body).toJson(QJsonDocument::Compact)));
+    m_spinner->start();
+}
+
+void HomeScreen::tmMtgCreateResultSlot(QString result)
+{
+    if (result.startsWith(QLatin1String("error:"))) {
+        m_spinner->stop();
+        Snackbar::showMessage(QString(result).remove(QStringLiteral("error:")), this, Waits::noticeMs);
+        return;
+    }
+    if (!result.startsWith(QLatin1String("result:"))) {
+        m_spinner->stop();
+        return;
+    }
+    const QString rest = result.mid(int(qstrlen("result:")));
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(rest.toUtf8(), &error);
+    QString meetingCode;
+    QString joinUrl;
+    if (error.error == QJsonParseError::NoError && doc.isObject()) {
+        meetingCode = InvitationText::jsonText(doc.object().value(QStringLiteral("meetingCode")));
+        joinUrl = InvitationText::jsonText(doc.object().value(QStringLiteral("joinUrl")));
+    } else if (!rest.isEmpty() && rest.trimmed() == rest && !rest.contains(QLatin1Char('{'))
+               && !rest.contains(QLatin1Char('['))) {
+        // The service may answer with the bare meeting number.
+        meetingCode = rest;
+    } else {
+        m_spinner->stop();
+        Snackbar::showMessage(error.errorString(), this, Waits::noticeMs);
+        return;
+    }
+    if (meetingCode.isEmpty()) {
+        // Joining an empty number can only fail; say so instead of trying.
+        m_spinner->stop();
+        Snackbar::showMessage(QStringLiteral("快速会议创建失败"), this, Waits::noticeMs);
+        return;
+    }
+    m_currentMeetingCode = meetingCode;
+    baseValues->joinUrl = joinUrl;
+    directJoinMeetingSlot();
+}
+
+// --- launch links --------------------------------------------------------------------
+
+void HomeScreen::linkJoinMeetingSlot()
+{
+    QMap<QString, QString> &link = baseValues->linkInfo;
+    if (link.isEmpty())
+        return;
+    const QString companyCode = link.value(QStringLiteral("companycode"));
+    const QString userName = link.value(QStringLiteral("username"));
+    const QString meetingCode = link.value(QStringLiteral("meetingCode"));
+    const QString phone = link.value(QStringLiteral("phone"));
+    const QString mobileCountryCode = link.value(QStringLiteral("mobileCountryCode"));
+    link.clear();
+
+    const bool otherCompanyAccount = !companyCode.isEmpty() && !userName.isEmpty()
+        && (companyCode != baseValues->companyCode || userName != baseValues->userName);
+    const bool otherPhone = !phone.isEmpty() && phone != baseValues->telephone && !mobileCountryCode.isEmpty()
+        && mobileCountryCode != baseValues->mobileCountryCode;
+    if (otherCompanyAccount || otherPhone) {
+        qDebug() << QStringLiteral("本地已登录另一账号，请重新登录后进入会议。");
+        QMetaObject::invokeMethod(this, "showDifferentAccountLoginMsgSlot", Qt::QueuedConnection);
+        return;
+    }
+    if (!meetingCode.isEmpty()) {
+        joinMeetingSlot(meetingCode);
+        return;
+    }
+    QMetaObject::invokeMethod(this, "quickMeetingSlot", Qt::QueuedConnection);
+    m_spinner->setText(QStringLiteral("正在入会..."));
+    m_spinner->start();
+}
+
+void HomeScreen::showDifferentAccountLoginMsgSlot()
+{
+    baseValues->linkInfo.clear();
+    showOneButtonMessage(QStringLiteral("本地已登录另一账号，请重新登录后进入会议。"), QStringLiteral("知道了"));
+}
+
+void HomeScreen::showOneButtonMessage(const QString &message, const QString &buttonText)
+{
+    TwoBtnDlg dialog(buttonText, this);
+    dialog.setShowMsg(message);
+    dialog.exec();
+}
+
+// --- signing out -------------------------------------------------------------------
+
+void HomeScreen::appLogoutSlot()
+{
+    baseValues->signOutRequested = true;
+    const QString method = baseValues->autoLogin;
+    if (method == QLatin1String("1"))
+        saveAccountLogin(false);
+    else if (method == QLatin1String("2"))
+        savePhoneLogin(false);
+    else if (method == QLatin1String("3"))
+        saveWxLogin(false);
+    m_handedOver = true;
+    WeMeetManager::instance()->logout();
+    close();
+}
+
+void HomeScreen::wmForcedLogoutCompleteSlot()
+{
+    m_spinner->stop();
+    closeHandedOver();
+}
+
+void HomeScreen::closeHandedOver()
+{
+    m_handedOver = true;
+    close();
+}
+
+// Closing from outside (taskbar, window manager) means the same as the close
+// button; without the SDK sign-out the client would keep running unseen.
+void HomeScreen::closeEvent(QCloseEvent *event)
+{
+    if (!m_handedOver) {
+        m_handedOver = true;
+        WeMeetManager::instance()->logout();
+    }
+    m_spinner->stop();
+    event->accept();
+}
+
+// Escape must not hide the one window the user works from.
+void HomeScreen::reject()
+{
+}
+
+// --- dragging ------------------------------------------------------------------------
+
+void HomeScreen::mousePressEvent(QMouseEvent *event)
+{
+    m_dragging = true;
+    m_pressPos = event->pos();
+    BorderDialog::mousePressEvent(event);
+}
+
+void HomeScreen::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_dragging = false;
+    BorderDialog::mouseReleaseEvent(event);
+}
+
+void HomeScreen::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragging)
+        move(event->globalPos() - m_pressPos);
+    BorderDialog::mouseMoveEvent(event);
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "widgets/borderdialog.h"
+
+#include <QPoint>
+#include <QString>
+
+class ActMtgDetailHttp;
+class QJsonArray;
+class ActivityApproveHttp;
+class TmMtgQueryHttp;
+class TmMtgSummaryHttp;
+class WaitingSpinnerWidget;
+
+namespace Ui {
+class HomeScreen;
+}
+
+// The window a signed-in user works from: the meetings grouped by day and
+// the four actions (join, quick meeting, schedule, screen cast). It destroys
+// itself when a meeting is joined, on sign-out, on close and on a forced
+// logout.
+class HomeScreen final : public BorderDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(HomeScreen)
+
+public:
+    explicit HomeScreen(QWidget *parent = nullptr);
+    ~HomeScreen() override;
+
+signals:
+    void uiLoadedFinishSignal();
+
+public slots:
+    void onMinBtnClicked();
+    void onCloseBtnClicked();
+    void onJoinBtnClicked();
+    void onCreateBtnClicked();
+    void onQuickBtnClicked();
+    void onCastBtnClicked();
+    void onSetBtnClicked();
+    void uiLoadedFinishSlot();
+    void tmMtgQueryResultSlot(QString result);
+    void tmMtgCreateResultSlot(QString result);
+    void tmMtgDeleteResultSlot(QString result);
+    void tmMtgUpdatedSlot();
+    void showShareMeetingSlot(QString result);
+    void mtgInviteSlot(QString meetingNo);
+    void mtgChangeSlot(QString meetingNo);
+    void mtgActChangeSlot(QString meetingId);
+    void mtgCloseSlot(QString meetingId);
+    void joinMeetingSlot(QString meetingNo);
+    void closeDialogSlot();
+    void stopWaitingSlot();
+    void appLogoutSlot();
+    void wmForcedLogoutCompleteSlot();
+    void meetingSummaryResultSlot(QString result);
+    void checkActivityApproveResultSlot(QString result);
+    void actMtgDetailResultSlot(QString result);
+    void linkJoinMeetingSlot();
+    void quickMeetingSlot();
+    void showDifferentAccountLoginMsgSlot();
+    void activityApproveOkSlot();
+    void directJoinMeetingSlot();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+
+private:
+    void loadMeetingList();
+    void buildMeetingList(const QJsonArray &meetings);
+    void showOneButtonMessage(const QString &message, const QString &buttonText);
+    void openActivityApprove(const QString &url);
+    void wmJoinMeetingFinishedSlot(QString result);
+    // Closes without the SDK sign-out that closing by the user means.
+    void closeHandedOver();
+
+    Ui::HomeScreen *ui = nullptr;
+    TmMtgQueryHttp *m_queryRequest = nullptr;
+    TmMtgSummaryHttp *m_summaryRequest = nullptr;
+    ActivityApproveHttp *m_approveRequest = nullptr;
+    ActMtgDetailHttp *m_actDetailRequest = nullptr;
+    WaitingSpinnerWidget *m_spinner = nullptr;
+    QString m_currentMeetingCode;
+    bool m_dragging = false;
+    QPoint m_pressPos;
+    bool m_handedOver = false;
+};

@@ -1,0 +1,120 @@
+#include "meeting/sharemeeting.h"
+#include "ui_sharemeeting.h"
+
+#include "app/waits.h"
+#include "meeting/invitationtext.h"
+#include "sdk/wemeetmanager.h"
+#include "widgets/snackbar.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDebug>
+#include <QEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+ShareMeeting::ShareMeeting(QString text, QWidget *parent)
+    : BorderDialog(parent)
+    , ui(new Ui::ShareMeeting)
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::ApplicationModal);
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowMaximizeButtonHint);
+    setWindowTitle(QStringLiteral("会议邀请信息"));
+
+    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
+    ui->lblTitle->setObjectName(QStringLiteral("messageQLabel"));
+    ui->txtEditShareInfo->setObjectName(QStringLiteral("shareInfoQTextEdit"));
+    auto *bar = new QScrollBar(Qt::Vertical, ui->txtEditShareInfo);
+    bar->setObjectName(QStringLiteral("shareInfoQScrollBar"));
+    ui->txtEditShareInfo->setVerticalScrollBar(bar);
+    ui->pBtnCopyShareInfo->setObjectName(QStringLiteral("defaultQPushButton"));
+
+    ui->txtEditShareInfo->setPlainText(text);
+    ui->txtEditShareInfo->installEventFilter(this);
+    ui->pBtnCopyShareInfo->setFocus();
+
+    connect(ui->pBtnClose, &QPushButton::clicked, this, &ShareMeeting::onCloseBtnClicked);
+    connect(ui->pBtnCopyShareInfo, &QPushButton::clicked, this, &ShareMeeting::onCopyShareInfoBtnClicked);
+
+    WeMeetManager *manager = WeMeetManager::instance();
+    connect(manager, &WeMeetManager::OnLeaveMeetingFinishSignal, this, &ShareMeeting::wmLeaveMeetingCompleteSlot);
+    connect(manager, &WeMeetManager::OnForcedLogoutFinishSignal, this, &ShareMeeting::wmForcedLogoutCompleteSlot);
+    connect(manager, &WeMeetManager::linkJoinMeetingSignal, this, &ShareMeeting::onCloseBtnClicked);
+}
+
+ShareMeeting::~ShareMeeting()
+{
+    delete ui;
+}
+
+QString ShareMeeting::text() const
+{
+    return ui->txtEditShareInfo->toPlainText();
+}
+
+QString ShareMeeting::sdkInvitationText(const QString &inviteInfo)
+{
+    return InvitationText::fromSdkInfo(inviteInfo);
+}
+
+void ShareMeeting::onCloseBtnClicked()
+{
+    close();
+}
+
+void ShareMeeting::onCopyShareInfoBtnClicked()
+{
+    QApplication::clipboard()->setText(ui->txtEditShareInfo->toPlainText(), QClipboard::Clipboard);
+    Snackbar::showMessage(QStringLiteral("会议邀请已复制到剪贴板"), this, Waits::noticeMs);
+}
+
+void ShareMeeting::wmLeaveMeetingCompleteSlot(QString result)
+{
+    if (result.isEmpty())
+        close();
+    else
+        qDebug() << result;
+}
+
+void ShareMeeting::wmForcedLogoutCompleteSlot()
+{
+    close();
+}
+
+bool ShareMeeting::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->txtEditShareInfo) {
+        if (event->type() == QEvent::Enter) {
+            ui->txtEditShareInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            return true;
+        }
+        if (event->type() == QEvent::Leave) {
+            ui->txtEditShareInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            return true;
+        }
+    }
+    return BorderDialog::eventFilter(watched, event);
+}
+
+void ShareMeeting::mousePressEvent(QMouseEvent *event)
+{
+    m_dragging = true;
+    m_pressPos = event->pos();
+    BorderDialog::mousePressEvent(event);
+}
+
+void ShareMeeting::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_dragging = false;
+    BorderDialog::mouseReleaseEvent(event);
+}
+
+void ShareMeeting::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragging)
+        move(event->globalPos() - m_pressPos);
+    BorderDialog::mouseMoveEvent(event);
+}

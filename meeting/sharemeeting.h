@@ -1,0 +1,45 @@
+#pragma once
+
+#include "widgets/borderdialog.h"
+
+#include <QPoint>
+#include <QString>
+
+namespace Ui {
+class ShareMeeting;
+}
+
+// Shows a ready-made invitation text read-only and copies it to the
+// clipboard. Callers create it without parent, show() and activateWindow().
+class ShareMeeting final : public BorderDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(ShareMeeting)
+
+public:
+    explicit ShareMeeting(QString text, QWidget *parent = nullptr);
+    ~ShareMeeting() override;
+
+    QString text() const;
+
+    // The invitation text for the Meeting SDK's invite_info JSON (empty when
+    // it does not parse); the session coordinator shows it in this dialog.
+    static QString sdkInvitationText(const QString &inviteInfo);
+
+public slots:
+    void onCloseBtnClicked();
+    void onCopyShareInfoBtnClicked();
+    void wmLeaveMeetingCompleteSlot(QString result);
+    void wmForcedLogoutCompleteSlot();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    Ui::ShareMeeting *ui = nullptr;
+    bool m_dragging = false;
+    QPoint m_pressPos;
+};

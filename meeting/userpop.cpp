@@ -1,0 +1,112 @@
+#include "meeting/userpop.h"
+#include "ui_userpop.h"
+
+#include "app/basevalues.h"
+#include "meeting/userrenamedlg.h"
+#include "sdk/wemeetmanager.h"
+
+#include <QFontMetrics>
+
+static bool isChineseCharacter(QChar c)
+{
+    return c.unicode() >= 0x4E00 && c.unicode() <= 0x9FA5;
+}
+
+userPop::userPop(QWidget *parent)
+    : QWidget(parent)
+    , ui(new Ui::userPop)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
+    // Created without parent for every opening; nothing else frees it.
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    ui->background->setObjectName(QStringLiteral("roundborderWidget"));
+    ui->lblUserSet->setObjectName(QStringLiteral("messageQLabel"));
+    ui->lblAvatarName->setObjectName(QStringLiteral("whiteQLabel"));
+    ui->lblUserName->setObjectName(QStringLiteral("messageQLabel"));
+    ui->btnModify->setObjectName(QStringLiteral("iconPushButton"));
+    ui->lblUserPhone->setObjectName(QStringLiteral("messageQLabel"));
+    ui->btnLogOut->setObjectName(QStringLiteral("redQPushButton"));
+
+    ui->lblUserPhone->setText(
+        QStringLiteral("手机号：%1 %2").arg(baseValues->mobileCountryCode, baseValues->telephone));
+    showName();
+
+    connect(ui->btnLogOut, &QPushButton::clicked, this, &userPop::onLogOutBtnClicked);
+    connect(ui->btnModify, &QPushButton::clicked, this, &userPop::onModifyBtnClicked);
+    connect(WeMeetManager::instance(), &WeMeetManager::OnForcedLogoutFinishSignal, this,
+            &userPop::wmForcedLogoutCompleteSlot);
+}
+
+userPop::~userPop()
+{
+    delete ui;
+}
+
+QString userPop::avatarText(const QString &name)
+{
+    const QString trimmed = name.trimmed();
+    if (trimmed.isEmpty())
+        return QString();
+    bool allDigits = true;
+    bool allChinese = true;
+    for (const QChar c : trimmed) {
+        if (!c.isDigit() || c.unicode() > 0x7F)
+            allDigits = false;
+        if (!isChineseCharacter(c))
+            allChinese = false;
+    }
+    if (allDigits)
+        return trimmed.size() < 3 ? trimmed : trimmed.left(3);
+    if (allChinese)
+        return trimmed.size() < 3 ? trimmed : trimmed.right(2);
+    // Keep a surrogate pair whole so the disc never shows half a character.
+    if (trimmed.size() >= 2 && trimmed.at(0).isHighSurrogate() && trimmed.at(1).isLowSurrogate())
+        return trimmed.left(2);
+    return trimmed.left(1);
+}
+
+void userPop::showName()
+{
+    const QString name = baseValues->meetingPersonName;
+    ui->lblAvatarName->setText(avatarText(name));
+
+    QLabel *label = ui->lblUserName;
+    const QFontMetrics metrics(label->font());
+    if (metrics.horizontalAdvance(name) <= label->maximumWidth()) {
+        label->setText(name);
+        label->setToolTip(QString());
+    } else {
+        // Let the row give the label its width first, so the elision fits it.
+        label->setText(name);
+        ui->horizontalLayout->activate();
+        const int width = qMin(label->width(), label->maximumWidth());
+        label->setText(metrics.elidedText(name, Qt::ElideRight, width));
+        label->setToolTip(name);
+    }
+}
+
+void userPop::onLogOutBtnClicked()
+{
+    emit appLogoutSignal();
+    close();
+}
+
+void userPop::onModifyBtnClicked()
+{
+    auto *dialog = new userRenameDlg(nullptr);
+    connect(dialog, &userRenameDlg::nickChangedSignal, this, &userPop::nickChangedSlot);
+    dialog->show();
+    dialog->activateWindow();
+}
+
+void userPop::wmForcedLogoutCompleteSlot()
+{
+    close();
+}
+
+void userPop::nickChangedSlot()
+{
+    showName();
+}

@@ -1,0 +1,90 @@
+#include "meeting/userrenamedlg.h"
+#include "ui_userrenamedlg.h"
+
+#include "app/basevalues.h"
+#include "app/waits.h"
+#include "http/tmmtgnickchangehttp.h"
+#include "sdk/wemeetmanager.h"
+#include "widgets/snackbar.h"
+#include "widgets/waitingspinnerwidget.h"
+
+#include <QRegExp>
+#include <QRegExpValidator>
+
+userRenameDlg::userRenameDlg(QWidget *parent)
+    : BorderDialog(parent)
+    , ui(new Ui::userRenameDlg)
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::ApplicationModal);
+    setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
+    setWindowTitle(QStringLiteral("修改名称"));
+
+    ui->backgroundWidget->setObjectName(QStringLiteral("roundborderWidget"));
+    ui->lblRename->setObjectName(QStringLiteral("messageQLabel"));
+    ui->IEditRename->setObjectName(QStringLiteral("underlineQLineEdit"));
+    ui->btnCancel->setObjectName(QStringLiteral("normalQPushButton"));
+    ui->btnConfirm->setObjectName(QStringLiteral("defaultQPushButton"));
+
+    // Letters, digits, "_" and Chinese characters only, 1 to 15 of them.
+    const QString pattern = QStringLiteral("[A-Za-z0-9_") + QChar(0x4E00) + QLatin1Char('-') + QChar(0x9FA5)
+        + QStringLiteral("]{1,15}");
+    ui->IEditRename->setValidator(new QRegExpValidator(QRegExp(pattern), ui->IEditRename));
+    ui->IEditRename->setMaxLength(15);
+    ui->IEditRename->setText(QStringLiteral("%1").arg(baseValues->meetingPersonName));
+    ui->btnConfirm->setEnabled(!ui->IEditRename->text().isEmpty());
+
+    m_renameRequest = new TmMtgNickChangeHttp(this);
+    m_spinner = new WaitingSpinnerWidget(this, true, true);
+
+    connect(ui->btnCancel, &QPushButton::clicked, this, &userRenameDlg::onbtnCancelClicked);
+    connect(ui->btnConfirm, &QPushButton::clicked, this, &userRenameDlg::onbtnConfirmClicked);
+    connect(ui->IEditRename, &QLineEdit::textChanged, this, &userRenameDlg::onbtnConfirmEnabled);
+    connect(m_renameRequest, &TmMtgNickChangeHttp::sendTmMtgNickChangeResultSignal, this,
+            &userRenameDlg::tmMtgNickChangeResultSlot);
+    connect(WeMeetManager::instance(), &WeMeetManager::OnForcedLogoutFinishSignal, this,
+            &userRenameDlg::wmForcedLogoutCompleteSlot);
+}
+
+userRenameDlg::~userRenameDlg()
+{
+    delete ui;
+}
+
+void userRenameDlg::onbtnCancelClicked()
+{
+    close();
+}
+
+void userRenameDlg::onbtnConfirmClicked()
+{
+    if (ui->IEditRename->text().isEmpty())
+        return;
+    m_spinner->start();
+    m_newName = ui->IEditRename->text();
+    m_renameRequest->request(baseValues->tenantInfo, m_newName);
+}
+
+void userRenameDlg::onbtnConfirmEnabled(QString text)
+{
+    ui->btnConfirm->setEnabled(!text.isEmpty());
+}
+
+void userRenameDlg::wmForcedLogoutCompleteSlot()
+{
+    close();
+}
+
+void userRenameDlg::tmMtgNickChangeResultSlot(QString result)
+{
+    m_spinner->stop();
+    if (result.isEmpty()) {
+        baseValues->meetingPersonName = m_newName;
+        emit nickChangedSignal();
+        close();
+        return;
+    }
+    Snackbar::showMessage(result, nullptr, Waits::noticeMs);
+    ui->IEditRename->setText(baseValues->meetingPersonName);
+}

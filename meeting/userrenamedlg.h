@@ -1,0 +1,39 @@
+#pragma once
+
+#include "widgets/borderdialog.h"
+
+#include <QString>
+
+class TmMtgNickChangeHttp;
+class WaitingSpinnerWidget;
+
+namespace Ui {
+class userRenameDlg;
+}
+
+// Changes the name under which the user appears in meetings.
+class userRenameDlg final : public BorderDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(userRenameDlg)
+
+public:
+    explicit userRenameDlg(QWidget *parent = nullptr);
+    ~userRenameDlg() override;
+
+signals:
+    void nickChangedSignal();
+
+public slots:
+    void onbtnCancelClicked();
+    void onbtnConfirmClicked();
+    void onbtnConfirmEnabled(QString text);
+    void wmForcedLogoutCompleteSlot();
+    void tmMtgNickChangeResultSlot(QString result);
+
+private:
+    Ui::userRenameDlg *ui = nullptr;
+    QString m_newName;
+    TmMtgNickChangeHttp *m_renameRequest = nullptr;
+    WaitingSpinnerWidget *m_spinner = nullptr;
+};
