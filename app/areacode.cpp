@@ -1,0 +1,34 @@
+#include "app/areacode.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QStringList>
+#include <QTextStream>
+
+QList<AreaCode> readAreaCodes()
+{
+    return readAreaCodes(QCoreApplication::applicationDirPath() + QStringLiteral("/areaCode.dat"));
+}
+
+QList<AreaCode> readAreaCodes(const QString &path)
+{
+    QList<AreaCode> result;
+    QFile file(path);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return result;
+    QTextStream stream(&file);
+    stream.setCodec("UTF-8");
+    stream.setAutoDetectUnicode(true);
+    int lineNumber = 0;
+    while (!stream.atEnd()) {
+        const QString line = stream.readLine();
+        if (++lineNumber == 1)
+            continue;
+        const QStringList fields = line.split(QLatin1Char(','), Qt::KeepEmptyParts, Qt::CaseSensitive);
+        // Short lines (a blank last line, a damaged entry) carry no code.
+        if (fields.size() < 4)
+            continue;
+        result.append(AreaCode{fields.at(3), fields.at(1)});
+    }
+    return result;
+}

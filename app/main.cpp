@@ -1,0 +1,128 @@
+#include "app/areacode.h"
+#include "app/basevalues.h"
+#include "app/crashreport.h"
+#include "app/launchparameter.h"
+#include "app/logging.h"
+#include "app/platform.h"
+#include "app/startup.h"
+#include "app/waits.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QFile>
+#include <QFont>
+#include <QIcon>
+#include <QSocketNotifier>
+#include <QStringList>
+#include <QTextCodec>
+#include <QTranslator>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+void loadStyleSheet(QApplication &app)
+{
+    QString styleSheet;
+    QFile file(QStringLiteral(":/qss/style/style.qss"));
+    if (file.open(QIODevice::ReadOnly))
+        styleSheet = QString::fromUtf8(file.readAll());
+    else
+        qDebug() << "style sheet missing, native look";
+    app.setStyleSheet(styleSheet);
+}
+
+void loadTranslations(QApplication &app)
+{
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
+    const QString locale = QStringLiteral("zh_CN");
+    for (const QString &prefix : {QStringLiteral("qt_"), QStringLiteral("qtwidget_partial_")}) {
+        auto *translator = new QTranslator(&app);
+        if (translator->load(prefix + locale, folder))
+            app.installTranslator(translator);
+    }
+}
+
+void setUpLooks(QApplication &app)
+{
+    loadStyleSheet(app);
+    loadTranslations(app);
+    app.setFont(QFont(QStringLiteral("Microsoft YaHei")));
+    app.setWindowIcon(QIcon(QCoreApplication::applicationDirPath() + QStringLiteral("/icon/logo.ico")));
+}
+
+// A request from the system to end (SIGTERM on a session logout) quits the
+// event loop, so the Meeting SDK is still shut down.
+void quitOnTerminationRequest(QApplication &app)
+{
+    const int fd = terminationRequestDescriptor();
+    if (fd < 0)
+        return;
+    auto *notifier = new QSocketNotifier(fd, QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+        qDebug() << "termination requested";
+        QCoreApplication::quit();
+    });
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::vector<std::string> systemArguments = programArguments(argc, argv);
+    std::vector<char *> appArgv;
+    for (std::string &argument : systemArguments)
+        appArgv.push_back(&argument[0]);
+    appArgv.push_back(nullptr);
+    int appArgc = int(systemArguments.size());
+
+    QApplication app(appArgc, appArgv.data());
+    // The resources sit in a static library: pull them in by name.
+    Q_INIT_RESOURCE(resources);
+    if (isCrashReporter()) {
+        loadTranslations(app);
+        return runCrashReporter();
+    }
+    // The arguments are in the system code page: decode them before the
+    // locale codec becomes UTF-8.
+    QStringList arguments;
+    for (int i = 0; i < appArgc; ++i)
+        arguments.append(QString::fromLocal8Bit(appArgv[size_t(i)]));
+
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    Waits::applyEnvironment();
+
+    // The data folder must exist before the first line is logged.
+    ensureDataFolder();
+    installCrashReporting();
+    qInstallMessageHandler(logMessageHandler);
+
+    if (!deleteOldLogs())
+        qDebug() << "日志文件删除失败！";
+    if (!deleteOldDumps())
+        qDebug() << "DUMP文件删除失败！";
+
+    baseValues = new BaseValues;
+    baseValues->initBaseValues();
+
+    setUpLooks(app);
+    qDebug().noquote() << QStringLiteral("Vesk云会议v%1").arg(baseValues->versionNo);
+
+    const int secondInstanceExit = runStartupStepSingleInstance(arguments);
+    if (secondInstanceExit != 0)
+        return secondInstanceExit;
+    runStartupStepInstanceServer();
+    runStartupStepServiceToken();
+    runStartupStepVersionCheck();
+    runStartupStepMeetingSdk();
+
+    if (arguments.size() == 2)
+        baseValues->linkInfo = parseLaunchParameter(arguments.at(1));
+
+    quitOnTerminationRequest(app);
+    const int result = runStartupStepMainWindow();
+    runShutdownStepMeetingSdk();
+    qDebug() << "exit" << result;
+    return result;
+}

@@ -1,0 +1,272 @@
+#include "app/userstore.h"
+
+#include "app/basevalues.h"
+#include "app/logging.h"
+#include "app/settingsvalue.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QUuid>
+
+#include <memory>
+
+namespace {
+
+// The file holds the remembered password: readable by its owner only. The
+// mode is set before the first value goes in and checked again after every
+// write, whatever QSettings does when it replaces the file.
+void restrictToOwner(const QString &path)
+{
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                      QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    QFile file(path);
+    if (file.exists() && (file.permissions() & others))
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+}
+
+struct StoreCloser
+{
+    void operator()(QSettings *settings) const
+    {
+        settings->sync();
+        restrictToOwner(settings->fileName());
+        delete settings;
+    }
+};
+
+using Store = std::unique_ptr<QSettings, StoreCloser>;
+
+enum class Access { Read, Write };
+
+// Reading never creates the file; it comes into being with the first write.
+Store openStore(Access access)
+{
+    const QString path = userDataPath();
+    if (access == Access::Write) {
+        QDir().mkpath(dataFolder());
+        QFile file(path);
+        if (!file.exists() && file.open(QIODevice::WriteOnly))
+            file.close();
+        restrictToOwner(path);
+    }
+
+    Store settings(new QSettings(path, QSettings::IniFormat));
+    settings->setIniCodec("UTF-8");
+    return settings;
+}
+
+QString text(const QSettings &settings, const char *key, const QString &fallback = QString())
+{
+    const QString value = settingsText(settings, QString::fromLatin1(key));
+    return value.isEmpty() ? fallback : value;
+}
+
+int number(const QSettings &settings, const char *key)
+{
+    return settingsText(settings, QString::fromLatin1(key)).toInt();
+}
+
+bool remembers(const QString &rememberPassword)
+{
+    return rememberPassword.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+}
+
+void clearPhoneGroup()
+{
+    baseValues->phoneAccountType = 0;
+    baseValues->phoneCompanyCode.clear();
+    baseValues->phoneUserName.clear();
+    baseValues->phoneTelephone.clear();
+}
+
+void clearWxGroup()
+{
+    baseValues->openId.clear();
+    baseValues->uid.clear();
+    baseValues->unionId.clear();
+}
+
+void removePhoneKeys(QSettings &settings)
+{
+    settings.remove(QStringLiteral("/LOGININFO2/TYPE"));
+    settings.remove(QStringLiteral("/LOGININFO2/COMPANYCODE"));
+    settings.remove(QStringLiteral("/LOGININFO2/USERNAME"));
+    settings.remove(QStringLiteral("/LOGININFO2/TELEPHONE"));
+}
+
+void removeWxKeys(QSettings &settings)
+{
+    settings.remove(QStringLiteral("/LOGININFO3/OPENID"));
+    settings.remove(QStringLiteral("/LOGININFO3/UID"));
+    settings.remove(QStringLiteral("/LOGININFO3/UNIONID"));
+}
+
+void writeAccountKeys(QSettings &settings)
+{
+    settings.setValue(QStringLiteral("/LOGININFO/REMERBERPASS"), baseValues->rememberPassword);
+    settings.setValue(QStringLiteral("/LOGININFO/TYPE"), baseValues->accountType);
+    settings.setValue(QStringLiteral("/LOGININFO/COMPANYCODE"), baseValues->accountCompanyCode);
+    settings.setValue(QStringLiteral("/LOGININFO/USERNAME"), baseValues->accountUserName);
+    settings.setValue(QStringLiteral("/LOGININFO/PASSWORD"), baseValues->accountPassword);
+}
+
+} // namespace
+
+QString userDataPath()
+{
+    return dataFolder() + QStringLiteral("/User.dat");
+}
+
+void loadSerialNo()
+{
+    auto settings = openStore(Access::Write);
+    QString serial = text(*settings, "/SOFTINFO/SERIALNO");
+    if (serial.isEmpty()) {
+        serial = QUuid::createUuid().toString();
+        serial.remove(QLatin1Char('{')).remove(QLatin1Char('-')).remove(QLatin1Char('}'));
+        qDebug().noquote() << QStringLiteral("uuid:") + serial;
+        settings->setValue(QStringLiteral("/SOFTINFO/SERIALNO"), serial);
+    }
+    baseValues->serialNo = serial;
+}
+
+void loadLoginInfo()
+{
+    auto settings = openStore(Access::Read);
+    BaseValues &v = *baseValues;
+
+    v.rememberPassword = text(*settings, "/LOGININFO/REMERBERPASS", QStringLiteral("False"));
+    if (remembers(v.rememberPassword)) {
+        v.accountType = number(*settings, "/LOGININFO/TYPE");
+        v.accountCompanyCode = text(*settings, "/LOGININFO/COMPANYCODE");
+        v.accountUserName = text(*settings, "/LOGININFO/USERNAME");
+        v.accountPassword = text(*settings, "/LOGININFO/PASSWORD");
+    } else {
+        v.accountType = 0;
+        v.accountCompanyCode.clear();
+        v.accountUserName.clear();
+        v.accountPassword.clear();
+    }
+
+    v.autoLogin = text(*settings, "/LOGININFO/AUTOLOGIN");
+    if (v.autoLogin == QLatin1String("1")) {
+        v.accountType = number(*settings, "/LOGININFO/TYPE");
+        clearPhoneGroup();
+        clearWxGroup();
+    } else if (v.autoLogin == QLatin1String("2")) {
+        v.phoneAccountType = number(*settings, "/LOGININFO2/TYPE");
+        v.phoneCompanyCode = text(*settings, "/LOGININFO2/COMPANYCODE");
+        v.phoneUserName = text(*settings, "/LOGININFO2/USERNAME");
+        v.phoneTelephone = text(*settings, "/LOGININFO2/TELEPHONE");
+        clearWxGroup();
+    } else if (v.autoLogin == QLatin1String("3")) {
+        clearPhoneGroup();
+        v.openId = text(*settings, "/LOGININFO3/OPENID");
+        v.uid = text(*settings, "/LOGININFO3/UID");
+        v.unionId = text(*settings, "/LOGININFO3/UNIONID");
+    } else if (v.autoLogin.isEmpty()) {
+        clearPhoneGroup();
+        clearWxGroup();
+    }
+}
+
+void saveAccountLogin(bool autoLogin)
+{
+    auto settings = openStore(Access::Write);
+    BaseValues &v = *baseValues;
+    if (autoLogin) {
+        settings->setValue(QStringLiteral("/LOGININFO/AUTOLOGIN"), QStringLiteral("1"));
+        writeAccountKeys(*settings);
+        return;
+    }
+    settings->remove(QStringLiteral("/LOGININFO/AUTOLOGIN"));
+    if (remembers(v.rememberPassword)) {
+        writeAccountKeys(*settings);
+        return;
+    }
+    settings->remove(QStringLiteral("/LOGININFO/REMERBERPASS"));
+    settings->remove(QStringLiteral("/LOGININFO/TYPE"));
+    settings->remove(QStringLiteral("/LOGININFO/COMPANYCODE"));
+    settings->remove(QStringLiteral("/LOGININFO/USERNAME"));
+    settings->remove(QStringLiteral("/LOGININFO/PASSWORD"));
+    v.autoLogin.clear();
+    v.accountType = 0;
+    v.accountCompanyCode.clear();
+    v.accountUserName.clear();
+    v.accountPassword.clear();
+}
+
+void savePhoneLogin(bool autoLogin)
+{
+    auto settings = openStore(Access::Write);
+    BaseValues &v = *baseValues;
+    if (autoLogin) {
+        settings->setValue(QStringLiteral("/LOGININFO/AUTOLOGIN"), QStringLiteral("2"));
+        settings->setValue(QStringLiteral("/LOGININFO2/TYPE"), v.phoneAccountType);
+        settings->setValue(QStringLiteral("/LOGININFO2/COMPANYCODE"), v.phoneCompanyCode);
+        settings->setValue(QStringLiteral("/LOGININFO2/USERNAME"), v.phoneUserName);
+        settings->setValue(QStringLiteral("/LOGININFO2/TELEPHONE"), v.phoneTelephone);
+        removeWxKeys(*settings);
+        return;
+    }
+    settings->remove(QStringLiteral("/LOGININFO/AUTOLOGIN"));
+    removePhoneKeys(*settings);
+    v.autoLogin.clear();
+    clearPhoneGroup();
+}
+
+void saveWxLogin(bool autoLogin)
+{
+    auto settings = openStore(Access::Write);
+    BaseValues &v = *baseValues;
+    if (autoLogin) {
+        settings->setValue(QStringLiteral("/LOGININFO/AUTOLOGIN"), QStringLiteral("3"));
+        removePhoneKeys(*settings);
+        settings->setValue(QStringLiteral("/LOGININFO3/OPENID"), v.openId);
+        settings->setValue(QStringLiteral("/LOGININFO3/UID"), v.uid);
+        settings->setValue(QStringLiteral("/LOGININFO3/UNIONID"), v.unionId);
+        return;
+    }
+    settings->remove(QStringLiteral("/LOGININFO/AUTOLOGIN"));
+    removeWxKeys(*settings);
+    v.autoLogin.clear();
+    clearWxGroup();
+}
+
+void loadUserInfo()
+{
+    auto settings = openStore(Access::Read);
+    baseValues->wmNickname = text(*settings, "/USERINFO/NICKNAME");
+    baseValues->meetingHistory = text(*settings, "/USERINFO/HISMEETLST");
+}
+
+void saveUserInfo()
+{
+    auto settings = openStore(Access::Write);
+    settings->setValue(QStringLiteral("/USERINFO/NICKNAME"), baseValues->wmNickname);
+    settings->setValue(QStringLiteral("/USERINFO/HISMEETLST"), baseValues->meetingHistory);
+}
+
+void saveMeetingHistory()
+{
+    qDebug().noquote() << QStringLiteral("appDataLocation == ") + dataFolder();
+    qDebug().noquote() << QStringLiteral("userDataPath == ") + userDataPath();
+    auto settings = openStore(Access::Write);
+    settings->setValue(QStringLiteral("/USERINFO/HISMEETLST"), baseValues->meetingHistory);
+}
+
+void loadMeetingInfo()
+{
+    auto settings = openStore(Access::Read);
+    baseValues->micOn = text(*settings, "/MEETINGINFO/MICON", QStringLiteral("True"));
+    baseValues->cameraOn = text(*settings, "/MEETINGINFO/CAMERAON", QStringLiteral("False"));
+}
+
+void saveMeetingInfo()
+{
+    auto settings = openStore(Access::Write);
+    settings->setValue(QStringLiteral("/MEETINGINFO/MICON"), baseValues->micOn);
+    settings->setValue(QStringLiteral("/MEETINGINFO/CAMERAON"), baseValues->cameraOn);
+}
