@@ -1,0 +1,191 @@
+#pragma once
+
+#include "app/basevalues.h"
+#include "app/waits.h"
+#include "devservice/devservice.h"
+#include "http/loginhttp.h"
+#include "http/servicetokenhttp.h"
+#include "http/tmtokenhttp.h"
+#include "sdk-sim/simcontrol.h"
+#include "sdk/wemeetmanager.h"
+#include "widgets/twobtndlg.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+namespace meetingtest {
+
+// Demo account of the stand-in service that hosts most of its meetings.
+inline const QString companyCode = QStringLiteral("600888");
+inline const QString account = QStringLiteral("zhangwei");
+inline const QString password = QStringLiteral("Vesk@2024");
+
+inline void pointAt(const devservice::Server &server)
+{
+    baseValues->appName = QStringLiteral("Vesk云会议");
+    baseValues->versionNo = QStringLiteral("1.0.0");
+    baseValues->clientId = QStringLiteral("3b9e07c4d2a15f68");
+    baseValues->clientSecret = QStringLiteral("a81d5e2f3b9e07c4d2a15f6870c4b1e9");
+    baseValues->serviceUrl = QString::fromStdString(server.serviceUrl());
+    baseValues->cloudUrl = QString::fromStdString(server.cloudUrl());
+    baseValues->idmUrl = QString::fromStdString(server.idmUrl());
+    baseValues->serviceVmUrl = QStringLiteral("video-meeting/");
+}
+
+// Waits for one result of a request signal; returns it, or "<none>".
+template <typename Request, typename Signal>
+QString waitResult(Request *request, Signal signal)
+{
+    QSignalSpy spy(request, signal);
+    if (!spy.wait(Waits::requestTimeoutMs + 2000))
+        return QStringLiteral("<none>");
+    return spy.takeFirst().at(0).toString();
+}
+
+// Fills the session the way the account sign-in does: service token,
+// service sign-in, meeting token, Meeting SDK initialisation and sign-in.
+inline bool signIn(const QString &company = companyCode, const QString &user = account,
+                   const QString &pass = password)
+{
+    ServiceTokenHttp token;
+    token.request();
+    if (waitResult(&token, &ServiceTokenHttp::sendServiceTokenResultSignal) == QLatin1String("<none>")
+        || baseValues->s_accessToken.isEmpty())
+        return false;
+    LoginHttp login;
+    login.loginByAccount(company, user, pass, 1);
+    const QString loginResult = waitResult(&login, &LoginHttp::sendLoginResultSignal);
+    if (baseValues->gatewayAccessToken.isEmpty()) {
+        qWarning() << "sign-in failed:" << loginResult;
+        return false;
+    }
+    TmTokenHttp tmToken;
+    tmToken.requestForMember(baseValues->tenantInfo, QString(), QString(), QString());
+    const QString tmResult = waitResult(&tmToken, &TmTokenHttp::sendTmTokenResultSignal);
+    if (!tmResult.isEmpty()) {
+        qWarning() << "meeting token failed:" << tmResult;
+        return false;
+    }
+    WeMeetManager *manager = WeMeetManager::instance();
+    if (manager->state() < 1) {
+        QSignalSpy init(manager, &WeMeetManager::OnSDKInitializeFinishSignal);
+        WeMeetManager::initialize(baseValues->sdkId, baseValues->sdkToken,
+                                  QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+                                  baseValues->appName);
+        if (!init.wait(5000))
+            return false;
+    }
+    if (manager->state() < 2) {
+        QSignalSpy login(manager, &WeMeetManager::OnLoginFinishSignal);
+        manager->login();
+        if (!login.wait(5000) || !login.first().at(0).toString().isEmpty())
+            return false;
+    }
+    baseValues->signedIn = true;
+    return true;
+}
+
+template <typename T = QWidget>
+T *findByName(QWidget *root, const QString &objectName, const QString &textOrTip = QString())
+{
+    const auto all = root->findChildren<T *>(objectName);
+    for (T *w : all) {
+        if (textOrTip.isEmpty())
+            return w;
+        if (auto *button = qobject_cast<QAbstractButton *>(w)) {
+            if (button->text() == textOrTip || button->toolTip() == textOrTip)
+                return w;
+        } else if (auto *label = qobject_cast<QLabel *>(w)) {
+            if (label->text() == textOrTip || label->toolTip() == textOrTip)
+                return w;
+        } else if (w->toolTip() == textOrTip) {
+            return w;
+        }
+    }
+    return nullptr;
+}
+
+template <typename T>
+QList<T *> topLevels()
+{
+    QList<T *> found;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *t = qobject_cast<T *>(w))
+            found << t;
+    return found;
+}
+
+template <typename T>
+QList<T *> visibleTopLevels()
+{
+    QList<T *> found;
+    for (T *t : topLevels<T>())
+        if (t->isVisible())
+            found << t;
+    return found;
+}
+
+// Answers the next modal TwoBtnDlg with the given button once it shows;
+// its message lands in *message.
+inline void answerNextDialog(bool confirm, QString *message, QString *buttonText = nullptr)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, confirm, message, buttonText] {
+        auto *dialog = qobject_cast<TwoBtnDlg *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            for (TwoBtnDlg *d : visibleTopLevels<TwoBtnDlg>())
+                dialog = d;
+        }
+        if (!dialog || !dialog->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (message)
+            *message = dialog->findChild<QLabel *>(QStringLiteral("messageQLabel"))->text();
+        auto *right = dialog->findChild<QAbstractButton *>(QStringLiteral("defaultQPushButton"));
+        auto *left = dialog->findChild<QAbstractButton *>(QStringLiteral("normalQPushButton"));
+        if (buttonText)
+            *buttonText = right->text();
+        QTest::mouseClick(confirm ? right : left, Qt::LeftButton);
+    });
+    timer->start();
+}
+
+// Triggers a menu entry by its text, as a click on it would.
+inline bool triggerMenuEntry(QMenu *menu, const QString &text)
+{
+    for (QAction *action : menu->actions()) {
+        if (action->text() == text) {
+            action->trigger();
+            return true;
+        }
+    }
+    return false;
+}
+
+inline QStringList menuTexts(QMenu *menu)
+{
+    QStringList texts;
+    for (QAction *action : menu->actions())
+        texts << action->text();
+    return texts;
+}
+
+inline void applyStyleSheet()
+{
+    QFile qss(QStringLiteral(":/qss/style/style.qss"));
+    if (qss.open(QIODevice::ReadOnly))
+        qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
+}
+
+} // namespace meetingtest
