@@ -60,13 +60,15 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     int checkedAccountType() const;
     void startBusy(const QString &text);
     void stopBusy();
     void fail(const QString &notice);
-    void sdkInitTimedOut();
+    void sdkAnswerTimedOut();
+    void waitForSdkAnswer();
 
     Ui::AccountLogin *ui = nullptr;
     LoginHttp *m_loginHttp = nullptr;
@@ -76,6 +78,9 @@ private:
     WaitingSpinnerWidget *m_spinner = nullptr;
     QTimer *m_sdkInitTimer = nullptr;
     QString m_type;
+    // A sign-in was started before the queued start-up checks ran (launch
+    // link), so they must not start a second one.
+    bool m_signInRequested = false;
     bool m_dragging = false;
     QPoint m_pressPos;
 };

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMap>
+#include <QString>
 
 class QTimer;
 
@@ -19,6 +21,11 @@ public:
     // Interval of the service-token renewal for a token lifetime in seconds;
     // 0 when the lifetime is unknown (no renewal).
     static int refreshIntervalMs(int expiresInSeconds);
+    // Whether a launch link names another account than the signed-in one:
+    // company code and user name both given and either differs, or phone and
+    // country code both given and both differ.
+    static bool linkNamesOtherAccount(const QMap<QString, QString> &link);
+
     // The running renewal timer, null when no lifetime was known.
     QTimer *refreshTimer() const { return m_refreshTimer; }
 

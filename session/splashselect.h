@@ -2,12 +2,14 @@
 
 #include "widgets/borderdialog.h"
 
+#include <QDialog>
 #include <QPoint>
+#include <QPointer>
 
 namespace Ui {
 class SplashSelect;
 }
-class JoinMeeting;
+class QTimer;
 class TmSDKInfoHttp;
 class WaitingSpinnerWidget;
 
@@ -52,14 +54,21 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void handOverTo(QWidget *next);
+    void sdkInfoWaitOver();
+    void continueStartUp();
 
     Ui::SplashSelect *ui = nullptr;
-    JoinMeeting *m_joinMeeting = nullptr;
+    // The join dialog this screen opened (a JoinMeeting), null when none.
+    QPointer<QDialog> m_joinMeeting;
     WaitingSpinnerWidget *m_spinner = nullptr;
     TmSDKInfoHttp *m_sdkInfoHttp = nullptr;
+    QTimer *m_sdkInfoTimer = nullptr;
+    bool m_sdkInfoPending = false;
+    bool m_autoLoginSuppressed = false;
     bool m_dragging = false;
     QPoint m_pressPos;
 };

@@ -1,0 +1,430 @@
+#include "login/accountlogin.h"
+#include "ui_accountlogin.h"
+
+#include "app/basevalues.h"
+#include "app/platform.h"
+#include "app/userstore.h"
+#include "app/waits.h"
+#include "http/logincomverifyhttp.h"
+#include "http/loginhttp.h"
+#include "http/tmtokenhttp.h"
+#include "login/loginshared.h"
+#include "meeting/homescreen.h"
+#include "sdk/wemeetmanager.h"
+#include "session/splashselect.h"
+#include "widgets/snackbar.h"
+#include "widgets/waitingspinnerwidget.h"
+
+#include <QButtonGroup>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QDebug>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace {
+const QString loginFailedText = QStringLiteral("登录失败，请重试！");
+}
+
+AccountLogin::AccountLogin(QString type, QWidget *parent)
+    : BorderDialog(parent)
+    , ui(new Ui::AccountLogin)
+    , m_manager(WeMeetManager::instance())
+    , m_type(type)
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::ApplicationModal);
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    setWindowTitle(baseValues->appName);
+
+    ui->pBtnMin->setIcon(QIcon(QStringLiteral(":/image/images/minimize.png")));
+    ui->pBtnClose->setIcon(QIcon(QStringLiteral(":/image/images/close.png")));
+    ui->pBtnReturn->setIcon(QIcon(QStringLiteral(":/image/images/return.png")));
+    ui->pBtnQRCode->setIcon(QIcon(QStringLiteral(":/image/images/halfQrcode.png")));
+    ui->pBtnPhoneLogin->setIcon(QIcon(QStringLiteral(":/image/images/phone.png")));
+
+    // Style object names; the form names above are the designer's.
+    ui->backgroundWidget->setObjectName(QStringLiteral("backgroundWidget"));
+    ui->pBtnMin->setObjectName(QStringLiteral("titlePushButton"));
+    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
+    ui->pBtnReturn->setObjectName(QStringLiteral("titlePushButton"));
+    ui->lblLogo->setObjectName(QStringLiteral("logoQLabel"));
+    ui->pBtnQRCode->setObjectName(QStringLiteral("iconPushButton"));
+    ui->lblType->setObjectName(QStringLiteral("normalQLabel"));
+    ui->lEditCompanyCode->setObjectName(QStringLiteral("normalQLineEdit"));
+    ui->lEditAccount->setObjectName(QStringLiteral("normalQLineEdit"));
+    ui->lEditPassword->setObjectName(QStringLiteral("normalQLineEdit"));
+    ui->pBtnAccountLogin->setObjectName(QStringLiteral("defaultQPushButton"));
+    ui->pBtnPhoneLogin->setObjectName(QStringLiteral("iconPushButton"));
+    ui->lblTip->setObjectName(QStringLiteral("tipQLabel"));
+    ui->lblRight->setObjectName(QStringLiteral("tipQLabel"));
+
+    ui->btnGroupType->setId(ui->rdoBtnEnterprise, 1);
+    ui->btnGroupType->setId(ui->rdoBtnRegulatory, 2);
+    ui->btnGroupType->setId(ui->rdoBtnFinancial, 3);
+
+    m_loginHttp = new LoginHttp(this);
+    m_tmTokenHttp = new TmTokenHttp(this);
+    m_comVerifyHttp = new LoginComVerifyHttp(this);
+    m_spinner = new WaitingSpinnerWidget(this, true, true);
+    m_sdkInitTimer = new QTimer(this);
+    m_sdkInitTimer->setSingleShot(true);
+    connect(m_sdkInitTimer, &QTimer::timeout, this, &AccountLogin::sdkAnswerTimedOut);
+
+    // Title bar
+    connect(ui->pBtnMin, &QPushButton::clicked, this, &AccountLogin::onMinBtnClicked);
+    connect(ui->pBtnClose, &QPushButton::clicked, this, &AccountLogin::onCloseBtnClicked);
+    connect(ui->pBtnReturn, &QPushButton::clicked, this, &AccountLogin::onReturnBtnClicked);
+    connect(ui->pBtnQRCode, &QPushButton::clicked, this, &AccountLogin::onQRCodeBtnClicked);
+
+    // Version, fields and choices
+    connect(ui->rdoBtnEnterprise, &QRadioButton::toggled, this, &AccountLogin::onEnterpriseRdoBtnToggled);
+    connect(ui->rdoBtnRegulatory, &QRadioButton::toggled, this, &AccountLogin::onRegulatoryRdoBtnToggled);
+    connect(ui->rdoBtnFinancial, &QRadioButton::toggled, this, &AccountLogin::onFinancialRdoBtnToggled);
+    connect(ui->lEditCompanyCode, &QLineEdit::textChanged, this, &AccountLogin::comfirmBtnEnabledStatusSlot);
+    connect(ui->lEditAccount, &QLineEdit::textChanged, this, &AccountLogin::comfirmBtnEnabledStatusSlot);
+    connect(ui->lEditPassword, &QLineEdit::textChanged, this, &AccountLogin::comfirmBtnEnabledStatusSlot);
+    connect(ui->chkBoxAutoLogin, &QCheckBox::stateChanged, this, &AccountLogin::onAutoLoginChkBoxStateChanged);
+    connect(ui->chkBoxRemberPwd, &QCheckBox::stateChanged, this, &AccountLogin::onRemberPwdChkBoxStateChanged);
+
+    // Actions
+    connect(ui->pBtnAccountLogin, &QPushButton::clicked, this, &AccountLogin::onAccountLoginBtnClicked);
+    connect(ui->pBtnPhoneLogin, &QPushButton::clicked, this, &AccountLogin::onPhoneLoginBtnClicked);
+    connect(ui->lblRight, &QLabel::linkActivated, this, &AccountLogin::onLinkActivated);
+
+    // The sign-in chain
+    connect(m_comVerifyHttp, &LoginComVerifyHttp::sendComVerifyResultSignal, this,
+            &AccountLogin::loginComVerifyResultSlot);
+    connect(m_loginHttp, &LoginHttp::sendLoginResultSignal, this, &AccountLogin::loginResultSlot);
+    connect(m_tmTokenHttp, &TmTokenHttp::sendTmTokenResultSignal, this, &AccountLogin::tmTokenResultSlot);
+    connect(m_manager, &WeMeetManager::OnLoginFinishSignal, this, &AccountLogin::wmLoginCompleteSlot);
+    connect(m_manager, &WeMeetManager::OnSDKErrorSignal, this, &AccountLogin::wmSDKErrorSlot);
+    connect(this, &AccountLogin::uiLoadedFinishSignal, this, &AccountLogin::uiLoadedFinishSlot,
+            Qt::QueuedConnection);
+
+    // Preselect the version and fill what is remembered for it.
+    if (type == QLatin1String("1") || type == QLatin1String("2") || type == QLatin1String("3")) {
+        QAbstractButton *button = ui->btnGroupType->button(type.toInt());
+        button->setChecked(true);
+        button->setFocus();
+    }
+    loadLoginInfo();
+    const int preselected = type.toInt();
+    if (preselected == baseValues->accountType) {
+        if (QAbstractButton *button = ui->btnGroupType->button(preselected))
+            button->setChecked(true);
+        if (baseValues->rememberPassword.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
+            ui->lEditCompanyCode->setText(baseValues->accountCompanyCode);
+            ui->lEditAccount->setText(baseValues->accountUserName);
+            ui->lEditPassword->setText(LoginShared::decodePassword(baseValues->accountPassword));
+            ui->chkBoxRemberPwd->setChecked(true);
+        } else {
+            ui->chkBoxRemberPwd->setChecked(false);
+        }
+        ui->chkBoxAutoLogin->setChecked(baseValues->autoLogin == QLatin1String("1"));
+    } else {
+        ui->lEditCompanyCode->clear();
+        ui->lEditAccount->clear();
+        ui->lEditPassword->clear();
+        ui->chkBoxAutoLogin->setChecked(false);
+        ui->chkBoxRemberPwd->setChecked(false);
+    }
+    comfirmBtnEnabledStatusSlot();
+
+    emit uiLoadedFinishSignal();
+}
+
+AccountLogin::~AccountLogin()
+{
+    disconnect(m_manager, &WeMeetManager::OnLoginFinishSignal, this, &AccountLogin::wmLoginCompleteSlot);
+    delete ui;
+}
+
+void AccountLogin::simulateLogin(const QString &companyCode, const QString &userName)
+{
+    m_signInRequested = true;
+    startBusy(QStringLiteral("正在登录帐号..."));
+    m_loginHttp->simulateLogin(companyCode, userName);
+}
+
+void AccountLogin::onMinBtnClicked()
+{
+    showMinimized();
+}
+
+void AccountLogin::onCloseBtnClicked()
+{
+    close();
+    const int state = m_manager->state();
+    if (state == 0) {
+        killProcessTree();
+    } else if (state < 3) {
+        // Nothing else is on screen and no meeting runs: without this the
+        // program would linger with no window. The normal shutdown then
+        // uninitialises the Meeting SDK.
+        QCoreApplication::quit();
+    }
+}
+
+void AccountLogin::onReturnBtnClicked()
+{
+    LoginShared::handOver(this, new SplashSelect());
+}
+
+void AccountLogin::onPhoneLoginBtnClicked()
+{
+    // The phone sign-in screen comes with its own release.
+    qDebug() << "phone sign-in is not available in this build, type" << ui->btnGroupType->checkedId();
+}
+
+void AccountLogin::onQRCodeBtnClicked()
+{
+    qDebug() << "QR-code sign-in is not available in this build";
+}
+
+void AccountLogin::onAccountLoginBtnClicked()
+{
+    m_signInRequested = true;
+    baseValues->accountType = checkedAccountType();
+    startBusy(QStringLiteral("公司代码校验..."));
+    m_comVerifyHttp->request(ui->lEditCompanyCode->text());
+}
+
+void AccountLogin::onEnterpriseRdoBtnToggled(bool checked)
+{
+    if (checked)
+        ui->lEditCompanyCode->setPlaceholderText(QStringLiteral("请输入公司代码"));
+}
+
+void AccountLogin::onRegulatoryRdoBtnToggled(bool checked)
+{
+    if (checked)
+        ui->lEditCompanyCode->setPlaceholderText(QStringLiteral("请输入部署的证监局代码"));
+}
+
+void AccountLogin::onFinancialRdoBtnToggled(bool checked)
+{
+    // Financial accounts sign in by phone only; that screen comes with its own release.
+    if (checked)
+        qDebug() << "financial accounts sign in by phone; phone sign-in is not available in this build";
+}
+
+void AccountLogin::onAutoLoginChkBoxStateChanged(int arg1)
+{
+    if (arg1 == Qt::Checked)
+        ui->chkBoxRemberPwd->setChecked(true);
+}
+
+void AccountLogin::onRemberPwdChkBoxStateChanged(int arg1)
+{
+    if (arg1 == Qt::Unchecked)
+        ui->chkBoxAutoLogin->setChecked(false);
+}
+
+void AccountLogin::onLinkActivated(QString link)
+{
+    LoginShared::openAgreementDocument(link);
+}
+
+void AccountLogin::comfirmBtnEnabledStatusSlot()
+{
+    ui->pBtnAccountLogin->setEnabled(!ui->lEditCompanyCode->text().isEmpty()
+                                     && !ui->lEditAccount->text().isEmpty()
+                                     && !ui->lEditPassword->text().isEmpty());
+}
+
+void AccountLogin::loginComVerifyResultSlot(QString result)
+{
+    if (result == QLatin1String("0")) {
+        fail(QStringLiteral("该公司未开通服务"));
+    } else if (result == QString::number(baseValues->accountType)) {
+        m_spinner->setText(QStringLiteral("正在登录帐号..."));
+        m_loginHttp->loginByAccount(ui->lEditCompanyCode->text(), ui->lEditAccount->text(),
+                                    ui->lEditPassword->text(), baseValues->accountType);
+    } else if (result == QLatin1String("1")) {
+        fail(QStringLiteral("该公司代码为上市公司，请选择企业版登录"));
+    } else if (result == QLatin1String("2")) {
+        fail(QStringLiteral("该公司代码为证监局代码，请选择监管版登录"));
+    } else if (result == QLatin1String("3")) {
+        fail(QStringLiteral("该公司代码为金融版代码，请选择金融版登录"));
+    } else {
+        fail(result);
+    }
+}
+
+void AccountLogin::loginResultSlot(QString result)
+{
+    if (!result.isEmpty()) {
+        stopBusy();
+        qDebug() << "loginResult err: " + result;
+        Snackbar::showMessage(result, this, Waits::noticeMs);
+        return;
+    }
+    baseValues->accountType = checkedAccountType();
+    baseValues->autoLogin = ui->chkBoxAutoLogin->isChecked() ? QStringLiteral("1") : QString();
+    baseValues->rememberPassword =
+        ui->chkBoxRemberPwd->isChecked() ? QStringLiteral("True") : QStringLiteral("False");
+    baseValues->accountCompanyCode = ui->lEditCompanyCode->text();
+    baseValues->accountUserName = ui->lEditAccount->text();
+    baseValues->accountPassword = LoginShared::encodePassword(ui->lEditPassword->text());
+    m_spinner->setText(QStringLiteral("正在登录云会议..."));
+    m_tmTokenHttp->requestForMember(baseValues->tenantInfo, baseValues->telephone,
+                                    baseValues->mobileCountryCode, QString());
+}
+
+void AccountLogin::tmTokenResultSlot(QString result)
+{
+    if (!result.isEmpty()) {
+        fail(result);
+        return;
+    }
+    const bool autoLoginChecked = ui->chkBoxAutoLogin->isChecked();
+    if (baseValues->loginStatus == QLatin1String("1")) {
+        saveAccountLogin(autoLoginChecked);
+        if (m_manager->isInitialized()) {
+            waitForSdkAnswer();
+            m_manager->login();
+        } else {
+            connect(m_manager, &WeMeetManager::OnSDKInitializeFinishSignal, this,
+                    &AccountLogin::wmSDKInitializeCompleteSlot, Qt::UniqueConnection);
+            waitForSdkAnswer();
+            WeMeetManager::initialize(baseValues->sdkId, baseValues->sdkToken,
+                                      QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+                                      baseValues->appName);
+        }
+    } else if (baseValues->loginStatus == QLatin1String("3")) {
+        // The phone-number completion screen comes with its own release; until
+        // then say why the sign-in cannot go on instead of leaving the user waiting.
+        qDebug() << "account has no phone number yet; phone-number completion is not available in this build";
+        fail(QStringLiteral("该账号尚未绑定手机号，请先在Vesk APP中绑定手机号"));
+    } else {
+        qDebug() << "unexpected loginStatus" << baseValues->loginStatus;
+        fail(loginFailedText);
+    }
+}
+
+void AccountLogin::wmSDKInitializeCompleteSlot()
+{
+    disconnect(m_manager, &WeMeetManager::OnSDKInitializeFinishSignal, this,
+               &AccountLogin::wmSDKInitializeCompleteSlot);
+    waitForSdkAnswer();
+    m_manager->login();
+}
+
+void AccountLogin::wmLoginCompleteSlot(QString result)
+{
+    m_sdkInitTimer->stop();
+    stopBusy();
+    if (result.isEmpty()) {
+        baseValues->signedIn = true;
+        QMetaObject::invokeMethod(this, "showHomeViewSlot", Qt::QueuedConnection);
+    } else {
+        Snackbar::showMessage(loginFailedText, this, Waits::noticeMs);
+    }
+}
+
+void AccountLogin::showHomeViewSlot()
+{
+    LoginShared::handOver(this, new HomeScreen());
+}
+
+void AccountLogin::uiLoadedFinishSlot()
+{
+    if (m_signInRequested)
+        return;
+    if (!baseValues->ssoCompanyCode.isEmpty() && !baseValues->ssoUserName.isEmpty()) {
+        // A hand-off is used once; keeping it would sign the user in again
+        // after every sign-out.
+        const QString companyCode = baseValues->ssoCompanyCode;
+        const QString userName = baseValues->ssoUserName;
+        baseValues->ssoCompanyCode.clear();
+        baseValues->ssoUserName.clear();
+        simulateLogin(companyCode, userName);
+    } else if (baseValues->autoLogin == QLatin1String("1")) {
+        onAccountLoginBtnClicked();
+    }
+}
+
+void AccountLogin::wmSDKErrorSlot(QString result)
+{
+    qDebug() << "Meeting SDK error during sign-in:" << result;
+    m_sdkInitTimer->stop();
+    disconnect(m_manager, &WeMeetManager::OnSDKInitializeFinishSignal, this,
+               &AccountLogin::wmSDKInitializeCompleteSlot);
+    fail(loginFailedText);
+}
+
+int AccountLogin::checkedAccountType() const
+{
+    if (ui->rdoBtnFinancial->isChecked())
+        return 3;
+    if (ui->rdoBtnRegulatory->isChecked())
+        return 2;
+    if (ui->rdoBtnEnterprise->isChecked())
+        return 1;
+    return 0;
+}
+
+void AccountLogin::startBusy(const QString &text)
+{
+    m_spinner->setText(text);
+    m_spinner->start();
+}
+
+void AccountLogin::stopBusy()
+{
+    m_spinner->stop();
+}
+
+void AccountLogin::fail(const QString &notice)
+{
+    stopBusy();
+    Snackbar::showMessage(notice, this, Waits::noticeMs);
+}
+
+void AccountLogin::waitForSdkAnswer()
+{
+    m_sdkInitTimer->start(Waits::sdkResponseMs);
+}
+
+void AccountLogin::sdkAnswerTimedOut()
+{
+    // A failed initialisation reports nothing; do not spin forever.
+    qDebug() << "Meeting SDK did not answer within" << Waits::sdkResponseMs << "ms";
+    disconnect(m_manager, &WeMeetManager::OnSDKInitializeFinishSignal, this,
+               &AccountLogin::wmSDKInitializeCompleteSlot);
+    fail(loginFailedText);
+}
+
+void AccountLogin::mousePressEvent(QMouseEvent *event)
+{
+    m_dragging = true;
+    m_pressPos = event->pos();
+    BorderDialog::mousePressEvent(event);
+}
+
+void AccountLogin::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragging)
+        move(event->globalPos() - m_pressPos);
+    BorderDialog::mouseMoveEvent(event);
+}
+
+void AccountLogin::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_dragging = false;
+    BorderDialog::mouseReleaseEvent(event);
+}
+
+void AccountLogin::keyPressEvent(QKeyEvent *event)
+{
+    // Escape would otherwise close the screen and leave no window behind.
+    if (event->key() == Qt::Key_Escape) {
+        onCloseBtnClicked();
+        return;
+    }
+    BorderDialog::keyPressEvent(event);
+}

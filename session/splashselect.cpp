@@ -1,0 +1,345 @@
+#include "session/splashselect.h"
+#include "ui_splashselect.h"
+
+#include "app/basevalues.h"
+#include "app/userstore.h"
+#include "app/waits.h"
+#include "http/tmsdkinfohttp.h"
+#include "login/accountlogin.h"
+#include "login/loginshared.h"
+#include "sdk/wemeetmanager.h"
+#include "session/mainwindow.h"
+#include "widgets/snackbar.h"
+#include "widgets/twobtndlg.h"
+#include "widgets/waitingspinnerwidget.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QFile>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStandardPaths>
+#include <QTextStream>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+const QString differentAccountText = QStringLiteral("本地已登录另一账号，请重新登录后进入会议。");
+const QString forcedLogoutText = QStringLiteral("您已经在其他设备登录，当前设备被登出。");
+constexpr int ssoHandOffLifetimeSecs = 600;
+
+QString appDataDir()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+} // namespace
+
+SplashSelect::SplashSelect(QWidget *parent)
+    : BorderDialog(parent)
+    , ui(new Ui::SplashSelect)
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::ApplicationModal);
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowMaximizeButtonHint);
+    setWindowTitle(QStringLiteral("Vesk云会议"));
+
+    ui->pBtnMin->setIcon(QIcon(QStringLiteral(":/image/images/minimize.png")));
+    ui->pBtnClose->setIcon(QIcon(QStringLiteral(":/image/images/close.png")));
+    ui->lblAppName->setText(baseValues->appName);
+    QFont nameFont(QStringLiteral("Microsoft YaHei"));
+    nameFont.setPixelSize(26);
+    ui->lblAppName->setFont(nameFont);
+    ui->lblAppName->setAlignment(Qt::AlignCenter);
+    ui->lblVersion->setText(QStringLiteral("V%1").arg(baseValues->versionNo));
+
+    // Style object names; the form names above are the designer's.
+    ui->backgroundWidget->setObjectName(QStringLiteral("backgroundWidget"));
+    ui->pBtnMin->setObjectName(QStringLiteral("titlePushButton"));
+    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
+    ui->lblLogo->setObjectName(QStringLiteral("largeLogoQLabel"));
+    ui->lblAppName->setObjectName(QStringLiteral("hugeQLabel"));
+    ui->lblVersion->setObjectName(QStringLiteral("tipQLabel"));
+    ui->lblSlogan->setObjectName(QStringLiteral("normalQLabel"));
+    ui->pBtnJoinMeeting->setObjectName(QStringLiteral("defaultQPushButton"));
+    ui->pBtnLogin->setObjectName(QStringLiteral("normalQPushButton"));
+
+    connect(ui->pBtnMin, &QPushButton::clicked, this, &SplashSelect::onMinBtnClicked);
+    connect(ui->pBtnClose, &QPushButton::clicked, this, &SplashSelect::onCloseBtnClicked);
+    connect(ui->pBtnJoinMeeting, &QPushButton::clicked, this, &SplashSelect::onJoinMeetingBtnClicked);
+    connect(ui->pBtnLogin, &QPushButton::clicked, this, &SplashSelect::onLoginBtnClicked);
+
+    connect(this, &SplashSelect::uiLoadedFinishSignal, this, &SplashSelect::uiLoadedFinishSlot,
+            Qt::QueuedConnection);
+    connect(WeMeetManager::instance(), &WeMeetManager::linkJoinMeetingSignal, this,
+            &SplashSelect::linkJoinMeetingSlot);
+
+    m_spinner = new WaitingSpinnerWidget(this, true, true);
+    m_sdkInfoHttp = new TmSDKInfoHttp();
+    connect(m_sdkInfoHttp, &TmSDKInfoHttp::sendTmSdkInfoResultSignal, this,
+            [this](const QString &) { sdkInfoWaitOver(); });
+    m_sdkInfoTimer = new QTimer(this);
+    m_sdkInfoTimer->setSingleShot(true);
+    connect(m_sdkInfoTimer, &QTimer::timeout, this, &SplashSelect::sdkInfoWaitOver);
+
+    emit uiLoadedFinishSignal();
+}
+
+SplashSelect::~SplashSelect()
+{
+    delete m_sdkInfoHttp;
+    delete ui;
+}
+
+QString SplashSelect::ssoHandOffFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+           + QStringLiteral("/VeskDesk/VeskLiveMeeting.txt");
+}
+
+bool SplashSelect::takeSsoHandOff()
+{
+    QFile file(ssoHandOffFilePath());
+    QString line;
+    if (file.exists() && file.size() > 0 && file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        QTextStream stream(&file);
+        stream.setCodec("UTF-8");
+        line = stream.readLine();
+    }
+    file.close();
+    // Used at most once, whatever it held.
+    if (file.exists() && !file.remove())
+        qDebug() << "single-sign-on hand-off file could not be deleted:" << file.fileName();
+
+    if (line.isEmpty())
+        return false;
+    const QString decoded = QUrl::fromPercentEncoding(line.toUtf8());
+    if (!decoded.contains(QLatin1String("veskmeet")) || !decoded.contains(QLatin1Char('?'))) {
+        qDebug() << "single-sign-on hand-off ignored: not a meeting hand-off";
+        return false;
+    }
+    QString companyCode, userName, timeStamp;
+    const QStringList parts = decoded.mid(decoded.indexOf(QLatin1Char('?')) + 1).split(QLatin1Char('&'));
+    for (const QString &part : parts) {
+        const QString value = part.mid(part.indexOf(QLatin1Char('=')) + 1);
+        if (!part.contains(QLatin1Char('=')))
+            continue;
+        if (part.contains(QLatin1String("companyCode")))
+            companyCode = value;
+        else if (part.contains(QLatin1String("userName")))
+            userName = value;
+        else if (part.contains(QLatin1String("timeStamp")))
+            timeStamp = value;
+    }
+    if (companyCode.isEmpty() || userName.isEmpty() || timeStamp.isEmpty()) {
+        qDebug() << "single-sign-on hand-off ignored: incomplete";
+        return false;
+    }
+    QDateTime stamp = QDateTime::fromString(timeStamp, QStringLiteral("yyyyMMddhhmmss"));
+    stamp.setTimeSpec(Qt::LocalTime);
+    // A stamp that does not parse is as good as a stale one.
+    if (!stamp.isValid() || stamp.addSecs(ssoHandOffLifetimeSecs) < QDateTime::currentDateTime()) {
+        qDebug() << "single-sign-on hand-off ignored: expired" << timeStamp;
+        return false;
+    }
+    baseValues->ssoCompanyCode = companyCode;
+    baseValues->ssoUserName = userName;
+    return true;
+}
+
+void SplashSelect::onMinBtnClicked()
+{
+    showMinimized();
+}
+
+void SplashSelect::onCloseBtnClicked()
+{
+    close();
+    // While a guest meeting runs the client stays; it comes back to this
+    // screen when the meeting ends. Otherwise nothing would be left on screen.
+    if (WeMeetManager::instance()->state() < 3)
+        emit closeSelfSignal();
+}
+
+void SplashSelect::onJoinMeetingBtnClicked()
+{
+    // The join dialog comes with its own release.
+    qDebug() << "join dialog is not available in this build";
+}
+
+void SplashSelect::onLoginBtnClicked()
+{
+    handOverTo(new AccountLogin(QStringLiteral("1")));
+}
+
+void SplashSelect::forcedLogoutSlot()
+{
+    // Signing in again by itself would sign the other device out in turn.
+    m_autoLoginSuppressed = true;
+    qDebug() << forcedLogoutText;
+    TwoBtnDlg dialog(QStringLiteral("确定"), this);
+    dialog.setShowMsg(forcedLogoutText);
+    dialog.exec();
+}
+
+void SplashSelect::autoLoginSlot()
+{
+    qDebug() << "autoLoginSlot()";
+    QMetaObject::invokeMethod(this, "autoLogin", Qt::QueuedConnection);
+}
+
+void SplashSelect::autoLogin()
+{
+    // The nickname is needed by a link join below.
+    loadUserInfo();
+    const bool linkNamesAccount = !baseValues->linkInfo.value(QStringLiteral("companycode")).isEmpty()
+                                  && !baseValues->linkInfo.value(QStringLiteral("username")).isEmpty();
+    if (baseValues->autoLogin == QLatin1String("1") && !m_autoLoginSuppressed && !linkNamesAccount) {
+        // The link, if any, stays for the home screen to join after the sign-in.
+        handOverTo(new AccountLogin(QStringLiteral("1")));
+        return;
+    }
+    if (!baseValues->linkInfo.isEmpty()) {
+        linkJoinMeetingSlot();
+    } else if (!WeMeetManager::instance()->isInitialized()) {
+        // Guest initialisation, so that joining without an account is ready.
+        WeMeetManager::initialize(baseValues->sdkId, baseValues->sdkToken, appDataDir(), baseValues->appName);
+    }
+}
+
+void SplashSelect::ssoLoginSlot()
+{
+    handOverTo(new AccountLogin(QStringLiteral("1")));
+}
+
+void SplashSelect::uiLoadedFinishSlot()
+{
+    if (baseValues->s_accessToken.isEmpty()) {
+        qDebug() << "service token missing: the start screen cannot reach the service";
+        Snackbar::showMessage(QStringLiteral("Vesk云会议初始化失败，请稍后再试"), this, Waits::noticeMs);
+        m_spinner->stop();
+        continueStartUp();
+        return;
+    }
+    if (baseValues->sdkId.isEmpty()) {
+        m_spinner->setText(QStringLiteral("正在初始化..."));
+        m_spinner->start();
+        m_sdkInfoPending = true;
+        m_sdkInfoTimer->start(Waits::sdkInfoWaitMs);
+        m_sdkInfoHttp->request();
+        return;
+    }
+    continueStartUp();
+}
+
+void SplashSelect::sdkInfoWaitOver()
+{
+    if (!m_sdkInfoPending)
+        return;
+    m_sdkInfoPending = false;
+    m_sdkInfoTimer->stop();
+    m_spinner->stop();
+    continueStartUp();
+}
+
+void SplashSelect::continueStartUp()
+{
+    if (takeSsoHandOff()) {
+        handOverTo(new AccountLogin(QStringLiteral("1")));
+        return;
+    }
+    autoLoginSlot();
+}
+
+void SplashSelect::linkJoinMeetingSlot()
+{
+    m_spinner->stop();
+    if (baseValues->s_accessToken.isEmpty()) {
+        qDebug() << "程序初始化失败,未取得s_accessToken";
+        return;
+    }
+    const QMap<QString, QString> &link = baseValues->linkInfo;
+    const QString companyCode = link.value(QStringLiteral("companycode"));
+    const QString userName = link.value(QStringLiteral("username"));
+    const QString meetingCode = link.value(QStringLiteral("meetingCode"));
+    const QString phone = link.value(QStringLiteral("phone"));
+    const QString name = QUrl::fromPercentEncoding(link.value(QStringLiteral("name")).toUtf8());
+    qDebug() << "linkInfo ==" << link;
+    qDebug() << "companyCode ==" << companyCode;
+    qDebug() << "userName ==" << userName;
+    qDebug() << "meetingCode ==" << meetingCode;
+    qDebug() << "phone ==" << phone;
+    qDebug() << "name ==" << name;
+
+    if (!baseValues->signedIn) {
+        if (!companyCode.isEmpty() && !userName.isEmpty()) {
+            qDebug() << "linkJoinMeeting ssoLogin";
+            auto *login = new AccountLogin(QStringLiteral("1"));
+            handOverTo(login);
+            login->simulateLogin(companyCode, userName);
+        } else {
+            // Guests join through the join dialog, which comes with its own release.
+            qDebug() << "baseValues.wmNickname ==" << baseValues->wmNickname;
+            qDebug() << "join dialog is not available in this build; link for meeting" << meetingCode << "kept";
+        }
+        return;
+    }
+    if (MainWindow::linkNamesOtherAccount(link)) {
+        qDebug() << differentAccountText;
+        QMetaObject::invokeMethod(this, "showDifferentAccountLoginMsgSlot", Qt::QueuedConnection);
+    }
+}
+
+void SplashSelect::showDifferentAccountLoginMsgSlot()
+{
+    baseValues->linkInfo.clear();
+    TwoBtnDlg dialog(QStringLiteral("知道了"), this);
+    dialog.setShowMsg(differentAccountText);
+    dialog.exec();
+}
+
+void SplashSelect::joinMeetingClosedSlot()
+{
+    if (m_joinMeeting) {
+        m_joinMeeting->deleteLater();
+        m_joinMeeting = nullptr;
+    }
+}
+
+void SplashSelect::handOverTo(QWidget *next)
+{
+    // The start screen closes like every other screen: a hidden one would
+    // linger and still answer launch links.
+    LoginShared::handOver(this, next);
+}
+
+void SplashSelect::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        onCloseBtnClicked();
+        return;
+    }
+    BorderDialog::keyPressEvent(event);
+}
+
+void SplashSelect::mousePressEvent(QMouseEvent *event)
+{
+    m_dragging = true;
+    m_pressPos = event->pos();
+    BorderDialog::mousePressEvent(event);
+}
+
+void SplashSelect::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragging)
+        move(event->globalPos() - m_pressPos);
+    BorderDialog::mouseMoveEvent(event);
+}
+
+void SplashSelect::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_dragging = false;
+    BorderDialog::mouseReleaseEvent(event);
+}
