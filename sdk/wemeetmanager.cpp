@@ -22,6 +22,16 @@ QString sdkText(const char *text)
     return text ? QString::fromUtf8(text) : QString();
 }
 
+// A failure must never read as success to the screens, which take an empty
+// payload for "done"; an SDK that gives no message still gets its code shown.
+QString failureText(int32_t code, const char *msg)
+{
+    const QString message = sdkText(msg);
+    if (message.isEmpty())
+        return QStringLiteral("会议SDK错误：%1").arg(code);
+    return QStringLiteral("%1").arg(message);
+}
+
 // Items separated as the debug stream separates them, texts unquoted.
 QDebug sdkLog()
 {
@@ -48,6 +58,9 @@ WeMeetManager *WeMeetManager::instance()
         manager = s_instance.loadAcquire();
         if (!manager) {
             manager = new WeMeetManager;
+            // Signals are delivered on the GUI thread whoever asked first.
+            if (QCoreApplication *app = QCoreApplication::instance())
+                manager->moveToThread(app->thread());
             s_instance.storeRelease(manager);
         }
     }
@@ -226,7 +239,7 @@ void WeMeetManager::SDKError(int32_t code, const char *msg)
 {
     sdkLog() << "WeMeetManager...SDKError...code = " << code << " msg = " << sdkText(msg);
     if (code != 0)
-        emit OnSDKErrorSignal(QStringLiteral("%1").arg(sdkText(msg)));
+        emit OnSDKErrorSignal(failureText(code, msg));
 }
 
 void WeMeetManager::ShowLogsResult(int32_t code, const char *msg)
@@ -238,7 +251,7 @@ void WeMeetManager::ResetSDKState(int32_t code, const char *msg)
 {
     sdkLog() << "WeMeetManager...ResetSDKState...code = " << code << " msg = " << sdkText(msg);
     if (code != 0)
-        emit OnSDKErrorSignal(QStringLiteral("%1").arg(sdkText(msg)));
+        emit OnSDKErrorSignal(failureText(code, msg));
 }
 
 // --- IAuthenticationCallback ------------------------------------------------
@@ -250,7 +263,7 @@ void WeMeetManager::Login(int32_t code, const char *msg)
         m_state = 2;
         emit OnLoginFinishSignal(QString());
     } else {
-        emit OnLoginFinishSignal(QStringLiteral("%1").arg(sdkText(msg)));
+        emit OnLoginFinishSignal(failureText(code, msg));
     }
 }
 
@@ -288,7 +301,7 @@ void WeMeetManager::JoinMeeting(int32_t code, const char *msg, const char *meeti
         emit OnJoinMeetingFinishSignal(QString());
     } else {
         m_state = 2;
-        emit OnJoinMeetingFinishSignal(QStringLiteral("%1").arg(sdkText(msg)));
+        emit OnJoinMeetingFinishSignal(failureText(code, msg));
     }
 }
 
