@@ -1,0 +1,391 @@
+#include "devservice/devservice.h"
+
+#include "devservice/backend.h"
+
+#include <httplib.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace devservice {
+
+struct Server::Impl
+{
+    explicit Impl(const std::string &fixturePath)
+        : backend(QString::fromStdString(fixturePath.empty() ? std::string(DEVSERVICE_FIXTURE) : fixturePath))
+    {
+        QString error;
+        if (!backend.reset(&error))
+            fprintf(stderr, "devservice: %s\n", qPrintable(error));
+        backend.onEvent = [this](const std::string &line) {
+            // called with the mutex held; the handler only prints
+            if (eventHandler)
+                eventHandler(line);
+        };
+    }
+
+    void handle(const httplib::Request &req, httplib::Response &res);
+    void handleControl(const httplib::Request &req, httplib::Response &res);
+    bool applyFault(const std::string &path, httplib::Response &res, bool *wrongResult);
+
+    mutable std::mutex mutex; // guards everything below
+    Backend backend;
+    std::vector<LoggedRequest> log;
+    std::map<std::string, Fault> faults;
+    std::function<void(const std::string &)> eventHandler;
+
+    std::condition_variable stopping; // wakes delayed answers when the server stops
+    bool stopped = false;
+
+    std::unique_ptr<httplib::Server> http;
+    std::thread thread;
+    int port = -1;
+    bool https = false;
+};
+
+namespace {
+
+std::string rawQuery(const httplib::Request &req)
+{
+    const auto q = req.target.find('?');
+    if (q != std::string::npos)
+        return req.target.substr(q + 1);
+    // older parsers keep no target: rebuild from the decoded parameters
+    std::string s;
+    for (const auto &p : req.params) {
+        if (!s.empty())
+            s += '&';
+        s += p.first + '=' + p.second;
+    }
+    return s;
+}
+
+std::string lower(std::string s)
+{
+    for (char &c : s)
+        c = char(tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+void setJson(httplib::Response &res, int status, const QJsonValue &value)
+{
+    res.status = status;
+    const QByteArray body = value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact)
+                                            : QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact);
+    res.set_content(body.toStdString(), "application/json;charset=UTF-8");
+}
+
+// httplib adds these to the headers; the client never sent them
+bool isConnectionInfo(const std::string &name)
+{
+    return name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" || name == "LOCAL_PORT";
+}
+
+QJsonValue wrongTypeOf(const QJsonValue &v)
+{
+    if (v.isString())
+        return QJsonArray{1, 2};
+    return QStringLiteral("unexpected");
+}
+
+} // namespace
+
+// Returns true when the fault answered; a fault that only delays lets the normal answer through.
+bool Server::Impl::applyFault(const std::string &path, httplib::Response &res, bool *wrongResult)
+{
+    Fault f;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        auto it = faults.find(path);
+        if (it == faults.end())
+            return false;
+        f = it->second;
+        if (it->second.times > 0 && --it->second.times == 0)
+            faults.erase(it);
+    }
+    if (f.delayMs > 0) {
+        std::unique_lock<std::mutex> lock(mutex);
+        stopping.wait_for(lock, std::chrono::milliseconds(f.delayMs), [this] { return stopped; });
+    }
+    const QString msg = QString::fromStdString(f.errorMsg);
+    if (f.httpStatus != 0) {
+        setJson(res, f.httpStatus,
+                QJsonObject{{"success", false}, {"errorCode", QString::number(f.httpStatus)}, {"errorMsg", msg}});
+        return true;
+    }
+    if (f.nonJson) {
+        res.status = 200;
+        res.set_content("<html><body><h1>502 Bad Gateway</h1></body></html>", "text/html");
+        return true;
+    }
+    if (f.successFalse) {
+        QJsonObject o{{"success", false}, {"errorCode", "500"}, {"result", QJsonValue()}};
+        if (f.withErrorMsg)
+            o.insert("errorMsg", msg);
+        setJson(res, 200, o);
+        return true;
+    }
+    *wrongResult = f.wrongResultType;
+    return false;
+}
+
+void Server::Impl::handle(const httplib::Request &req, httplib::Response &res)
+{
+    LoggedRequest entry;
+    entry.method = req.method;
+    entry.path = req.path;
+    entry.query = rawQuery(req);
+    for (const auto &h : req.headers)
+        if (!isConnectionInfo(h.first))
+            entry.headers.emplace(h.first, h.second);
+    entry.body = req.body;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        log.push_back(entry);
+    }
+
+    bool wrongResult = false;
+    if (applyFault(req.path, res, &wrongResult))
+        return;
+
+    Call call;
+    call.method = QString::fromStdString(req.method);
+    call.path = QString::fromStdString(req.path);
+    call.query = Backend::parseForm(QByteArray::fromStdString(entry.query));
+    call.body = QByteArray::fromStdString(req.body);
+    for (const auto &h : req.headers)
+        if (!isConnectionInfo(h.first))
+            call.headers.insert(QString::fromStdString(lower(h.first)), QString::fromStdString(h.second));
+    if (lower(req.get_header_value("Content-Type")).find("application/x-www-form-urlencoded") == 0)
+        call.form = Backend::parseForm(call.body);
+
+    Reply reply;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        reply = backend.handle(call);
+    }
+    if (wrongResult) {
+        QJsonObject o = QJsonDocument::fromJson(reply.body).object();
+        o.insert("success", true);
+        o.insert("result", wrongTypeOf(o.value("result")));
+        reply.status = 200;
+        reply.body = QJsonDocument(o).toJson(QJsonDocument::Compact);
+    }
+    res.status = reply.status;
+    res.set_content(reply.body.toStdString(), reply.contentType.c_str());
+}
+
+void Server::Impl::handleControl(const httplib::Request &req, httplib::Response &res)
+{
+    const std::string what = req.path.substr(6); // after "/_dev/"
+    const QJsonObject body = QJsonDocument::fromJson(QByteArray::fromStdString(req.body)).object();
+    std::lock_guard<std::mutex> lock(mutex);
+    if (what == "requests" && req.method == "GET") {
+        QJsonArray list;
+        for (const LoggedRequest &r : log) {
+            QJsonObject headers;
+            for (const auto &h : r.headers)
+                headers.insert(QString::fromStdString(h.first), QString::fromStdString(h.second));
+            list.append(QJsonObject{{"method", QString::fromStdString(r.method)},
+                                    {"path", QString::fromStdString(r.path)},
+                                    {"query", QString::fromStdString(r.query)},
+                                    {"headers", headers},
+                                    {"body", QString::fromUtf8(r.body.data(), int(r.body.size()))}});
+        }
+        setJson(res, 200, list);
+    } else if (what == "clear" && req.method == "POST") {
+        log.clear();
+        setJson(res, 200, QJsonObject{{"ok", true}});
+    } else if (what == "fault" && req.method == "POST") {
+        const std::string path = body.value("path").toString().toStdString();
+        if (path.empty()) {
+            setJson(res, 400, QJsonObject{{"error", "path missing"}});
+            return;
+        }
+        Fault f;
+        f.delayMs = body.value("delayMs").toInt(0);
+        f.httpStatus = body.value("httpStatus").toInt(0);
+        f.nonJson = body.value("nonJson").toBool(false);
+        f.successFalse = body.value("successFalse").toBool(false);
+        f.withErrorMsg = body.value("withErrorMsg").toBool(true);
+        if (body.contains("errorMsg"))
+            f.errorMsg = body.value("errorMsg").toString().toStdString();
+        f.wrongResultType = body.value("wrongResultType").toBool(false);
+        f.times = body.value("times").toInt(-1);
+        if (body.value("clear").toBool() || f.times == 0)
+            faults.erase(path);
+        else
+            faults[path] = f;
+        setJson(res, 200, QJsonObject{{"ok", true}});
+    } else if (what == "faults/clear" && req.method == "POST") {
+        faults.clear();
+        setJson(res, 200, QJsonObject{{"ok", true}});
+    } else if (what == "sms" && req.method == "GET") {
+        const QString phone = QString::fromStdString(req.get_param_value("phone"));
+        setJson(res, 200, QJsonObject{{"phone", phone}, {"code", backend.lastSmsCode(phone)}});
+    } else if (what == "reset" && req.method == "POST") {
+        backend.reset();
+        setJson(res, 200, QJsonObject{{"ok", true}});
+    } else if (what == "version" && req.method == "POST") {
+        backend.addVersion(body.value("version").toString(), body.value("updateContent").toString());
+        setJson(res, 200, QJsonObject{{"ok", true}});
+    } else if (what == "wx/scan" && req.method == "POST") {
+        const bool ok = backend.scanWxUuid(body.value("uuid").toString());
+        setJson(res, ok ? 200 : 404, QJsonObject{{"ok", ok}});
+    } else {
+        setJson(res, 404, QJsonObject{{"error", "unknown control path"}});
+    }
+}
+
+Server::Server(const std::string &fixturePath) : d(new Impl(fixturePath)) {}
+
+Server::~Server() { stop(); }
+
+int Server::start(int port, bool https, const std::string &certFile, const std::string &keyFile)
+{
+    stop();
+    std::unique_ptr<httplib::Server> http;
+    if (https) {
+        auto ssl = std::make_unique<httplib::SSLServer>(certFile.c_str(), keyFile.c_str());
+        if (!ssl->is_valid())
+            return -1;
+        http = std::move(ssl);
+    } else {
+        http = std::make_unique<httplib::Server>();
+    }
+    Impl *impl = d.get();
+    // Every path goes through one handler; the body is read by then.
+    const auto any = [impl](const httplib::Request &req, httplib::Response &res) {
+        if (req.path.rfind("/_dev/", 0) == 0)
+            impl->handleControl(req, res);
+        else
+            impl->handle(req, res);
+    };
+    const char *all = "/.*";
+    http->Get(all, any);
+    http->Post(all, any);
+    http->Put(all, any);
+    http->Patch(all, any);
+    http->Delete(all, any);
+    http->Options(all, any);
+    http->set_exception_handler([](const httplib::Request &, httplib::Response &res, std::exception_ptr) {
+        setJson(res, 500, QJsonObject{{"status", 500}, {"error", "Internal Server Error"}});
+    });
+    // stop() waits for idle keep-alive connections, so keep them short
+    http->set_keep_alive_timeout(1);
+    http->set_tcp_nodelay(true);
+    http->set_payload_max_length(8 * 1024 * 1024);
+
+    const int bound = port == 0 ? http->bind_to_any_port("127.0.0.1") : (http->bind_to_port("127.0.0.1", port) ? port : -1);
+    if (bound <= 0)
+        return -1;
+    {
+        std::lock_guard<std::mutex> lock(d->mutex);
+        d->stopped = false;
+        d->port = bound;
+        d->https = https;
+        d->backend.setBaseUrl(QString::fromStdString(baseUrl()));
+    }
+    d->http = std::move(http);
+    httplib::Server *raw = d->http.get();
+    d->thread = std::thread([raw] { raw->listen_after_bind(); });
+    return bound;
+}
+
+void Server::stop()
+{
+    if (!d->http)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(d->mutex);
+        d->stopped = true;
+    }
+    d->stopping.notify_all();
+    d->http->stop();
+    if (d->thread.joinable())
+        d->thread.join();
+    d->http.reset();
+    d->port = -1;
+}
+
+int Server::port() const { return d->port; }
+
+std::string Server::baseUrl() const
+{
+    return std::string(d->https ? "https" : "http") + "://127.0.0.1:" + std::to_string(d->port);
+}
+
+std::string Server::serviceUrl() const { return baseUrl() + "/service/"; }
+std::string Server::cloudUrl() const { return baseUrl() + "/cloud/"; }
+std::string Server::idmUrl() const { return baseUrl() + "/idm/"; }
+
+std::vector<LoggedRequest> Server::requests() const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->log;
+}
+
+void Server::clearRequests()
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->log.clear();
+}
+
+void Server::setFault(const std::string &path, const Fault &fault)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    if (fault.times == 0)
+        d->faults.erase(path);
+    else
+        d->faults[path] = fault;
+}
+
+void Server::clearFaults()
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->faults.clear();
+}
+
+std::string Server::lastSmsCode(const std::string &phone) const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->backend.lastSmsCode(QString::fromStdString(phone)).toStdString();
+}
+
+void Server::resetData()
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->backend.reset();
+}
+
+void Server::setEventHandler(std::function<void(const std::string &)> handler)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->eventHandler = std::move(handler);
+}
+
+std::string Server::demoInfo() const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->backend.demoInfo().toStdString();
+}
+
+void Server::addVersion(const std::string &version, const std::string &updateContent)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->backend.addVersion(QString::fromStdString(version), QString::fromStdString(updateContent));
+}
+
+bool Server::scanWxUuid(const std::string &uuid)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->backend.scanWxUuid(QString::fromStdString(uuid));
+}
+
+} // namespace devservice
