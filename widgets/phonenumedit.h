@@ -48,8 +48,8 @@ private:
 
     Ui::PhoneNumEdit *ui = nullptr;
     QList<AreaCode> m_areaCodes;
-    // Height of the widget while its list is closed; -1 while closed.
+    // Height of the widget before its list opened; -1 while the list is closed.
     int m_collapsedHeight = -1;
-    // Set while the code is changed by the program, so no list pops up.
-    bool m_settingCode = false;
+    // Set while the list hands the focus back to the code edit.
+    bool m_returningFocus = false;
 };

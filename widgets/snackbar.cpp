@@ -1,0 +1,56 @@
+#include "widgets/snackbar.h"
+
+#include "ui_snackbar.h"
+
+#include <QFontMetrics>
+#include <QTimerEvent>
+
+Snackbar::Snackbar(QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui::Snackbar)
+{
+    ui->setupUi(this);
+}
+
+Snackbar::~Snackbar()
+{
+    delete ui;
+}
+
+void Snackbar::showMessage(QString text, QWidget *parent, int durationMs)
+{
+    auto *notice = new Snackbar(parent);
+    notice->setWindowFlags(notice->windowFlags() | Qt::FramelessWindowHint);
+    notice->setAttribute(Qt::WA_TranslucentBackground);
+    // A notice must not take the keyboard away from the screen under it.
+    notice->setAttribute(Qt::WA_ShowWithoutActivating);
+    // Nothing else would ever free a notice without a parent.
+    if (!parent)
+        notice->setAttribute(Qt::WA_DeleteOnClose);
+
+    QLabel *label = notice->ui->label;
+    label->setObjectName(QStringLiteral("snackbarQLabel"));
+    label->ensurePolished();
+    label->adjustSize();
+
+    // Wrap only what cannot stand on one line inside the label's maximum
+    // width, so a short text keeps one line and the label grows to fit it.
+    const QMargins chrome = label->contentsMargins();
+    const int room = label->maximumWidth() - 2 * label->margin() - chrome.left() - chrome.right();
+    const int advance = QFontMetrics(label->font()).horizontalAdvance(text);
+    label->setWordWrap(advance > room);
+
+    label->setText(text);
+    notice->adjustSize();
+    notice->m_timerId = notice->startTimer(qMax(0, durationMs), Qt::CoarseTimer);
+    notice->show();
+}
+
+void Snackbar::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_timerId)
+        return;
+    killTimer(m_timerId);
+    m_timerId = -1;
+    close();
+}

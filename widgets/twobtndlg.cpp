@@ -1,0 +1,102 @@
+#include "widgets/twobtndlg.h"
+
+#include "sdk/wemeetmanager.h"
+#include "ui_twobtndlg.h"
+
+#include <QMouseEvent>
+
+TwoBtnDlg::TwoBtnDlg(QWidget *parent)
+    : BorderDialog(parent)
+    , ui(new Ui::TwoBtnDlg)
+{
+    setUpForm();
+
+    // A pending question is dismissed as cancelled when a launch link asks to
+    // join or the user leaves the meeting the question was about.
+    WeMeetManager *manager = WeMeetManager::instance();
+    connect(manager, &WeMeetManager::linkJoinMeetingSignal, this, &TwoBtnDlg::closeBtnDlgSlot);
+    connect(manager, &WeMeetManager::OnLeaveMeetingFinishSignal, this, &TwoBtnDlg::closeBtnDlgSlot);
+}
+
+TwoBtnDlg::TwoBtnDlg(QString buttonText, QWidget *parent)
+    : BorderDialog(parent)
+    , ui(new Ui::TwoBtnDlg)
+{
+    setUpForm();
+    ui->rightBtn->setText(buttonText);
+    ui->leftBtn->hide();
+
+    // Another part of the client is about to show a message of this kind.
+    connect(WeMeetManager::instance(), &WeMeetManager::avoidShowSameDialogSignal,
+            this, &TwoBtnDlg::closeBtnDlgSlot);
+}
+
+TwoBtnDlg::~TwoBtnDlg()
+{
+    delete ui;
+}
+
+void TwoBtnDlg::setUpForm()
+{
+    ui->setupUi(this);
+    setWindowTitle(QStringLiteral("温馨提示"));
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    setWindowModality(Qt::ApplicationModal);
+
+    // Style names, given after setupUi has connected the slots by name.
+    ui->rightBtn->setObjectName(QStringLiteral("defaultQPushButton"));
+    ui->leftBtn->setObjectName(QStringLiteral("normalQPushButton"));
+    ui->lblMsg->setObjectName(QStringLiteral("messageQLabel"));
+    ui->leftBtn->setCursor(Qt::PointingHandCursor);
+    ui->rightBtn->setCursor(Qt::PointingHandCursor);
+}
+
+void TwoBtnDlg::setLeftBtnTxt(QString text)
+{
+    ui->leftBtn->setText(text);
+}
+
+void TwoBtnDlg::setRightBtnTxt(QString text)
+{
+    ui->rightBtn->setText(text);
+}
+
+void TwoBtnDlg::setShowMsg(QString sText)
+{
+    ui->lblMsg->setText(sText);
+}
+
+void TwoBtnDlg::on_leftBtn_clicked()
+{
+    reject();
+}
+
+void TwoBtnDlg::on_rightBtn_clicked()
+{
+    accept();
+}
+
+void TwoBtnDlg::closeBtnDlgSlot()
+{
+    reject();
+}
+
+void TwoBtnDlg::mousePressEvent(QMouseEvent *event)
+{
+    m_dragging = true;
+    m_pressPos = event->pos();
+    BorderDialog::mousePressEvent(event);
+}
+
+void TwoBtnDlg::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_dragging = false;
+    BorderDialog::mouseReleaseEvent(event);
+}
+
+void TwoBtnDlg::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragging)
+        move(event->globalPos() - m_pressPos);
+    BorderDialog::mouseMoveEvent(event);
+}
