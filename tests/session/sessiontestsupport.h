@@ -1,0 +1,224 @@
+#pragma once
+
+// Shared pieces of the session tests: the stand-in service on an ephemeral
+// port, a session record pointing at it, the Meeting SDK simulator, and ways
+// to find screens, notices and modal dialogs as a user sees them.
+
+#include "app/basevalues.h"
+#include "app/userstore.h"
+#include "devservice/devservice.h"
+#include "http/servicetokenhttp.h"
+#include "sdk-sim/simcontrol.h"
+#include "sdk/wemeetmanager.h"
+#include "widgets/twobtndlg.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QMainWindow>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace sessiontest {
+
+inline QString qs(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
+
+// A session record as start-up leaves it, the base URLs on the server.
+inline void freshBaseValues(const devservice::Server &server)
+{
+    if (!baseValues)
+        baseValues = new BaseValues;
+    *baseValues = BaseValues();
+    baseValues->appName = QStringLiteral("Vesk云会议");
+    baseValues->versionNo = QStringLiteral("1.0.0");
+    baseValues->clientId = QStringLiteral("3b9e07c4d2a15f68");
+    baseValues->clientSecret = QStringLiteral("a81d5e2f3b9e07c4d2a15f6870c4b1e9");
+    baseValues->serviceUrl = qs(server.serviceUrl());
+    baseValues->serviceVmUrl = QStringLiteral("video-meeting/");
+    baseValues->cloudUrl = qs(server.cloudUrl());
+    baseValues->idmUrl = qs(server.idmUrl());
+    baseValues->serialNo = QStringLiteral("0123456789abcdef0123456789abcdef");
+}
+
+// Start-up's service token, fetched for real from the stand-in.
+inline bool fetchServiceToken()
+{
+    ServiceTokenHttp request;
+    QSignalSpy spy(&request, &ServiceTokenHttp::sendServiceTokenResultSignal);
+    request.request();
+    return spy.wait(5000) && !baseValues->s_accessToken.isEmpty();
+}
+
+inline QString userDatPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/User.dat");
+}
+
+inline void removeUserData()
+{
+    QFile::remove(userDatPath());
+}
+
+// Every visible top-level window of type T.
+template <class T>
+QList<T *> visibleWindows()
+{
+    QList<T *> found;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
+            found << t;
+    }
+    return found;
+}
+
+template <class T>
+T *visibleWindow()
+{
+    const QList<T *> found = visibleWindows<T>();
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+// Texts of the notices on screen.
+inline QStringList noticeTexts()
+{
+    QStringList texts;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible())
+            continue;
+        for (QLabel *label : w->findChildren<QLabel *>(QStringLiteral("snackbarQLabel")))
+            texts << label->text();
+    }
+    return texts;
+}
+
+template <class T>
+T *childWithText(QWidget *window, const QString &text)
+{
+    for (T *child : window->findChildren<T *>()) {
+        if (child->text() == text)
+            return child;
+    }
+    return nullptr;
+}
+
+inline QLineEdit *editWithPlaceholder(QWidget *window, const QString &placeholder)
+{
+    for (QLineEdit *edit : window->findChildren<QLineEdit *>()) {
+        if (edit->placeholderText() == placeholder)
+            return edit;
+    }
+    return nullptr;
+}
+
+inline QAbstractButton *buttonWithToolTip(QWidget *window, const QString &tip)
+{
+    for (QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
+        if (button->toolTip() == tip)
+            return button;
+    }
+    return nullptr;
+}
+
+// What a modal message dialog said when it was answered.
+struct ModalAnswer
+{
+    bool seen = false;
+    QString message;
+    QStringList buttons;
+};
+
+// Answers the next TwoBtnDlg opened by exec(): clicks the button with
+// buttonText (the right one when empty) and records what it showed.
+inline std::shared_ptr<ModalAnswer> answerNextModal(const QString &buttonText = QString(), int giveUpMs = 10000)
+{
+    auto answer = std::make_shared<ModalAnswer>();
+    auto *poll = new QTimer;
+    auto waited = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, answer, buttonText, waited] {
+        *waited += 10;
+        auto *dialog = qobject_cast<TwoBtnDlg *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            if (*waited > 10000)
+                poll->deleteLater();
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
+        answer->seen = true;
+        for (QLabel *label : dialog->findChildren<QLabel *>()) {
+            if (!label->text().isEmpty())
+                answer->message = label->text();
+        }
+        QAbstractButton *target = nullptr;
+        for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>()) {
+            if (!button->isVisible())
+                continue;
+            answer->buttons << button->text();
+            if ((!buttonText.isEmpty() && button->text() == buttonText)
+                || (buttonText.isEmpty() && button->objectName() == QLatin1String("defaultQPushButton")))
+                target = button;
+        }
+        if (target)
+            QTest::mouseClick(target, Qt::LeftButton);
+        else
+            dialog->reject();
+    });
+    Q_UNUSED(giveUpMs);
+    poll->start(10);
+    return answer;
+}
+
+// Deletes every top-level window without closing it, so no close handler
+// (sign-out, program end) runs between tests.
+inline void deleteAllWindows()
+{
+    for (int round = 0; round < 3; ++round) {
+        QList<QPointer<QWidget>> windows;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            // Screens only: menus and other popups belong to their widgets.
+            if (!w->parentWidget() && (qobject_cast<QDialog *>(w) || qobject_cast<QMainWindow *>(w)))
+                windows << w;
+        }
+        for (const QPointer<QWidget> &w : windows)
+            delete w.data();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+}
+
+// Fresh simulator without windows, manager back in state 0.
+inline void resetSdk()
+{
+    WemeetSim::reset();
+    WemeetSim::setHeadless(true);
+    WemeetSim::setCallbackDelayMs(5);
+    WeMeetManager::instance()->setState(0);
+}
+
+// Writes the hand-off file with the given first line.
+inline QString writeHandOff(const QString &line)
+{
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                        + QStringLiteral("/VeskDesk");
+    QDir().mkpath(dir);
+    const QString path = dir + QStringLiteral("/VeskLiveMeeting.txt");
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        file.write(line.toUtf8() + "\n");
+    return path;
+}
+
+} // namespace sessiontest
