@@ -1,4 +1,109 @@
+// Shutting the Meeting SDK down after the event loop.
+
+#include "sdktestsupport.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
-class T : public QObject { Q_OBJECT };
-QTEST_MAIN(T)
+
+class TestSdkShutdown : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void uninitialisedSdkIsOnlyReleased();
+    void initialisedSdkIsUninitialisedThenReleased_data();
+    void initialisedSdkIsUninitialisedThenReleased();
+    void answersStillOnTheWayAreDroppedAtShutdown();
+    void failedInitialisationIsNotUninitialised();
+};
+
+void TestSdkShutdown::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+void TestSdkShutdown::init()
+{
+    resetSdkWorld();
+    baseValues->ssoUrl = QStringLiteral("http://sso/?t=");
+    baseValues->idToken = QStringLiteral("t1");
+}
+
+void TestSdkShutdown::uninitialisedSdkIsOnlyReleased()
+{
+    LogCapture log;
+    WeMeetManager::instance()->uninitialize();
+    QCOMPARE(WemeetSim::calls(), QStringList({QStringLiteral("IsInitialized"), QStringLiteral("Release")}));
+    QCOMPARE(WemeetSim::releaseCount(), 1);
+    QVERIFY(log.lines().contains(QStringLiteral("Uninitialize")));
+}
+
+void TestSdkShutdown::initialisedSdkIsUninitialisedThenReleased_data()
+{
+    QTest::addColumn<int>("stage");   // 1 initialised, 2 signed in, 4 in a meeting
+    QTest::newRow("initialised") << 1;
+    QTest::newRow("signed in") << 2;
+    QTest::newRow("in a meeting") << 4;
+}
+
+void TestSdkShutdown::initialisedSdkIsUninitialisedThenReleased()
+{
+    QFETCH(int, stage);
+    WeMeetManager *manager = WeMeetManager::instance();
+    QSignalSpy initialised(manager, &WeMeetManager::OnSDKInitializeFinishSignal);
+    WeMeetManager::initialize(QStringLiteral("id"), QStringLiteral("token"), QStringLiteral("/tmp"), QStringLiteral("a"));
+    QVERIFY(initialised.wait(2000));
+    if (stage >= 2) {
+        QSignalSpy login(manager, &WeMeetManager::OnLoginFinishSignal);
+        manager->login();
+        QVERIFY(login.wait(2000));
+    }
+    if (stage >= 4) {
+        QSignalSpy joined(manager, &WeMeetManager::OnJoinMeetingFinishSignal);
+        manager->joinMeeting(QStringLiteral("123456789"), QStringLiteral("n"), false, false, QString());
+        QVERIFY(joined.wait(2000));
+        QVERIFY(WemeetSim::meetingWindow());
+    }
+    QCOMPARE(manager->state(), stage);
+
+    WemeetSim::clearCalls();
+    manager->uninitialize();
+    QCOMPARE(WemeetSim::calls(), QStringList({QStringLiteral("IsInitialized"), QStringLiteral("Uninitialize"),
+                                              QStringLiteral("Release")}));
+    QCOMPARE(WemeetSim::releaseCount(), 1);
+    QCOMPARE(manager->state(), 0);
+    QVERIFY(!WemeetSim::meetingWindow());
+}
+
+void TestSdkShutdown::answersStillOnTheWayAreDroppedAtShutdown()
+{
+    WeMeetManager *manager = WeMeetManager::instance();
+    QSignalSpy initialised(manager, &WeMeetManager::OnSDKInitializeFinishSignal);
+    WeMeetManager::initialize(QStringLiteral("id"), QStringLiteral("token"), QStringLiteral("/tmp"), QStringLiteral("a"));
+    QVERIFY(initialised.wait(2000));
+
+    QSignalSpy login(manager, &WeMeetManager::OnLoginFinishSignal);
+    manager->login();
+    manager->uninitialize();
+    QTRY_COMPARE(WemeetSim::pendingCallbacks(), 0);
+    QCoreApplication::processEvents();
+    QCOMPARE(login.count(), 0);
+}
+
+void TestSdkShutdown::failedInitialisationIsNotUninitialised()
+{
+    WemeetSim::setInitFailure(QStringLiteral("x"));
+    WeMeetManager::initialize(QStringLiteral("id"), QStringLiteral("token"), QStringLiteral("/tmp"), QStringLiteral("a"));
+    QTRY_VERIFY(WemeetSim::initRecord().received && WemeetSim::pendingCallbacks() == 0);
+    WemeetSim::clearCalls();
+    WeMeetManager::instance()->uninitialize();
+    QCOMPARE(WemeetSim::calls(), QStringList({QStringLiteral("IsInitialized"), QStringLiteral("Release")}));
+}
+
+QTEST_MAIN(TestSdkShutdown)
 #include "tst_sdkshutdown.moc"
