@@ -16,7 +16,8 @@ bool s_configLoaded = false;
 
 void applyEnvironment()
 {
-    const QString script = qEnvironmentVariable("VESK_SDK_SIM");
+    // UTF-8 whatever the locale, so scripted Chinese messages arrive intact.
+    const QString script = QString::fromUtf8(qgetenv("VESK_SDK_SIM"));
     if (!script.isEmpty())
         applyScript(script);
 }

@@ -38,6 +38,8 @@ SimMeetingWindow::SimMeetingWindow(const QString &title, const QString &meetingC
 {
     setObjectName(QStringLiteral("simMeetingWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // The SDK's windows never end the client's event loop.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(title);
     resize(420, 240);
 
@@ -113,6 +115,8 @@ SimWaitingRoomWindow::SimWaitingRoomWindow(const QString &title, const QString &
 {
     setObjectName(QStringLiteral("simWaitingRoomWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // The SDK's windows never end the client's event loop.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(title);
     resize(360, 180);
 
@@ -157,6 +161,8 @@ SimScreenCastWindow::SimScreenCastWindow(const QString &title)
 {
     setObjectName(QStringLiteral("simScreenCastWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // The SDK's windows never end the client's event loop.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(title);
     resize(320, 160);
 

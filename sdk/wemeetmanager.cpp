@@ -154,7 +154,7 @@ void WeMeetManager::joinMeeting(QString meetingCode, QString nickname, bool micO
         // way the SDK would, after the current event.
         qWarning() << "WeMeetManager...JoinMeeting...Meeting SDK not available";
         QMetaObject::invokeMethod(this, [this, code] {
-            JoinMeeting(-1, "Meeting SDK not available", code.constData());
+            JoinMeeting(-1, "会议SDK不可用", code.constData());
         }, Qt::QueuedConnection);
         return;
     }
@@ -178,7 +178,7 @@ void WeMeetManager::login()
     IAuthenticationService *auth = sdk ? sdk->GetAuthenticationService() : nullptr;
     if (!auth) {
         qWarning() << "WeMeetManager...Login...Meeting SDK not available";
-        QMetaObject::invokeMethod(this, [this] { Login(-1, "Meeting SDK not available"); },
+        QMetaObject::invokeMethod(this, [this] { Login(-1, "会议SDK不可用"); },
                                   Qt::QueuedConnection);
         return;
     }
