@@ -271,8 +271,12 @@ void WeMeetManager::Logout(int32_t type, int32_t code, const char *msg)
 {
     sdkLog() << "WeMeetManager...Logout...type = " << type << " code =" << code << " msg = "
              << sdkText(msg);
-    if (code != 0)
+    if (code != 0 || (type != 1 && type != 2))
         return;
+    // Signed out, nothing can still be joining; a stale pending code would
+    // make the coordinator turn away every later meeting link.
+    if (baseValues)
+        baseValues->pendingMeetingCode.clear();
     if (type == 1) {
         m_state = 1;
         emit OnLogoutFinishSignal();

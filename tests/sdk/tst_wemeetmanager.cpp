@@ -79,6 +79,8 @@ private slots:
     void joinCallbackClearsPendingMeetingCode_data();
     void joinCallbackClearsPendingMeetingCode();
     void leavingTheWaitingRoomClearsPendingMeetingCode();
+    void completedSignOutEndsAPendingJoin_data();
+    void completedSignOutEndsAPendingJoin();
     void setStateIsReadBack();
     void coordinatorSignalsPassThroughTheManager();
 
@@ -343,6 +345,30 @@ void TestWeMeetManager::leavingTheWaitingRoomClearsPendingMeetingCode()
     manager->LeaveMeeting(1, 0, "", "555");
     QVERIFY(baseValues->pendingMeetingCode.isEmpty());
     QCOMPARE(manager->state(), 2);
+}
+
+void TestWeMeetManager::completedSignOutEndsAPendingJoin_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("cleared");
+    QTest::newRow("forced") << 2 << 0 << true;
+    QTest::newRow("requested") << 1 << 0 << true;
+    QTest::newRow("failed forced") << 2 << 4 << false;
+    QTest::newRow("unknown type") << 7 << 0 << false;
+}
+
+void TestWeMeetManager::completedSignOutEndsAPendingJoin()
+{
+    QFETCH(int, type);
+    QFETCH(int, code);
+    QFETCH(bool, cleared);
+    WeMeetManager *manager = WeMeetManager::instance();
+    manager->setState(3);
+    baseValues->pendingMeetingCode = QStringLiteral("123456789");
+    manager->Logout(type, code, "");
+    QCOMPARE(baseValues->pendingMeetingCode.isEmpty(), cleared);
+    QCOMPARE(manager->state(), cleared ? 1 : 3);
 }
 
 void TestWeMeetManager::setStateIsReadBack()
