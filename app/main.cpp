@@ -53,16 +53,25 @@ void setUpLooks(QApplication &app)
 }
 
 // A request from the system to end (SIGTERM on a session logout) quits the
-// event loop, so the Meeting SDK is still shut down.
-void quitOnTerminationRequest(QApplication &app)
+// event loop, so the Meeting SDK is still shut down. One that comes during
+// start-up skips the remaining steps instead: quitting then would only end
+// the wait in progress.
+bool mainLoopRunning = false;
+bool terminationRequested = false;
+
+void watchTerminationRequests(QApplication &app)
 {
     const int fd = terminationRequestDescriptor();
     if (fd < 0)
         return;
     auto *notifier = new QSocketNotifier(fd, QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [notifier] {
+        // One request is enough; the descriptor stays readable.
+        notifier->setEnabled(false);
         qDebug() << "termination requested";
-        QCoreApplication::quit();
+        terminationRequested = true;
+        if (mainLoopRunning)
+            QCoreApplication::quit();
     });
 }
 
@@ -81,6 +90,9 @@ int main(int argc, char **argv)
     // The resources sit in a static library: pull them in by name.
     Q_INIT_RESOURCE(resources);
     if (isCrashReporter()) {
+        QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+        qInstallMessageHandler(logMessageHandler);
+        qDebug() << "crash reporter started";
         loadTranslations(app);
         return runCrashReporter();
     }
@@ -97,6 +109,7 @@ int main(int argc, char **argv)
     ensureDataFolder();
     installCrashReporting();
     qInstallMessageHandler(logMessageHandler);
+    watchTerminationRequests(app);
 
     if (!deleteOldLogs())
         qDebug() << "日志文件删除失败！";
@@ -113,15 +126,20 @@ int main(int argc, char **argv)
     if (secondInstanceExit != 0)
         return secondInstanceExit;
     runStartupStepInstanceServer();
-    runStartupStepServiceToken();
-    runStartupStepVersionCheck();
+    if (!terminationRequested)
+        runStartupStepServiceToken();
+    if (!terminationRequested)
+        runStartupStepVersionCheck();
     runStartupStepMeetingSdk();
 
     if (arguments.size() == 2)
         baseValues->linkInfo = parseLaunchParameter(arguments.at(1));
 
-    quitOnTerminationRequest(app);
-    const int result = runStartupStepMainWindow();
+    int result = 0;
+    if (!terminationRequested) {
+        mainLoopRunning = true;
+        result = runStartupStepMainWindow();
+    }
     runShutdownStepMeetingSdk();
     qDebug() << "exit" << result;
     return result;

@@ -17,6 +17,9 @@ void setPlatformLogger(void (*log)(const char *utf8Line));
 // signals) notifyUser is not called from the handler; the executable is
 // started again as a crash reporter instead (crashreport.h).
 void installCrashHandler(const std::string &dataFolder, void (*notifyUser)());
+// The program started as crash reporter (POSIX; default: this executable,
+// empty: none). It gets no arguments and VESK_CRASH_REPORTER=1.
+void setCrashReporterExecutable(const std::string &path);
 
 // Ends the process pid (-1: this one) and all its descendants, the deepest
 // first. Called with this process it does not come back.

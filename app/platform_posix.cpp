@@ -1,6 +1,7 @@
 #include "app/platform.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <cstdint>
@@ -159,10 +160,17 @@ void writeDump(int sig, siginfo_t *info)
     report.addNumber((unsigned long long)sig);
     report.add(" (");
     report.add(signalName(sig));
-    report.add(")\ncode: ");
-    report.addNumber((unsigned long long)(info ? (unsigned)info->si_code : 0u));
-    report.add("\naddress: 0x");
-    report.addNumber((unsigned long long)(uintptr_t)(info ? info->si_addr : nullptr), 0, 16);
+    report.add(")\n");
+    if (info && info->si_code <= 0) {
+        // Sent by another process (kill, raise, abort): no faulting address.
+        report.add("sent by process: ");
+        report.addNumber((unsigned long long)info->si_pid);
+    } else {
+        report.add("code: ");
+        report.addNumber((unsigned long long)(info ? (unsigned)info->si_code : 0u));
+        report.add("\naddress: 0x");
+        report.addNumber((unsigned long long)(uintptr_t)(info ? info->si_addr : nullptr), 0, 16);
+    }
     report.add("\nprocess: ");
     report.addNumber((unsigned long long)getpid());
     report.add("\nbacktrace:\n");
@@ -319,6 +327,13 @@ void killProcessTree(long long pid)
     if (pid == getpid())
         _exit(0);
     kill(pid_t(pid), SIGKILL);
+}
+
+void setCrashReporterExecutable(const std::string &path)
+{
+    const size_t length = std::min(path.size(), sizeof executable - 1);
+    memcpy(executable, path.data(), length);
+    executable[length] = '\0';
 }
 
 bool raiseWindowWithTitle(const std::wstring &title)

@@ -109,6 +109,12 @@ void installCrashHandler(const std::string &dataFolder, void (*notifyUser)())
     SetUnhandledExceptionFilter(crashHandler);
 }
 
+void setCrashReporterExecutable(const std::string &path)
+{
+    // The exception filter tells the user itself.
+    (void)path;
+}
+
 void killProcessTree(long long pid)
 {
     if (pid == -1)

@@ -1,0 +1,199 @@
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <signal.h>
+
+// Runs the real program from a private copy, with a private home, so its data
+// folder, instance marker and sockets belong to the test alone.
+class TestAppProcess : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_root;
+    QString m_program;
+
+    QString dataFolder() const { return m_root->filePath(QStringLiteral("home/data/VeskMeeting")); }
+    QString todaysLog() const
+    {
+        return dataFolder() + QLatin1Char('/') + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) +
+               QStringLiteral(".log");
+    }
+
+    static QString readText(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    void start(QProcess &process, const QStringList &extraEnvironment = {})
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), m_root->filePath(QStringLiteral("home")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), m_root->filePath(QStringLiteral("home/data")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root->filePath(QStringLiteral("home/config")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_root->filePath(QStringLiteral("runtime")));
+        env.insert(QStringLiteral("TMPDIR"), m_root->filePath(QStringLiteral("tmp")));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("VESK_WAIT_SCALE_PERCENT"), QStringLiteral("5"));
+        env.remove(QStringLiteral("VESK_CRASH_REPORTER"));
+        for (const QString &entry : extraEnvironment)
+            env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(m_root->path());
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(m_program, QStringList());
+        QVERIFY2(process.waitForStarted(10000), qPrintable(process.errorString()));
+    }
+
+    void waitUntilStarted(QProcess &process)
+    {
+        QTRY_VERIFY2_WITH_TIMEOUT(readText(todaysLog()).contains(QStringLiteral("Debug: Vesk云会议v1.0.0\r\n")) ||
+                                      process.state() == QProcess::NotRunning,
+                                  qPrintable(readText(todaysLog())), 30000);
+        QCOMPARE(process.state(), QProcess::Running);
+    }
+
+    void endCleanly(QProcess &process)
+    {
+        ::kill(pid_t(process.processId()), SIGTERM);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+    }
+
+private slots:
+    void init()
+    {
+        m_root = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_root->isValid());
+        QDir root(m_root->path());
+        for (const char *folder : {"home/data", "home/config", "runtime", "tmp"})
+            QVERIFY(root.mkpath(QString::fromLatin1(folder)));
+        QFile::setPermissions(root.filePath(QStringLiteral("runtime")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        const QString bin = QStringLiteral(VESK_BIN_DIR);
+        m_program = root.filePath(QStringLiteral("VeskMeeting"));
+        QVERIFY(QFile::copy(bin + QStringLiteral("/VeskMeeting"), m_program));
+        QVERIFY(QFile::copy(bin + QStringLiteral("/libwemeetsdk.so"), root.filePath(QStringLiteral("libwemeetsdk.so"))));
+        QVERIFY(QFile::copy(QStringLiteral(VESK_SOURCE_DIR "/resources/areaCode.dat"),
+                            root.filePath(QStringLiteral("areaCode.dat"))));
+        // No real service: every address refuses at once.
+        QSettings config(root.filePath(QStringLiteral("config.ini")), QSettings::IniFormat);
+        config.setValue(QStringLiteral("CONFIG/SERVICE_URL"), QStringLiteral("http://127.0.0.1:9/api-service/"));
+        config.setValue(QStringLiteral("CONFIG/CLOUD_URL"), QStringLiteral("http://127.0.0.1:9/api/"));
+        config.setValue(QStringLiteral("CONFIG/IDM_URL"), QStringLiteral("http://127.0.0.1:9/idm/"));
+        config.sync();
+    }
+
+    void cleanup() { m_root.reset(); }
+
+    void firstStartCreatesTheUserStoreAndLogsTheVersion()
+    {
+        QProcess app;
+        start(app);
+        waitUntilStarted(app);
+
+        const QString userDat = dataFolder() + QStringLiteral("/User.dat");
+        QSettings store(userDat, QSettings::IniFormat);
+        const QString serial = store.value(QStringLiteral("SOFTINFO/SERIALNO")).toString();
+        QVERIFY2(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(serial).hasMatch(), qPrintable(serial));
+        QCOMPARE(store.allKeys(), QStringList{QStringLiteral("SOFTINFO/SERIALNO")});
+        QCOMPARE(QFile(userDat).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+
+        const QString log = readText(todaysLog());
+        const QRegularExpression serialLine(QStringLiteral("\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2} \\d{3} "
+                                                           "Debug: uuid:%1\r\n")
+                                                .arg(serial));
+        QVERIFY2(serialLine.match(log).hasMatch(), qPrintable(log));
+        QVERIFY2(!log.contains(QStringLiteral("删除失败")), qPrintable(log));
+        endCleanly(app);
+
+        // A second run keeps the serial number.
+        QProcess again;
+        start(again);
+        QTRY_VERIFY_WITH_TIMEOUT(readText(todaysLog()).count(QStringLiteral("v1.0.0\r\n")) == 2, 30000);
+        QSettings reread(userDat, QSettings::IniFormat);
+        QCOMPARE(reread.value(QStringLiteral("SOFTINFO/SERIALNO")).toString(), serial);
+        QCOMPARE(readText(todaysLog()).count(QStringLiteral("uuid:")), 1);
+        endCleanly(again);
+    }
+
+    void startUpRemovesOldLogsAndDumps()
+    {
+        QDir data(dataFolder());
+        QVERIFY(data.mkpath(QStringLiteral(".")));
+        const QDate today = QDate::currentDate();
+        const QString oldLog = today.addDays(-10).toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".log");
+        const QString keptLog = today.addDays(-9).toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".log");
+        const auto dumpOf = [&today](int daysAgo) {
+            return QStringLiteral("VeskMeeting_") + today.addDays(-daysAgo).toString(QStringLiteral("yyyyMMdd")) +
+                   QStringLiteral("120000000.dmp");
+        };
+        const QString oldDump = dumpOf(10);
+        const QString keptDump = dumpOf(9);
+        for (const QString &name : {oldLog, keptLog, oldDump, keptDump}) {
+            QFile file(data.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+
+        QProcess app;
+        start(app);
+        waitUntilStarted(app);
+        QVERIFY(!data.exists(oldLog));
+        QVERIFY(data.exists(keptLog));
+        QVERIFY(!data.exists(oldDump));
+        QVERIFY(data.exists(keptDump));
+        endCleanly(app);
+    }
+
+    void crashLeavesADumpAndTellsTheUser_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("segmentation fault") << int(SIGSEGV) << QStringLiteral("SIGSEGV");
+        QTest::newRow("abort") << int(SIGABRT) << QStringLiteral("SIGABRT");
+        QTest::newRow("bus error") << int(SIGBUS) << QStringLiteral("SIGBUS");
+        QTest::newRow("arithmetic") << int(SIGFPE) << QStringLiteral("SIGFPE");
+        QTest::newRow("illegal instruction") << int(SIGILL) << QStringLiteral("SIGILL");
+    }
+
+    void crashLeavesADumpAndTellsTheUser()
+    {
+        QFETCH(int, signal);
+        QFETCH(QString, name);
+        QProcess app;
+        // The reporter's box closes by itself instead of waiting for a click.
+        start(app, {QStringLiteral("VESK_CRASH_REPORTER_CLOSE_MS=200")});
+        waitUntilStarted(app);
+        const QDateTime crashTime = QDateTime::currentDateTime();
+        ::kill(pid_t(app.processId()), signal);
+        QVERIFY(app.waitForFinished(30000));
+        QCOMPARE(app.exitStatus(), QProcess::CrashExit);
+
+        const QStringList dumps = QDir(dataFolder()).entryList({QStringLiteral("*.dmp")}, QDir::Files);
+        QCOMPARE(dumps.size(), 1);
+        const QRegularExpressionMatch match =
+            QRegularExpression(QStringLiteral("^VeskMeeting_(\\d{17})\\.dmp$")).match(dumps.first());
+        QVERIFY2(match.hasMatch(), qPrintable(dumps.first()));
+        const QDateTime stamp = QDateTime::fromString(match.captured(1), QStringLiteral("yyyyMMddHHmmsszzz"));
+        QVERIFY2(qAbs(stamp.msecsTo(crashTime)) < 60000, qPrintable(match.captured(1)));
+
+        const QString report = readText(dataFolder() + QLatin1Char('/') + dumps.first());
+        QVERIFY2(report.contains(QStringLiteral("signal: %1 (%2)").arg(signal).arg(name)), qPrintable(report));
+        QVERIFY2(report.contains(QStringLiteral("backtrace:\n")), qPrintable(report));
+        QVERIFY2(report.count(QLatin1Char('\n')) > 6, qPrintable(report));
+        QVERIFY2(readText(todaysLog()).contains(QStringLiteral("Debug: crash reporter started\r\n")),
+                 qPrintable(readText(todaysLog())));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAppProcess)
+#include "tst_appprocess.moc"

@@ -1,0 +1,110 @@
+#include "app/platform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <cstdlib>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+volatile int zero = 0;
+volatile int one = 1;
+volatile int quotient = 0;
+
+int overflow(int depth)
+{
+    volatile char buffer[4096];
+    buffer[0] = char(depth);
+    return overflow(depth + 1) + buffer[0];
+}
+
+} // namespace
+
+// Real faults in a child process with the crash handler installed; a small
+// script stands in for the crash reporter.
+class TestCrashHandler : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void faultLeavesAReportAndStartsTheReporter_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("write through a null pointer") << 0 << int(SIGSEGV) << QStringLiteral("address: 0x0\n");
+        QTest::newRow("stack overflow") << 1 << int(SIGSEGV) << QStringLiteral("address: 0x");
+        QTest::newRow("abort") << 2 << int(SIGABRT) << QStringLiteral("sent by process: ");
+        QTest::newRow("integer division by zero") << 3 << int(SIGFPE) << QStringLiteral("address: 0x");
+    }
+
+    void faultLeavesAReportAndStartsTheReporter()
+    {
+        QFETCH(int, fault);
+        QFETCH(int, signal);
+        QFETCH(QString, detail);
+
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString marker = dir.filePath(QStringLiteral("reporter-ran"));
+        const QString reporter = dir.filePath(QStringLiteral("reporter.sh"));
+        {
+            QFile script(reporter);
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            script.write(QStringLiteral("#!/bin/sh\n[ \"$VESK_CRASH_REPORTER\" = 1 ] && [ $# -eq 0 ] && touch '%1'\n")
+                             .arg(marker)
+                             .toUtf8());
+        }
+        QFile::setPermissions(reporter, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        const QByteArray folder = dir.path().toUtf8();
+        const QByteArray reporterPath = reporter.toUtf8();
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            installCrashHandler(folder.toStdString(), nullptr);
+            setCrashReporterExecutable(reporterPath.toStdString());
+            switch (fault) {
+            case 0:
+                *static_cast<volatile int *>(nullptr) = 1;
+                break;
+            case 1:
+                overflow(0);
+                break;
+            case 2:
+                abort();
+            case 3:
+                quotient = one / zero;
+                break;
+            }
+            _exit(0);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY2(WIFSIGNALED(status), "ends with the signal");
+        QCOMPARE(WTERMSIG(status), signal);
+
+        const QStringList dumps = QDir(dir.path()).entryList({QStringLiteral("*.dmp")}, QDir::Files);
+        QCOMPARE(dumps.size(), 1);
+        QVERIFY2(QRegularExpression(QStringLiteral("^VeskMeeting_\\d{17}\\.dmp$")).match(dumps.first()).hasMatch(),
+                 qPrintable(dumps.first()));
+        QFile dump(dir.filePath(dumps.first()));
+        QVERIFY(dump.open(QIODevice::ReadOnly));
+        QCOMPARE(dump.permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+        const QString report = QString::fromUtf8(dump.readAll());
+        QVERIFY2(report.contains(QStringLiteral("signal: %1 (").arg(signal)), qPrintable(report));
+        QVERIFY2(report.contains(detail), qPrintable(report));
+        QVERIFY2(report.contains(QStringLiteral("backtrace:\n")), qPrintable(report));
+        QVERIFY2(report.section(QStringLiteral("backtrace:\n"), 1).count(QLatin1Char('\n')) >= 3, qPrintable(report));
+        QVERIFY(QFile::exists(marker));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCrashHandler)
+#include "tst_crashhandler.moc"
