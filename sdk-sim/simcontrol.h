@@ -25,8 +25,9 @@
 //   headless=1                  no simulator windows (buttons still work
 //                               through pressInvite()/pressLeave())
 //
-// Keys are case-sensitive; values end at the next ';'. Unknown keys are
-// ignored with a warning.
+// Keys are case-sensitive; values end at the next ';' and are read as UTF-8.
+// Unknown keys are ignored with a warning. In a CMake test ENVIRONMENT
+// property write the separators as "\;".
 
 #include <QList>
 #include <QPair>
