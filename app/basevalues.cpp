@@ -35,10 +35,9 @@ void BaseValues::readConfig(const QString &path)
     cloudUrl = read("CONFIG/CLOUD_URL", QStringLiteral("http://cloud.vesk.cn/api/"));
     idmUrl = read("CONFIG/IDM_URL", QStringLiteral("https://idm.vesk.cn/"));
     guideUrl = read("CONFIG/GUIDE_URL", QStringLiteral("http://help.vesk.cn/index.php?s=/2&page_id=194"));
-    updateUrl = read("CONFIG/UPDATE_URL",
-                     QStringLiteral("http://download.vesk.cn/VeskLiveMeeting/update/"
-                                    "VeskLiveMeeting_Windows_UpdateInstaller.zip"));
-    updateExplainUrl =
-        read("CONFIG/UPDATE_EXPLAIN", QStringLiteral("http://download.vesk.cn/new/UpdateDescription.html?type=7"));
+    updateUrl = read("CONFIG/UPDATE_URL", QStringLiteral("http://download.vesk.cn/VeskLiveMeeting/update/"
+                                                         "VeskLiveMeeting_Windows_UpdateInstaller.zip"));
+    updateExplainUrl = read("CONFIG/UPDATE_EXPLAIN",
+                            QStringLiteral("http://download.vesk.cn/new/UpdateDescription.html?type=7"));
     caCertificates = read("CONFIG/CA_CERTIFICATES", QString());
 }

@@ -13,7 +13,8 @@ QMap<QString, QString> parseLaunchParameter(const QString &parameter)
     for (const QString &part : parts) {
         const QStringList pieces = part.split(QLatin1Char('='), Qt::KeepEmptyParts, Qt::CaseSensitive);
         const QString key = QUrl::fromPercentEncoding(pieces.at(0).toUtf8());
-        const QString value = pieces.size() == 2 ? QUrl::fromPercentEncoding(pieces.at(1).toUtf8()) : QString();
+        const QString value =
+            pieces.size() == 2 ? QUrl::fromPercentEncoding(pieces.at(1).toUtf8()) : QString();
         result.insert(key, value);
     }
     return result;

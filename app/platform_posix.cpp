@@ -1,7 +1,7 @@
 #include "app/platform.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdint>
@@ -300,7 +300,9 @@ void installCrashHandler(const std::string &dataFolder, void (*notifyUser)())
     stack.ss_size = sizeof alternateStack;
     sigaltstack(&stack, nullptr);
 
-    struct sigaction action{};
+    struct sigaction action
+    {
+    };
     action.sa_sigaction = crashSignalHandler;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_RESETHAND;
     sigemptyset(&action.sa_mask);
@@ -354,7 +356,9 @@ int terminationRequestDescriptor()
         return terminationPipe[0];
     if (pipe2(terminationPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return -1;
-    struct sigaction action{};
+    struct sigaction action
+    {
+    };
     action.sa_handler = terminationHandler;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);

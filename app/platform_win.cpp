@@ -65,8 +65,8 @@ std::wstring timeStamp()
 LONG WINAPI crashHandler(EXCEPTION_POINTERS *exception)
 {
     const std::wstring path = dumpFolder + L"\\VeskMeeting_" + timeStamp() + L".dmp";
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         MINIDUMP_EXCEPTION_INFORMATION info;
         info.ThreadId = GetCurrentThreadId();
@@ -141,7 +141,8 @@ void killProcessTree(long long pid)
             if (entry.th32ParentProcessID != id || entry.th32ProcessID == id)
                 continue;
             ULONGLONG childCreated = 0;
-            if (knowParentAge && creationTime(entry.th32ProcessID, &childCreated) && childCreated < parentCreated)
+            if (knowParentAge && creationTime(entry.th32ProcessID, &childCreated) &&
+                childCreated < parentCreated)
                 continue;
             children.push_back(entry.th32ProcessID);
         }

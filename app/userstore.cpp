@@ -38,7 +38,11 @@ struct StoreCloser
 
 using Store = std::unique_ptr<QSettings, StoreCloser>;
 
-enum class Access { Read, Write };
+enum class Access
+{
+    Read,
+    Write
+};
 
 // Reading never creates the file; it comes into being with the first write.
 Store openStore(Access access)

@@ -54,9 +54,10 @@ private:
 
     void waitUntilStarted(QProcess &process)
     {
-        QTRY_VERIFY2_WITH_TIMEOUT(readText(todaysLog()).contains(QStringLiteral("Debug: Vesk云会议v1.0.0\r\n")) ||
-                                      process.state() == QProcess::NotRunning,
-                                  qPrintable(readText(todaysLog())), 30000);
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            readText(todaysLog()).contains(QStringLiteral("Debug: Vesk云会议v1.0.0\r\n")) ||
+                process.state() == QProcess::NotRunning,
+            qPrintable(readText(todaysLog())), 30000);
         QCOMPARE(process.state(), QProcess::Running);
     }
 
@@ -82,12 +83,14 @@ private slots:
         const QString bin = QStringLiteral(VESK_BIN_DIR);
         m_program = root.filePath(QStringLiteral("VeskMeeting"));
         QVERIFY(QFile::copy(bin + QStringLiteral("/VeskMeeting"), m_program));
-        QVERIFY(QFile::copy(bin + QStringLiteral("/libwemeetsdk.so"), root.filePath(QStringLiteral("libwemeetsdk.so"))));
+        QVERIFY(QFile::copy(bin + QStringLiteral("/libwemeetsdk.so"),
+                            root.filePath(QStringLiteral("libwemeetsdk.so"))));
         QVERIFY(QFile::copy(QStringLiteral(VESK_SOURCE_DIR "/resources/areaCode.dat"),
                             root.filePath(QStringLiteral("areaCode.dat"))));
         // No real service: every address refuses at once.
         QSettings config(root.filePath(QStringLiteral("config.ini")), QSettings::IniFormat);
-        config.setValue(QStringLiteral("CONFIG/SERVICE_URL"), QStringLiteral("http://127.0.0.1:9/api-service/"));
+        config.setValue(QStringLiteral("CONFIG/SERVICE_URL"),
+                        QStringLiteral("http://127.0.0.1:9/api-service/"));
         config.setValue(QStringLiteral("CONFIG/CLOUD_URL"), QStringLiteral("http://127.0.0.1:9/api/"));
         config.setValue(QStringLiteral("CONFIG/IDM_URL"), QStringLiteral("http://127.0.0.1:9/idm/"));
         config.sync();
@@ -104,7 +107,8 @@ private slots:
         const QString userDat = dataFolder() + QStringLiteral("/User.dat");
         QSettings store(userDat, QSettings::IniFormat);
         const QString serial = store.value(QStringLiteral("SOFTINFO/SERIALNO")).toString();
-        QVERIFY2(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(serial).hasMatch(), qPrintable(serial));
+        QVERIFY2(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(serial).hasMatch(),
+                 qPrintable(serial));
         QCOMPARE(store.allKeys(), QStringList{QStringLiteral("SOFTINFO/SERIALNO")});
         QCOMPARE(QFile(userDat).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
 
@@ -131,10 +135,13 @@ private slots:
         QDir data(dataFolder());
         QVERIFY(data.mkpath(QStringLiteral(".")));
         const QDate today = QDate::currentDate();
-        const QString oldLog = today.addDays(-10).toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".log");
-        const QString keptLog = today.addDays(-9).toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".log");
+        const QString oldLog =
+            today.addDays(-10).toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".log");
+        const QString keptLog =
+            today.addDays(-9).toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".log");
         const auto dumpOf = [&today](int daysAgo) {
-            return QStringLiteral("VeskMeeting_") + today.addDays(-daysAgo).toString(QStringLiteral("yyyyMMdd")) +
+            return QStringLiteral("VeskMeeting_") +
+                   today.addDays(-daysAgo).toString(QStringLiteral("yyyyMMdd")) +
                    QStringLiteral("120000000.dmp");
         };
         const QString oldDump = dumpOf(10);
@@ -187,7 +194,8 @@ private slots:
         QVERIFY2(qAbs(stamp.msecsTo(crashTime)) < 60000, qPrintable(match.captured(1)));
 
         const QString report = readText(dataFolder() + QLatin1Char('/') + dumps.first());
-        QVERIFY2(report.contains(QStringLiteral("signal: %1 (%2)").arg(signal).arg(name)), qPrintable(report));
+        QVERIFY2(report.contains(QStringLiteral("signal: %1 (%2)").arg(signal).arg(name)),
+                 qPrintable(report));
         QVERIFY2(report.contains(QStringLiteral("backtrace:\n")), qPrintable(report));
         QVERIFY2(report.count(QLatin1Char('\n')) > 6, qPrintable(report));
         QVERIFY2(readText(todaysLog()).contains(QStringLiteral("Debug: crash reporter started\r\n")),

@@ -38,7 +38,8 @@ private slots:
         const QRegularExpression digits(QStringLiteral("^[1-9][0-9]{0,3}$"));
         QSet<QString> names;
         for (const AreaCode &entry : codes) {
-            QVERIFY2(digits.match(entry.code).hasMatch(), qPrintable(entry.code + QLatin1Char(' ') + entry.name));
+            QVERIFY2(digits.match(entry.code).hasMatch(),
+                     qPrintable(entry.code + QLatin1Char(' ') + entry.name));
             QVERIFY2(!entry.name.isEmpty() && entry.name.trimmed() == entry.name, qPrintable(entry.name));
             names.insert(entry.name);
         }
@@ -76,8 +77,8 @@ private slots:
                                                << QStringList{QStringLiteral("86|"), QStringLiteral("|中国")};
         QTest::newRow("short and blank lines are skipped")
             << QByteArray("h\n\n1,中国\n2,日本,Japan,81\n\n") << QStringList{QStringLiteral("81|日本")};
-        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBFh\n1,中国,China,86\n")
-                                         << QStringList{QStringLiteral("86|中国")};
+        QTest::newRow("byte-order mark")
+            << QByteArray("\xEF\xBB\xBFh\n1,中国,China,86\n") << QStringList{QStringLiteral("86|中国")};
     }
 
     void fileIsRead()
@@ -93,7 +94,8 @@ private slots:
     void utf16FileIsDetected()
     {
         QTextCodec *codec = QTextCodec::codecForName("UTF-16LE");
-        const QByteArray content = QByteArray("\xFF\xFE") + codec->fromUnicode(QStringLiteral("h\r\n1,韩国,Korea,82\r\n"));
+        const QByteArray content =
+            QByteArray("\xFF\xFE") + codec->fromUnicode(QStringLiteral("h\r\n1,韩国,Korea,82\r\n"));
         const QList<AreaCode> codes = readAreaCodes(writeFile(content));
         QCOMPARE(codes.size(), 1);
         QCOMPARE(codes.first().code, QStringLiteral("82"));

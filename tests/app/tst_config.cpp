@@ -80,7 +80,8 @@ private slots:
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<QString>("appName");
         QTest::newRow("custom product name") << QByteArray("NAME=慧眼会议") << QStringLiteral("慧眼会议");
-        QTest::newRow("blanks around the value") << QByteArray("NAME =   慧眼会议   ") << QStringLiteral("慧眼会议");
+        QTest::newRow("blanks around the value")
+            << QByteArray("NAME =   慧眼会议   ") << QStringLiteral("慧眼会议");
         QTest::newRow("only blanks") << QByteArray("NAME=    ") << QStringLiteral("Vesk云会议");
         QTest::newRow("empty") << QByteArray("NAME=") << QStringLiteral("Vesk云会议");
         QTest::newRow("key missing") << QByteArray("OTHER=x") << QStringLiteral("Vesk云会议");

@@ -38,7 +38,8 @@ private slots:
         QTest::addColumn<int>("fault");
         QTest::addColumn<int>("signal");
         QTest::addColumn<QString>("detail");
-        QTest::newRow("write through a null pointer") << 0 << int(SIGSEGV) << QStringLiteral("address: 0x0\n");
+        QTest::newRow("write through a null pointer")
+            << 0 << int(SIGSEGV) << QStringLiteral("address: 0x0\n");
         QTest::newRow("stack overflow") << 1 << int(SIGSEGV) << QStringLiteral("address: 0x");
         QTest::newRow("abort") << 2 << int(SIGABRT) << QStringLiteral("sent by process: ");
         QTest::newRow("integer division by zero") << 3 << int(SIGFPE) << QStringLiteral("address: 0x");
@@ -57,9 +58,10 @@ private slots:
         {
             QFile script(reporter);
             QVERIFY(script.open(QIODevice::WriteOnly));
-            script.write(QStringLiteral("#!/bin/sh\n[ \"$VESK_CRASH_REPORTER\" = 1 ] && [ $# -eq 0 ] && touch '%1'\n")
-                             .arg(marker)
-                             .toUtf8());
+            script.write(
+                QStringLiteral("#!/bin/sh\n[ \"$VESK_CRASH_REPORTER\" = 1 ] && [ $# -eq 0 ] && touch '%1'\n")
+                    .arg(marker)
+                    .toUtf8());
         }
         QFile::setPermissions(reporter, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
@@ -92,8 +94,9 @@ private slots:
 
         const QStringList dumps = QDir(dir.path()).entryList({QStringLiteral("*.dmp")}, QDir::Files);
         QCOMPARE(dumps.size(), 1);
-        QVERIFY2(QRegularExpression(QStringLiteral("^VeskMeeting_\\d{17}\\.dmp$")).match(dumps.first()).hasMatch(),
-                 qPrintable(dumps.first()));
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("^VeskMeeting_\\d{17}\\.dmp$")).match(dumps.first()).hasMatch(),
+            qPrintable(dumps.first()));
         QFile dump(dir.filePath(dumps.first()));
         QVERIFY(dump.open(QIODevice::ReadOnly));
         QCOMPARE(dump.permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
@@ -101,7 +104,8 @@ private slots:
         QVERIFY2(report.contains(QStringLiteral("signal: %1 (").arg(signal)), qPrintable(report));
         QVERIFY2(report.contains(detail), qPrintable(report));
         QVERIFY2(report.contains(QStringLiteral("backtrace:\n")), qPrintable(report));
-        QVERIFY2(report.section(QStringLiteral("backtrace:\n"), 1).count(QLatin1Char('\n')) >= 3, qPrintable(report));
+        QVERIFY2(report.section(QStringLiteral("backtrace:\n"), 1).count(QLatin1Char('\n')) >= 3,
+                 qPrintable(report));
         QVERIFY(QFile::exists(marker));
     }
 };

@@ -25,7 +25,8 @@ void touch(const QString &name)
 
 QString logName(int daysAgo)
 {
-    return QDate::currentDate().addDays(-daysAgo).toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".log");
+    return QDate::currentDate().addDays(-daysAgo).toString(QStringLiteral("yyyy-MM-dd")) +
+           QStringLiteral(".log");
 }
 
 QString dumpStamp(int daysAgo)
@@ -73,10 +74,13 @@ private slots:
         QTest::addColumn<int>("type");
         QTest::addColumn<QByteArray>("line");
         QTest::newRow("debug") << int(QtDebugMsg) << QByteArray("2024-03-05 07:08:09 012 Debug: 开始\r\n");
-        QTest::newRow("warning") << int(QtWarningMsg) << QByteArray("2024-03-05 07:08:09 012 Warning: 开始\r\n");
-        QTest::newRow("critical") << int(QtCriticalMsg) << QByteArray("2024-03-05 07:08:09 012 Critical: 开始\r\n");
+        QTest::newRow("warning") << int(QtWarningMsg)
+                                 << QByteArray("2024-03-05 07:08:09 012 Warning: 开始\r\n");
+        QTest::newRow("critical") << int(QtCriticalMsg)
+                                  << QByteArray("2024-03-05 07:08:09 012 Critical: 开始\r\n");
         QTest::newRow("fatal") << int(QtFatalMsg) << QByteArray("2024-03-05 07:08:09 012 Fatal: 开始\r\n");
-        QTest::newRow("info has no word") << int(QtInfoMsg) << QByteArray("2024-03-05 07:08:09 012  开始\r\n");
+        QTest::newRow("info has no word")
+            << int(QtInfoMsg) << QByteArray("2024-03-05 07:08:09 012  开始\r\n");
     }
 
     void lineFormatIsExact()
@@ -93,8 +97,9 @@ private slots:
         const QDateTime time(QDate(2024, 3, 5), QTime(23, 0));
         writeLogLine(QtDebugMsg, QStringLiteral("one"), time);
         writeLogLine(QtWarningMsg, QStringLiteral("two"), time.addMSecs(1));
-        QCOMPARE(readAll(logFilePath(QDate(2024, 3, 5))),
-                 QByteArray("2024-03-05 23:00:00 000 Debug: one\r\n2024-03-05 23:00:00 001 Warning: two\r\n"));
+        QCOMPARE(
+            readAll(logFilePath(QDate(2024, 3, 5))),
+            QByteArray("2024-03-05 23:00:00 000 Debug: one\r\n2024-03-05 23:00:00 001 Warning: two\r\n"));
     }
 
     void linesAroundMidnightGoIntoTwoFiles()
@@ -164,7 +169,8 @@ private slots:
         QTest::newRow("other file of 10 days ago")
             << logName(10).replace(QStringLiteral(".log"), QStringLiteral(".txt")) << true;
         QTest::newRow("dump of 9 days ago") << QStringLiteral("VeskMeeting_%1.dmp").arg(dumpStamp(9)) << true;
-        QTest::newRow("dump of 10 days ago") << QStringLiteral("VeskMeeting_%1.dmp").arg(dumpStamp(10)) << false;
+        QTest::newRow("dump of 10 days ago")
+            << QStringLiteral("VeskMeeting_%1.dmp").arg(dumpStamp(10)) << false;
         QTest::newRow("dump of another prefix") << QStringLiteral("Other_%1.dmp").arg(dumpStamp(10)) << true;
         QTest::newRow("short dump name") << QStringLiteral("x.dmp") << true;
     }
@@ -217,7 +223,8 @@ private slots:
         qInstallMessageHandler(logMessageHandler);
         qDebug("back again");
         qInstallMessageHandler(nullptr);
-        QVERIFY(QString::fromUtf8(readAll(logFilePath(QDate::currentDate()))).contains(QStringLiteral("back again")));
+        QVERIFY(QString::fromUtf8(readAll(logFilePath(QDate::currentDate())))
+                    .contains(QStringLiteral("back again")));
     }
 };
 

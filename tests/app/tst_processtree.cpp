@@ -66,8 +66,9 @@ private slots:
         QVERIFY(bystander.waitForStarted());
 
         QProcess tree;
-        tree.start(QStringLiteral("sh"),
-                   {QStringLiteral("-c"), QStringLiteral("sleep 301 & sleep 302 & (sleep 303 & wait) & wait")});
+        tree.start(
+            QStringLiteral("sh"),
+            {QStringLiteral("-c"), QStringLiteral("sleep 301 & sleep 302 & (sleep 303 & wait) & wait")});
         QVERIFY(tree.waitForStarted());
         const qint64 root = tree.processId();
         QTRY_COMPARE_WITH_TIMEOUT(runningDescendants(root).size(), 4, 10000);

@@ -144,8 +144,8 @@ private slots:
         QVERIFY(QFile(userDataPath()).permissions() & QFile::ReadOwner);
 
         // A file left readable by an older version is closed on the next write.
-        QFile(userDataPath()).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                             QFile::ReadOther);
+        QFile(userDataPath())
+            .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
         QVERIFY(othersHaveAccess());
         fillAccount();
         saveAccountLogin(true);
@@ -176,8 +176,8 @@ private slots:
         m_values.accountType = 7;
         m_values.accountUserName = QStringLiteral("stale");
         loadLoginInfo();
-        QCOMPARE(m_values.rememberPassword, stored.isNull() ? QStringLiteral("False")
-                                                            : QString::fromLatin1(stored).trimmed());
+        QCOMPARE(m_values.rememberPassword,
+                 stored.isNull() ? QStringLiteral("False") : QString::fromLatin1(stored).trimmed());
         QCOMPARE(m_values.accountType, remembered ? 2 : 0);
         QCOMPARE(m_values.accountCompanyCode, remembered ? QStringLiteral("C001") : QString());
         QCOMPARE(m_values.accountUserName, remembered ? QStringLiteral("bob") : QString());
@@ -271,9 +271,10 @@ private slots:
         saveAccountLogin(true);
         m_values.autoLogin = QStringLiteral("1");
         saveAccountLogin(false);
-        QCOMPARE(fileKeys(), (QStringList{QStringLiteral("LOGININFO/COMPANYCODE"), QStringLiteral("LOGININFO/PASSWORD"),
-                                          QStringLiteral("LOGININFO/REMERBERPASS"), QStringLiteral("LOGININFO/TYPE"),
-                                          QStringLiteral("LOGININFO/USERNAME")}));
+        QCOMPARE(fileKeys(),
+                 (QStringList{QStringLiteral("LOGININFO/COMPANYCODE"), QStringLiteral("LOGININFO/PASSWORD"),
+                              QStringLiteral("LOGININFO/REMERBERPASS"), QStringLiteral("LOGININFO/TYPE"),
+                              QStringLiteral("LOGININFO/USERNAME")}));
         QCOMPARE(m_values.accountUserName, QStringLiteral("张三"));
         QCOMPARE(m_values.autoLogin, QStringLiteral("1"));
     }
@@ -301,8 +302,9 @@ private slots:
         QCOMPARE(fileValue(QStringLiteral("LOGININFO2/TYPE")), QStringLiteral("3"));
         fillWx();
         saveWxLogin(true);
-        QCOMPARE(fileKeys(), (QStringList{QStringLiteral("LOGININFO/AUTOLOGIN"), QStringLiteral("LOGININFO3/OPENID"),
-                                          QStringLiteral("LOGININFO3/UID"), QStringLiteral("LOGININFO3/UNIONID")}));
+        QCOMPARE(fileKeys(),
+                 (QStringList{QStringLiteral("LOGININFO/AUTOLOGIN"), QStringLiteral("LOGININFO3/OPENID"),
+                              QStringLiteral("LOGININFO3/UID"), QStringLiteral("LOGININFO3/UNIONID")}));
         QCOMPARE(fileValue(QStringLiteral("LOGININFO/AUTOLOGIN")), QStringLiteral("3"));
         QCOMPARE(fileValue(QStringLiteral("LOGININFO3/UNIONID")), QStringLiteral("union-1"));
     }
@@ -350,8 +352,8 @@ private slots:
     void nicknameAndHistoryRoundTrip()
     {
         m_values.wmNickname = QStringLiteral("  王 小明, 会议室 ");
-        m_values.meetingHistory =
-            QStringLiteral("[{\"meetingCode\":\"123456789\",\"meetingName\":\"周会, \\\"全员\\\"\"},{\"meetingCode\":\"2\"}]");
+        m_values.meetingHistory = QStringLiteral("[{\"meetingCode\":\"123456789\",\"meetingName\":\"周会, "
+                                                 "\\\"全员\\\"\"},{\"meetingCode\":\"2\"}]");
         saveUserInfo();
         BaseValues loaded;
         baseValues = &loaded;
@@ -384,7 +386,8 @@ private slots:
         loadMeetingInfo();
         QCOMPARE(m_values.micOn, QStringLiteral("False"));
         QCOMPARE(m_values.cameraOn, QStringLiteral("True"));
-        QCOMPARE(fileKeys(), (QStringList{QStringLiteral("MEETINGINFO/CAMERAON"), QStringLiteral("MEETINGINFO/MICON")}));
+        QCOMPARE(fileKeys(),
+                 (QStringList{QStringLiteral("MEETINGINFO/CAMERAON"), QStringLiteral("MEETINGINFO/MICON")}));
     }
 
     void fileIsPlainIniWithSections()
