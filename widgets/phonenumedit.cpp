@@ -11,6 +11,7 @@
 #include <QListWidgetItem>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
+#include <QStyle>
 
 namespace {
 const QString defaultAreaCode = QStringLiteral("86");
@@ -35,7 +36,12 @@ PhoneNumEdit::PhoneNumEdit(QWidget *parent)
 
     QListWidget *list = ui->areaList;
     list->setObjectName(QStringLiteral("phoneAreaCodeQListWidget"));
-    list->verticalScrollBar()->setObjectName(QStringLiteral("phoneAreaCodeQScrollBar"));
+    // The scroll area has already polished its bar while laying it out, so
+    // the new name needs a fresh polish to pick up its style-sheet rule.
+    QScrollBar *bar = list->verticalScrollBar();
+    bar->setObjectName(QStringLiteral("phoneAreaCodeQScrollBar"));
+    bar->style()->unpolish(bar);
+    bar->style()->polish(bar);
     // The item text only orders the rows; the row widget shows the entry.
     QPalette pal = list->palette();
     pal.setBrush(QPalette::Text, Qt::transparent);

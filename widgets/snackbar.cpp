@@ -38,10 +38,18 @@ void Snackbar::showMessage(QString text, QWidget *parent, int durationMs)
     const QMargins chrome = label->contentsMargins();
     const int room = label->maximumWidth() - 2 * label->margin() - chrome.left() - chrome.right();
     const int advance = QFontMetrics(label->font()).horizontalAdvance(text);
-    label->setWordWrap(advance > room);
+    const bool wrap = advance > room;
+    label->setWordWrap(wrap);
+    // Wrapped lines use the whole width rather than a narrow column.
+    if (wrap)
+        label->setMinimumWidth(label->maximumWidth());
 
     label->setText(text);
-    notice->adjustSize();
+    // Hug the text: adjustSize() would pad an expanding window to 200 x 100.
+    QSize size = notice->sizeHint();
+    if (notice->layout()->hasHeightForWidth())
+        size.setHeight(notice->layout()->totalHeightForWidth(size.width()));
+    notice->resize(size);
     notice->m_timerId = notice->startTimer(qMax(0, durationMs), Qt::CoarseTimer);
     notice->show();
 }

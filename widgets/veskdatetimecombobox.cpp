@@ -10,6 +10,7 @@
 #include <QListWidgetItem>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyleOption>
 
 namespace {
@@ -33,7 +34,12 @@ VeskDateTimeComboBox::VeskDateTimeComboBox(QWidget *parent)
 
     QListWidget *list = ui->timeList;
     list->setObjectName(QStringLiteral("timeQListWidget"));
-    list->verticalScrollBar()->setObjectName(QStringLiteral("phoneAreaCodeQScrollBar"));
+    // The scroll area has already polished its bar while laying it out, so
+    // the new name needs a fresh polish to pick up its style-sheet rule.
+    QScrollBar *bar = list->verticalScrollBar();
+    bar->setObjectName(QStringLiteral("phoneAreaCodeQScrollBar"));
+    bar->style()->unpolish(bar);
+    bar->style()->polish(bar);
     auto *shadow = new QGraphicsDropShadowEffect(list);
     shadow->setOffset(2, -2);
     shadow->setColor(Qt::gray);
