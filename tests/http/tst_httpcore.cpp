@@ -1,0 +1,390 @@
+// The request core as the service sees it and as callers see its results:
+// every class on the wire, every failure in the class's form, time-outs,
+// sticky headers, encoding and certificate checks.
+
+#include "app/waits.h"
+#include "http/httphelper.h"
+#include "httptestsupport.h"
+#include "requestcases.h"
+
+#include <QNetworkReply>
+#include <QScopedValueRollback>
+#include <QStandardPaths>
+#include <QtTest>
+
+using namespace httptest;
+
+Q_DECLARE_METATYPE(httptest::RequestCase)
+Q_DECLARE_METATYPE(httptest::Form)
+
+namespace {
+
+// Exposes the send forms and reports the status the handler got.
+class ProbeHttp final : public HttpHelper
+{
+    Q_OBJECT
+
+public:
+    using HttpHelper::HttpHelper;
+
+signals:
+    void handled(int statusCode, QByteArray data);
+
+protected:
+    void handleReply(QNetworkReply *, QByteArray data, int statusCode) override { emit handled(statusCode, data); }
+};
+
+enum class Outcome { Refused, RefusedWithoutMessage, HttpError, Garbage, TimedOut };
+
+QString expectedFailure(Form form, Outcome outcome, const QString &errorCode)
+{
+    const auto prefixed = [form](const QString &text) {
+        return form == Form::Plain ? text : QStringLiteral("error:") + text;
+    };
+    switch (outcome) {
+    case Outcome::Refused:
+        return form == Form::Activity ? errorCode : prefixed(QStringLiteral("模拟的服务错误"));
+    case Outcome::RefusedWithoutMessage:
+        return form == Form::Activity ? errorCode : prefixed(errorCode.isEmpty() ? QStringLiteral("请求失败") : errorCode);
+    case Outcome::HttpError:
+        return prefixed(QStringLiteral("InternalServerError"));
+    case Outcome::Garbage:
+        return form == Form::Activity ? QStringLiteral("error:服务返回数据格式错误")
+                                      : prefixed(QStringLiteral("服务返回数据格式错误"));
+    case Outcome::TimedOut:
+        return QStringLiteral("error:请求超时");
+    }
+    return QString();
+}
+
+// The stand-in logs a request without a query with the decoded body
+// parameters, sorted by name, in its place.
+QString paramsAsLogged(const QByteArray &body)
+{
+    QMap<QString, QString> params;
+    for (const QByteArray &pair : body.split('&')) {
+        const int eq = pair.indexOf('=');
+        auto decode = [](QByteArray part) { return QString::fromUtf8(QByteArray::fromPercentEncoding(part.replace('+', ' '))); };
+        params.insert(decode(pair.left(eq)), decode(pair.mid(eq + 1)));
+    }
+    QStringList parts;
+    for (auto it = params.cbegin(); it != params.cend(); ++it)
+        parts << it.key() + QLatin1Char('=') + it.value();
+    return parts.join(QLatin1Char('&'));
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Outcome)
+
+class TestHttpCore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void everyRequestGoesOnTheWireAsTheServiceExpects_data();
+    void everyRequestGoesOnTheWireAsTheServiceExpects();
+    void everyFailureTakesTheClassesResultForm_data();
+    void everyFailureTakesTheClassesResultForm();
+    void refusedConnectionGivesEnumeratorName_data();
+    void refusedConnectionGivesEnumeratorName();
+    void lateAnswerAfterTimeOutGivesSecondResult();
+    void answerOtherThanTwoHundredGivesNoErrorName();
+    void handlerSeesTimeOutAsMinusOne();
+    void sendFormsLeaveTheirHeadersBehind();
+    void reservedCharactersArriveAsTyped();
+    void untrustedCertificateIsRefused();
+    void configuredCaCertificateIsTrusted();
+
+private:
+    std::unique_ptr<Service> m_service;
+};
+
+void TestHttpCore::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+void TestHttpCore::init()
+{
+    m_service = std::make_unique<Service>();
+    QVERIFY(m_service->start());
+}
+
+void TestHttpCore::cleanup()
+{
+    m_service.reset();
+    delete baseValues;
+    baseValues = nullptr;
+}
+
+void TestHttpCore::everyRequestGoesOnTheWireAsTheServiceExpects_data()
+{
+    QTest::addColumn<RequestCase>("request");
+    for (const RequestCase &c : requestCases())
+        QTest::newRow(qPrintable(c.name)) << c;
+}
+
+void TestHttpCore::everyRequestGoesOnTheWireAsTheServiceExpects()
+{
+    QFETCH(RequestCase, request);
+    setCaseTokens();
+    QObject owner;
+    QObject *http = request.send(&owner);
+    QSignalSpy spy(http, request.signal.constData());
+    resultAt(spy);
+
+    const auto logged = m_service->requests();
+    QCOMPARE(int(logged.size()), 1);
+    const devservice::LoggedRequest &wire = logged.front();
+    QCOMPARE(qs(wire.method), request.method);
+    QCOMPARE(qs(wire.path), request.path);
+    if (request.query.isEmpty())
+        QVERIFY2(wire.query.empty() || qs(wire.query) == paramsAsLogged(request.body), wire.query.c_str());
+    else
+        QCOMPARE(qs(wire.query), request.query);
+    QCOMPARE(header(wire, "Accept"), QStringLiteral("application/json;charset=utf-8;"));
+    QCOMPARE(header(wire, "Content-type").toUtf8(), request.contentType);
+    if (request.authorization.isEmpty()) {
+        QVERIFY(!hasHeaderIgnoringCase(wire, QStringLiteral("Authorization")));
+    } else {
+        QCOMPARE(header(wire, "Authorization"), request.authorization);
+    }
+    QCOMPARE(QByteArray::fromStdString(wire.body), request.body);
+}
+
+void TestHttpCore::everyFailureTakesTheClassesResultForm_data()
+{
+    QTest::addColumn<RequestCase>("request");
+    QTest::addColumn<Outcome>("outcome");
+    const QList<QPair<const char *, Outcome>> outcomes = {
+        {"refused", Outcome::Refused},
+        {"refused without message", Outcome::RefusedWithoutMessage},
+        {"http 500", Outcome::HttpError},
+        {"not json", Outcome::Garbage},
+        {"timed out", Outcome::TimedOut},
+    };
+    for (const RequestCase &c : requestCases()) {
+        for (const auto &o : outcomes)
+            QTest::newRow(qPrintable(c.name + QStringLiteral(" / ") + QLatin1String(o.first))) << c << o.second;
+    }
+}
+
+void TestHttpCore::everyFailureTakesTheClassesResultForm()
+{
+    QFETCH(RequestCase, request);
+    QFETCH(Outcome, outcome);
+    QScopedValueRollback<int> timeout(Waits::requestTimeoutMs, 300);
+    setCaseTokens();
+
+    devservice::Fault fault;
+    switch (outcome) {
+    case Outcome::Refused:
+        fault.successFalse = true;
+        break;
+    case Outcome::RefusedWithoutMessage:
+        fault.successFalse = true;
+        fault.withErrorMsg = false;
+        break;
+    case Outcome::HttpError:
+        fault.httpStatus = 500;
+        break;
+    case Outcome::Garbage:
+        fault.nonJson = true;
+        break;
+    case Outcome::TimedOut:
+        fault.delayMs = 1500;
+        break;
+    }
+    m_service->server().setFault(request.path.toStdString(), fault);
+
+    QObject owner;
+    QObject *http = request.send(&owner);
+    QSignalSpy spy(http, request.signal.constData());
+    const QString result = resultAt(spy);
+    QVERIFY2(!result.isEmpty(), "a failure must never read as success");
+    QCOMPARE(result, expectedFailure(request.form, outcome, QStringLiteral("500")));
+}
+
+void TestHttpCore::refusedConnectionGivesEnumeratorName_data()
+{
+    everyRequestGoesOnTheWireAsTheServiceExpects_data();
+}
+
+void TestHttpCore::refusedConnectionGivesEnumeratorName()
+{
+    QFETCH(RequestCase, request);
+    freshBaseValues(QStringLiteral("http://127.0.0.1:%1").arg(closedPort()));
+    setCaseTokens();
+
+    QObject owner;
+    QObject *http = request.send(&owner);
+    QSignalSpy spy(http, request.signal.constData());
+    const QString expected = request.form == Form::Plain ? QStringLiteral("ConnectionRefusedError")
+                                                         : QStringLiteral("error:ConnectionRefusedError");
+    QCOMPARE(resultAt(spy), expected);
+}
+
+void TestHttpCore::lateAnswerAfterTimeOutGivesSecondResult()
+{
+    QScopedValueRollback<int> timeout(Waits::requestTimeoutMs, 200);
+    devservice::Fault slow;
+    slow.delayMs = 800;
+    slow.times = 1;
+    m_service->server().setFault("/service/oauth/token", slow);
+
+    ServiceTokenHttp http;
+    QSignalSpy spy(&http, &ServiceTokenHttp::sendServiceTokenResultSignal);
+    QElapsedTimer clock;
+    clock.start();
+    http.request();
+    QCOMPARE(resultAt(spy, 0), QStringLiteral("error:请求超时"));
+    QVERIFY(clock.elapsed() < 800);
+    QVERIFY(baseValues->s_accessToken.isEmpty());
+
+    QCOMPARE(resultAt(spy, 1), QString());
+    QVERIFY(!baseValues->s_accessToken.isEmpty());
+    QCOMPARE(baseValues->serviceTokenExpiresIn, 7200);
+}
+
+void TestHttpCore::answerOtherThanTwoHundredGivesNoErrorName()
+{
+    devservice::Fault created;
+    created.httpStatus = 201;
+    m_service->server().setFault("/cloud/analyze/getLastVersion", created);
+    m_service->server().setFault("/service/tencent-meeting/user/sdkInit", created);
+
+    VeskVersionHttp version;
+    QSignalSpy versionSpy(&version, &VeskVersionHttp::sendVersionResultSignal);
+    version.request();
+    QCOMPARE(resultAt(versionSpy), QStringLiteral("NoError"));
+
+    TmSDKInfoHttp sdk;
+    QSignalSpy sdkSpy(&sdk, &TmSDKInfoHttp::sendTmSdkInfoResultSignal);
+    sdk.request();
+    QCOMPARE(resultAt(sdkSpy), QStringLiteral("error:NoError"));
+}
+
+void TestHttpCore::handlerSeesTimeOutAsMinusOne()
+{
+    QScopedValueRollback<int> timeout(Waits::requestTimeoutMs, 150);
+    devservice::Fault slow;
+    slow.delayMs = 600;
+    m_service->server().setFault("/service/probe", slow);
+
+    ProbeHttp probe;
+    QSignalSpy spy(&probe, &ProbeHttp::handled);
+    probe.httpGet(baseValues->serviceUrl + QStringLiteral("probe"));
+    QVERIFY(spy.wait(2000));
+    QCOMPARE(spy.at(0).at(0).toInt(), -1);
+    QCOMPARE(spy.at(0).at(1).toByteArray(), QByteArray(""));
+    // The one timer is stopped by the time-out: no second time-out follows.
+    QVERIFY(spy.wait(2000));
+    QVERIFY(spy.at(1).at(0).toInt() != -1);
+    QVERIFY(!spy.wait(400));
+}
+
+void TestHttpCore::sendFormsLeaveTheirHeadersBehind()
+{
+    ProbeHttp probe;
+    QSignalSpy spy(&probe, &ProbeHttp::handled);
+    const QString url = baseValues->serviceUrl + QStringLiteral("probe");
+
+    probe.httpPost(url, "a=1");
+    QVERIFY(spy.wait());
+    probe.httpPostAuth(url, QStringLiteral("tok-A"), "a=2");
+    QVERIFY(spy.wait());
+    probe.httpPostJson(url, "{}");
+    QVERIFY(spy.wait());
+    probe.httpPost(url, "a=3");
+    QVERIFY(spy.wait());
+    probe.httpPostJsonAuth(url, QStringLiteral("tok-B"), "{}");
+    QVERIFY(spy.wait());
+    probe.httpGet(url);
+    QVERIFY(spy.wait());
+
+    const auto logged = m_service->requests();
+    QCOMPARE(int(logged.size()), 6);
+    QCOMPARE(header(logged[0], "Content-type").toUtf8(), formType);
+    QVERIFY(!hasHeaderIgnoringCase(logged[0], QStringLiteral("Authorization")));
+    QCOMPARE(header(logged[1], "Authorization"), QStringLiteral("tok-A"));
+    QCOMPARE(header(logged[2], "Content-type").toUtf8(), jsonType);
+    QCOMPARE(header(logged[2], "Authorization"), QStringLiteral("tok-A"));
+    QCOMPARE(header(logged[3], "Content-type").toUtf8(), jsonType);
+    QCOMPARE(qs(logged[3].body), QStringLiteral("a=3"));
+    QCOMPARE(header(logged[4], "Authorization"), QStringLiteral("tok-B"));
+    QCOMPARE(qs(logged[5].method), QStringLiteral("GET"));
+    QCOMPARE(header(logged[5], "Authorization"), QStringLiteral("tok-B"));
+}
+
+void TestHttpCore::reservedCharactersArriveAsTyped()
+{
+    const QString password = QStringLiteral("P&ss=1+2%41 中");
+    QTemporaryDir dir;
+    const std::string fixture = fixtureVariant(dir, [&password](QJsonObject &root) {
+        editEntry(root, QStringLiteral("accounts"), QStringLiteral("userName"), QStringLiteral("zhangwei"),
+                  [&password](QJsonObject &a) { a.insert(QStringLiteral("password"), password); });
+    });
+    m_service = std::make_unique<Service>(fixture);
+    QVERIFY(m_service->start());
+
+    LoginHttp http;
+    QSignalSpy spy(&http, &LoginHttp::sendLoginResultSignal);
+    http.loginByAccount(QStringLiteral("600888"), QStringLiteral("zhangwei"), password, 1);
+    QCOMPARE(resultAt(spy), QString());
+    QCOMPARE(formValue(m_service->last().body, QStringLiteral("password")), password);
+
+    // A value cannot smuggle a parameter in.
+    http.loginByAccount(QStringLiteral("600888"), QStringLiteral("zhangwei&password=") + password,
+                        QStringLiteral("wrong"), 1);
+    QCOMPARE(resultAt(spy, 1), QStringLiteral("用户名或密码错误"));
+}
+
+void TestHttpCore::untrustedCertificateIsRefused()
+{
+    QTemporaryDir dir;
+    const std::string cert = dir.filePath(QStringLiteral("cert.pem")).toStdString();
+    const std::string key = dir.filePath(QStringLiteral("key.pem")).toStdString();
+    QVERIFY(devservice::makeTestCertificate(cert, key));
+    m_service = std::make_unique<Service>();
+    QVERIFY(m_service->start(true, cert, key));
+    QVERIFY(baseValues->serviceUrl.startsWith(QLatin1String("https://")));
+
+    ServiceTokenHttp token;
+    QSignalSpy spy(&token, &ServiceTokenHttp::sendServiceTokenResultSignal);
+    token.request();
+    QCOMPARE(resultAt(spy), QStringLiteral("SslHandshakeFailedError"));
+    QVERIFY(baseValues->s_accessToken.isEmpty());
+
+    // A CA file that cannot be read trusts nothing extra.
+    baseValues->caCertificates = dir.filePath(QStringLiteral("missing.pem"));
+    TmSDKInfoHttp sdk;
+    QSignalSpy sdkSpy(&sdk, &TmSDKInfoHttp::sendTmSdkInfoResultSignal);
+    sdk.request();
+    QCOMPARE(resultAt(sdkSpy), QStringLiteral("error:SslHandshakeFailedError"));
+}
+
+void TestHttpCore::configuredCaCertificateIsTrusted()
+{
+    QTemporaryDir dir;
+    const std::string cert = dir.filePath(QStringLiteral("cert.pem")).toStdString();
+    const std::string key = dir.filePath(QStringLiteral("key.pem")).toStdString();
+    QVERIFY(devservice::makeTestCertificate(cert, key));
+    m_service = std::make_unique<Service>();
+    QVERIFY(m_service->start(true, cert, key));
+    baseValues->caCertificates = qs(cert);
+
+    ServiceTokenHttp token;
+    QSignalSpy spy(&token, &ServiceTokenHttp::sendServiceTokenResultSignal);
+    token.request();
+    QCOMPARE(resultAt(spy), QString());
+    QVERIFY(!baseValues->s_accessToken.isEmpty());
+    QCOMPARE(qs(m_service->last().path), QStringLiteral("/service/oauth/token"));
+}
+
+QTEST_GUILESS_MAIN(TestHttpCore)
+#include "tst_httpcore.moc"
