@@ -2,43 +2,68 @@
 // the service requests and the Meeting SDK, i.e. every library.
 #include "app/startup.h"
 
+#include "app/basevalues.h"
+#include "http/startuprequests.h"
+#include "sdk/wemeetmanager.h"
+#include "session/mainwindow.h"
+
 #include <QApplication>
+#include <QDebug>
 
 int runStartupStepSingleInstance(const QStringList &arguments)
 {
-    // Single-instance channel not in yet: every start is the first instance.
+    // The single-instance channel comes with the launch-link hand-over; until
+    // then every start is the first instance.
     Q_UNUSED(arguments)
     return 0;
 }
 
 void runStartupStepInstanceServer()
 {
-    // Waits for the single-instance channel.
+    // Nothing listens for a second instance yet (see above).
 }
 
 void runStartupStepServiceToken()
 {
-    // Waits for the start-up requests (service token, TLS library lines).
+    fetchServiceTokenAtStartup();
+    logSslSupport();
 }
 
 void runStartupStepVersionCheck()
 {
-    // Waits for the version request and the update dialog.
+    checkLatestVersionAtStartup();
+    // The update dialog comes with the software update; a newer version is
+    // only logged until then.
+    if (!baseValues->latestVersion.isEmpty())
+        qDebug().noquote() << "latest version" << baseValues->latestVersion;
 }
 
 void runStartupStepMeetingSdk()
 {
-    // Waits for the Meeting SDK manager.
+    WeMeetManager *manager = WeMeetManager::instance();
+    Q_UNUSED(manager)
+    qDebug().noquote() << "SDK Version ==" + WeMeetManager::sdkVersion();
 }
 
 int runStartupStepMainWindow()
 {
-    // Until the session coordinator is in, the loop runs without a window and
-    // ends on QCoreApplication::quit() (a termination request on POSIX).
+    auto *mainWindow = new MainWindow;
+    WeMeetManager *manager = WeMeetManager::instance();
+    QObject::connect(manager, SIGNAL(OnLeaveMeetingFinishSignal(QString)), mainWindow,
+                     SLOT(wmLeaveMeetingCompleteSlot(QString)));
+    QObject::connect(manager, SIGNAL(OnLeaveWaitingRoomFinishSignal(QString)), mainWindow,
+                     SLOT(wmLeaveWaitingRoomCompleteSlot(QString)));
+    QObject::connect(manager, SIGNAL(OnLogoutFinishSignal()), mainWindow, SLOT(wmLogoutCompleteSlot()));
+    QObject::connect(manager, SIGNAL(OnForcedLogoutFinishSignal()), mainWindow,
+                     SLOT(wmForcedLogoutCompleteSlot()));
+    QObject::connect(manager, SIGNAL(OnShareToMeetingFinishSignal(QString)), mainWindow,
+                     SLOT(wmShareToMeetingCompleteSlot(QString)));
+    mainWindow->move(-50, -50);
+    mainWindow->show();
     return QApplication::exec();
 }
 
 void runShutdownStepMeetingSdk()
 {
-    // Waits for the Meeting SDK manager.
+    WeMeetManager::instance()->uninitialize();
 }
