@@ -18,7 +18,9 @@ userRenameDlg::userRenameDlg(QWidget *parent)
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
+    // A modal dialog rather than a pop-up: a pop-up closes as soon as the
+    // refusal notice appears, losing what the user typed.
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
     setWindowTitle(QStringLiteral("修改名称"));
 
     ui->backgroundWidget->setObjectName(QStringLiteral("roundborderWidget"));

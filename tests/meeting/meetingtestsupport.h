@@ -15,12 +15,15 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 namespace meetingtest {
 
@@ -134,31 +137,75 @@ QList<T *> visibleTopLevels()
     return found;
 }
 
-// Answers the next modal TwoBtnDlg with the given button once it shows;
-// its message lands in *message.
-inline void answerNextDialog(bool confirm, QString *message, QString *buttonText = nullptr)
+// What the answering helper saw of a dialog.
+struct DialogAnswer
 {
+    bool answered = false;
+    QString message;
+    QString button;
+};
+
+inline QList<QTimer *> &pendingAnswers()
+{
+    static QList<QTimer *> timers;
+    return timers;
+}
+
+// Answers the next modal TwoBtnDlg with the given button once it shows.
+// Gives up after timeoutMs; cancelDialogAnswers() drops the ones still waiting.
+inline std::shared_ptr<DialogAnswer> answerNextDialog(bool confirm, int timeoutMs = 5000)
+{
+    auto answer = std::make_shared<DialogAnswer>();
     auto *timer = new QTimer;
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, confirm, message, buttonText] {
-        auto *dialog = qobject_cast<TwoBtnDlg *>(QApplication::activeModalWidget());
-        if (!dialog) {
-            for (TwoBtnDlg *d : visibleTopLevels<TwoBtnDlg>())
-                dialog = d;
-        }
-        if (!dialog || !dialog->isVisible())
+    pendingAnswers() << timer;
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, confirm, answer, started, timeoutMs] {
+        auto finish = [timer] {
+            timer->stop();
+            pendingAnswers().removeAll(timer);
+            timer->deleteLater();
+        };
+        if (started->elapsed() > timeoutMs) {
+            finish();
             return;
-        timer->stop();
-        timer->deleteLater();
-        if (message)
-            *message = dialog->findChild<QLabel *>(QStringLiteral("messageQLabel"))->text();
+        }
+        TwoBtnDlg *dialog = nullptr;
+        for (TwoBtnDlg *d : visibleTopLevels<TwoBtnDlg>())
+            dialog = d;
+        if (!dialog)
+            return;
+        finish();
+        answer->answered = true;
+        answer->message = dialog->findChild<QLabel *>(QStringLiteral("messageQLabel"))->text();
         auto *right = dialog->findChild<QAbstractButton *>(QStringLiteral("defaultQPushButton"));
         auto *left = dialog->findChild<QAbstractButton *>(QStringLiteral("normalQPushButton"));
-        if (buttonText)
-            *buttonText = right->text();
+        answer->button = right->text();
         QTest::mouseClick(confirm ? right : left, Qt::LeftButton);
     });
     timer->start();
+    return answer;
+}
+
+inline void cancelDialogAnswers()
+{
+    for (QTimer *timer : pendingAnswers()) {
+        timer->stop();
+        timer->deleteLater();
+    }
+    pendingAnswers().clear();
+}
+
+// Types text as key presses; characters beyond ASCII arrive as text input.
+inline void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80 && c.isPrint())
+            QTest::keyClick(widget, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
 }
 
 // Triggers a menu entry by its text, as a click on it would.

@@ -1,0 +1,915 @@
+#include "meetingtestsupport.h"
+
+#include "http/tmmtginvitehttp.h"
+#include "http/tmmtgqueryhttp.h"
+#include "meeting/dateitem.h"
+#include "meeting/homescreen.h"
+#include "meeting/invitationtext.h"
+#include "meeting/mtgitem.h"
+#include "meeting/sharemeeting.h"
+#include "session/mainwindow.h"
+#include "session/splashselect.h"
+#include "widgets/snackbar.h"
+
+#include <QClipboard>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QPointer>
+#include <QScopedValueRollback>
+#include <QScrollArea>
+#include <QTextEdit>
+#include <QUrlQuery>
+
+using namespace meetingtest;
+
+// Receives what the client asks the desktop to open in the browser.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
+
+class HomeScreenTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    devservice::Server m_server;
+    BaseValues m_signedIn;
+    MainWindow *m_mainWindow = nullptr;
+    UrlCatcher m_urls;
+
+    HomeScreen *openHome()
+    {
+        auto *home = new HomeScreen;
+        home->show();
+        if (!waitLoaded(home))
+            return nullptr;
+        return home;
+    }
+    static bool waitLoaded(HomeScreen *home)
+    {
+        auto *list = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"));
+        auto *empty = home->findChild<QWidget *>(QStringLiteral("emptyWidget"));
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 8000) {
+            QTest::qWait(10);
+            if ((list->isVisible() || empty->isVisible()) && home->isEnabled())
+                return true;
+        }
+        return false;
+    }
+    static QList<mtgItem *> rows(HomeScreen *home)
+    {
+        auto *list = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"));
+        QList<mtgItem *> found = list->widget()->findChildren<mtgItem *>(QString(), Qt::FindDirectChildrenOnly);
+        std::sort(found.begin(), found.end(), [](QWidget *a, QWidget *b) { return a->y() < b->y(); });
+        return found;
+    }
+    static QList<dateItem *> headers(HomeScreen *home)
+    {
+        auto *list = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"));
+        QList<dateItem *> found = list->widget()->findChildren<dateItem *>(QString(), Qt::FindDirectChildrenOnly);
+        std::sort(found.begin(), found.end(), [](QWidget *a, QWidget *b) { return a->y() < b->y(); });
+        return found;
+    }
+    static mtgItem *rowFor(HomeScreen *home, const QString &code)
+    {
+        for (mtgItem *row : rows(home))
+            if (row->meetingCode() == code)
+                return row;
+        return nullptr;
+    }
+    static QString headerText(dateItem *header)
+    {
+        QStringList parts;
+        for (QLabel *label : header->findChildren<QLabel *>())
+            if (!label->isHidden() && !label->text().isEmpty())
+                parts << label->text();
+        return parts.join(QLatin1Char('|'));
+    }
+    static QStringList notices(QWidget *parent)
+    {
+        QStringList texts;
+        const QList<Snackbar *> all = parent ? parent->findChildren<Snackbar *>() : topLevels<Snackbar>();
+        for (Snackbar *s : all)
+            if (s->isVisible() && (parent || !s->parentWidget()))
+                texts << s->findChild<QLabel *>(QStringLiteral("snackbarQLabel"))->text();
+        return texts;
+    }
+    // Opens the row's "• • •" menu with a click and picks an entry in it.
+    static void chooseMenuEntry(mtgItem *row, const QString &entry, QRect *menuGeometry = nullptr)
+    {
+        auto *button = row->findChild<QPushButton *>(QStringLiteral("noBorderSmallQPushButton"));
+        QTimer::singleShot(50, [entry, menuGeometry] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            if (menuGeometry)
+                *menuGeometry = menu->geometry();
+            for (QAction *action : menu->actions()) {
+                if (action->text() == entry) {
+                    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+                    return;
+                }
+            }
+            menu->close();
+            QFAIL(qPrintable(QStringLiteral("no menu entry %1").arg(entry)));
+        });
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    static QJsonObject meetingJson(const QString &code, const QDateTime &start, int minutes,
+                                   const QString &type = QStringLiteral("0"),
+                                   const QJsonValue &hosts = QJsonArray{QJsonObject{{"userId", "u_zhangwei"}}})
+    {
+        QJsonObject o{{"meetingCode", code},
+                      {"meetingId", QStringLiteral("id-") + code},
+                      {"subject", QStringLiteral("会议") + code},
+                      {"startTime", double(start.toSecsSinceEpoch())},
+                      {"endTime", double(start.addSecs(minutes * 60).toSecsSinceEpoch())},
+                      {"meetingType", type}};
+        if (!hosts.isUndefined())
+            o.insert("currentHosts", hosts);
+        return o;
+    }
+    static QString text(const QJsonArray &a)
+    {
+        return QString::fromUtf8(QJsonDocument(a).toJson(QJsonDocument::Compact));
+    }
+    QJsonArray serviceMeetings()
+    {
+        TmMtgQueryHttp query;
+        query.request(baseValues->tenantInfo);
+        return QJsonDocument::fromJson(waitResult(&query, &TmMtgQueryHttp::sendTmMtgQueryResultSignal).toUtf8())
+            .array();
+    }
+    // Closing a home screen signs out of the SDK; wait for that to finish.
+    static void closeHomeScreens()
+    {
+        QSignalSpy logout(WeMeetManager::instance(), &WeMeetManager::OnLogoutFinishSignal);
+        bool closed = false;
+        for (HomeScreen *home : topLevels<HomeScreen>()) {
+            closed = closed || home->isVisible();
+            home->close();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (closed && logout.isEmpty())
+            logout.wait(3000);
+    }
+    bool requested(const std::string &path, std::string *query = nullptr)
+    {
+        for (const devservice::LoggedRequest &r : m_server.requests())
+            if (r.path == path) {
+                if (query)
+                    *query = r.query;
+                return true;
+            }
+        return false;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        if (!baseValues)
+            baseValues = new BaseValues;
+        QVERIFY(m_server.start() > 0);
+        pointAt(m_server);
+        WemeetSim::reset();
+        WemeetSim::setCallbackDelayMs(1);
+        QVERIFY(signIn());
+        m_signedIn = *baseValues;
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_urls, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &m_urls, "open");
+
+        // The coordinator shows a fresh home screen after a meeting and the
+        // SDK's invitations; its start screen is not needed here.
+        m_mainWindow = new MainWindow;
+        WeMeetManager *manager = WeMeetManager::instance();
+        connect(manager, &WeMeetManager::OnLeaveMeetingFinishSignal, m_mainWindow,
+                &MainWindow::wmLeaveMeetingCompleteSlot);
+        connect(manager, &WeMeetManager::OnShareToMeetingFinishSignal, m_mainWindow,
+                &MainWindow::wmShareToMeetingCompleteSlot);
+        for (SplashSelect *splash : topLevels<SplashSelect>())
+            splash->close();
+    }
+
+    void init()
+    {
+        m_server.resetData();
+        m_server.clearFaults();
+        m_server.clearRequests();
+        m_urls.urls.clear();
+        *baseValues = m_signedIn;
+        WemeetSim::setJoinFailure(QString());
+        WemeetSim::setInviteFields(QString(), QString());
+        WeMeetManager *manager = WeMeetManager::instance();
+        if (WemeetSim::phase() == WemeetSim::Phase::InMeeting) {
+            QSignalSpy left(manager, &WeMeetManager::OnLeaveMeetingFinishSignal);
+            WemeetSim::pressLeave();
+            QVERIFY(left.wait(3000));
+        }
+        if (manager->state() < 2) {
+            QSignalSpy login(manager, &WeMeetManager::OnLoginFinishSignal);
+            manager->login();
+            QVERIFY(login.wait(3000));
+        }
+        QCOMPARE(manager->state(), 2);
+        // Leaving above makes the coordinator open a home screen of its own.
+        closeHomeScreens();
+        if (manager->state() < 2) {
+            QSignalSpy login(manager, &WeMeetManager::OnLoginFinishSignal);
+            manager->login();
+            QVERIFY(login.wait(3000));
+        }
+        baseValues->micOn = QStringLiteral("TRUE");
+        baseValues->cameraOn = QStringLiteral("false");
+    }
+
+    void cleanup()
+    {
+        cancelDialogAnswers();
+        closeHomeScreens();
+        const auto all = QApplication::topLevelWidgets();
+        for (QWidget *w : all)
+            if (qobject_cast<HomeScreen *>(w) || qobject_cast<ShareMeeting *>(w) || qobject_cast<Snackbar *>(w))
+                w->close();
+        if (QWidget *cast = WemeetSim::screenCastWindow())
+            cast->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QTest::qWait(20);
+    }
+
+    void cleanupTestCase()
+    {
+        delete m_mainWindow;
+        m_server.stop();
+    }
+
+    // --- the list -----------------------------------------------------------
+
+    void serviceMeetingsAreListedInOrderUnderDayHeaders()
+    {
+        const QJsonArray meetings = serviceMeetings();
+        QVERIFY(meetings.size() >= 5);
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        QVERIFY(home->findChild<QScrollArea *>(QStringLiteral("scMtgList"))->isVisible());
+        QVERIFY(!home->findChild<QWidget *>(QStringLiteral("emptyWidget"))->isVisible());
+
+        const QList<mtgItem *> shown = rows(home);
+        QCOMPARE(shown.size(), meetings.size());
+        QSet<QDate> days;
+        bool anyToday = false;
+        for (int i = 0; i < meetings.size(); ++i) {
+            const QJsonObject m = meetings.at(i).toObject();
+            QCOMPARE(shown.at(i)->meetingCode(), m.value("meetingCode").toString());
+            const QDate day = QDateTime::fromSecsSinceEpoch(qint64(m.value("startTime").toDouble())).date();
+            days.insert(day);
+            anyToday = anyToday || day == QDate::currentDate();
+            auto *start = shown.at(i)->findChild<QLabel *>(QStringLiteral("size16QLabel"));
+            QCOMPARE(start->text(),
+                     QDateTime::fromSecsSinceEpoch(qint64(m.value("startTime").toDouble())).toString("hh:mm"));
+        }
+        const QList<dateItem *> heads = headers(home);
+        QCOMPARE(heads.size(), days.size());
+        QCOMPARE(headerText(heads.first()).startsWith(QStringLiteral("今天|")), anyToday);
+        for (int i = 1; i < heads.size(); ++i)
+            QVERIFY(!headerText(heads.at(i)).contains(QStringLiteral("今天")));
+    }
+
+    void rowsAndHeadersKeepTheirOffsets()
+    {
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        const QDateTime today = QDateTime(QDate::currentDate(), QTime(0, 5));
+        const QDateTime tomorrow = today.addDays(1);
+        home->tmMtgQueryResultSlot(text({meetingJson("111111111", today, 30), meetingJson("222222222", today.addSecs(600), 30),
+                                         meetingJson("333333333", tomorrow, 30)}));
+        const QList<dateItem *> heads = headers(home);
+        const QList<mtgItem *> shown = rows(home);
+        QCOMPARE(heads.size(), 2);
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(heads.at(0)->y(), 0);
+        QCOMPARE(shown.at(0)->y(), 30 + 24);
+        QCOMPARE(shown.at(1)->y(), 54 + 60 + 25);
+        QCOMPARE(heads.at(1)->y(), 139 + 60 + 20);
+        QCOMPARE(shown.at(2)->y(), 219 + 30 + 24);
+        QCOMPARE(shown.at(0)->size(), QSize(375, 60));
+        QCOMPARE(heads.at(0)->size(), QSize(375, 30));
+
+        const QLocale chinese(QLocale::Chinese);
+        QCOMPARE(headerText(heads.at(0)), QStringLiteral("今天|%1月%2日|%3")
+                                              .arg(today.date().month())
+                                              .arg(today.date().day())
+                                              .arg(chinese.toString(today, "ddd")));
+        QCOMPARE(headerText(heads.at(1)), QStringLiteral("%1月%2日|%3")
+                                              .arg(tomorrow.date().month())
+                                              .arg(tomorrow.date().day())
+                                              .arg(chinese.toString(tomorrow, "ddd")));
+        QVERIFY(heads.at(1)->findChildren<QLabel *>(QStringLiteral("dotQLabel")).first()->isHidden());
+        QVERIFY(!heads.at(0)->findChildren<QLabel *>(QStringLiteral("dotQLabel")).first()->isHidden());
+        auto *content = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"))->widget();
+        QCOMPARE(content->objectName(), QStringLiteral("backgroundWidget"));
+        QCOMPARE(content->minimumSize(), QSize(373, 273 + 60));
+    }
+
+    void aDayGetsAHeaderEachTimeItReturns_data()
+    {
+        QTest::addColumn<QList<int>>("dayOffsets");
+        QTest::addColumn<int>("headerCount");
+        QTest::newRow("adjacent") << QList<int>{2, 2, 3} << 2;
+        QTest::newRow("interleaved") << QList<int>{2, 3, 2} << 3;
+        QTest::newRow("same day a year later") << QList<int>{2, 367} << 2;
+    }
+    void aDayGetsAHeaderEachTimeItReturns()
+    {
+        QFETCH(QList<int>, dayOffsets);
+        QFETCH(int, headerCount);
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        QJsonArray list;
+        const QDateTime base(QDate::currentDate(), QTime(10, 0));
+        QDate first = base.date().addDays(dayOffsets.first());
+        int n = 0;
+        for (int offset : dayOffsets) {
+            // "a year later" lands on the same month and day
+            QDateTime start = offset > 300 ? QDateTime(first.addYears(1), QTime(10, 0)) : base.addDays(offset);
+            list.append(meetingJson(QString::number(100000000 + n++), start, 30));
+        }
+        home->tmMtgQueryResultSlot(text(list));
+        QCOMPARE(headers(home).size(), headerCount);
+    }
+
+    void meetingNumbersAreGroupedInTheRow_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("5 digits") << "58213" << "会议ID：582  13";
+        QTest::newRow("9 digits") << "123456789" << "会议ID：123  456  789";
+        QTest::newRow("11 digits") << "80231746952" << "会议ID：802  3174  6952";
+        QTest::newRow("12 digits") << "271836495061" << "会议ID：2718  3649  5061";
+    }
+    void meetingNumbersAreGroupedInTheRow()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, shown);
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        home->tmMtgQueryResultSlot(text({meetingJson(code, QDateTime::currentDateTime().addDays(1), 30)}));
+        mtgItem *row = rowFor(home, code);
+        QVERIFY(row);
+        QVERIFY(findByName<QLabel>(row, QStringLiteral("normalQLabel"), shown));
+    }
+
+    void rowMenusFollowHostAndActivity_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QJsonValue>("hosts");
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<bool>("activityMark");
+        const QJsonArray me{QJsonObject{{"userId", "u_zhangwei"}}};
+        const QJsonArray meUpper{QJsonObject{{"userId", "U_ZhangWei"}}};
+        const QJsonArray other{QJsonObject{{"userId", "u_lina"}}};
+        const QStringList hostEntries{"修改会议", "邀请信息", "关闭会议"};
+        QTest::newRow("ordinary, host") << "0" << QJsonValue(me) << hostEntries << false;
+        QTest::newRow("ordinary, host in other case") << "0" << QJsonValue(meUpper) << hostEntries << false;
+        QTest::newRow("ordinary, not host") << "0" << QJsonValue(other) << QStringList{"邀请信息"} << false;
+        QTest::newRow("no hosts") << "0" << QJsonValue(QJsonValue::Undefined) << QStringList{"邀请信息"} << false;
+        QTest::newRow("empty hosts") << "0" << QJsonValue(QJsonArray()) << QStringList{"邀请信息"} << false;
+        QTest::newRow("activity 3, host") << "3" << QJsonValue(me) << QStringList{"修改会议", "邀请信息"} << true;
+        QTest::newRow("activity 4, host") << "4" << QJsonValue(me) << QStringList{"修改会议", "邀请信息"} << true;
+        QTest::newRow("activity, not host") << "3" << QJsonValue(other) << QStringList{"邀请信息"} << true;
+    }
+    void rowMenusFollowHostAndActivity()
+    {
+        QFETCH(QString, type);
+        QFETCH(QJsonValue, hosts);
+        QFETCH(QStringList, entries);
+        QFETCH(bool, activityMark);
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        home->tmMtgQueryResultSlot(
+            text({meetingJson("123456789", QDateTime::currentDateTime().addDays(1), 30, type, hosts)}));
+        mtgItem *row = rowFor(home, "123456789");
+        QVERIFY(row);
+        QCOMPARE(menuTexts(row->menu()), entries);
+        QCOMPARE(row->menu()->objectName(), QStringLiteral("noBorderQPushButtonQMenu"));
+        QCOMPARE(row->isActivity(), activityMark ? QStringLiteral("true") : QStringLiteral("false"));
+        QCOMPARE(findByName<QLabel>(row, QStringLiteral("lblActTip"), QStringLiteral("活动系统创建")) != nullptr,
+                 activityMark);
+    }
+
+    void nobodyHostsAMeetingWithoutHostsEvenWithoutOwnId()
+    {
+        baseValues->userId.clear();
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        home->tmMtgQueryResultSlot(text({meetingJson("123456789", QDateTime::currentDateTime().addDays(1), 30, "0",
+                                                     QJsonValue(QJsonValue::Undefined))}));
+        QCOMPARE(menuTexts(rowFor(home, "123456789")->menu()), QStringList{"邀请信息"});
+    }
+
+    void rowMenuOpensRightAlignedBelowItsButton()
+    {
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        mtgItem *row = rows(home).first();
+        auto *button = row->findChild<QPushButton *>(QStringLiteral("noBorderSmallQPushButton"));
+        QRect geometry;
+        chooseMenuEntry(row, QStringLiteral("邀请信息"), &geometry);
+        const QPoint buttonGlobal = button->mapToGlobal(QPoint(0, 0));
+        QCOMPARE(geometry.right(), buttonGlobal.x() + button->width() - 1);
+        QVERIFY(geometry.top() >= buttonGlobal.y() + button->height() + 13 - 1);
+    }
+
+    void emptyAndUnreadableListsShowTheirState_data()
+    {
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<bool>("listShown");
+        QTest::addColumn<bool>("emptyShown");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("empty array") << "[]" << false << true << "";
+        QTest::newRow("empty object") << "{}" << false << false << "";
+        QTest::newRow("object") << "{\"a\":1}" << false << false << "";
+        QTest::newRow("not json") << "会议服务暂不可用" << false << false << "会议服务暂不可用";
+    }
+    void emptyAndUnreadableListsShowTheirState()
+    {
+        QFETCH(QString, result);
+        QFETCH(bool, listShown);
+        QFETCH(bool, emptyShown);
+        QFETCH(QString, notice);
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        home->findChild<QScrollArea *>(QStringLiteral("scMtgList"))->hide();
+        home->tmMtgQueryResultSlot(result);
+        QCOMPARE(home->findChild<QScrollArea *>(QStringLiteral("scMtgList"))->isVisible(), listShown);
+        auto *empty = home->findChild<QWidget *>(QStringLiteral("emptyWidget"));
+        QCOMPARE(empty->isVisible(), emptyShown);
+        QVERIFY(findByName<QLabel>(empty, QStringLiteral("tipQLabel"), QStringLiteral("暂无会议记录 ~")));
+        QCOMPARE(notices(home).contains(notice), !notice.isEmpty());
+    }
+
+    void serviceFailureIsShownAsNotice()
+    {
+        devservice::Fault fault;
+        fault.successFalse = true;
+        fault.errorMsg = "令牌已失效";
+        m_server.setFault("/service/tencent-meeting/meeting/queryMeeting", fault);
+        auto *home = new HomeScreen;
+        home->show();
+        QTRY_VERIFY(notices(home).contains(QStringLiteral("令牌已失效")));
+        QVERIFY(!home->findChild<QScrollArea *>(QStringLiteral("scMtgList"))->isVisible());
+        QVERIFY(!home->findChild<QWidget *>(QStringLiteral("emptyWidget"))->isVisible());
+    }
+
+    // --- joining --------------------------------------------------------------
+
+    void joiningFromTheListThenLeavingGivesAFreshHomeScreen()
+    {
+        QPointer<HomeScreen> home = openHome();
+        QVERIFY(home);
+        const QString code = QStringLiteral("482915736");
+        mtgItem *row = rowFor(home, code);
+        QVERIFY(row);
+        QTest::mouseClick(row->findChild<QPushButton *>(QStringLiteral("defaultSmallQPushButton")), Qt::LeftButton);
+        QTRY_VERIFY(home.isNull());
+        QCOMPARE(WemeetSim::phase(), WemeetSim::Phase::InMeeting);
+        QVERIFY(WemeetSim::meetingWindow());
+        const WemeetSim::JoinRecord join = WemeetSim::lastJoin();
+        QCOMPARE(join.meetingCode, code);
+        QCOMPARE(join.nickname, baseValues->meetingPersonName);
+        QVERIFY(!join.joinUrl.isEmpty());
+        QCOMPARE(join.joinUrl, baseValues->joinUrl);
+        QCOMPARE(join.micOn, true);
+        QCOMPARE(join.cameraOn, false);
+        QCOMPARE(baseValues->currentMeetingCode, code);
+        QVERIFY(requested("/service/tencent-meeting/meeting/meetingSummary"));
+
+        QVERIFY(WemeetSim::pressLeave());
+        QTRY_COMPARE(visibleTopLevels<HomeScreen>().size(), 1);
+        HomeScreen *fresh = visibleTopLevels<HomeScreen>().first();
+        QVERIFY(waitLoaded(fresh));
+        QVERIFY(rowFor(fresh, code));
+        QCOMPARE(WeMeetManager::instance()->state(), 2);
+    }
+
+    void aFailedJoinKeepsTheHomeScreen()
+    {
+        WemeetSim::setJoinFailure(QStringLiteral("会议已结束"));
+        QPointer<HomeScreen> home = openHome();
+        QVERIFY(home);
+        QTest::mouseClick(rows(home).first()->findChild<QPushButton *>(QStringLiteral("defaultSmallQPushButton")),
+                          Qt::LeftButton);
+        QTRY_VERIFY(notices(home).contains(QStringLiteral("会议已结束")));
+        QVERIFY(home);
+        QVERIFY(home->isVisible());
+        QVERIFY(home->isEnabled());
+        QCOMPARE(WeMeetManager::instance()->state(), 2);
+        QVERIFY(baseValues->currentMeetingCode.isEmpty() || baseValues->currentMeetingCode == m_signedIn.currentMeetingCode);
+    }
+
+    void aFailedSummaryStillJoins()
+    {
+        devservice::Fault fault;
+        fault.httpStatus = 500;
+        m_server.setFault("/service/tencent-meeting/meeting/meetingSummary", fault);
+        QPointer<HomeScreen> home = openHome();
+        QVERIFY(home);
+        const QString code = rows(home).first()->meetingCode();
+        home->joinMeetingSlot(code);
+        QTRY_VERIFY(home.isNull());
+        QCOMPARE(WemeetSim::lastJoin().meetingCode, code);
+        QVERIFY(WemeetSim::lastJoin().joinUrl.isEmpty());
+    }
+
+    void anAdmittedActivityMeetingIsJoined()
+    {
+        // zhangwei's phone is on the guest list of this activity
+        QPointer<HomeScreen> home = openHome();
+        QVERIFY(home);
+        home->joinMeetingSlot(QStringLiteral("927461035"));
+        QTRY_VERIFY(home.isNull());
+        QVERIFY(requested("/service/tencent-meeting/activity/checkActivityApprove"));
+        QCOMPARE(WemeetSim::lastJoin().meetingCode, QStringLiteral("927461035"));
+    }
+
+    void admissionRefusalsShowTheirMessage_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("010") << "010" << "当前手机号/账号未在参会名单，无法加入会议！";
+        QTest::newRow("111") << "111" << "当前会议号已失效！";
+        QTest::newRow("other") << "999" << "入会认证失败！";
+        QTest::newRow("time-out") << "error:请求超时" << "入会认证失败！";
+    }
+    void admissionRefusalsShowTheirMessage()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, message);
+        QPointer<HomeScreen> home = openHome();
+        QVERIFY(home);
+        auto answer = answerNextDialog(true);
+        home->checkActivityApproveResultSlot(code);
+        QVERIFY(answer->answered);
+        QCOMPARE(answer->message, message);
+        QCOMPARE(answer->button, QStringLiteral("确定"));
+        QVERIFY(home && home->isVisible());
+        QCOMPARE(WeMeetManager::instance()->state(), 2);
+    }
+
+    void quickMeetingIsCreatedAndJoined()
+    {
+        QPointer<HomeScreen> home = openHome();
+        QVERIFY(home);
+        QTest::mouseClick(findByName<QPushButton>(home, QStringLiteral("btnMtgQuick")), Qt::LeftButton);
+        QTRY_VERIFY(home.isNull());
+        std::string body;
+        for (const devservice::LoggedRequest &r : m_server.requests())
+            if (r.path == "/service/tencent-meeting/meeting/createMeeting")
+                body = r.body;
+        QCOMPARE(QByteArray::fromStdString(body), QByteArray("{\"meetingType\":1}"));
+        const QString code = WemeetSim::lastJoin().meetingCode;
+        bool listed = false;
+        for (const QJsonValue &m : serviceMeetings())
+            listed = listed || m.toObject().value("meetingCode").toString() == code;
+        QVERIFY(listed);
+        QCOMPARE(baseValues->currentMeetingCode, code);
+    }
+
+    void quickMeetingFailureIsShown_data()
+    {
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("service error") << "error:会议数量已达上限" << "会议数量已达上限";
+        QTest::newRow("no meeting number") << "result:{\"subject\":\"x\"}" << "快速会议创建失败";
+    }
+    void quickMeetingFailureIsShown()
+    {
+        QFETCH(QString, result);
+        QFETCH(QString, notice);
+        QPointer<HomeScreen> home = openHome();
+        QVERIFY(home);
+        home->tmMtgCreateResultSlot(result);
+        QVERIFY(notices(home).contains(notice));
+        QVERIFY(home->isEnabled());
+        QVERIFY(!WemeetSim::lastJoin().received || WemeetSim::phase() != WemeetSim::Phase::InMeeting);
+    }
+
+    void quickMeetingAnsweredWithABareNumberJoinsIt()
+    {
+        QPointer<HomeScreen> home = openHome();
+        QVERIFY(home);
+        home->tmMtgCreateResultSlot(QStringLiteral("result:482915736"));
+        QTRY_VERIFY(home.isNull());
+        QCOMPARE(WemeetSim::lastJoin().meetingCode, QStringLiteral("482915736"));
+    }
+
+    void screenCastButtonOpensTheCastView()
+    {
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        QTest::mouseClick(findByName<QPushButton>(home, QStringLiteral("btnMtgCast")), Qt::LeftButton);
+        QTRY_VERIFY(WemeetSim::screenCastWindow() && WemeetSim::screenCastWindow()->isVisible());
+    }
+
+    // --- closing meetings -------------------------------------------------------
+
+    void closingAMeetingAsksFirstAndReloads_data()
+    {
+        QTest::addColumn<bool>("confirm");
+        QTest::newRow("confirmed") << true;
+        QTest::newRow("cancelled") << false;
+    }
+    void closingAMeetingAsksFirstAndReloads()
+    {
+        QFETCH(bool, confirm);
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        const QString code = QStringLiteral("58213");
+        mtgItem *row = rowFor(home, code);
+        QVERIFY(row);
+        const QString id = row->meetingId();
+        auto answer = answerNextDialog(confirm);
+        m_server.clearRequests();
+        chooseMenuEntry(row, QStringLiteral("关闭会议"));
+        QTRY_VERIFY(answer->answered);
+        QCOMPARE(answer->message, QStringLiteral("关闭会议后不可恢复，是否确定继续该操作？"));
+        std::string query;
+        if (!confirm) {
+            QTest::qWait(100);
+            QVERIFY(!requested("/service/tencent-meeting/meeting/deleteMeeting"));
+            QVERIFY(rowFor(home, code));
+            return;
+        }
+        QTRY_VERIFY(requested("/service/tencent-meeting/meeting/queryMeeting"));
+        QVERIFY(waitLoaded(home));
+        QVERIFY(requested("/service/tencent-meeting/meeting/deleteMeeting", &query));
+        QVERIFY(QString::fromStdString(query).contains(QStringLiteral("meetingCodes=") + id));
+        QVERIFY(!rowFor(home, code));
+    }
+
+    void activityChangeOpensTheActivityPage()
+    {
+        baseValues->accessToken = QStringLiteral("ey+J&a=b");
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        mtgItem *row = rowFor(home, QStringLiteral("927461035"));
+        QVERIFY(row);
+        QCOMPARE(row->isActivity(), QStringLiteral("true"));
+        chooseMenuEntry(row, QStringLiteral("修改会议"));
+        QTRY_COMPARE(m_urls.urls.size(), 1);
+        const QUrl url = m_urls.urls.first();
+        QVERIFY(url.toString().startsWith(baseValues->serviceUrl
+                                          + "ui/interact/backHome/activityManagementDetail/activityBasicInfor?"));
+        const QUrlQuery query(url);
+        QCOMPARE(query.queryItemValue("activityId", QUrl::FullyDecoded), QStringLiteral("ACT20260001"));
+        QCOMPARE(query.queryItemValue("businessType"), QStringLiteral("01"));
+        QVERIFY(query.hasQueryItem("fileViewPath"));
+        QCOMPARE(query.queryItemValue("enterpriseAccessToken", QUrl::FullyDecoded), baseValues->accessToken);
+        QCOMPARE(query.queryItemValue("enterpriseApiUrl", QUrl::FullyDecoded), baseValues->interfaceUrl);
+        QCOMPARE(query.queryItemValue("access_token", QUrl::FullyDecoded), baseValues->gatewayAccessToken);
+        QCOMPARE(query.queryItemValue("tenant_info", QUrl::FullyDecoded), baseValues->tenantInfo);
+        QCOMPARE(query.queryItemValue("spm"), QStringLiteral("00.01.0035.0001"));
+        QCOMPARE(query.queryItems().size(), 8);
+        QVERIFY(!requested("/service/tencent-meeting/meeting/queryMeetingDetail"));
+    }
+
+    // --- invitations ---------------------------------------------------------------
+
+    void invitationFromTheListIsShownAndCopied()
+    {
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        const QString code = QStringLiteral("735102948");
+        chooseMenuEntry(rowFor(home, code), QStringLiteral("邀请信息"));
+        QTRY_COMPARE(visibleTopLevels<ShareMeeting>().size(), 1);
+        ShareMeeting *share = visibleTopLevels<ShareMeeting>().first();
+
+        TmMtgInviteHttp invite;
+        invite.request(baseValues->tenantInfo, code);
+        const QJsonObject data = QJsonDocument::fromJson(
+            waitResult(&invite, &TmMtgInviteHttp::sendTmMtgInviteResultSignal).remove("info:").toUtf8()).object();
+        QVERIFY(!data.value("password").toString().isEmpty());
+        const QString expected = data.value("personName").toString() + " 邀请您加入Vesk会议\n\n"
+            + "会议主题：" + data.value("meetingName").toString() + "\n"
+            + "会议时间：" + data.value("meetingTime").toString() + "\n\n"
+            + "通过链接入会\n" + data.value("onlineAddress").toString() + "\n\n"
+            + "会议号入会\n会议号：735  102  948\n"
+            + "（打开PC端Vesk云会议或VeskAPP云会议模块，输入会议号即可加入会议）\n\n"
+            + "会议密码：" + data.value("password").toString() + "\n（该会议开启了密码验证，需输入密码入会）\n\n"
+            + "手机一键拨号入会\n+8675586960000,,735102948# (中国大陆)\n+85230018888,,,2,735102948# (中国香港)\n\n"
+            + "根据您的位置拨号\n+8675586960000 (中国大陆)\n+85230018888 (中国香港)\n\n\n";
+        QCOMPARE(share->text(), expected);
+        QCOMPARE(share->windowTitle(), QStringLiteral("会议邀请信息"));
+        QVERIFY(share->findChild<QTextEdit *>(QStringLiteral("shareInfoQTextEdit"))->isReadOnly());
+
+        auto *copy = findByName<QPushButton>(share, QStringLiteral("defaultQPushButton"), QStringLiteral("复制邀请信息"));
+        QVERIFY(copy);
+        QApplication::clipboard()->clear();
+        QTest::mouseClick(copy, Qt::LeftButton);
+        QCOMPARE(QApplication::clipboard()->text(), expected);
+        QTest::mouseClick(copy, Qt::LeftButton);
+        QCOMPARE(QApplication::clipboard()->text(), expected);
+        QCOMPARE(notices(share).count(QStringLiteral("会议邀请已复制到剪贴板")), 2);
+
+        QTest::mouseClick(findByName<QPushButton>(share, QStringLiteral("titlePushButton"), QStringLiteral("关闭")),
+                          Qt::LeftButton);
+        QTRY_COMPARE(visibleTopLevels<ShareMeeting>().size(), 0);
+    }
+
+    void invitationWithoutPasswordSkipsThePasswordLines()
+    {
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        home->mtgInviteSlot(QStringLiteral("58213"));
+        QTRY_COMPARE(visibleTopLevels<ShareMeeting>().size(), 1);
+        const QString text = visibleTopLevels<ShareMeeting>().first()->text();
+        QVERIFY(!text.contains(QStringLiteral("会议密码")));
+        QVERIFY(text.contains(QStringLiteral("会议号：582  13\n（打开PC端Vesk云会议或VeskAPP云会议模块，输入会议号即可加入会议）\n\n手机一键拨号入会\n")));
+        QVERIFY(text.contains(QStringLiteral(",,58213# (中国大陆)")));
+    }
+
+    void invitationFailureShowsANotice_data()
+    {
+        QTest::addColumn<bool>("successFalse");
+        QTest::addColumn<bool>("nonJson");
+        QTest::newRow("refused") << true << false;
+        QTest::newRow("server down") << false << false;
+    }
+    void invitationFailureShowsANotice()
+    {
+        QFETCH(bool, successFalse);
+        devservice::Fault fault;
+        fault.successFalse = successFalse;
+        if (!successFalse)
+            fault.httpStatus = 503;
+        m_server.setFault("/service/tencent-meeting/meeting/invitationMessage", fault);
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        home->mtgInviteSlot(QStringLiteral("58213"));
+        QTRY_VERIFY(notices(home).contains(QStringLiteral("会议邀请信息取得失败")));
+        QVERIFY(home->isEnabled());
+        QCOMPARE(visibleTopLevels<ShareMeeting>().size(), 0);
+    }
+
+    void invitationFromTheMeetingWindowUsesTheSdkText()
+    {
+        WemeetSim::setInviteFields(QStringLiteral("项目周例会"), QStringLiteral("1357"));
+        QPointer<HomeScreen> home = openHome();
+        QVERIFY(home);
+        home->joinMeetingSlot(QStringLiteral("482915736"));
+        QTRY_VERIFY(home.isNull());
+        QTRY_COMPARE(WemeetSim::phase(), WemeetSim::Phase::InMeeting);
+
+        QSignalSpy invited(WeMeetManager::instance(), &WeMeetManager::OnShareToMeetingFinishSignal);
+        QVERIFY(WemeetSim::pressInvite());
+        QVERIFY(invited.wait(3000));
+        QTRY_COMPARE(visibleTopLevels<ShareMeeting>().size(), 1);
+        const QJsonObject info = QJsonDocument::fromJson(invited.first().at(0).toString().toUtf8()).object();
+        const QDateTime begin = QDateTime::fromSecsSinceEpoch(qint64(info.value("begin_time").toDouble()));
+        const QDateTime end = QDateTime::fromSecsSinceEpoch(qint64(info.value("end_time").toDouble()));
+        const QString time = begin.date() == end.date()
+            ? begin.toString("yyyy-MM-dd hh:mm") + "-" + end.toString("hh:mm")
+            : begin.toString("yyyy-MM-dd hh:mm") + "-" + end.toString("yyyy-MM-dd hh:mm");
+        const QString expected = info.value("host_name").toString() + " 邀请您加入Vesk会议\n\n"
+            + "会议主题：项目周例会\n" + "会议时间：" + time + "\n\n"
+            + "通过链接入会\n" + info.value("meeting_url").toString() + "\n\n"
+            + "会议号入会\n会议号：482  915  736\n"
+            + "（打开PC端Vesk云会议或VeskAPP云会议模块，输入会议号即可加入会议）\n\n"
+            + "会议密码：1357\n（该会议开启了密码验证，需输入密码入会）\n\n"
+            + "手机一键拨号入会\n+8675586960000,,482915736# (中国大陆)\n+85230018888,,,2,482915736# (中国香港)\n\n"
+            + "根据您的位置拨号\n+8675586960000 (中国大陆)\n+85230018888 (中国香港)\n\n";
+        QCOMPARE(visibleTopLevels<ShareMeeting>().first()->text(), expected);
+
+        // Leaving the meeting closes the invitation and brings the home screen back.
+        QVERIFY(WemeetSim::pressLeave());
+        QTRY_COMPARE(visibleTopLevels<ShareMeeting>().size(), 0);
+        QTRY_COMPARE(visibleTopLevels<HomeScreen>().size(), 1);
+    }
+
+    // --- launch links and leaving ---------------------------------------------------
+
+    void launchLinkIsJoinedOnceSignedIn_data()
+    {
+        QTest::addColumn<QString>("meetingCode");
+        QTest::newRow("with number") << "482915736";
+        QTest::newRow("without number: quick meeting") << "";
+    }
+    void launchLinkIsJoinedOnceSignedIn()
+    {
+        QFETCH(QString, meetingCode);
+        baseValues->linkInfo = {{"companycode", baseValues->companyCode},
+                                {"username", baseValues->userName},
+                                {"meetingCode", meetingCode},
+                                {"phone", baseValues->telephone},
+                                {"mobileCountryCode", baseValues->mobileCountryCode}};
+        QPointer<HomeScreen> home = new HomeScreen;
+        home->show();
+        QTRY_VERIFY(home.isNull());
+        QVERIFY(baseValues->linkInfo.isEmpty());
+        QCOMPARE(WemeetSim::phase(), WemeetSim::Phase::InMeeting);
+        if (!meetingCode.isEmpty())
+            QCOMPARE(WemeetSim::lastJoin().meetingCode, meetingCode);
+        else
+            QVERIFY(requested("/service/tencent-meeting/meeting/createMeeting"));
+    }
+
+    void launchLinkForAnotherAccountIsRefused_data()
+    {
+        QTest::addColumn<QString>("company");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("phone");
+        QTest::addColumn<QString>("country");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("other company") << "000999" << "@same" << "" << "" << true;
+        QTest::newRow("other user") << "@same" << "lina" << "" << "" << true;
+        QTest::newRow("other phone and country") << "" << "" << "5551234" << "+1" << true;
+        QTest::newRow("other phone, same country") << "@same" << "@same" << "13900139001" << "@same" << false;
+    }
+    void launchLinkForAnotherAccountIsRefused()
+    {
+        QFETCH(QString, company);
+        QFETCH(QString, user);
+        QFETCH(QString, phone);
+        QFETCH(QString, country);
+        QFETCH(bool, refused);
+        auto same = [](const QString &v, const QString &session) { return v == "@same" ? session : v; };
+        baseValues->linkInfo = {{"companycode", same(company, baseValues->companyCode)},
+                                {"username", same(user, baseValues->userName)},
+                                {"meetingCode", "482915736"},
+                                {"phone", phone},
+                                {"mobileCountryCode", same(country, baseValues->mobileCountryCode)}};
+        std::shared_ptr<DialogAnswer> answer;
+        if (refused)
+            answer = answerNextDialog(true);
+        QPointer<HomeScreen> home = new HomeScreen;
+        home->show();
+        if (refused) {
+            QTRY_VERIFY(answer->answered);
+            QCOMPARE(answer->message, QStringLiteral("本地已登录另一账号，请重新登录后进入会议。"));
+            QCOMPARE(answer->button, QStringLiteral("知道了"));
+            QVERIFY(home);
+            QVERIFY(!WemeetSim::lastJoin().received || WemeetSim::lastJoin().meetingCode != "482915736"
+                    || WemeetSim::phase() != WemeetSim::Phase::InMeeting);
+        } else {
+            QTRY_VERIFY(home.isNull());
+            QCOMPARE(WemeetSim::lastJoin().meetingCode, QStringLiteral("482915736"));
+        }
+        QVERIFY(baseValues->linkInfo.isEmpty());
+    }
+
+    void linkArrivingWhileOpenIsJoined()
+    {
+        QPointer<HomeScreen> home = openHome();
+        QVERIFY(home);
+        baseValues->linkInfo = {{"meetingCode", "58213"}};
+        emit WeMeetManager::instance()->linkJoinMeetingSignal();
+        QTRY_VERIFY(home.isNull());
+        QCOMPARE(WemeetSim::lastJoin().meetingCode, QStringLiteral("58213"));
+    }
+
+    void escapeDoesNotCloseTheHomeScreen()
+    {
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        QTest::keyClick(home, Qt::Key_Escape);
+        QTest::qWait(50);
+        QVERIFY(home->isVisible());
+        QCOMPARE(WeMeetManager::instance()->state(), 2);
+    }
+
+    void forcedLogoutClosesTheHomeScreen()
+    {
+        QPointer<HomeScreen> home = openHome();
+        QVERIFY(home);
+        disconnect(WeMeetManager::instance(), &WeMeetManager::OnForcedLogoutFinishSignal, m_mainWindow, nullptr);
+        QVERIFY(WemeetSim::triggerForcedLogout());
+        QTRY_VERIFY(home.isNull());
+        QCOMPARE(WeMeetManager::instance()->state(), 1);
+    }
+
+    void closeButtonSignsOutOfTheSdk()
+    {
+        QPointer<HomeScreen> home = openHome();
+        QVERIFY(home);
+        QSignalSpy logout(WeMeetManager::instance(), &WeMeetManager::OnLogoutFinishSignal);
+        QTest::mouseClick(findByName<QPushButton>(home, QStringLiteral("titlePushButton"), QStringLiteral("关闭")),
+                          Qt::LeftButton);
+        QTRY_VERIFY(home.isNull());
+        QVERIFY(logout.wait(3000));
+        QVERIFY(!baseValues->signOutRequested);
+        QCOMPARE(WeMeetManager::instance()->state(), 1);
+    }
+};
+
+QTEST_MAIN(HomeScreenTest)
+#include "tst_homescreen.moc"

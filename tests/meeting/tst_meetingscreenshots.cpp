@@ -1,0 +1,105 @@
+#include "meetingtestsupport.h"
+
+#include "meeting/homescreen.h"
+#include "meeting/sharemeeting.h"
+#include "meeting/userpop.h"
+
+#include <QDir>
+#include <QPixmap>
+#include <QScrollArea>
+
+using namespace meetingtest;
+
+// Renders the meeting screens into PNG files for a look by eye. The folder is
+// VESK_SCREENSHOT_DIR, or <build>/screenshots.
+class MeetingScreenshots : public QObject
+{
+    Q_OBJECT
+
+private:
+    devservice::Server m_server;
+    QString m_dir;
+
+    bool save(QWidget *widget, const QString &name)
+    {
+        QTest::qWait(200);
+        const QPixmap shot = widget->grab();
+        return !shot.isNull() && shot.save(QDir(m_dir).filePath(name + QStringLiteral(".png")));
+    }
+    static bool waitLoaded(HomeScreen *home)
+    {
+        auto *list = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"));
+        auto *empty = home->findChild<QWidget *>(QStringLiteral("emptyWidget"));
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 8000) {
+            QTest::qWait(20);
+            if ((list->isVisible() || empty->isVisible()) && home->isEnabled())
+                return true;
+        }
+        return false;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        if (!baseValues)
+            baseValues = new BaseValues;
+        m_dir = qEnvironmentVariable("VESK_SCREENSHOT_DIR", QStringLiteral(VESK_SCREENSHOT_DEFAULT));
+        QVERIFY(QDir().mkpath(m_dir));
+        applyStyleSheet();
+        QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 9));
+        QVERIFY(m_server.start() > 0);
+        pointAt(m_server);
+        WemeetSim::reset();
+        WemeetSim::setHeadless(true);
+        WemeetSim::setCallbackDelayMs(1);
+        QVERIFY(signIn());
+    }
+
+    void cleanupTestCase() { m_server.stop(); }
+
+    void homeWithMeetings()
+    {
+        auto *home = new HomeScreen;
+        home->show();
+        QVERIFY(waitLoaded(home));
+        QVERIFY(save(home, QStringLiteral("home-meetings")));
+        userPop *pop = nullptr;
+        QTest::mouseClick(findByName<QPushButton>(home, QStringLiteral("iconPushButton"), QStringLiteral("设置")),
+                          Qt::LeftButton);
+        const QList<userPop *> pops = visibleTopLevels<userPop>();
+        QVERIFY(!pops.isEmpty());
+        pop = pops.last();
+        QVERIFY(save(pop, QStringLiteral("account-menu")));
+        pop->close();
+        home->close();
+    }
+
+    void emptyHome()
+    {
+        auto *home = new HomeScreen;
+        home->show();
+        QVERIFY(waitLoaded(home));
+        home->tmMtgQueryResultSlot(QStringLiteral("[]"));
+        QVERIFY(save(home, QStringLiteral("home-empty")));
+        home->close();
+    }
+
+    void invitation()
+    {
+        auto *home = new HomeScreen;
+        home->show();
+        QVERIFY(waitLoaded(home));
+        home->mtgInviteSlot(QStringLiteral("735102948"));
+        QTRY_COMPARE(visibleTopLevels<ShareMeeting>().size(), 1);
+        ShareMeeting *share = visibleTopLevels<ShareMeeting>().first();
+        QVERIFY(save(share, QStringLiteral("invitation")));
+        share->close();
+        home->close();
+    }
+};
+
+QTEST_MAIN(MeetingScreenshots)
+#include "tst_meetingscreenshots.moc"
