@@ -6,6 +6,7 @@
 #include "sdk/wemeetmanager.h"
 #include "widgets/borderdialog.h"
 #include "widgets/phonenumedit.h"
+#include "widgets/placeholdercolor.h"
 #include "widgets/progressindicator.h"
 #include "widgets/snackbar.h"
 #include "widgets/twobtndlg.h"
@@ -126,6 +127,7 @@ void TestGallery::initTestCase()
     QVERIFY(qss.open(QIODevice::ReadOnly));
     qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
     qApp->setFont(QFont(QStringLiteral("Microsoft YaHei")));
+    PlaceholderColor::install(qApp);
     QVERIFY(WeMeetManager::instance());
     qInfo() << "gallery in" << QDir(galleryDir()).absolutePath();
 }

@@ -3,6 +3,7 @@
 #include "widgets/borderdialog.h"
 #include "widgets/customlineedit.h"
 #include "widgets/phonenumedit.h"
+#include "widgets/placeholdercolor.h"
 #include "widgets/progressindicator.h"
 #include "widgets/snackbar.h"
 #include "widgets/twobtndlg.h"
@@ -23,6 +24,7 @@
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QStandardPaths>
 #include <QTimeEdit>
 #include <QTimer>
@@ -111,6 +113,7 @@ private slots:
     void styleSheetParsesAndNamesOnlyEmbeddedImages();
     void unnamedLineEditKeepsTheGreyDefaultBorder();
     void disabledDefaultButtonTurnsLightBlue();
+    void placeholdersStayHintGrey();
 
     // frameless dialogs
     void shadowRingsFadeOutward_data();
@@ -219,6 +222,38 @@ void TestWidgets::disabledDefaultButtonTurnsLightBlue()
     QCOMPARE(renderPlain(&button).pixelColor(5, 16).name(), QStringLiteral("#006fff"));
     button.setEnabled(false);
     QCOMPARE(renderPlain(&button).pixelColor(5, 16).name(), QStringLiteral("#80b7ff"));
+}
+
+void TestWidgets::placeholdersStayHintGrey()
+{
+    // Without the fix a style-sheet colour paints hints like typed text.
+    QLineEdit before;
+    before.setObjectName(QStringLiteral("normalQLineEdit"));
+    before.ensurePolished();
+    QCOMPARE(before.palette().color(QPalette::PlaceholderText).name(), QStringLiteral("#333333"));
+
+    PlaceholderColor::install(qApp);
+    PlaceholderColor::install(qApp); // a second install adds nothing
+    QCOMPARE(qApp->findChildren<PlaceholderColor *>().size(), 1);
+
+    QWidget window;
+    auto *edit = new QLineEdit(&window);
+    edit->setObjectName(QStringLiteral("normalQLineEdit"));
+    edit->setPlaceholderText(QStringLiteral("请输入会议号"));
+    edit->resize(200, 30);
+    PhoneNumEdit phone(&window);
+    showActive(&window);
+    QCOMPARE(edit->palette().color(QPalette::PlaceholderText).name(), QStringLiteral("#999999"));
+    QCOMPARE(edit->palette().color(QPalette::Text).name(), QStringLiteral("#333333"));
+    auto *number = phone.findChild<QLineEdit *>(QStringLiteral("underlinePaddingQLineEdit"));
+    QCOMPARE(number->palette().color(QPalette::PlaceholderText).name(), QStringLiteral("#999999"));
+
+    // Still right after focus changes and a fresh polish.
+    edit->setFocus();
+    edit->style()->unpolish(edit);
+    edit->style()->polish(edit);
+    QCOMPARE(edit->palette().color(QPalette::PlaceholderText).name(), QStringLiteral("#999999"));
+    QCOMPARE(edit->palette().color(QPalette::Text).name(), QStringLiteral("#333333"));
 }
 
 // ----------------------------------------------------------- frameless dialogs
