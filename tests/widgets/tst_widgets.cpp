@@ -112,7 +112,7 @@ private slots:
     // style sheet
     void styleSheetParsesAndNamesOnlyEmbeddedImages();
     void unnamedLineEditKeepsTheGreyDefaultBorder();
-    void disabledDefaultButtonTurnsLightBlue();
+    void defaultButtonStates();
     void placeholdersStayHintGrey();
 
     // frameless dialogs
@@ -214,14 +214,26 @@ void TestWidgets::unnamedLineEditKeepsTheGreyDefaultBorder()
     QCOMPARE(image.pixelColor(0, 15).name(), QStringLiteral("#cacaca"));
 }
 
-void TestWidgets::disabledDefaultButtonTurnsLightBlue()
+void TestWidgets::defaultButtonStates()
 {
-    QPushButton button;
-    button.setObjectName(QStringLiteral("defaultQPushButton"));
-    button.resize(100, 32);
-    QCOMPARE(renderPlain(&button).pixelColor(5, 16).name(), QStringLiteral("#006fff"));
-    button.setEnabled(false);
-    QCOMPARE(renderPlain(&button).pixelColor(5, 16).name(), QStringLiteral("#80b7ff"));
+    QWidget window;
+    auto *button = new QPushButton(QStringLiteral("确定"), &window);
+    button->setObjectName(QStringLiteral("defaultQPushButton"));
+    button->setGeometry(20, 20, 100, 32);
+    QCOMPARE(renderPlain(button).pixelColor(5, 16).name(), QStringLiteral("#006fff"));
+    button->setEnabled(false);
+    QCOMPARE(renderPlain(button).pixelColor(5, 16).name(), QStringLiteral("#80b7ff"));
+
+    // Hovered: lighter blue inside a two-pixel #008FFF border.
+    button->setEnabled(true);
+    showActive(&window);
+    QTest::mouseMove(&window, QPoint(5, 5));
+    QTest::mouseMove(button, QPoint(50, 16));
+    QTRY_VERIFY(button->underMouse());
+    const QImage hovered = renderPlain(button);
+    QCOMPARE(hovered.pixelColor(5, 16).name(), QStringLiteral("#1a8cff"));
+    QCOMPARE(hovered.pixelColor(0, 16).name(), QStringLiteral("#008fff"));
+    QCOMPARE(hovered.pixelColor(1, 16).name(), QStringLiteral("#008fff"));
 }
 
 void TestWidgets::placeholdersStayHintGrey()
