@@ -186,6 +186,9 @@ void HomeScreen::tmMtgQueryResultSlot(QString result)
         Snackbar::showMessage(result, this, Waits::noticeMs);
         return;
     }
+    // A late answer (after a time-out, or of an earlier load) replaces what is shown.
+    ui->scMtgList->hide();
+    ui->emptyWidget->hide();
     if (doc.isNull() || doc.isEmpty()) {
         ui->emptyWidget->show();
         return;

@@ -16,6 +16,8 @@ mtgItem::mtgItem(QWidget *parent)
     ui->background->setObjectName(QStringLiteral("backgroundWidget"));
     ui->lblStartTime->setObjectName(QStringLiteral("size16QLabel"));
     ui->line->setObjectName(QStringLiteral("dashedLine"));
+    // The shared rule draws a horizontal dash; this one stands upright.
+    ui->line->setStyleSheet(QStringLiteral("QFrame#dashedLine{border: none; border-left: 1px dashed #CACACA;}"));
     ui->lblEndTime->setObjectName(QStringLiteral("normalQLabel"));
     ui->lblMtgName->setObjectName(QStringLiteral("messageQLabel"));
     ui->lblMtgCode->setObjectName(QStringLiteral("normalQLabel"));

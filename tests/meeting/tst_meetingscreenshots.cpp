@@ -1,9 +1,11 @@
 #include "meetingtestsupport.h"
 
 #include "meeting/homescreen.h"
+#include "meeting/mtgitem.h"
 #include "meeting/sharemeeting.h"
 #include "meeting/userpop.h"
 
+#include <QCursor>
 #include <QDir>
 #include <QPixmap>
 #include <QScrollArea>
@@ -22,6 +24,8 @@ private:
 
     bool save(QWidget *widget, const QString &name)
     {
+        // Keep the pointer off the window so hover looks do not show.
+        QCursor::setPos(QPoint(1270, 790));
         QTest::qWait(200);
         const QPixmap shot = widget->grab();
         return !shot.isNull() && shot.save(QDir(m_dir).filePath(name + QStringLiteral(".png")));
@@ -66,6 +70,22 @@ private slots:
         home->show();
         QVERIFY(waitLoaded(home));
         QVERIFY(save(home, QStringLiteral("home-meetings")));
+        // Further down: an activity meeting with its mark, and a row menu.
+        auto *list = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"));
+        for (mtgItem *row : list->widget()->findChildren<mtgItem *>()) {
+            if (row->meetingCode() == QLatin1String("927461035")) {
+                list->ensureWidgetVisible(row, 0, 200);
+                QVERIFY(save(home, QStringLiteral("home-activity")));
+                QTimer::singleShot(300, [this] {
+                    if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                        save(menu, QStringLiteral("home-row-menu"));
+                        menu->close();
+                    }
+                });
+                QTest::mouseClick(row->findChild<QPushButton *>(QStringLiteral("noBorderSmallQPushButton")),
+                                  Qt::LeftButton);
+            }
+        }
         userPop *pop = nullptr;
         QTest::mouseClick(findByName<QPushButton>(home, QStringLiteral("iconPushButton"), QStringLiteral("设置")),
                           Qt::LeftButton);
