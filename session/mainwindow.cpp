@@ -16,6 +16,8 @@
 #include <QCloseEvent>
 #include <QDebug>
 #include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
@@ -82,9 +84,16 @@ bool MainWindow::linkNamesOtherAccount(const QMap<QString, QString> &link)
     const QString userName = link.value(QStringLiteral("username"));
     const QString phone = link.value(QStringLiteral("phone"));
     const QString countryCode = link.value(QStringLiteral("mobileCountryCode"));
-    if (!companyCode.isEmpty() && !userName.isEmpty()
-        && (companyCode != baseValues->companyCode || userName != baseValues->userName))
-        return true;
+    if (!companyCode.isEmpty() && !userName.isEmpty()) {
+        // Links name the account; userName holds the display name, which is
+        // often a person's name. Either one identifies the signed-in user.
+        const QString accountName =
+            QJsonDocument::fromJson(baseValues->loginResult.toUtf8()).object().value(QStringLiteral("userName")).toString();
+        const bool sameUser =
+            userName == baseValues->userName || (!accountName.isEmpty() && userName == accountName);
+        if (companyCode != baseValues->companyCode || !sameUser)
+            return true;
+    }
     return !phone.isEmpty() && phone != baseValues->telephone && !countryCode.isEmpty()
            && countryCode != baseValues->mobileCountryCode;
 }

@@ -22,8 +22,9 @@ public:
     // 0 when the lifetime is unknown (no renewal).
     static int refreshIntervalMs(int expiresInSeconds);
     // Whether a launch link names another account than the signed-in one:
-    // company code and user name both given and either differs, or phone and
-    // country code both given and both differ.
+    // company code and user name both given and either differs (the user
+    // name may be the account or the display name), or phone and country
+    // code both given and both differ.
     static bool linkNamesOtherAccount(const QMap<QString, QString> &link);
 
     // The running renewal timer, null when no lifetime was known.

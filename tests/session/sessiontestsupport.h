@@ -10,6 +10,7 @@
 #include "http/servicetokenhttp.h"
 #include "sdk-sim/simcontrol.h"
 #include "sdk/wemeetmanager.h"
+#include "session/mainwindow.h"
 #include "widgets/twobtndlg.h"
 
 #include <QAbstractButton>
@@ -24,6 +25,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+#include <QMutex>
 #include <QTimer>
 
 #include <functional>
@@ -220,5 +222,54 @@ inline QString writeHandOff(const QString &line)
         file.write(line.toUtf8() + "\n");
     return path;
 }
+
+// The connections start-up makes between the manager and the coordinator.
+inline void connectCoordinator(MainWindow *window)
+{
+    WeMeetManager *manager = WeMeetManager::instance();
+    QObject::connect(manager, &WeMeetManager::OnLeaveMeetingFinishSignal, window,
+                     &MainWindow::wmLeaveMeetingCompleteSlot);
+    QObject::connect(manager, &WeMeetManager::OnLeaveWaitingRoomFinishSignal, window,
+                     &MainWindow::wmLeaveWaitingRoomCompleteSlot);
+    QObject::connect(manager, &WeMeetManager::OnLogoutFinishSignal, window, &MainWindow::wmLogoutCompleteSlot);
+    QObject::connect(manager, &WeMeetManager::OnForcedLogoutFinishSignal, window,
+                     &MainWindow::wmForcedLogoutCompleteSlot);
+    QObject::connect(manager, &WeMeetManager::OnShareToMeetingFinishSignal, window,
+                     &MainWindow::wmShareToMeetingCompleteSlot);
+    window->move(-50, -50);
+    window->show();
+}
+
+// Collects the debug lines written while it lives, and still prints them.
+class LogCaptureLines final
+{
+public:
+    LogCaptureLines() { s_self = this; s_previous = qInstallMessageHandler(&LogCaptureLines::handler); }
+    ~LogCaptureLines() { qInstallMessageHandler(s_previous); s_self = nullptr; }
+    bool contains(const QString &text) const
+    {
+        QMutexLocker locker(&m_mutex);
+        for (const QString &line : m_lines) {
+            if (line.contains(text))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    static void handler(QtMsgType type, const QMessageLogContext &context, const QString &msg)
+    {
+        if (s_self) {
+            QMutexLocker locker(&s_self->m_mutex);
+            s_self->m_lines << msg;
+        }
+        if (s_previous)
+            s_previous(type, context, msg);
+    }
+    mutable QMutex m_mutex;
+    QStringList m_lines;
+    static inline LogCaptureLines *s_self = nullptr;
+    static inline QtMessageHandler s_previous = nullptr;
+};
 
 } // namespace sessiontest

@@ -1,0 +1,375 @@
+#include "sessiontestsupport.h"
+
+#include "app/waits.h"
+#include "login/accountlogin.h"
+#include "login/loginshared.h"
+#include "meeting/homescreen.h"
+#include "session/mainwindow.h"
+#include "session/splashselect.h"
+#include "widgets/waitingspinnerwidget.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QScopedValueRollback>
+#include <QSettings>
+
+using namespace sessiontest;
+
+class TestStartScreen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void showsProductNameVersionAndChoices();
+    void signInButtonHandsOverAtSamePlace();
+    void handOffFileIsUsedOnceWhileFresh_data();
+    void handOffFileIsUsedOnceWhileFresh();
+    void handOffIsNotReusedAfterSignOut();
+    void automaticSignInByRememberedMethod_data();
+    void automaticSignInByRememberedMethod();
+    void missingServiceTokenShowsNotice();
+    void missingSdkCredentialsAreFetchedForGuestInitialisation();
+    void silentSdkCredentialRequestStillInitialisesGuest();
+    void closingBeforeAnyMeetingEndsProgram_data();
+    void closingBeforeAnyMeetingEndsProgram();
+    void linkNamingAccountSignsInAndJoins();
+    void linkForOtherAccountWhileSignedInIsRefused();
+    void forcedSignOutShowsMessageAndStaysSignedOut();
+
+private:
+    void rememberAccount(const QString &autoLogin);
+    std::unique_ptr<devservice::Server> m_server;
+};
+
+void TestStartScreen::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    m_server = std::make_unique<devservice::Server>();
+    QVERIFY(m_server->start() > 0);
+}
+
+void TestStartScreen::init()
+{
+    m_server->clearFaults();
+    m_server->resetData();
+    resetSdk();
+    removeUserData();
+    QFile::remove(SplashSelect::ssoHandOffFilePath());
+    freshBaseValues(*m_server);
+    QVERIFY(fetchServiceToken());
+}
+
+void TestStartScreen::cleanup()
+{
+    deleteAllWindows();
+    baseValues->signedIn = false;
+}
+
+void TestStartScreen::rememberAccount(const QString &autoLogin)
+{
+    QSettings settings(userDatPath(), QSettings::IniFormat);
+    settings.setValue("/LOGININFO/AUTOLOGIN", autoLogin);
+    settings.setValue("/LOGININFO/REMERBERPASS", "True");
+    settings.setValue("/LOGININFO/TYPE", 1);
+    settings.setValue("/LOGININFO/COMPANYCODE", "600888");
+    settings.setValue("/LOGININFO/USERNAME", "zhangwei");
+    settings.setValue("/LOGININFO/PASSWORD", LoginShared::encodePassword("Vesk@2024"));
+    settings.setValue("/LOGININFO2/TYPE", 1);
+    settings.setValue("/LOGININFO2/COMPANYCODE", "600888");
+    settings.setValue("/LOGININFO2/USERNAME", "zhangwei");
+    settings.setValue("/LOGININFO2/TELEPHONE", "13800138000");
+}
+
+void TestStartScreen::showsProductNameVersionAndChoices()
+{
+    baseValues->appName = QStringLiteral("Vesk云会议测试版");
+    baseValues->versionNo = QStringLiteral("2.3.4");
+    auto *splash = new SplashSelect();
+    splash->show();
+    QCOMPARE(splash->windowTitle(), QStringLiteral("Vesk云会议"));
+    QVERIFY(childWithText<QLabel>(splash, QStringLiteral("Vesk云会议测试版")));
+    QVERIFY(childWithText<QLabel>(splash, QStringLiteral("V2.3.4")));
+    QVERIFY(childWithText<QAbstractButton>(splash, QStringLiteral("加入会议")));
+    QVERIFY(childWithText<QAbstractButton>(splash, QStringLiteral("Vesk账号登录")));
+    QVERIFY(buttonWithToolTip(splash, QStringLiteral("最小化")));
+    QVERIFY(buttonWithToolTip(splash, QStringLiteral("关闭")));
+    QVERIFY(splash->testAttribute(Qt::WA_DeleteOnClose));
+    // The join dialog is not part of this build: clicking must be harmless.
+    QTest::mouseClick(childWithText<QAbstractButton>(splash, QStringLiteral("加入会议")), Qt::LeftButton);
+    QVERIFY(splash->isVisible());
+}
+
+void TestStartScreen::signInButtonHandsOverAtSamePlace()
+{
+    auto *splash = new SplashSelect();
+    QPointer<SplashSelect> guard(splash);
+    splash->move(200, 90);
+    splash->show();
+    QTRY_VERIFY(WemeetSim::initRecord().received); // start-up checks done
+    QTest::mouseClick(childWithText<QAbstractButton>(splash, QStringLiteral("Vesk账号登录")), Qt::LeftButton);
+    AccountLogin *login = visibleWindow<AccountLogin>();
+    QVERIFY(login);
+    QCOMPARE(login->pos(), QPoint(200, 90));
+    QTRY_VERIFY(guard.isNull()); // closed, not left hidden behind
+}
+
+void TestStartScreen::handOffFileIsUsedOnceWhileFresh_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("signsIn");
+    const QString nineMinutes = QDateTime::currentDateTime().addSecs(-9 * 60).toString("yyyyMMddhhmmss");
+    const QString elevenMinutes = QDateTime::currentDateTime().addSecs(-11 * 60).toString("yyyyMMddhhmmss");
+    QTest::newRow("9 minutes old") << "veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=" + nineMinutes
+                                   << true;
+    QTest::newRow("9 minutes old, percent-encoded")
+        << QString::fromLatin1(QUrl::toPercentEncoding(
+               "veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=" + nineMinutes))
+        << true;
+    QTest::newRow("11 minutes old") << "veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp="
+                                           + elevenMinutes
+                                    << false;
+    QTest::newRow("not a meeting hand-off") << "other://sso?companyCode=600888&userName=zhangwei&timeStamp="
+                                                   + nineMinutes
+                                            << false;
+    QTest::newRow("no user") << "veskmeet://sso?companyCode=600888&timeStamp=" + nineMinutes << false;
+    QTest::newRow("garbled time") << "veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=soon"
+                                  << false;
+    QTest::newRow("empty line") << QString() << false;
+}
+
+void TestStartScreen::handOffFileIsUsedOnceWhileFresh()
+{
+    QFETCH(QString, line);
+    QFETCH(bool, signsIn);
+    const QString path = writeHandOff(line);
+    QVERIFY(QFile::exists(path));
+
+    auto *splash = new SplashSelect();
+    splash->show();
+    if (signsIn) {
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
+        QVERIFY(baseValues->signedIn);
+        QCOMPARE(baseValues->companyCode, QStringLiteral("600888"));
+        QCOMPARE(baseValues->userName, QStringLiteral("张伟"));
+        bool simulated = false;
+        for (const auto &r : m_server->requests())
+            simulated |= r.path == "/idm/api/user/simulateLogin";
+        QVERIFY(simulated);
+    } else {
+        // The start screen stays and prepares a guest join instead.
+        QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::initRecord().received, 5000);
+        QVERIFY(visibleWindow<SplashSelect>());
+        QVERIFY(!visibleWindow<AccountLogin>());
+        QVERIFY(baseValues->ssoCompanyCode.isEmpty());
+    }
+    QVERIFY(!QFile::exists(path));
+}
+
+void TestStartScreen::handOffIsNotReusedAfterSignOut()
+{
+    const QString stamp = QDateTime::currentDateTime().toString("yyyyMMddhhmmss");
+    writeHandOff("veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=" + stamp);
+    auto *splash = new SplashSelect();
+    splash->show();
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
+    deleteAllWindows();
+    baseValues->signedIn = false;
+
+    // Later the user opens the account sign-in by hand: no sign-in by itself.
+    m_server->clearRequests();
+    auto *login = new AccountLogin(QStringLiteral("1"));
+    login->show();
+    QTest::qWait(300);
+    QVERIFY(m_server->requests().empty());
+    QVERIFY(!login->findChild<WaitingSpinnerWidget *>()->isVisible());
+}
+
+void TestStartScreen::automaticSignInByRememberedMethod_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<bool>("signsIn");
+    QTest::newRow("account") << "1" << true;
+    QTest::newRow("phone") << "2" << false;
+    QTest::newRow("WeChat") << "3" << false;
+    QTest::newRow("none") << "" << false;
+}
+
+void TestStartScreen::automaticSignInByRememberedMethod()
+{
+    QFETCH(QString, method);
+    QFETCH(bool, signsIn);
+    rememberAccount(method);
+    loadLoginInfo();
+    auto *splash = new SplashSelect();
+    splash->show();
+    if (signsIn) {
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
+        QVERIFY(baseValues->signedIn);
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::initRecord().received, 5000);
+        QTest::qWait(100);
+        QVERIFY(visibleWindow<SplashSelect>());
+        QVERIFY(!visibleWindow<AccountLogin>());
+        QVERIFY(!baseValues->signedIn);
+    }
+}
+
+void TestStartScreen::missingServiceTokenShowsNotice()
+{
+    baseValues->s_accessToken.clear();
+    auto *splash = new SplashSelect();
+    splash->show();
+    QTRY_VERIFY(noticeTexts().contains(QStringLiteral("Vesk云会议初始化失败，请稍后再试")));
+    QVERIFY(splash->isEnabled());
+    QVERIFY(!splash->findChild<WaitingSpinnerWidget *>()->isVisible());
+    // A link cannot be joined without the token.
+    baseValues->linkInfo.insert(QStringLiteral("meetingCode"), QStringLiteral("482915736"));
+    LogCaptureLines capture;
+    emit WeMeetManager::instance()->linkJoinMeetingSignal();
+    QVERIFY(capture.contains(QStringLiteral("程序初始化失败,未取得s_accessToken")));
+}
+
+void TestStartScreen::missingSdkCredentialsAreFetchedForGuestInitialisation()
+{
+    QVERIFY(baseValues->sdkId.isEmpty());
+    auto *splash = new SplashSelect();
+    splash->show();
+    QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::initRecord().received, 5000);
+    QCOMPARE(baseValues->sdkId, QStringLiteral("1400713254"));
+    QCOMPARE(WemeetSim::initRecord().sdkId, QStringLiteral("1400713254"));
+    QCOMPARE(WemeetSim::initRecord().appName, baseValues->appName);
+    QTRY_COMPARE(WeMeetManager::instance()->state(), 1);
+    QVERIFY(!splash->findChild<WaitingSpinnerWidget *>()->isVisible());
+}
+
+void TestStartScreen::silentSdkCredentialRequestStillInitialisesGuest()
+{
+    QScopedValueRollback<int> wait(Waits::sdkInfoWaitMs, 300);
+    QScopedValueRollback<int> timeout(Waits::requestTimeoutMs, 5000);
+    devservice::Fault slow;
+    slow.delayMs = 2000;
+    m_server->setFault("/service/tencent-meeting/user/sdkInit", slow);
+    auto *splash = new SplashSelect();
+    splash->show();
+    auto *spinner = splash->findChild<WaitingSpinnerWidget *>();
+    QTRY_COMPARE(spinner->text(), QStringLiteral("正在初始化..."));
+    QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::initRecord().received, 1500);
+    QVERIFY(!spinner->isVisible());
+    QVERIFY(splash->isEnabled());
+    QVERIFY(WemeetSim::initRecord().sdkId.isEmpty());
+}
+
+void TestStartScreen::closingBeforeAnyMeetingEndsProgram_data()
+{
+    QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("SDK never initialised") << 0 << true;
+    QTest::newRow("guest initialisation done") << 1 << true;
+    QTest::newRow("guest joining") << 3 << false;
+    QTest::newRow("guest in a meeting") << 4 << false;
+}
+
+void TestStartScreen::closingBeforeAnyMeetingEndsProgram()
+{
+    QFETCH(int, state);
+    QFETCH(bool, ends);
+    auto *splash = new SplashSelect();
+    QPointer<SplashSelect> guard(splash);
+    QSignalSpy closeSelf(splash, &SplashSelect::closeSelfSignal);
+    splash->show();
+    QTRY_VERIFY(WemeetSim::initRecord().received); // start-up checks done
+    QTRY_COMPARE(WeMeetManager::instance()->state(), 1);
+    WeMeetManager::instance()->setState(state);
+    QTest::mouseClick(buttonWithToolTip(splash, QStringLiteral("关闭")), Qt::LeftButton);
+    QCOMPARE(closeSelf.count(), ends ? 1 : 0);
+    QTRY_VERIFY(guard.isNull());
+}
+
+void TestStartScreen::linkNamingAccountSignsInAndJoins()
+{
+    // The home screen compares the link's user with the display name, so
+    // here both are the same.
+    QTemporaryDir dir;
+    QFile in(QStringLiteral(DEVSERVICE_FIXTURE));
+    QVERIFY(in.open(QIODevice::ReadOnly));
+    QJsonObject root = QJsonDocument::fromJson(in.readAll()).object();
+    QJsonArray accounts = root.value("accounts").toArray();
+    QJsonObject first = accounts.at(0).toObject();
+    QCOMPARE(first.value("userName").toString(), QStringLiteral("zhangwei"));
+    first.insert("veskUserName", "zhangwei");
+    accounts.replace(0, first);
+    root.insert("accounts", accounts);
+    QFile out(dir.filePath("fixtures.json"));
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(QJsonDocument(root).toJson());
+    out.close();
+    devservice::Server server(out.fileName().toStdString());
+    QVERIFY(server.start() > 0);
+    freshBaseValues(server);
+    QVERIFY(fetchServiceToken());
+
+    baseValues->linkInfo = {{QStringLiteral("companycode"), QStringLiteral("600888")},
+                            {QStringLiteral("username"), QStringLiteral("zhangwei")},
+                            {QStringLiteral("meetingCode"), QStringLiteral("482915736")}};
+    auto *splash = new SplashSelect();
+    splash->show();
+    QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::lastJoin().received, 15000);
+    QCOMPARE(WemeetSim::lastJoin().meetingCode, QStringLiteral("482915736"));
+    QVERIFY(baseValues->signedIn);
+    QTRY_COMPARE_WITH_TIMEOUT(WeMeetManager::instance()->state(), 4, 5000);
+}
+
+void TestStartScreen::linkForOtherAccountWhileSignedInIsRefused()
+{
+    auto *splash = new SplashSelect();
+    splash->show();
+    QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::initRecord().received, 5000);
+    baseValues->signedIn = true;
+    baseValues->companyCode = QStringLiteral("600888");
+    baseValues->userName = QStringLiteral("张伟");
+    baseValues->linkInfo = {{QStringLiteral("companycode"), QStringLiteral("000999")},
+                            {QStringLiteral("username"), QStringLiteral("zhaolei")},
+                            {QStringLiteral("meetingCode"), QStringLiteral("482915736")}};
+    auto answer = answerNextModal();
+    emit WeMeetManager::instance()->linkJoinMeetingSignal();
+    QTRY_VERIFY(answer->seen);
+    QCOMPARE(answer->message, QStringLiteral("本地已登录另一账号，请重新登录后进入会议。"));
+    QCOMPARE(answer->buttons, QStringList{QStringLiteral("知道了")});
+    QVERIFY(baseValues->linkInfo.isEmpty());
+    QVERIFY(!WemeetSim::lastJoin().received);
+}
+
+void TestStartScreen::forcedSignOutShowsMessageAndStaysSignedOut()
+{
+    rememberAccount(QStringLiteral("1"));
+    QPointer<MainWindow> coordinator = new MainWindow();
+    connectCoordinator(coordinator);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
+    QVERIFY(baseValues->signedIn);
+    m_server->clearRequests();
+
+    auto answer = answerNextModal();
+    QVERIFY(WemeetSim::triggerForcedLogout());
+    QTRY_VERIFY_WITH_TIMEOUT(answer->seen, 5000);
+    QCOMPARE(answer->message, QStringLiteral("您已经在其他设备登录，当前设备被登出。"));
+    QCOMPARE(answer->buttons, QStringList{QStringLiteral("确定")});
+    QTRY_VERIFY(!visibleWindow<HomeScreen>());
+    QVERIFY(visibleWindow<SplashSelect>());
+    QVERIFY(!baseValues->signedIn);
+    // Signing in again by itself would throw the other device out in turn.
+    QTest::qWait(300);
+    QVERIFY(!visibleWindow<AccountLogin>());
+    for (const auto &r : m_server->requests())
+        QVERIFY2(r.path != "/idm/api/user/loginByType", "signed in again by itself");
+    delete coordinator.data();
+}
+
+QTEST_MAIN(TestStartScreen)
+#include "tst_startscreen.moc"
