@@ -335,12 +335,15 @@ void HomeScreen::actMtgDetailResultSlot(QString result)
     const QJsonDocument doc = QJsonDocument::fromJson(result.toUtf8(), &error);
     if (error.error != QJsonParseError::NoError) {
         m_spinner->stop();
-        Snackbar::showMessage(error.errorString(), this, Waits::noticeMs);
+        // A failed request answers with its error text; that tells the user more than the parser can.
+        Snackbar::showMessage(result.isEmpty() ? error.errorString() : result, this, Waits::noticeMs);
         return;
     }
     const QJsonObject activity = doc.object();
-    if (activity.isEmpty())
+    if (activity.isEmpty()) {
+        Snackbar::showMessage(QStringLiteral("未找到该会议的活动信息"), this, Waits::noticeMs);
         return;
+    }
     // Tokens and tenant data may hold "&", "=" or "+": encode them so the page gets them intact.
     auto enc = [](const QString &v) { return QString::fromLatin1(QUrl::toPercentEncoding(v)); };
     QString url = baseValues->serviceUrl;
@@ -387,11 +390,15 @@ void HomeScreen::joinMeetingSlot(QString meetingNo)
     m_currentMeetingCode = meetingNo;
     m_spinner->setText(QStringLiteral("正在入会..."));
     m_spinner->start();
+    m_summaryPending = true;
     m_summaryRequest->request(meetingNo);
 }
 
 void HomeScreen::meetingSummaryResultSlot(QString result)
 {
+    if (!m_summaryPending)
+        return;
+    m_summaryPending = false;
     m_spinner->stop();
     if (result.startsWith(QLatin1String("error:"))) {
         directJoinMeetingSlot();
@@ -401,6 +408,7 @@ void HomeScreen::meetingSummaryResultSlot(QString result)
         return;
     const QString type = baseValues->meetingType;
     if (type == QStringLiteral("活动系统") || type == QStringLiteral("预约会议")) {
+        m_approvePending = true;
         m_approveRequest->request(baseValues->meetingId, baseValues->telephone, baseValues->mobileCountryCode);
         return;
     }
@@ -409,6 +417,9 @@ void HomeScreen::meetingSummaryResultSlot(QString result)
 
 void HomeScreen::checkActivityApproveResultSlot(QString result)
 {
+    if (!m_approvePending)
+        return;
+    m_approvePending = false;
     if (result.isEmpty()) {
         directJoinMeetingSlot();
     } else if (result == QLatin1String("001") || result == QLatin1String("002") || result == QLatin1String("005")) {

@@ -91,4 +91,7 @@ private:
     bool m_dragging = false;
     QPoint m_pressPos;
     bool m_handedOver = false;
+    // A request answered late (after its time-out result) must not start a second join.
+    bool m_summaryPending = false;
+    bool m_approvePending = false;
 };

@@ -545,26 +545,56 @@ private slots:
 
     void admissionRefusalsShowTheirMessage_data()
     {
-        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("meetingCode");
+        QTest::addColumn<QString>("telephone");
+        QTest::addColumn<int>("httpStatus");
         QTest::addColumn<QString>("message");
-        QTest::newRow("010") << "010" << "当前手机号/账号未在参会名单，无法加入会议！";
-        QTest::newRow("111") << "111" << "当前会议号已失效！";
-        QTest::newRow("other") << "999" << "入会认证失败！";
-        QTest::newRow("time-out") << "error:请求超时" << "入会认证失败！";
+        QTest::newRow("not on the list") << "927461035" << "13333333333" << 0
+                                         << "当前手机号/账号未在参会名单，无法加入会议！";
+        QTest::newRow("expired") << "300418592" << "" << 0 << "当前会议号已失效！";
+        QTest::newRow("service down") << "927461035" << "" << 500 << "入会认证失败！";
     }
     void admissionRefusalsShowTheirMessage()
     {
-        QFETCH(QString, code);
+        QFETCH(QString, meetingCode);
+        QFETCH(QString, telephone);
+        QFETCH(int, httpStatus);
         QFETCH(QString, message);
+        if (!telephone.isEmpty())
+            baseValues->telephone = telephone;
+        if (httpStatus) {
+            devservice::Fault fault;
+            fault.httpStatus = httpStatus;
+            m_server.setFault("/service/tencent-meeting/activity/checkActivityApprove", fault);
+        }
         QPointer<HomeScreen> home = openHome();
         QVERIFY(home);
         auto answer = answerNextDialog(true);
-        home->checkActivityApproveResultSlot(code);
-        QVERIFY(answer->answered);
+        WemeetSim::clearCalls();
+        home->joinMeetingSlot(meetingCode);
+        QTRY_VERIFY(answer->answered);
         QCOMPARE(answer->message, message);
         QCOMPARE(answer->button, QStringLiteral("确定"));
         QVERIFY(home && home->isVisible());
+        QVERIFY(home->isEnabled());
+        QVERIFY(!WemeetSim::calls().contains(QStringLiteral("JoinMeeting")));
         QCOMPARE(WeMeetManager::instance()->state(), 2);
+    }
+
+    void aLateSummaryAnswerDoesNotJoinTwice()
+    {
+        QScopedValueRollback<int> timeout(Waits::requestTimeoutMs, 150);
+        devservice::Fault fault;
+        fault.delayMs = 600;
+        m_server.setFault("/service/tencent-meeting/meeting/meetingSummary", fault);
+        WemeetSim::setCallbackDelayMs(1500);
+        QPointer<HomeScreen> home = openHome();
+        QVERIFY(home);
+        WemeetSim::clearCalls();
+        home->joinMeetingSlot(QStringLiteral("482915736"));
+        QTRY_VERIFY_WITH_TIMEOUT(home.isNull(), 5000);
+        WemeetSim::setCallbackDelayMs(1);
+        QCOMPARE(WemeetSim::calls().count(QStringLiteral("JoinMeeting")), 1);
     }
 
     void quickMeetingIsCreatedAndJoined()
@@ -682,6 +712,24 @@ private slots:
         QCOMPARE(query.queryItemValue("spm"), QStringLiteral("00.01.0035.0001"));
         QCOMPARE(query.queryItems().size(), 8);
         QVERIFY(!requested("/service/tencent-meeting/meeting/queryMeetingDetail"));
+    }
+
+    void activityPageFailuresAreShown_data()
+    {
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("no activity") << "{}" << "未找到该会议的活动信息";
+        QTest::newRow("request failed") << "ConnectionRefusedError" << "ConnectionRefusedError";
+    }
+    void activityPageFailuresAreShown()
+    {
+        QFETCH(QString, result);
+        QFETCH(QString, notice);
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        home->actMtgDetailResultSlot(result);
+        QVERIFY(notices(home).contains(notice));
+        QVERIFY(m_urls.urls.isEmpty());
     }
 
     // --- invitations ---------------------------------------------------------------
