@@ -5,8 +5,7 @@
 #include <QPainterPath>
 #include <QtMath>
 
-BorderDialog::BorderDialog(QWidget *parent)
-    : QDialog(parent)
+BorderDialog::BorderDialog(QWidget *parent) : QDialog(parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
 }
@@ -30,8 +29,8 @@ void BorderDialog::paintEvent(QPaintEvent *event)
     for (int i = 0; i < shadowWidth; ++i) {
         QPainterPath ring;
         ring.setFillRule(Qt::WindingFill);
-        ring.addRect(QRectF(shadowWidth - i, shadowWidth - i,
-                            w - 2 * shadowWidth + 2 * i, h - 2 * shadowWidth + 2 * i));
+        ring.addRect(QRectF(shadowWidth - i, shadowWidth - i, w - 2 * shadowWidth + 2 * i,
+                            h - 2 * shadowWidth + 2 * i));
         color.setAlpha(int(150 - qSqrt(i) * 50));
         painter.setPen(color);
         painter.drawPath(ring);

@@ -2,10 +2,7 @@
 
 #include <QMouseEvent>
 
-CustomLineEdit::CustomLineEdit(QWidget *parent)
-    : QLineEdit(parent)
-{
-}
+CustomLineEdit::CustomLineEdit(QWidget *parent) : QLineEdit(parent) {}
 
 void CustomLineEdit::mousePressEvent(QMouseEvent *event)
 {

@@ -19,9 +19,7 @@ constexpr int rowHeight = 30;
 constexpr int visibleRows = 5;
 } // namespace
 
-PhoneNumEdit::PhoneNumEdit(QWidget *parent)
-    : QWidget(parent)
-    , ui(new Ui::PhoneNumEdit)
+PhoneNumEdit::PhoneNumEdit(QWidget *parent) : QWidget(parent), ui(new Ui::PhoneNumEdit)
 {
     ui->setupUi(this);
 
@@ -233,8 +231,8 @@ bool PhoneNumEdit::eventFilter(QObject *watched, QEvent *event)
             QWidget *next = QApplication::focusWidget();
             if (list->isVisible() && next != ui->lEditAreaCode)
                 collapse();
-        } else if (event->type() == QEvent::KeyPress
-                   && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        } else if (event->type() == QEvent::KeyPress &&
+                   static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
             // Back to the code edit without opening the list again.
             m_returningFocus = true;
             ui->lEditAreaCode->setFocus(Qt::OtherFocusReason);

@@ -5,11 +5,7 @@
 #include <QLineEdit>
 #include <QPalette>
 
-PlaceholderColor::PlaceholderColor(const QColor &color, QObject *parent)
-    : QObject(parent)
-    , m_color(color)
-{
-}
+PlaceholderColor::PlaceholderColor(const QColor &color, QObject *parent) : QObject(parent), m_color(color) {}
 
 void PlaceholderColor::install(QCoreApplication *app, const QColor &color)
 {

@@ -3,8 +3,7 @@
 #include <QPainter>
 #include <QTimerEvent>
 
-ProgressIndicator::ProgressIndicator(QWidget *parent)
-    : QWidget(parent)
+ProgressIndicator::ProgressIndicator(QWidget *parent) : QWidget(parent)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setFocusPolicy(Qt::NoFocus);
@@ -95,8 +94,8 @@ void ProgressIndicator::paintEvent(QPaintEvent *event)
         p.save();
         p.translate(rect().center());
         p.rotate(m_angle - 30 * i);
-        p.drawRoundedRect(int(-capsuleWidth * 0.5), -outerRadius, capsuleWidth, capsuleHeight,
-                          corner, corner);
+        p.drawRoundedRect(int(-capsuleWidth * 0.5), -outerRadius, capsuleWidth, capsuleHeight, corner,
+                          corner);
         p.restore();
     }
 }

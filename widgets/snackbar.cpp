@@ -5,9 +5,7 @@
 #include <QFontMetrics>
 #include <QTimerEvent>
 
-Snackbar::Snackbar(QWidget *parent)
-    : QDialog(parent)
-    , ui(new Ui::Snackbar)
+Snackbar::Snackbar(QWidget *parent) : QDialog(parent), ui(new Ui::Snackbar)
 {
     ui->setupUi(this);
 }

@@ -5,9 +5,7 @@
 
 #include <QMouseEvent>
 
-TwoBtnDlg::TwoBtnDlg(QWidget *parent)
-    : BorderDialog(parent)
-    , ui(new Ui::TwoBtnDlg)
+TwoBtnDlg::TwoBtnDlg(QWidget *parent) : BorderDialog(parent), ui(new Ui::TwoBtnDlg)
 {
     setUpForm();
 
@@ -18,17 +16,15 @@ TwoBtnDlg::TwoBtnDlg(QWidget *parent)
     connect(manager, &WeMeetManager::OnLeaveMeetingFinishSignal, this, &TwoBtnDlg::closeBtnDlgSlot);
 }
 
-TwoBtnDlg::TwoBtnDlg(QString buttonText, QWidget *parent)
-    : BorderDialog(parent)
-    , ui(new Ui::TwoBtnDlg)
+TwoBtnDlg::TwoBtnDlg(QString buttonText, QWidget *parent) : BorderDialog(parent), ui(new Ui::TwoBtnDlg)
 {
     setUpForm();
     ui->rightBtn->setText(buttonText);
     ui->leftBtn->hide();
 
     // Another part of the client is about to show a message of this kind.
-    connect(WeMeetManager::instance(), &WeMeetManager::avoidShowSameDialogSignal,
-            this, &TwoBtnDlg::closeBtnDlgSlot);
+    connect(WeMeetManager::instance(), &WeMeetManager::avoidShowSameDialogSignal, this,
+            &TwoBtnDlg::closeBtnDlgSlot);
 }
 
 TwoBtnDlg::~TwoBtnDlg()

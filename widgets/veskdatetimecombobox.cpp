@@ -21,8 +21,7 @@ constexpr int rowHeight = 30;
 } // namespace
 
 VeskDateTimeComboBox::VeskDateTimeComboBox(QWidget *parent)
-    : QWidget(parent)
-    , ui(new Ui::VeskDateTimeComboBox)
+    : QWidget(parent), ui(new Ui::VeskDateTimeComboBox)
 {
     ui->setupUi(this);
     setObjectName(QStringLiteral("VeskDateTimeComboBox"));
@@ -194,8 +193,8 @@ bool VeskDateTimeComboBox::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == ui->timeList) {
         if (event->type() == QEvent::FocusOut) {
             closeTimeList();
-        } else if (event->type() == QEvent::KeyPress
-                   && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        } else if (event->type() == QEvent::KeyPress &&
+                   static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
             ui->tEditTime->setFocus(Qt::OtherFocusReason);
             closeTimeList();
             return true;

@@ -7,9 +7,8 @@
 
 WaitingSpinnerWidget::WaitingSpinnerWidget(QWidget *parent, bool centerOnParent,
                                            bool disableParentWhenSpinning)
-    : QWidget(parent)
-    , m_centerOnParent(centerOnParent)
-    , m_disableParentWhenSpinning(disableParentWhenSpinning)
+    : QWidget(parent), m_centerOnParent(centerOnParent),
+      m_disableParentWhenSpinning(disableParentWhenSpinning)
 {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_TranslucentBackground);
@@ -71,8 +70,7 @@ void WaitingSpinnerWidget::start()
         // The spinner is a window of its own, so it needs the owner's place
         // on the screen; for a window that is its position.
         const QPoint origin = owner->isWindow() ? owner->pos() : owner->mapToGlobal(QPoint(0, 0));
-        move(origin.x() + (owner->width() - width()) / 2,
-             origin.y() + (owner->height() - height()) / 2);
+        move(origin.x() + (owner->width() - width()) / 2, origin.y() + (owner->height() - height()) / 2);
     }
     show();
     raise();

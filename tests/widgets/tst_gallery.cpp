@@ -69,9 +69,9 @@ QList<AreaCode> areaCodes()
 {
     QList<AreaCode> codes = readAreaCodes(QStringLiteral(VESK_SOURCE_DIR "/resources/areaCode.dat"));
     if (codes.isEmpty()) {
-        codes = { { "86", "中国" },     { "852", "中国香港" }, { "853", "中国澳门" }, { "886", "中国台湾" },
-                  { "81", "日本" },     { "82", "韩国" },      { "380", "乌克兰" },   { "880", "孟加拉国" },
-                  { "1", "美国" },      { "44", "英国" } };
+        codes = {{"86", "中国"}, {"852", "中国香港"}, {"853", "中国澳门"}, {"886", "中国台湾"},
+                 {"81", "日本"}, {"82", "韩国"},      {"380", "乌克兰"},   {"880", "孟加拉国"},
+                 {"1", "美国"},  {"44", "英国"}};
     }
     return codes;
 }
@@ -149,7 +149,8 @@ void TestGallery::messageDialogs()
     one.hide();
 
     TwoBtnDlg longer(QStringLiteral("确定"));
-    longer.setShowMsg(QStringLiteral("入会认证失败，error：当前手机号/账号未在参会名单，无法加入会议！请联系会议主持人确认参会名单后重试。"));
+    longer.setShowMsg(QStringLiteral("入会认证失败，error：当前手机号/"
+                                     "账号未在参会名单，无法加入会议！请联系会议主持人确认参会名单后重试。"));
     settle(&longer);
     QVERIFY(save(onBackdrop(longer.grab()), QStringLiteral("dialog_long_message")));
     longer.hide();
@@ -181,8 +182,9 @@ void TestGallery::notices()
     QVERIFY(save(onBackdrop(shortNotice->grab()), QStringLiteral("notice_short")));
     shortNotice->close();
 
-    Snackbar::showMessage(QStringLiteral("请求失败：服务暂时不可用，请检查网络连接后重新尝试，如问题持续存在请联系管理员"),
-                          &screen, 60000);
+    Snackbar::showMessage(
+        QStringLiteral("请求失败：服务暂时不可用，请检查网络连接后重新尝试，如问题持续存在请联系管理员"),
+        &screen, 60000);
     Snackbar *longNotice = nullptr;
     for (Snackbar *s : screen.findChildren<Snackbar *>()) {
         if (s != shortNotice)
@@ -225,7 +227,7 @@ void TestGallery::busyIndicators()
     QVERIFY(save(composed, QStringLiteral("spinner_over_screen")));
     spinner.stop();
 
-    for (int side : { 20, 40, 64 }) {
+    for (int side : {20, 40, 64}) {
         ProgressIndicator indicator;
         indicator.resize(side, side);
         indicator.setDisplayedWhenStopped(true);
@@ -320,18 +322,24 @@ void TestGallery::buttonStyles()
     auto *grid = new QGridLayout(&panel);
     grid->setSpacing(14);
     grid->setContentsMargins(20, 20, 20, 20);
-    grid->addWidget(label(QStringLiteral("normalQLabel"), QStringLiteral("default / disabled / small"), &panel), 0, 0);
+    grid->addWidget(
+        label(QStringLiteral("normalQLabel"), QStringLiteral("default / disabled / small"), &panel), 0, 0);
     grid->addWidget(button(QStringLiteral("defaultQPushButton"), QStringLiteral("确定"), &panel), 0, 1);
     auto *disabled = button(QStringLiteral("defaultQPushButton"), QStringLiteral("预定会议"), &panel);
     disabled->setEnabled(false);
     grid->addWidget(disabled, 0, 2);
-    grid->addWidget(button(QStringLiteral("defaultSmallQPushButton"), QStringLiteral("获取验证码"), &panel, QSize(90, 28)), 0, 3);
-    grid->addWidget(label(QStringLiteral("normalQLabel"), QStringLiteral("normal / red / noBorderSmall"), &panel), 1, 0);
+    grid->addWidget(button(QStringLiteral("defaultSmallQPushButton"), QStringLiteral("获取验证码"), &panel,
+                           QSize(90, 28)),
+                    0, 3);
+    grid->addWidget(
+        label(QStringLiteral("normalQLabel"), QStringLiteral("normal / red / noBorderSmall"), &panel), 1, 0);
     grid->addWidget(button(QStringLiteral("normalQPushButton"), QStringLiteral("取消"), &panel), 1, 1);
     grid->addWidget(button(QStringLiteral("redQPushButton"), QStringLiteral("取消会议"), &panel), 1, 2);
-    auto *more = button(QStringLiteral("noBorderSmallQPushButton"), QStringLiteral("更多"), &panel, QSize(60, 26));
+    auto *more =
+        button(QStringLiteral("noBorderSmallQPushButton"), QStringLiteral("更多"), &panel, QSize(60, 26));
     grid->addWidget(more, 1, 3);
-    grid->addWidget(label(QStringLiteral("normalQLabel"), QStringLiteral("title / icon / mask"), &panel), 2, 0);
+    grid->addWidget(label(QStringLiteral("normalQLabel"), QStringLiteral("title / icon / mask"), &panel), 2,
+                    0);
     grid->addWidget(button(QStringLiteral("titlePushButton"), QString(), &panel, QSize(30, 30)), 2, 1);
     auto *icon = button(QStringLiteral("iconPushButton"), QStringLiteral("设置"), &panel);
     icon->setIcon(QIcon(QStringLiteral(":/image/images/mtgSet.png")));
@@ -343,12 +351,13 @@ void TestGallery::buttonStyles()
     mask->move(0, 0);
     grid->addWidget(maskBack, 2, 3);
     int col = 0;
-    for (const QString &name : { "btnMtgJoin", "btnMtgQuick", "btnMtgCreate", "btnMtgCast" })
+    for (const QString &name : {"btnMtgJoin", "btnMtgQuick", "btnMtgCreate", "btnMtgCast"})
         grid->addWidget(button(name, QString(), &panel, QSize(50, 50)), 3, col++);
     auto *tabOn = button(QStringLiteral("tabPushButton"), QStringLiteral("账号登录"), &panel, QSize(100, 34));
     tabOn->setCheckable(true);
     tabOn->setChecked(true);
-    auto *tabOff = button(QStringLiteral("tabPushButton"), QStringLiteral("手机登录"), &panel, QSize(100, 34));
+    auto *tabOff =
+        button(QStringLiteral("tabPushButton"), QStringLiteral("手机登录"), &panel, QSize(100, 34));
     tabOff->setCheckable(true);
     grid->addWidget(tabOn, 4, 1);
     grid->addWidget(tabOff, 4, 2);
@@ -376,16 +385,25 @@ void TestGallery::labelStyles()
     form->setContentsMargins(20, 20, 20, 20);
     form->setVerticalSpacing(8);
     const QList<QPair<QString, QString>> names = {
-        { "hugeQLabel", "欢迎使用Vesk云会议" },       { "titleQLabel", "预定会议" },
-        { "nameQLabel", "张三" },                     { "size16QLabel", "会议主题" },
-        { "valQLabel", "123 456 789" },               { "messageQLabel", "确定离开当前会议，加入新会议？" },
-        { "normalQLabel", "会议号" },                 { "normalBlueQLabel", "忘记密码" },
-        { "smallQLabel", "v1.0.0" },                  { "tipQLabel", "暂无会议" },
-        { "tips", "正在入会..." },                    { "leftSpaceQLabel", "中国" },
-        { "leftSpaceBlueQLabel", "+86" },             { "leftSpaceSmallQLabel", "10:30(30分钟)" },
-        { "hintQLabel", "请使用微信扫描二维码登录" }, { "redQLabel", "手机号格式不正确" },
-        { "borderQLabel", "  带边框  " },             { "dotQLabel", "" },
-        { "PaddingBlueQLabel", "如您有更高的会议室需求，请联系您的专属客户经理提出申请。" },
+        {"hugeQLabel", "欢迎使用Vesk云会议"},
+        {"titleQLabel", "预定会议"},
+        {"nameQLabel", "张三"},
+        {"size16QLabel", "会议主题"},
+        {"valQLabel", "123 456 789"},
+        {"messageQLabel", "确定离开当前会议，加入新会议？"},
+        {"normalQLabel", "会议号"},
+        {"normalBlueQLabel", "忘记密码"},
+        {"smallQLabel", "v1.0.0"},
+        {"tipQLabel", "暂无会议"},
+        {"tips", "正在入会..."},
+        {"leftSpaceQLabel", "中国"},
+        {"leftSpaceBlueQLabel", "+86"},
+        {"leftSpaceSmallQLabel", "10:30(30分钟)"},
+        {"hintQLabel", "请使用微信扫描二维码登录"},
+        {"redQLabel", "手机号格式不正确"},
+        {"borderQLabel", "  带边框  "},
+        {"dotQLabel", ""},
+        {"PaddingBlueQLabel", "如您有更高的会议室需求，请联系您的专属客户经理提出申请。"},
     };
     for (const auto &entry : names) {
         QLabel *l = label(entry.first, entry.second, &panel);
@@ -398,15 +416,16 @@ void TestGallery::labelStyles()
     auto *dark = new QFrame(&panel);
     dark->setObjectName(QStringLiteral("blackMaskQFrame"));
     dark->setFixedSize(300, 30);
-    auto *white = label(QStringLiteral("whiteQLabel"), QStringLiteral("whiteQLabel on blackMaskQFrame"), dark);
+    auto *white =
+        label(QStringLiteral("whiteQLabel"), QStringLiteral("whiteQLabel on blackMaskQFrame"), dark);
     white->move(8, 5);
     form->addRow(QStringLiteral("whiteQLabel"), dark);
-    for (const QString &logo : { "smallLogoQLabel", "logoQLabel", "largeLogoQLabel", "completeIconQLabel" }) {
+    for (const QString &logo : {"smallLogoQLabel", "logoQLabel", "largeLogoQLabel", "completeIconQLabel"}) {
         QLabel *l = label(logo, QString(), &panel);
-        const QSize size = logo == QLatin1String("smallLogoQLabel") ? QSize(30, 18)
-                         : logo == QLatin1String("logoQLabel")      ? QSize(80, 48)
-                         : logo == QLatin1String("largeLogoQLabel") ? QSize(160, 90)
-                                                                     : QSize(48, 48);
+        const QSize size = logo == QLatin1String("smallLogoQLabel")   ? QSize(30, 18)
+                           : logo == QLatin1String("logoQLabel")      ? QSize(80, 48)
+                           : logo == QLatin1String("largeLogoQLabel") ? QSize(160, 90)
+                                                                      : QSize(48, 48);
         l->setFixedSize(size);
         form->addRow(logo, l);
     }
@@ -430,11 +449,14 @@ void TestGallery::inputStyles()
         return e;
     };
     form->addRow(QStringLiteral("QLineEdit"), edit(QString(), QStringLiteral("默认输入框"), QString()));
-    form->addRow(QStringLiteral("normalQLineEdit"), edit(QStringLiteral("normalQLineEdit"), QString(), QStringLiteral("请输入会议号")));
+    form->addRow(QStringLiteral("normalQLineEdit"),
+                 edit(QStringLiteral("normalQLineEdit"), QString(), QStringLiteral("请输入会议号")));
     QLineEdit *focused = edit(QStringLiteral("normalQLineEdit"), QStringLiteral("有焦点"), QString());
     form->addRow(QStringLiteral("normalQLineEdit:focus"), focused);
-    form->addRow(QStringLiteral("underlineQLineEdit"), edit(QStringLiteral("underlineQLineEdit"), QString(), QStringLiteral("请输入密码")));
-    form->addRow(QStringLiteral("noBorderQLineEdit"), edit(QStringLiteral("noBorderQLineEdit"), QStringLiteral("无边框"), QString()));
+    form->addRow(QStringLiteral("underlineQLineEdit"),
+                 edit(QStringLiteral("underlineQLineEdit"), QString(), QStringLiteral("请输入密码")));
+    form->addRow(QStringLiteral("noBorderQLineEdit"),
+                 edit(QStringLiteral("noBorderQLineEdit"), QStringLiteral("无边框"), QString()));
 
     auto *checked = new QCheckBox(QStringLiteral("自动登录"), &panel);
     checked->setChecked(true);
@@ -456,7 +478,7 @@ void TestGallery::inputStyles()
     auto *combo = new QComboBox(&panel);
     combo->setObjectName(QStringLiteral("meetingNoQComboBox"));
     combo->setEditable(true);
-    combo->addItems({ QStringLiteral("123 456 789"), QStringLiteral("987 654 321") });
+    combo->addItems({QStringLiteral("123 456 789"), QStringLiteral("987 654 321")});
     combo->setFixedSize(260, 40);
     form->addRow(QStringLiteral("meetingNoQComboBox"), combo);
 
@@ -516,7 +538,7 @@ void TestGallery::otherStyles()
     share->setFixedSize(300, 120);
     form->addRow(QStringLiteral("shareInfoQTextEdit"), share);
 
-    for (const QString &name : { "titleSplitLine", "hSplitLine", "dottedLine", "dashedLine" }) {
+    for (const QString &name : {"titleSplitLine", "hSplitLine", "dottedLine", "dashedLine"}) {
         auto *line = new QFrame(&panel);
         line->setObjectName(name);
         line->setFixedSize(300, name.startsWith(QLatin1String("d")) ? 2 : 1);
@@ -530,7 +552,8 @@ void TestGallery::otherStyles()
     whiteBack->setFixedSize(320, 50);
     white->setParent(whiteBack);
     white->move(10, 5);
-    auto *whiteText = label(QStringLiteral("blackMaskQLabel"), QStringLiteral("blackMaskQLabel on whiteMaskQFrame"), white);
+    auto *whiteText =
+        label(QStringLiteral("blackMaskQLabel"), QStringLiteral("blackMaskQLabel on whiteMaskQFrame"), white);
     whiteText->move(10, 10);
     form->addRow(QStringLiteral("whiteMaskQFrame"), whiteBack);
 
@@ -543,7 +566,8 @@ void TestGallery::otherStyles()
     for (int i = 0; i < 8; ++i) {
         auto *item = new QListWidgetItem(list);
         item->setSizeHint(QSize(20, 30));
-        list->setItemWidget(item, label(QStringLiteral("leftSpaceSmallQLabel"), QStringLiteral("1%1:00").arg(i), nullptr));
+        list->setItemWidget(
+            item, label(QStringLiteral("leftSpaceSmallQLabel"), QStringLiteral("1%1:00").arg(i), nullptr));
     }
     list->setCurrentRow(2);
     list->setFixedSize(150, 155);

@@ -24,8 +24,8 @@
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QStyle>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTimeEdit>
 #include <QTimer>
 #include <QtMath>
@@ -66,7 +66,8 @@ QImage renderAtDoubleScale(QWidget *w)
     return image;
 }
 
-QImage renderPlain(QWidget *w, QWidget::RenderFlags flags = QWidget::DrawWindowBackground | QWidget::DrawChildren)
+QImage renderPlain(QWidget *w,
+                   QWidget::RenderFlags flags = QWidget::DrawWindowBackground | QWidget::DrawChildren)
 {
     QImage image(w->size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -86,10 +87,9 @@ QList<AreaCode> sampleAreaCodes()
 {
     // Eight codes contain "8", three contain "44", none contains "99".
     return {
-        { "86", "中国" },     { "852", "中国香港" }, { "853", "中国澳门" }, { "886", "中国台湾" },
-        { "81", "日本" },     { "82", "韩国" },      { "380", "乌克兰" },   { "880", "孟加拉国" },
-        { "1", "美国" },      { "44", "英国" },      { "1441", "百慕大" },  { "1144", "测试区" },
-        { "33", "法国" },     { "49", "德国" },
+        {"86", "中国"},     {"852", "中国香港"}, {"853", "中国澳门"}, {"886", "中国台湾"}, {"81", "日本"},
+        {"82", "韩国"},     {"380", "乌克兰"},   {"880", "孟加拉国"}, {"1", "美国"},       {"44", "英国"},
+        {"1441", "百慕大"}, {"1144", "测试区"},  {"33", "法国"},      {"49", "德国"},
     };
 }
 
@@ -189,8 +189,8 @@ void TestWidgets::styleSheetParsesAndNamesOnlyEmbeddedImages()
     // polished with it must not produce one.
     static QStringList warnings;
     warnings.clear();
-    QtMessageHandler previous = qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext &, const QString &msg) {
+    QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
             if (type == QtWarningMsg)
                 warnings << msg;
         });
@@ -286,7 +286,7 @@ void TestWidgets::shadowRingsFadeOutward()
     const int w = size.width();
     const int h = size.height();
 
-    const int expected[10] = { 150, 100, 79, 63, 50, 38, 27, 17, 8, 0 };
+    const int expected[10] = {150, 100, 79, 63, 50, 38, 27, 17, 8, 0};
     for (int i = 0; i < 10; ++i)
         QCOMPARE(int(150 - 50 * qSqrt(i)), expected[i]);
 
@@ -298,7 +298,7 @@ void TestWidgets::shadowRingsFadeOutward()
         const QColor top = image.pixelColor(w, outer);
         const QColor right = image.pixelColor(2 * (w - 10 + i), h);
         const QColor bottom = image.pixelColor(w, 2 * (h - 10 + i));
-        for (const QColor &c : { left, top, right, bottom }) {
+        for (const QColor &c : {left, top, right, bottom}) {
             QCOMPARE(c.alpha(), expected[i]);
             // Grey (150, 150, 150), give or take premultiplication rounding.
             if (c.alpha() >= 50)
@@ -434,7 +434,8 @@ void TestWidgets::noticeWrapsOnlyWideTexts_data()
     QTest::newRow("short confirmation") << QStringLiteral("会议邀请已复制到剪贴板") << false;
     QTest::newRow("validation message") << QStringLiteral("会议开始时间应大于当前时间") << false;
     QTest::newRow("long failure text")
-        << QStringLiteral("请求失败：服务暂时不可用，请检查网络连接后重新尝试，如问题持续存在请联系管理员") << true;
+        << QStringLiteral("请求失败：服务暂时不可用，请检查网络连接后重新尝试，如问题持续存在请联系管理员")
+        << true;
 }
 
 void TestWidgets::noticeWrapsOnlyWideTexts()
@@ -541,9 +542,9 @@ void TestWidgets::areaListFiltersAndSizes_data()
     QTest::addColumn<int>("viewportHeight");
 
     QTest::newRow("8 matches scroll in five rows")
-        << "8" << QStringList { "380", "81", "82", "852", "853", "86", "880", "886" } << 150;
-    QTest::newRow("3 matches") << "44" << QStringList { "1144", "1441", "44" } << 90;
-    QTest::newRow("exact single match") << "49" << QStringList { "49" } << 30;
+        << "8" << QStringList{"380", "81", "82", "852", "853", "86", "880", "886"} << 150;
+    QTest::newRow("3 matches") << "44" << QStringList{"1144", "1441", "44"} << 90;
+    QTest::newRow("exact single match") << "49" << QStringList{"49"} << 30;
     QTest::newRow("no match hides the list") << "99" << QStringList() << 0;
 }
 
@@ -778,14 +779,17 @@ void TestWidgets::endPickerListsDurationsUpToADay()
     QCOMPARE(list->currentRow(), 0);
 
     auto rowText = [list](int i) {
-        return list->itemWidget(list->item(i))->findChild<QLabel *>(QStringLiteral("leftSpaceSmallQLabel"))->text();
+        return list->itemWidget(list->item(i))
+            ->findChild<QLabel *>(QStringLiteral("leftSpaceSmallQLabel"))
+            ->text();
     };
     QCOMPARE(rowText(0), QStringLiteral("00:30(30分钟)"));
     QCOMPARE(rowText(1), QStringLiteral("01:00(1小时)"));
     QCOMPARE(rowText(2), QStringLiteral("01:30(1.5小时)"));
     QCOMPARE(rowText(46), QStringLiteral("23:30(23.5小时)"));
     QCOMPARE(rowText(47), QStringLiteral("00:00(24小时)"));
-    QCOMPARE(list->item(47)->data(Qt::WhatsThisRole).toDateTime(), QDateTime(QDate(2026, 12, 9), QTime(0, 0)));
+    QCOMPARE(list->item(47)->data(Qt::WhatsThisRole).toDateTime(),
+             QDateTime(QDate(2026, 12, 9), QTime(0, 0)));
 
     // Choosing the last entry keeps its date: the end lies on the next day.
     QSignalSpy changes(&picker, &VeskDateTimeComboBox::dateTimeChanged);
@@ -827,7 +831,7 @@ void TestWidgets::startPickerListsBareTimes()
 void TestWidgets::pickerEmitsOnlyOnChange()
 {
     const QDateTime base(QDate(2026, 12, 8), QTime(9, 0));
-    QList<QDateTime> entries { base, base.addSecs(1800), base.addSecs(3600) };
+    QList<QDateTime> entries{base, base.addSecs(1800), base.addSecs(3600)};
     VeskDateTimeComboBox picker;
     picker.resize(117, 30);
     picker.setDateTimeList(entries);
@@ -863,7 +867,7 @@ void TestWidgets::pickerOpensAndClosesFromTheField()
     window.resize(300, 300);
     VeskDateTimeComboBox picker(&window);
     picker.setGeometry(10, 10, 117, 30);
-    picker.setDateTimeList({ base, base.addSecs(1800) });
+    picker.setDateTimeList({base, base.addSecs(1800)});
     picker.setDateTime(base);
     showActive(&window);
 
