@@ -22,9 +22,10 @@ void Snackbar::showMessage(QString text, QWidget *parent, int durationMs)
     notice->setAttribute(Qt::WA_TranslucentBackground);
     // A notice must not take the keyboard away from the screen under it.
     notice->setAttribute(Qt::WA_ShowWithoutActivating);
-    // Nothing else would ever free a notice without a parent.
-    if (!parent)
-        notice->setAttribute(Qt::WA_DeleteOnClose);
+    // Nobody holds on to a notice once it is shown; kept after closing, a
+    // notice without a parent would never be freed, and one over a screen
+    // that lives all run (the session window) would pile up with every use.
+    notice->setAttribute(Qt::WA_DeleteOnClose);
 
     QLabel *label = notice->ui->label;
     label->setObjectName(QStringLiteral("snackbarQLabel"));

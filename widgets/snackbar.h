@@ -9,9 +9,7 @@ namespace Ui {
 class Snackbar;
 }
 
-// A short-lived translucent notice that closes itself. A notice with a parent
-// is closed (not destroyed) and goes away with its parent; one without a
-// parent deletes itself when it closes.
+// A short-lived translucent notice that closes itself and is then deleted.
 class Snackbar : public QDialog
 {
     Q_OBJECT

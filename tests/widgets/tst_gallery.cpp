@@ -175,31 +175,24 @@ void TestGallery::notices()
     screen.resize(600, 300);
     settle(&screen);
 
-    Snackbar::showMessage(QStringLiteral("会议邀请已复制到剪贴板"), &screen, 60000);
-    auto *shortNotice = screen.findChildren<Snackbar *>().value(0);
-    QVERIFY(shortNotice);
-    QTest::qWaitForWindowExposed(shortNotice);
-    QVERIFY(save(onBackdrop(shortNotice->grab()), QStringLiteral("notice_short")));
-    shortNotice->close();
-
-    Snackbar::showMessage(
-        QStringLiteral("请求失败：服务暂时不可用，请检查网络连接后重新尝试，如问题持续存在请联系管理员"),
-        &screen, 60000);
-    Snackbar *longNotice = nullptr;
-    for (Snackbar *s : screen.findChildren<Snackbar *>()) {
-        if (s != shortNotice)
-            longNotice = s;
+    const QList<QPair<QString, QString>> notices = {
+        {QStringLiteral("notice_short"), QStringLiteral("会议邀请已复制到剪贴板")},
+        {QStringLiteral("notice_long"),
+         QStringLiteral("请求失败：服务暂时不可用，请检查网络连接后重新尝试，如问题持续存在请联系管理员")},
+        {QStringLiteral("notice_tiny"), QStringLiteral("好")},
+    };
+    for (const auto &entry : notices) {
+        Snackbar::showMessage(entry.second, &screen, 60000);
+        Snackbar *notice = nullptr;
+        for (Snackbar *s : screen.findChildren<Snackbar *>()) {
+            if (s->findChild<QLabel *>()->text() == entry.second)
+                notice = s;
+        }
+        QVERIFY(notice);
+        QVERIFY(QTest::qWaitForWindowExposed(notice));
+        QVERIFY(save(onBackdrop(notice->grab()), entry.first));
+        notice->close();
     }
-    QVERIFY(longNotice);
-    QTest::qWaitForWindowExposed(longNotice);
-    QVERIFY(save(onBackdrop(longNotice->grab()), QStringLiteral("notice_long")));
-    longNotice->close();
-
-    Snackbar::showMessage(QStringLiteral("好"), &screen, 60000);
-    Snackbar *tiny = screen.findChildren<Snackbar *>().value(2);
-    QVERIFY(tiny);
-    QVERIFY(save(onBackdrop(tiny->grab()), QStringLiteral("notice_tiny")));
-    tiny->close();
 }
 
 void TestGallery::busyIndicators()
