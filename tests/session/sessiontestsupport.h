@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>

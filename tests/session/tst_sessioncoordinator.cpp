@@ -1,0 +1,421 @@
+#include "sessiontestsupport.h"
+
+#include "app/waits.h"
+#include "login/accountlogin.h"
+#include "meeting/homescreen.h"
+#include "meeting/sharemeeting.h"
+#include "session/mainwindow.h"
+#include "session/splashselect.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPlainTextEdit>
+#include <QScopedValueRollback>
+#include <QTextEdit>
+
+#include <limits>
+
+using namespace sessiontest;
+
+class TestSessionCoordinator : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void refreshIntervalFromTokenLifetime_data();
+    void refreshIntervalFromTokenLifetime();
+    void refreshTimerFollowsLifetimeKnownAtStart_data();
+    void refreshTimerFollowsLifetimeKnownAtStart();
+    void refreshReplacesServiceToken();
+    void windowIsInvisibleAndOpensStartScreen();
+    void closeSelfEndsTheRun();
+
+    void launchLinkDecision_data();
+    void launchLinkDecision();
+    void leaveAndJoinQuestion_data();
+    void leaveAndJoinQuestion();
+
+    void leaveMeetingOutcome_data();
+    void leaveMeetingOutcome();
+    void leaveWaitingRoomAsGuestSignsOut();
+    void requestedSignOutReturnsToStartScreen();
+    void sdkInvitationOpensOneInvitationDialog();
+    void joinLeaveAndInviteThroughSimulator();
+
+private:
+    MainWindow *coordinator();
+    std::unique_ptr<devservice::Server> m_server;
+    QPointer<MainWindow> m_window;
+};
+
+void TestSessionCoordinator::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    m_server = std::make_unique<devservice::Server>();
+    QVERIFY(m_server->start() > 0);
+}
+
+void TestSessionCoordinator::init()
+{
+    m_server->clearFaults();
+    m_server->resetData();
+    resetSdk();
+    removeUserData();
+    freshBaseValues(*m_server);
+    QVERIFY(fetchServiceToken());
+}
+
+void TestSessionCoordinator::cleanup()
+{
+    baseValues->signedIn = false;
+    deleteAllWindows();
+}
+
+// A coordinator connected as start-up does, its start screen put away.
+MainWindow *TestSessionCoordinator::coordinator()
+{
+    m_window = new MainWindow();
+    connectCoordinator(m_window);
+    for (SplashSelect *splash : visibleWindows<SplashSelect>())
+        delete splash;
+    return m_window;
+}
+
+void TestSessionCoordinator::refreshIntervalFromTokenLifetime_data()
+{
+    QTest::addColumn<int>("lifetime");
+    QTest::addColumn<int>("intervalMs");
+    QTest::newRow("two hours") << 7200 << 6900 * 1000;
+    QTest::newRow("just over five minutes") << 301 << 1000;
+    QTest::newRow("five minutes") << 300 << 150 * 1000;
+    QTest::newRow("two minutes") << 120 << 60 * 1000;
+    QTest::newRow("ten seconds") << 10 << 30 * 1000;
+    QTest::newRow("unknown") << 0 << 0;
+    QTest::newRow("nonsense") << -5 << 0;
+    QTest::newRow("huge") << std::numeric_limits<int>::max() << std::numeric_limits<int>::max();
+}
+
+void TestSessionCoordinator::refreshIntervalFromTokenLifetime()
+{
+    QFETCH(int, lifetime);
+    QFETCH(int, intervalMs);
+    QCOMPARE(MainWindow::refreshIntervalMs(lifetime), intervalMs);
+}
+
+void TestSessionCoordinator::refreshTimerFollowsLifetimeKnownAtStart_data()
+{
+    QTest::addColumn<int>("lifetime");
+    QTest::addColumn<int>("intervalMs");
+    QTest::newRow("two hours") << 7200 << 6900 * 1000;
+    QTest::newRow("short-lived") << 200 << 100 * 1000;
+    QTest::newRow("no token") << 0 << 0;
+}
+
+void TestSessionCoordinator::refreshTimerFollowsLifetimeKnownAtStart()
+{
+    QFETCH(int, lifetime);
+    QFETCH(int, intervalMs);
+    baseValues->serviceTokenExpiresIn = lifetime;
+    MainWindow *window = coordinator();
+    if (intervalMs == 0) {
+        QVERIFY(!window->refreshTimer());
+        return;
+    }
+    QVERIFY(window->refreshTimer());
+    QVERIFY(window->refreshTimer()->isActive());
+    QVERIFY(!window->refreshTimer()->isSingleShot());
+    QCOMPARE(window->refreshTimer()->interval(), intervalMs);
+}
+
+void TestSessionCoordinator::refreshReplacesServiceToken()
+{
+    MainWindow *window = coordinator();
+    baseValues->s_accessToken = QStringLiteral("stale");
+    window->refreshServiceTokenSlot();
+    QTRY_VERIFY(baseValues->s_accessToken != QLatin1String("stale"));
+    QVERIFY(!baseValues->s_accessToken.isEmpty());
+    QCOMPARE(baseValues->serviceTokenExpiresIn, 7200);
+
+    // A failed renewal keeps the token in hand.
+    const QString token = baseValues->s_accessToken;
+    devservice::Fault down;
+    down.httpStatus = 500;
+    m_server->setFault("/service/oauth/token", down);
+    m_server->clearRequests();
+    window->refreshServiceTokenSlot();
+    QTRY_VERIFY(!m_server->requests().empty());
+    QTest::qWait(100);
+    QCOMPARE(baseValues->s_accessToken, token);
+}
+
+void TestSessionCoordinator::windowIsInvisibleAndOpensStartScreen()
+{
+    m_window = new MainWindow();
+    QVERIFY((m_window->windowFlags() & Qt::SubWindow) == Qt::SubWindow);
+    QVERIFY(m_window->testAttribute(Qt::WA_TranslucentBackground));
+    QCOMPARE(m_window->size(), QSize(1, 1));
+    SplashSelect *splash = visibleWindow<SplashSelect>();
+    QVERIFY(splash);
+    // Closing the start screen before anything else happened ends the run.
+    connectCoordinator(m_window);
+    QTRY_VERIFY(splash->isEnabled());
+    WeMeetManager::instance()->setState(0);
+    QTest::mouseClick(buttonWithToolTip(splash, QStringLiteral("关闭")), Qt::LeftButton);
+    QVERIFY(!m_window->isVisible());
+}
+
+void TestSessionCoordinator::closeSelfEndsTheRun()
+{
+    MainWindow *window = coordinator();
+    QVERIFY(window->isVisible());
+    LogCaptureLines log;
+    window->closeSelfSlot();
+    QVERIFY(!window->isVisible());
+    QVERIFY(log.contains(QStringLiteral("closeEvent")));
+}
+
+void TestSessionCoordinator::launchLinkDecision_data()
+{
+    QTest::addColumn<bool>("signedIn");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("pending");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<bool>("joinAsked");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("linkKept");
+
+    const QString link = QStringLiteral("veskmeeting://join?");
+    QTest::newRow("signed out, idle") << false << 1 << "" << "" << link + "meetingCode=482915736" << true << ""
+                                      << true;
+    QTest::newRow("signed in, same account")
+        << true << 2 << "" << "" << link + "companycode=600888&username=zhangwei&meetingCode=482915736" << true
+        << "" << true;
+    QTest::newRow("signed in, same display name")
+        << true << 2 << "" << "" << link + "companycode=600888&username=%E5%BC%A0%E4%BC%9F&meetingCode=1" << true
+        << "" << true;
+    QTest::newRow("signed in, other company")
+        << true << 2 << "" << "" << link + "companycode=000999&username=zhangwei&meetingCode=482915736" << false
+        << QStringLiteral("本地已登录另一账号，请重新登录后进入会议。") << false;
+    QTest::newRow("signed in, other user")
+        << true << 2 << "" << "" << link + "companycode=600888&username=lina&meetingCode=482915736" << false
+        << QStringLiteral("本地已登录另一账号，请重新登录后进入会议。") << false;
+    QTest::newRow("other phone, same country")
+        << true << 2 << "" << "" << link + "phone=13900000000&mobileCountryCode=%2B86&meetingCode=482915736"
+        << true << "" << true;
+    QTest::newRow("other phone, other country")
+        << true << 2 << "" << "" << link + "phone=61234567&mobileCountryCode=%2B852&meetingCode=482915736"
+        << false << QStringLiteral("本地已登录另一账号，请重新登录后进入会议。") << false;
+    QTest::newRow("joining that meeting") << true << 3 << "482915736" << "" << link + "meetingCode=482915736"
+                                          << false << "" << true;
+    QTest::newRow("joining another meeting")
+        << true << 3 << "482915736" << "" << link + "meetingCode=735102948" << false
+        << QStringLiteral("当前正在进入会议，如需进入新会议请先退出当前会议。") << false;
+    QTest::newRow("already in that meeting") << true << 4 << "" << "482915736" << link + "meetingCode=482915736"
+                                             << false << "" << false;
+    QTest::newRow("in a meeting of unknown number") << false << 4 << "" << "" << link + "meetingCode=482915736"
+                                                    << false << "" << false;
+}
+
+void TestSessionCoordinator::launchLinkDecision()
+{
+    QFETCH(bool, signedIn);
+    QFETCH(int, state);
+    QFETCH(QString, pending);
+    QFETCH(QString, current);
+    QFETCH(QString, link);
+    QFETCH(bool, joinAsked);
+    QFETCH(QString, message);
+    QFETCH(bool, linkKept);
+
+    MainWindow *window = coordinator();
+    baseValues->signedIn = signedIn;
+    baseValues->companyCode = QStringLiteral("600888");
+    baseValues->userName = QStringLiteral("张伟");
+    baseValues->loginResult = QStringLiteral("{\"userName\":\"zhangwei\"}");
+    baseValues->telephone = QStringLiteral("13800138000");
+    baseValues->mobileCountryCode = QStringLiteral("+86");
+    baseValues->pendingMeetingCode = pending;
+    baseValues->currentMeetingCode = current;
+    WeMeetManager::instance()->setState(state);
+
+    QSignalSpy join(WeMeetManager::instance(), &WeMeetManager::linkJoinMeetingSignal);
+    std::shared_ptr<ModalAnswer> answer;
+    if (!message.isEmpty())
+        answer = answerNextModal();
+    LogCaptureLines log;
+    window->receiveAppParameterSlot(link);
+    QVERIFY(log.contains(QStringLiteral("receiveAppParameter = ") + link));
+    if (answer) {
+        QTRY_VERIFY(answer->seen);
+        QCOMPARE(answer->message, message);
+        QCOMPARE(answer->buttons, QStringList{QStringLiteral("知道了")});
+    } else {
+        QTest::qWait(50);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+    QCOMPARE(join.count(), joinAsked ? 1 : 0);
+    QCOMPARE(!baseValues->linkInfo.isEmpty(), linkKept);
+}
+
+void TestSessionCoordinator::leaveAndJoinQuestion_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("leaves");
+    QTest::newRow("confirmed") << QStringLiteral("确定") << true;
+    QTest::newRow("cancelled") << QStringLiteral("取消") << false;
+}
+
+void TestSessionCoordinator::leaveAndJoinQuestion()
+{
+    QFETCH(QString, button);
+    QFETCH(bool, leaves);
+    MainWindow *window = coordinator();
+    baseValues->signedIn = true;
+    baseValues->companyCode = QStringLiteral("600888");
+    baseValues->userName = QStringLiteral("张伟");
+    baseValues->currentMeetingCode = QStringLiteral("482915736");
+    WeMeetManager::instance()->setState(4);
+    WemeetSim::clearCalls();
+
+    auto answer = answerNextModal(button);
+    window->receiveAppParameterSlot(QStringLiteral("veskmeeting://join?meetingCode=735102948"));
+    QTRY_VERIFY(answer->seen);
+    QCOMPARE(answer->message, QStringLiteral("确定离开当前会议，加入新会议？"));
+    QCOMPARE(answer->buttons, (QStringList{QStringLiteral("取消"), QStringLiteral("确定")}));
+    QCOMPARE(WemeetSim::calls().contains(QStringLiteral("LeaveMeeting:0")), leaves);
+    // Confirmed: the link waits for the home screen the leave brings.
+    QCOMPARE(baseValues->linkInfo.value(QStringLiteral("meetingCode")),
+             leaves ? QStringLiteral("735102948") : QString());
+}
+
+void TestSessionCoordinator::leaveMeetingOutcome_data()
+{
+    QTest::addColumn<bool>("signedIn");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<bool>("homeScreen");
+    QTest::addColumn<bool>("signsOut");
+    QTest::newRow("member left") << true << "" << true << false;
+    QTest::newRow("guest left") << false << "" << false << true;
+    QTest::newRow("leave failed") << true << QStringLiteral("离开会议失败") << false << false;
+}
+
+void TestSessionCoordinator::leaveMeetingOutcome()
+{
+    QFETCH(bool, signedIn);
+    QFETCH(QString, result);
+    QFETCH(bool, homeScreen);
+    QFETCH(bool, signsOut);
+    coordinator();
+    baseValues->signedIn = signedIn;
+    WemeetSim::clearCalls();
+    emit WeMeetManager::instance()->OnLeaveMeetingFinishSignal(result);
+    QCOMPARE(visibleWindow<HomeScreen>() != nullptr, homeScreen);
+    QCOMPARE(WemeetSim::calls().contains(QStringLiteral("Logout")), signsOut);
+    if (!result.isEmpty())
+        QVERIFY(noticeTexts().contains(result));
+}
+
+void TestSessionCoordinator::leaveWaitingRoomAsGuestSignsOut()
+{
+    coordinator();
+    WemeetSim::clearCalls();
+    baseValues->signedIn = true;
+    emit WeMeetManager::instance()->OnLeaveWaitingRoomFinishSignal(QString());
+    QVERIFY(!WemeetSim::calls().contains(QStringLiteral("Logout")));
+    baseValues->signedIn = false;
+    emit WeMeetManager::instance()->OnLeaveWaitingRoomFinishSignal(QString());
+    QVERIFY(WemeetSim::calls().contains(QStringLiteral("Logout")));
+}
+
+void TestSessionCoordinator::requestedSignOutReturnsToStartScreen()
+{
+    // The remembered password stays, automatic sign-in does not.
+    baseValues->autoLogin = QStringLiteral("1");
+    baseValues->rememberPassword = QStringLiteral("True");
+    MainWindow *window = coordinator();
+    QSignalSpy autoLoginSignal(window, &MainWindow::autoLoginSignal);
+    baseValues->signedIn = true;
+    baseValues->signOutRequested = true;
+    baseValues->autoLogin = QStringLiteral("1");
+    m_server->clearRequests();
+    emit WeMeetManager::instance()->OnLogoutFinishSignal();
+    QVERIFY(visibleWindow<SplashSelect>());
+    QVERIFY(!baseValues->signedIn);
+    QVERIFY(!baseValues->signOutRequested);
+    QCOMPARE(autoLoginSignal.count(), 1);
+    QTest::qWait(300);
+    QVERIFY(!visibleWindow<AccountLogin>());
+    QVERIFY(!visibleWindow<HomeScreen>());
+    QVERIFY(window->isVisible());
+}
+
+void TestSessionCoordinator::sdkInvitationOpensOneInvitationDialog()
+{
+    coordinator();
+    baseValues->signedIn = true;
+    const QJsonObject info{{"host_name", QStringLiteral("张伟")},
+                           {"meeting_code", "482915736"},
+                           {"subject", QStringLiteral("项目周例会")},
+                           {"meeting_url", "https://meeting.example/j/482915736"},
+                           {"begin_time", 1765170000},
+                           {"end_time", 1765173600},
+                           {"password", ""}};
+    const QString json = QString::fromUtf8(QJsonDocument(info).toJson(QJsonDocument::Compact));
+    WeMeetManager::instance()->InviteMeeting(json.toUtf8().constData());
+    ShareMeeting *first = visibleWindow<ShareMeeting>();
+    QVERIFY(first);
+    QVERIFY(first->text().startsWith(QStringLiteral("张伟 邀请您加入Vesk会议")));
+    QVERIFY(first->text().contains(QStringLiteral("会议号：482  915  736")));
+
+    // A second invitation replaces the first dialog.
+    QPointer<ShareMeeting> firstGuard(first);
+    WeMeetManager::instance()->InviteMeeting(json.toUtf8().constData());
+    QTRY_VERIFY(firstGuard.isNull());
+    QCOMPARE(visibleWindows<ShareMeeting>().size(), 1);
+
+    // As a guest the invitation names the join nickname.
+    baseValues->signedIn = false;
+    baseValues->wmNickname = QStringLiteral("访客小王");
+    WeMeetManager::instance()->InviteMeeting(json.toUtf8().constData());
+    QTRY_COMPARE(visibleWindows<ShareMeeting>().size(), 1);
+    QVERIFY(visibleWindow<ShareMeeting>()->text().startsWith(QStringLiteral("访客小王 邀请您加入Vesk会议")));
+}
+
+void TestSessionCoordinator::joinLeaveAndInviteThroughSimulator()
+{
+    // Signed in through the account screen, then in and out of a meeting.
+    QSettings settings(userDatPath(), QSettings::IniFormat);
+    settings.setValue("/LOGININFO/AUTOLOGIN", "1");
+    settings.setValue("/LOGININFO/REMERBERPASS", "True");
+    settings.setValue("/LOGININFO/TYPE", 1);
+    settings.setValue("/LOGININFO/COMPANYCODE", "600888");
+    settings.setValue("/LOGININFO/USERNAME", "zhangwei");
+    settings.setValue("/LOGININFO/PASSWORD", QStringLiteral("dlZlc2tAMjAyNGs="));
+    settings.sync();
+    m_window = new MainWindow();
+    connectCoordinator(m_window);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
+    QPointer<HomeScreen> firstHome(visibleWindow<HomeScreen>());
+
+    firstHome->joinMeetingSlot(QStringLiteral("482915736"));
+    QTRY_COMPARE_WITH_TIMEOUT(WeMeetManager::instance()->state(), 4, 5000);
+    QTRY_VERIFY(firstHome.isNull()); // the home screen goes once the meeting runs
+
+    QVERIFY(WemeetSim::pressInvite());
+    QTRY_VERIFY(visibleWindow<ShareMeeting>());
+    QVERIFY(visibleWindow<ShareMeeting>()->text().contains(QStringLiteral("邀请您加入Vesk会议")));
+
+    QVERIFY(WemeetSim::pressLeave());
+    QTRY_VERIFY(visibleWindow<HomeScreen>());
+    QTRY_VERIFY(!visibleWindow<ShareMeeting>());
+    QVERIFY(baseValues->signedIn);
+    QCOMPARE(WeMeetManager::instance()->state(), 2);
+}
+
+QTEST_MAIN(TestSessionCoordinator)
+#include "tst_sessioncoordinator.moc"
