@@ -445,6 +445,12 @@ Reply Backend::route(const Call &call)
             return joinPage(call);
         if (call.path.startsWith("/sso/"))
             return ssoPage(call);
+        if (call.path.startsWith("/service/ui/"))
+            return activityPage(call);
+        if (call.path.endsWith("/VeskLiveMeeting_Windows_UpdateInstaller.zip"))
+            return updateArchive(call);
+        if (call.path == "/new/UpdateDescription.html")
+            return updateNotesPage(call);
     }
     return notFound(call);
 }
@@ -581,10 +587,16 @@ Reply Backend::simulateLogin(const Call &c)
     const QString companyCode = param(c, "companyCode");
     if (!company(companyCode))
         return fail("1001", QStringLiteral("公司代码不存在"));
+    // single sign-on sends the account name; the remembered phone sign-in
+    // and launch links carry the display name
     const QString user = param(c, "userId");
     Account *a = account(companyCode, user);
     if (!a)
         a = accountByMobile(companyCode, user);
+    for (Account &x : m_accounts)
+        if (!a && !user.isEmpty() && x.companyCode == companyCode &&
+            (x.veskUserName == user || x.nickName == user || x.personName == user))
+            a = &x;
     if (!a)
         return fail("1002", QStringLiteral("用户不存在"));
     return ok(loginAnswer(*a));
@@ -1181,6 +1193,120 @@ Reply Backend::ssoPage(const Call &)
     Reply r;
     r.contentType = "text/html;charset=UTF-8";
     r.body = htmlPage(QStringLiteral("Vesk云会议"), QStringLiteral("登录成功。"));
+    return r;
+}
+
+Reply Backend::activityPage(const Call &c)
+{
+    Reply r;
+    r.contentType = "text/html;charset=UTF-8";
+    const QString id = c.query.value("activityId");
+    for (const Meeting &m : m_meetings)
+        if (!id.isEmpty() && m.activityId == id) {
+            r.body = htmlPage(m.activityName,
+                              QStringLiteral("活动编号 %1，关联会议 %2（%3）。")
+                                  .arg(id, m.subject, m.meetingCode));
+            return r;
+        }
+    r.status = 404;
+    r.body = htmlPage(QStringLiteral("活动不存在"), QString());
+    return r;
+}
+
+namespace {
+
+quint32 crc32(const QByteArray &data)
+{
+    quint32 crc = 0xffffffffu;
+    for (const char ch : data) {
+        crc ^= quint8(ch);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void put16(QByteArray &b, quint16 v) { b.append(char(v & 0xff)).append(char(v >> 8)); }
+void put32(QByteArray &b, quint32 v)
+{
+    put16(b, quint16(v & 0xffff));
+    put16(b, quint16(v >> 16));
+}
+
+// A one-file archive, stored without compression, which any unzip reads.
+QByteArray storedZip(const QByteArray &name, const QByteArray &content)
+{
+    const quint32 crc = crc32(content);
+    QByteArray local;
+    put32(local, 0x04034b50);
+    put16(local, 10); // version needed
+    put16(local, 0);  // flags
+    put16(local, 0);  // stored
+    put16(local, 0);  // time
+    put16(local, 0x21); // date 1980-01-01
+    put32(local, crc);
+    put32(local, quint32(content.size()));
+    put32(local, quint32(content.size()));
+    put16(local, quint16(name.size()));
+    put16(local, 0);
+    local.append(name).append(content);
+
+    QByteArray central;
+    put32(central, 0x02014b50);
+    put16(central, 20);
+    put16(central, 10);
+    put16(central, 0);
+    put16(central, 0);
+    put16(central, 0);
+    put16(central, 0x21);
+    put32(central, crc);
+    put32(central, quint32(content.size()));
+    put32(central, quint32(content.size()));
+    put16(central, quint16(name.size()));
+    put16(central, 0); // extra
+    put16(central, 0); // comment
+    put16(central, 0); // disk
+    put16(central, 0); // internal attributes
+    put32(central, 0); // external attributes
+    put32(central, 0); // offset of the local header
+    central.append(name);
+
+    QByteArray end;
+    put32(end, 0x06054b50);
+    put16(end, 0);
+    put16(end, 0);
+    put16(end, 1);
+    put16(end, 1);
+    put32(end, quint32(central.size()));
+    put32(end, quint32(local.size()));
+    put16(end, 0);
+    return local + central + end;
+}
+
+} // namespace
+
+Reply Backend::updateArchive(const Call &)
+{
+    Reply r;
+    r.contentType = "application/zip";
+    QString latest;
+    for (const QJsonValue &v : m_versions)
+        if (latest.isEmpty() || compareVersions(str(v.toObject(), "version"), latest) > 0)
+            latest = str(v.toObject(), "version");
+    // not a real installer: the stand-in only proves download and unpacking
+    r.body = storedZip("VeskLiveMeeting_Windows_UpdateInstaller.exe",
+                       QStringLiteral("Vesk云会议 %1 stand-in installer\n").arg(latest).toUtf8());
+    return r;
+}
+
+Reply Backend::updateNotesPage(const Call &)
+{
+    Reply r;
+    r.contentType = "text/html;charset=UTF-8";
+    QString notes;
+    for (const QJsonValue &v : m_versions)
+        notes += QStringLiteral("V%1：%2 ").arg(str(v.toObject(), "version"), str(v.toObject(), "updateContent"));
+    r.body = htmlPage(QStringLiteral("Vesk云会议更新说明"), notes.trimmed());
     return r;
 }
 

@@ -160,6 +160,9 @@ private:
     Reply admissionPage(const Call &c);
     Reply joinPage(const Call &c);
     Reply ssoPage(const Call &c);
+    Reply activityPage(const Call &c);
+    Reply updateArchive(const Call &c);
+    Reply updateNotesPage(const Call &c);
 
     QString m_fixturePath;
     QString m_base;

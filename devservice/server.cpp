@@ -23,11 +23,8 @@ struct Server::Impl
         QString error;
         if (!backend.reset(&error))
             fprintf(stderr, "devservice: %s\n", qPrintable(error));
-        backend.onEvent = [this](const std::string &line) {
-            // called with the mutex held; the handler only prints
-            if (eventHandler)
-                eventHandler(line);
-        };
+        // called with the mutex held: queue, and deliver after unlocking
+        backend.onEvent = [this](const std::string &line) { pendingEvents.push_back(line); };
     }
 
     void handle(const httplib::Request &req, httplib::Response &res);
@@ -39,6 +36,21 @@ struct Server::Impl
     std::vector<LoggedRequest> log;
     std::map<std::string, Fault> faults;
     std::function<void(const std::string &)> eventHandler;
+    std::vector<std::string> pendingEvents;
+
+    void deliverEvents()
+    {
+        std::vector<std::string> lines;
+        std::function<void(const std::string &)> handler;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            lines.swap(pendingEvents);
+            handler = eventHandler;
+        }
+        if (handler)
+            for (const std::string &line : lines)
+                handler(line);
+    }
 
     std::condition_variable stopping; // wakes delayed answers when the server stops
     bool stopped = false;
@@ -266,6 +278,7 @@ int Server::start(int port, bool https, const std::string &certFile, const std::
             impl->handleControl(req, res);
         else
             impl->handle(req, res);
+        impl->deliverEvents();
     };
     const char *all = "/.*";
     http->Get(all, any);
@@ -280,6 +293,11 @@ int Server::start(int port, bool https, const std::string &certFile, const std::
     // stop() waits for idle keep-alive connections, so keep them short
     http->set_keep_alive_timeout(1);
     http->set_tcp_nodelay(true);
+    // no SO_REUSEPORT: a second stand-in on a taken port must fail, not share it
+    http->set_socket_options([](int sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char *>(&yes), sizeof yes);
+    });
     http->set_payload_max_length(8 * 1024 * 1024);
 
     const int bound = port == 0 ? http->bind_to_any_port("127.0.0.1") : (http->bind_to_port("127.0.0.1", port) ? port : -1);
@@ -384,8 +402,13 @@ void Server::addVersion(const std::string &version, const std::string &updateCon
 
 bool Server::scanWxUuid(const std::string &uuid)
 {
-    std::lock_guard<std::mutex> lock(d->mutex);
-    return d->backend.scanWxUuid(QString::fromStdString(uuid));
+    bool ok = false;
+    {
+        std::lock_guard<std::mutex> lock(d->mutex);
+        ok = d->backend.scanWxUuid(QString::fromStdString(uuid));
+    }
+    d->deliverEvents();
+    return ok;
 }
 
 } // namespace devservice
