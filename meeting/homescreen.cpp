@@ -45,6 +45,10 @@ HomeScreen::HomeScreen(QWidget *parent)
     ui->lblLogo->clear();
     ui->lblTitle->setObjectName(QStringLiteral("messageQLabel"));
     ui->lblTitle->setText(QStringLiteral("Vesk云会议"));
+    // Never clip the title, whatever font the system substitutes.
+    ui->lblTitle->ensurePolished();
+    ui->lblTitle->resize(qMax(ui->lblTitle->width(), ui->lblTitle->fontMetrics().horizontalAdvance(ui->lblTitle->text()) + 4),
+                         ui->lblTitle->height());
     ui->pBtnMin->setObjectName(QStringLiteral("titlePushButton"));
     ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
     ui->pBtnSet->setObjectName(QStringLiteral("iconPushButton"));

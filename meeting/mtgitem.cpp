@@ -5,8 +5,19 @@
 #include "meeting/invitationtext.h"
 
 #include <QEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QPixmap>
+
+// Fonts other than the designed one may need a few more pixels for the
+// clock texts; grow towards the subject column rather than clip.
+static void fitWidth(QLabel *label, int maxWidth)
+{
+    label->ensurePolished();
+    const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2;
+    if (needed > label->width())
+        label->resize(qMin(needed, maxWidth), label->height());
+}
 
 mtgItem::mtgItem(QWidget *parent)
     : QWidget(parent)
@@ -39,6 +50,8 @@ void mtgItem::setUp(const QString &startTime, const QString &endTime, const QStr
 {
     ui->lblStartTime->setText(startTime);
     ui->lblEndTime->setText(endTime);
+    fitWidth(ui->lblStartTime, 52);
+    fitWidth(ui->lblEndTime, 52);
     ui->lblMtgName->setText(subject);
     ui->lblMtgName->setToolTip(subject);
     m_meetingCode = meetingCode;
