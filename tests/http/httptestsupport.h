@@ -7,6 +7,8 @@
 #include "app/basevalues.h"
 #include "devservice/devservice.h"
 
+#include <httplib.h>
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -132,7 +134,23 @@ public:
 
     bool start(bool https = false, const std::string &cert = std::string(), const std::string &key = std::string())
     {
-        if (m_server->start(0, https, cert, key) <= 0)
+        const int port = m_server->start(0, https, cert, key);
+        if (port <= 0)
+            return false;
+        // A server stopped before its accept loop runs never stops; wait
+        // until it answers once.
+        bool answered = false;
+        for (int i = 0; i < 100 && !answered; ++i) {
+            if (https) {
+                httplib::SSLClient client("127.0.0.1", port);
+                client.enable_server_certificate_verification(false);
+                answered = bool(client.Get("/_dev/requests"));
+            } else {
+                httplib::Client client("127.0.0.1", port);
+                answered = bool(client.Get("/_dev/requests"));
+            }
+        }
+        if (!answered)
             return false;
         freshBaseValues(qs(m_server->baseUrl()));
         return true;
@@ -151,8 +169,6 @@ private:
 };
 
 } // namespace httptest
-
-#include <httplib.h>
 
 #include <thread>
 
@@ -173,6 +189,9 @@ public:
         m_server.Post(".*", answer);
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        // stop() before the accept loop runs would never end it
+        while (!m_server.is_running())
+            std::this_thread::yield();
     }
     ~CannedServer()
     {
