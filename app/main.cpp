@@ -6,6 +6,7 @@
 #include "app/platform.h"
 #include "app/startup.h"
 #include "app/waits.h"
+#include "widgets/placeholdercolor.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -47,6 +48,7 @@ void loadTranslations(QApplication &app)
 void setUpLooks(QApplication &app)
 {
     loadStyleSheet(app);
+    PlaceholderColor::install(&app);
     loadTranslations(app);
     app.setFont(QFont(QStringLiteral("Microsoft YaHei")));
     app.setWindowIcon(QIcon(QCoreApplication::applicationDirPath() + QStringLiteral("/icon/logo.ico")));
