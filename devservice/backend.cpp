@@ -654,6 +654,7 @@ Reply Backend::wxLoginUrl(const Call &c)
     // short enough for a version-5 QR code at level H (46 bytes)
     const QString uuid = newToken(12);
     m_wx.insert(uuid, WxLogin{"1", nowMs()});
+    event(QStringLiteral("WeChat sign-in code issued; open %1 to scan it").arg(fill("{base}/wx/" + uuid)));
     return ok(QJsonObject{{"weixinLoginUrl", fill("{base}/wx/" + uuid)}, {"uuid", uuid}});
 }
 
@@ -1138,6 +1139,8 @@ Reply Backend::activityApprove(const Call &c)
         m_admissionLinks.insert(linkToken, AdmissionLink{m->meetingId, phone});
     }
     const QString url = fill(QStringLiteral("{base}/%1/%2").arg(step, linkToken.mid(1)));
+    event(QStringLiteral("activity %1: %2 must %3; open %4 to do it")
+              .arg(m->meetingCode, phone, state == "register" ? "register" : "sign the letter", url));
     if (state == "register")
         return refuse("005", QStringLiteral("请先完成活动报名"),
                       QJsonObject{{"activityShortUrl", url}, {"signatureUrl", ""}, {"signatureId", ""}});
@@ -1355,8 +1358,21 @@ QString Backend::demoInfo() const
                      .arg(a.companyCode, co ? co->name : QString(), kind, a.userName, a.password,
                           a.mobile.isEmpty() ? QStringLiteral("none (asks for a phone number)") : a.mobile);
     }
-    const QString wx = QStringLiteral("WeChat QR sign-in binds to %1 / %2").arg(m_wxCompany, m_wxUser);
-    lines << wx;
+    lines << QStringLiteral("WeChat QR sign-in binds to %1 / %2 (open the QR address to scan it)")
+                 .arg(m_wxCompany, m_wxUser);
+    static const QMap<QString, QString> steps{{"admitted", "admitted"},
+                                              {"register", "must register (005)"},
+                                              {"sign", "must sign (030)"}};
+    for (const Meeting &m : m_meetings) {
+        if (m.activityId.isEmpty())
+            continue;
+        QStringList people;
+        for (auto it = m.participants.begin(); it != m.participants.end(); ++it)
+            people << it.key() + " " + steps.value(it.value(), it.value());
+        lines << QStringLiteral("activity meeting %1 \"%2\"%3: %4; other phones are not on the list (010)")
+                     .arg(m.meetingCode, m.subject, m.expired ? QStringLiteral(" (expired, 111)") : QString(),
+                          people.join(", "));
+    }
     return lines.join('\n');
 }
 

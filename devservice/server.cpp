@@ -127,8 +127,14 @@ bool Server::Impl::applyFault(const std::string &path, httplib::Response &res, b
     }
     const QString msg = QString::fromStdString(f.errorMsg);
     if (f.httpStatus != 0) {
+        if (f.httpStatus == 204 || f.httpStatus == 304) {
+            res.status = f.httpStatus; // these carry no body
+            return true;
+        }
         setJson(res, f.httpStatus,
                 QJsonObject{{"success", false}, {"errorCode", QString::number(f.httpStatus)}, {"errorMsg", msg}});
+        if (f.httpStatus >= 300 && f.httpStatus < 400)
+            res.set_header("Location", path + "/moved");
         return true;
     }
     if (f.nonJson) {
@@ -251,7 +257,17 @@ void Server::Impl::handleControl(const httplib::Request &req, httplib::Response 
         const bool ok = backend.scanWxUuid(body.value("uuid").toString());
         setJson(res, ok ? 200 : 404, QJsonObject{{"ok", ok}});
     } else {
-        setJson(res, 404, QJsonObject{{"error", "unknown control path"}});
+        res.status = what.empty() ? 200 : 404;
+        res.set_content("GET  /_dev/requests        the request log\n"
+                        "POST /_dev/clear           empty the log\n"
+                        "POST /_dev/fault           {\"path\", \"delayMs\", \"httpStatus\", \"nonJson\", \"successFalse\",\n"
+                        "                            \"withErrorMsg\", \"errorMsg\", \"wrongResultType\", \"times\", \"clear\"}\n"
+                        "POST /_dev/faults/clear    remove every fault\n"
+                        "GET  /_dev/sms?phone=N     the last SMS code sent to N\n"
+                        "POST /_dev/reset           back to the fixture data\n"
+                        "POST /_dev/version         {\"version\", \"updateContent\"}: offer a newer release\n"
+                        "POST /_dev/wx/scan         {\"uuid\"}: scan a WeChat sign-in code\n",
+                        "text/plain;charset=UTF-8");
     }
 }
 
@@ -292,6 +308,8 @@ int Server::start(int port, bool https, const std::string &certFile, const std::
     });
     // stop() waits for idle keep-alive connections, so keep them short
     http->set_keep_alive_timeout(1);
+    // every request object of the client has its own connections; idle ones hold a worker
+    http->new_task_queue = [] { return new httplib::ThreadPool(32); };
     http->set_tcp_nodelay(true);
     // no SO_REUSEPORT: a second stand-in on a taken port must fail, not share it
     http->set_socket_options([](int sock) {

@@ -458,6 +458,79 @@ private slots:
         QCOMPARE(list[1].toObject().value("version").toString(), QString("1.0.0"));
     }
 
+    void malformedInputIsRefusedAndServerKeepsAnswering_data()
+    {
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("httpStatus");
+        QTest::newRow("token body not JSON") << QByteArray("POST") << "service/tencent-meeting/user/token?access_token=x"
+                                             << QByteArray("{") << 200;
+        QTest::newRow("broken percent escapes") << QByteArray("POST") << "idm/api/user/loginByType?%zz=%"
+                                                << QByteArray("type=%E4%&companyCode=%%&&=") << 200;
+        QTest::newRow("wrong method") << QByteArray("GET") << "idm/api/user/loginByType" << QByteArray() << 405;
+        QTest::newRow("unknown path") << QByteArray("POST") << "service/api/nothing" << QByteArray() << 404;
+        QTest::newRow("guest without nickname") << QByteArray("POST") << "service/tencent-meeting/user/token?access_token=x"
+                                                << QByteArray("{\"accountType\":\"2\"}") << 401;
+    }
+
+    void malformedInputIsRefusedAndServerKeepsAnswering()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(QString, url);
+        QFETCH(QByteArray, body);
+        QFETCH(int, httpStatus);
+        const Answer a = send(nam, method, QString::fromStdString(server->baseUrl()) + "/" + url, body);
+        QCOMPARE(a.status, httpStatus);
+        if (httpStatus == 200)
+            QVERIFY(!a.success());
+        QVERIFY(send(nam, "POST", cloud + "application/portCloudApplication", "companyCode=600888").success());
+    }
+
+    void quickMeetingIsJoinableAndInvitable()
+    {
+        const QJsonObject login = signIn("600888", "lina", "Lina@2024");
+        const QByteArray token = login.value("gateway_access_token").toString().toUtf8();
+        Answer a = send(nam, "POST", service + "tencent-meeting/meeting/createMeeting?tenant_info=T600888",
+                        json({{"meetingType", 1}}),
+                        {{"Content-type", "application/json;charset=utf-8;"}, {"Authorization", token}});
+        QVERIFY(a.success());
+        const QString code = a.result().toObject().value("meetingCode").toString();
+        QVERIFY(a.result().toObject().value("joinUrl").toString().endsWith(code));
+        // her meeting name is the product name, so the person name stands in
+        QCOMPARE(a.result().toObject().value("subject").toString(), QString("李娜的快速会议"));
+
+        a = send(nam, "POST",
+                 service + "tencent-meeting/meeting/invitationMessage?tenant_info=T600888&meetingCode=" + code,
+                 QByteArray(), {{"Authorization", token}});
+        QCOMPARE(a.result().toObject().value("rootNum").toString(), code);
+        QCOMPARE(a.result().toObject().value("meetingName").toString(), QString("李娜的快速会议"));
+        QVERIFY(a.result().toObject().value("meetingTime").toString().contains("GMT"));
+
+        // someone else's meeting cannot be cancelled
+        const QJsonObject other = signIn("600888", "zhangwei", "Vesk@2024");
+        a = send(nam, "POST",
+                 service + "tencent-meeting/meeting/deleteMeeting?tenant_info=T600888&meetingCodes=" + code,
+                 QByteArray(), {{"Authorization", other.value("gateway_access_token").toString().toUtf8()}});
+        QVERIFY(!a.success());
+    }
+
+    void eventsReportSmsCodesOutsideTheLock()
+    {
+        QStringList lines;
+        server->setEventHandler([&](const std::string &line) {
+            lines << QString::fromStdString(line);
+            server->requests(); // calling back into the server must not deadlock
+        });
+        send(nam, "GET",
+             service + "tencent-meeting/user/getVerifyCode?access_token=" + serviceToken() +
+                 "&telephone=13300133008&mobileCountryCode=%2B86");
+        server->setEventHandler(nullptr);
+        const QString code = QString::fromStdString(server->lastSmsCode("13300133008"));
+        QVERIFY(!code.isEmpty());
+        QVERIFY(lines.filter("13300133008").join("").contains(code));
+    }
+
     void httpsAnswersWithTheMadeCertificateTrusted()
     {
         QTemporaryDir dir;
