@@ -5,6 +5,7 @@
 #include "meeting/invitationtext.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QPixmap>
@@ -52,7 +53,13 @@ void mtgItem::setUp(const QString &startTime, const QString &endTime, const QStr
     ui->lblEndTime->setText(endTime);
     fitWidth(ui->lblStartTime, 52);
     fitWidth(ui->lblEndTime, 52);
-    ui->lblMtgName->setText(subject);
+    // Long subjects end in "…" and show whole in the tool tip.
+    const bool activityRow = isActivity == QLatin1String("true");
+    const int room = qMin(ui->lblMtgName->maximumWidth(),
+                          ui->horizontalLayoutWidget->width() - (activityRow ? ui->lblActTip->width() + 2 : 0));
+    ui->lblMtgName->ensurePolished();
+    const QFontMetrics metrics = ui->lblMtgName->fontMetrics();
+    ui->lblMtgName->setText(metrics.elidedText(subject, Qt::ElideRight, room));
     ui->lblMtgName->setToolTip(subject);
     m_meetingCode = meetingCode;
     m_meetingId = meetingId;
@@ -62,7 +69,7 @@ void mtgItem::setUp(const QString &startTime, const QString &endTime, const QStr
 
     // A meeting without host data is nobody's, even when our own id is unknown.
     const bool isHost = !hostUserId.isEmpty() && hostUserId.compare(baseValues->userId, Qt::CaseInsensitive) == 0;
-    const bool activity = isActivity == QLatin1String("true");
+    const bool activity = activityRow;
 
     delete m_menu;
     m_menu = new QMenu;

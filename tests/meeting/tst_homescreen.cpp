@@ -21,6 +21,7 @@
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTextEdit>
 #include <QUrlQuery>
 
@@ -430,6 +431,54 @@ private slots:
         QVERIFY(geometry.top() >= buttonGlobal.y() + button->height() + 13 - 1);
     }
 
+    void longSubjectsAreElidedWithTheWholeSubjectAsToolTip()
+    {
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        QJsonObject m = meetingJson("123456789", QDateTime::currentDateTime().addDays(1), 30, "3");
+        const QString subject = QStringLiteral("二〇二六年度上市公司投资者关系管理暨业绩说明会专场活动");
+        m.insert("subject", subject);
+        home->tmMtgQueryResultSlot(text({m}));
+        mtgItem *row = rowFor(home, "123456789");
+        auto *name = findByName<QLabel>(row->findChild<QWidget *>("horizontalLayoutWidget"),
+                                        QStringLiteral("messageQLabel"));
+        QVERIFY(name->text() != subject);
+        QVERIFY(name->text().endsWith(QChar(0x2026)));
+        QCOMPARE(name->toolTip(), subject);
+    }
+
+    void listScrollBarShowsOnlyUnderThePointer()
+    {
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        auto *list = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"));
+        QCOMPARE(list->verticalScrollBar()->objectName(), QStringLiteral("shareInfoQScrollBar"));
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(list, &enter);
+        QCOMPARE(list->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(list, &leave);
+        QCOMPARE(list->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    }
+
+    void homeScreenIsAFramelessModalWindow()
+    {
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        QCOMPARE(home->windowFlags(), Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint
+                                          | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
+        QCOMPARE(home->windowModality(), Qt::ApplicationModal);
+        QVERIFY(home->testAttribute(Qt::WA_DeleteOnClose));
+        QCOMPARE(home->size(), QSize(395, 687));
+        QCOMPARE(home->windowTitle(), baseValues->appName);
+        for (const QString &tip : {QStringLiteral("最小化"), QStringLiteral("关闭")})
+            QVERIFY(findByName<QPushButton>(home, QStringLiteral("titlePushButton"), tip));
+        for (const QString &label : {QStringLiteral("加入会议"), QStringLiteral("快速会议"), QStringLiteral("预定会议"),
+                                     QStringLiteral("无线投屏")})
+            QVERIFY(findByName<QLabel>(home, QStringLiteral("messageQLabel"), label));
+    }
+
     void emptyAndUnreadableListsShowTheirState_data()
     {
         QTest::addColumn<QString>("result");
@@ -769,6 +818,16 @@ private slots:
         QTest::mouseClick(copy, Qt::LeftButton);
         QCOMPARE(QApplication::clipboard()->text(), expected);
         QCOMPARE(notices(share).count(QStringLiteral("会议邀请已复制到剪贴板")), 2);
+
+        auto *edit = share->findChild<QTextEdit *>(QStringLiteral("shareInfoQTextEdit"));
+        QCOMPARE(edit->verticalScrollBar()->objectName(), QStringLiteral("shareInfoQScrollBar"));
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(edit, &enter);
+        QCOMPARE(edit->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(edit, &leave);
+        QCOMPARE(edit->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QVERIFY(share->isModal());
 
         QTest::mouseClick(findByName<QPushButton>(share, QStringLiteral("titlePushButton"), QStringLiteral("关闭")),
                           Qt::LeftButton);
