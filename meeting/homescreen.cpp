@@ -31,6 +31,7 @@
 #include <QJsonParseError>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTimer>
 #include <QUrl>
@@ -516,7 +517,7 @@ void HomeScreen::tmMtgCreateResultSlot(QString result)
         m_spinner->stop();
         return;
     }
-    const QString rest = result.mid(int(qstrlen("result:")));
+    const QString rest = result.mid(QStringLiteral("result:").size());
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(rest.toUtf8(), &error);
     QString meetingCode;
@@ -524,8 +525,7 @@ void HomeScreen::tmMtgCreateResultSlot(QString result)
     if (error.error == QJsonParseError::NoError && doc.isObject()) {
         meetingCode = InvitationText::jsonText(doc.object().value(QStringLiteral("meetingCode")));
         joinUrl = InvitationText::jsonText(doc.object().value(QStringLiteral("joinUrl")));
-    } else if (!rest.isEmpty() && rest.trimmed() == rest && !rest.contains(QLatin1Char('{'))
-               && !rest.contains(QLatin1Char('['))) {
+    } else if (QRegularExpression(QStringLiteral("^\\d+$")).match(rest).hasMatch()) {
         // The service may answer with the bare meeting number.
         meetingCode = rest;
     } else {
