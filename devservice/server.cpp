@@ -331,6 +331,9 @@ int Server::start(int port, bool https, const std::string &certFile, const std::
     d->http = std::move(http);
     httplib::Server *raw = d->http.get();
     d->thread = std::thread([raw] { raw->listen_after_bind(); });
+    // answer at once: callers send their first request right after start()
+    for (int i = 0; i < 400 && !raw->is_running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return bound;
 }
 
