@@ -17,10 +17,19 @@ namespace {
 const qint64 smsLifetimeMs = 5 * 60 * 1000;
 const qint64 wxLifetimeMs = 5 * 60 * 1000;
 
-qint64 nowMs() { return QDateTime::currentMSecsSinceEpoch(); }
-qint64 nowSecs() { return QDateTime::currentSecsSinceEpoch(); }
+qint64 nowMs()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+qint64 nowSecs()
+{
+    return QDateTime::currentSecsSinceEpoch();
+}
 
-QString str(const QJsonObject &o, const char *key) { return o.value(QLatin1String(key)).toString(); }
+QString str(const QJsonObject &o, const char *key)
+{
+    return o.value(QLatin1String(key)).toString();
+}
 
 bool isTrue(const QJsonValue &v)
 {
@@ -93,7 +102,10 @@ QMap<QString, QString> Backend::parseForm(const QByteArray &text)
     return result;
 }
 
-QString Backend::fill(QString text) const { return text.replace(QLatin1String("{base}"), m_base); }
+QString Backend::fill(QString text) const
+{
+    return text.replace(QLatin1String("{base}"), m_base);
+}
 
 bool Backend::reset(QString *error)
 {
@@ -187,7 +199,8 @@ bool Backend::reset(QString *error)
             start = QDateTime::fromSecsSinceEpoch(s);
         } else {
             const QTime t = QTime::fromString(str(o, "time"), "hh:mm");
-            start = QDateTime(now.date().addDays(o.value("dayOffset").toInt()), t.isValid() ? t : QTime(9, 0));
+            start =
+                QDateTime(now.date().addDays(o.value("dayOffset").toInt()), t.isValid() ? t : QTime(9, 0));
         }
         m.start = start.toSecsSinceEpoch();
         m.end = m.start + o.value("durationMinutes").toInt(60) * 60;
@@ -482,10 +495,8 @@ Reply Backend::serviceToken(const Call &c)
     }
     const QString token = newToken(32);
     m_serviceTokens.insert(token, nowMs() + qint64(m_expiresIn) * 1000);
-    return ok(QJsonObject{{"access_token", token},
-                          {"token_type", "bearer"},
-                          {"expires_in", m_expiresIn},
-                          {"scope", "all"}});
+    return ok(QJsonObject{
+        {"access_token", token}, {"token_type", "bearer"}, {"expires_in", m_expiresIn}, {"scope", "all"}});
 }
 
 Reply Backend::companyCheck(const Call &c)
@@ -689,8 +700,9 @@ Reply Backend::wxScanPage(const Call &c)
         return r;
     }
     const Account *a = account(m_wxCompany, m_wxUser);
-    r.body = htmlPage(QStringLiteral("扫码完成"),
-                      QStringLiteral("已使用微信账号 %1 登录，请返回电脑继续。").arg(a ? a->personName : m_wxUser));
+    r.body = htmlPage(
+        QStringLiteral("扫码完成"),
+        QStringLiteral("已使用微信账号 %1 登录，请返回电脑继续。").arg(a ? a->personName : m_wxUser));
     return r;
 }
 
@@ -784,11 +796,12 @@ Reply Backend::sdkInit(const Call &c)
 
 QJsonObject Backend::meetingJson(const Meeting &m) const
 {
-    QJsonObject settings{{"autoInWaitingRoom", m.settings.value("autoInWaitingRoom").toBool()},
-                         {"allowInBeforeHost", m.settings.value("allowInBeforeHost").toBool()},
-                         {"muteEnableJoin", m.settings.value("muteEnableJoin").toBool()},
-                         {"allowScreenSharedWatermark", m.settings.value("allowScreenSharedWatermark").toBool()},
-                         {"autoRecordType", m.settings.value("autoRecordType").toString("none")}};
+    QJsonObject settings{
+        {"autoInWaitingRoom", m.settings.value("autoInWaitingRoom").toBool()},
+        {"allowInBeforeHost", m.settings.value("allowInBeforeHost").toBool()},
+        {"muteEnableJoin", m.settings.value("muteEnableJoin").toBool()},
+        {"allowScreenSharedWatermark", m.settings.value("allowScreenSharedWatermark").toBool()},
+        {"autoRecordType", m.settings.value("autoRecordType").toString("none")}};
     QJsonObject live{{"enableLiveReplay", m.liveConfig.value("enableLiveReplay").toBool(true)},
                      {"enableLiveIm", m.liveConfig.value("enableLiveIm").toBool(false)},
                      {"liveSubject", m.liveConfig.value("liveSubject").toString(m.subject)},
@@ -863,8 +876,8 @@ Reply Backend::createMeeting(const Call &c)
     QString subject;
     qint64 start = 0, end = 0;
     if (quick) {
-        subject = QStringLiteral("%1的快速会议").arg(a->meetingPersonName == "Vesk" ? a->personName
-                                                                                    : a->meetingPersonName);
+        subject = QStringLiteral("%1的快速会议")
+                      .arg(a->meetingPersonName == "Vesk" ? a->personName : a->meetingPersonName);
         start = now;
         end = now + 3600;
     } else {
@@ -923,9 +936,9 @@ Reply Backend::createMeeting(const Call &c)
         m->settings.insert("allowScreenSharedWatermark", isTrue(b.value("enableWatermark")));
         const int recordType = b.value("recordType").toInt();
         m->settings.insert("autoRecordType", !isTrue(b.value("enableRecord")) ? "none"
-                                             : recordType == 2            ? "cloud"
-                                             : recordType == 1            ? "local"
-                                                                          : "none");
+                                             : recordType == 2                ? "cloud"
+                                             : recordType == 1                ? "local"
+                                                                              : "none");
         if (b.contains("enableLive"))
             m->enableLive = isTrue(b.value("enableLive"));
         m->liveConfig = QJsonObject{{"enableLiveReplay", isTrue(b.value("enableLiveReplay"))},
@@ -939,8 +952,8 @@ Reply Backend::createMeeting(const Call &c)
                                       {"phoneNumber", g.toObject().value("telephone").toString()}});
         m->guests = guests;
     }
-    event(QStringLiteral("%1 meeting %2 \"%3\"").arg(id.isEmpty() ? "created" : "changed", m->meetingCode,
-                                                     m->subject));
+    event(QStringLiteral("%1 meeting %2 \"%3\"")
+              .arg(id.isEmpty() ? "created" : "changed", m->meetingCode, m->subject));
     return ok(QJsonObject{{"meetingId", m->meetingId},
                           {"meetingCode", m->meetingCode},
                           {"subject", m->subject},
@@ -998,12 +1011,12 @@ Reply Backend::invitation(const Call &c)
                              .arg(offset < 0 ? '-' : '+')
                              .arg(qAbs(offset) / 3600, 2, 10, QChar('0'))
                              .arg(qAbs(offset) % 3600 / 60, 2, 10, QChar('0'));
-    const QString time = s.date() == e.date()
-                             ? QStringLiteral("%1 %2-%3 %4")
-                                   .arg(s.toString("yyyy/MM/dd"), s.toString("hh:mm"), e.toString("hh:mm"), zone)
-                             : QStringLiteral("%1 %2-%3 %4 %5")
-                                   .arg(s.toString("yyyy/MM/dd"), s.toString("hh:mm"),
-                                        e.toString("yyyy/MM/dd"), e.toString("hh:mm"), zone);
+    const QString time = s.date() == e.date() ? QStringLiteral("%1 %2-%3 %4")
+                                                    .arg(s.toString("yyyy/MM/dd"), s.toString("hh:mm"),
+                                                         e.toString("hh:mm"), zone)
+                                              : QStringLiteral("%1 %2-%3 %4 %5")
+                                                    .arg(s.toString("yyyy/MM/dd"), s.toString("hh:mm"),
+                                                         e.toString("yyyy/MM/dd"), e.toString("hh:mm"), zone);
     const QString inviter = a->meetingPersonName == "Vesk" ? a->personName : a->meetingPersonName;
     return ok(QJsonObject{{"personName", inviter},
                           {"rootNum", m->meetingCode},
@@ -1187,7 +1200,8 @@ Reply Backend::joinPage(const Call &c)
         r.body = htmlPage(QStringLiteral("会议不存在"), QString());
         return r;
     }
-    r.body = htmlPage(m->subject, QStringLiteral("会议号：%1，请使用Vesk云会议客户端加入。").arg(m->meetingCode));
+    r.body =
+        htmlPage(m->subject, QStringLiteral("会议号：%1，请使用Vesk云会议客户端加入。").arg(m->meetingCode));
     return r;
 }
 
@@ -1206,9 +1220,9 @@ Reply Backend::activityPage(const Call &c)
     const QString id = c.query.value("activityId");
     for (const Meeting &m : m_meetings)
         if (!id.isEmpty() && m.activityId == id) {
-            r.body = htmlPage(m.activityName,
-                              QStringLiteral("活动编号 %1，关联会议 %2（%3）。")
-                                  .arg(id, m.subject, m.meetingCode));
+            r.body = htmlPage(
+                m.activityName,
+                QStringLiteral("活动编号 %1，关联会议 %2（%3）。").arg(id, m.subject, m.meetingCode));
             return r;
         }
     r.status = 404;
@@ -1229,7 +1243,10 @@ quint32 crc32(const QByteArray &data)
     return ~crc;
 }
 
-void put16(QByteArray &b, quint16 v) { b.append(char(v & 0xff)).append(char(v >> 8)); }
+void put16(QByteArray &b, quint16 v)
+{
+    b.append(char(v & 0xff)).append(char(v >> 8));
+}
 void put32(QByteArray &b, quint32 v)
 {
     put16(b, quint16(v & 0xffff));
@@ -1242,10 +1259,10 @@ QByteArray storedZip(const QByteArray &name, const QByteArray &content)
     const quint32 crc = crc32(content);
     QByteArray local;
     put32(local, 0x04034b50);
-    put16(local, 10); // version needed
-    put16(local, 0);  // flags
-    put16(local, 0);  // stored
-    put16(local, 0);  // time
+    put16(local, 10);   // version needed
+    put16(local, 0);    // flags
+    put16(local, 0);    // stored
+    put16(local, 0);    // time
     put16(local, 0x21); // date 1980-01-01
     put32(local, crc);
     put32(local, quint32(content.size()));
@@ -1308,7 +1325,8 @@ Reply Backend::updateNotesPage(const Call &)
     r.contentType = "text/html;charset=UTF-8";
     QString notes;
     for (const QJsonValue &v : m_versions)
-        notes += QStringLiteral("V%1：%2 ").arg(str(v.toObject(), "version"), str(v.toObject(), "updateContent"));
+        notes +=
+            QStringLiteral("V%1：%2 ").arg(str(v.toObject(), "version"), str(v.toObject(), "updateContent"));
     r.body = htmlPage(QStringLiteral("Vesk云会议更新说明"), notes.trimmed());
     return r;
 }
@@ -1331,9 +1349,8 @@ Reply Backend::lastVersion(const Call &c)
     });
     QJsonArray result;
     for (const QJsonObject &o : newer)
-        result.append(QJsonObject{{"version", str(o, "version")},
-                                  {"updateContent", str(o, "updateContent")},
-                                  {"appType", "7"}});
+        result.append(QJsonObject{
+            {"version", str(o, "version")}, {"updateContent", str(o, "updateContent")}, {"appType", "7"}});
     return ok(result);
 }
 
@@ -1360,9 +1377,8 @@ QString Backend::demoInfo() const
     }
     lines << QStringLiteral("WeChat QR sign-in binds to %1 / %2 (open the QR address to scan it)")
                  .arg(m_wxCompany, m_wxUser);
-    static const QMap<QString, QString> steps{{"admitted", "admitted"},
-                                              {"register", "must register (005)"},
-                                              {"sign", "must sign (030)"}};
+    static const QMap<QString, QString> steps{
+        {"admitted", "admitted"}, {"register", "must register (005)"}, {"sign", "must sign (030)"}};
     for (const Meeting &m : m_meetings) {
         if (m.activityId.isEmpty())
             continue;

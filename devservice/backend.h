@@ -17,9 +17,9 @@ namespace devservice {
 struct Call
 {
     QString method;
-    QString path;                   // decoded path, e.g. "/service/oauth/token"
-    QMap<QString, QString> query;   // decoded like a servlet container does
-    QMap<QString, QString> form;    // form body, same decoding
+    QString path;                 // decoded path, e.g. "/service/oauth/token"
+    QMap<QString, QString> query; // decoded like a servlet container does
+    QMap<QString, QString> form;  // form body, same decoding
     QByteArray body;
     QMap<QString, QString> headers; // names in lower case
 };
@@ -67,7 +67,7 @@ private:
     {
         QString companyCode, hostUserId, subject, meetingCode, meetingId, password;
         qint64 start = 0, end = 0;
-        QString meetingType = "1";       // as listed: "3"/"4" mark activity meetings
+        QString meetingType = "1";        // as listed: "3"/"4" mark activity meetings
         QString summaryType = "普通会议"; // as the summary names it
         QJsonObject settings, liveConfig;
         QJsonArray guests;
@@ -175,11 +175,11 @@ private:
     QJsonArray m_versions;
     QString m_wxCompany, m_wxUser;
 
-    QMap<QString, qint64> m_serviceTokens;  // token -> expiry (ms since epoch)
-    QMap<QString, Session> m_sessions;      // gateway access token -> user
-    QMap<QString, SmsCode> m_sms;           // phone -> pending code
-    QMap<QString, QString> m_lastSms;       // phone -> last code sent
-    QMap<QString, WxLogin> m_wx;            // uuid -> binding
+    QMap<QString, qint64> m_serviceTokens;         // token -> expiry (ms since epoch)
+    QMap<QString, Session> m_sessions;             // gateway access token -> user
+    QMap<QString, SmsCode> m_sms;                  // phone -> pending code
+    QMap<QString, QString> m_lastSms;              // phone -> last code sent
+    QMap<QString, WxLogin> m_wx;                   // uuid -> binding
     QMap<QString, AdmissionLink> m_admissionLinks; // short token -> whose step
 };
 

@@ -53,10 +53,10 @@ bool makeTestCertificate(const std::string &certFile, const std::string &keyFile
     X509_set_pubkey(cert.get(), key.get());
 
     X509_NAME *name = X509_get_subject_name(cert.get());
-    X509_NAME_add_entry_by_txt(name, "O", MBSTRING_UTF8, reinterpret_cast<const unsigned char *>("VeskMeeting devservice"),
-                               -1, -1, 0);
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8, reinterpret_cast<const unsigned char *>("127.0.0.1"), -1,
-                               -1, 0);
+    X509_NAME_add_entry_by_txt(name, "O", MBSTRING_UTF8,
+                               reinterpret_cast<const unsigned char *>("VeskMeeting devservice"), -1, -1, 0);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8,
+                               reinterpret_cast<const unsigned char *>("127.0.0.1"), -1, -1, 0);
     X509_set_issuer_name(cert.get(), name);
 
     // CA:TRUE so a client can add it as the trusted root of its own chain

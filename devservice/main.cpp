@@ -16,7 +16,10 @@ namespace {
 
 volatile std::sig_atomic_t quitRequested = 0;
 
-void onSignal(int) { quitRequested = 1; }
+void onSignal(int)
+{
+    quitRequested = 1;
+}
 
 int usage(const char *program)
 {

@@ -131,8 +131,9 @@ bool Server::Impl::applyFault(const std::string &path, httplib::Response &res, b
             res.status = f.httpStatus; // these carry no body
             return true;
         }
-        setJson(res, f.httpStatus,
-                QJsonObject{{"success", false}, {"errorCode", QString::number(f.httpStatus)}, {"errorMsg", msg}});
+        setJson(
+            res, f.httpStatus,
+            QJsonObject{{"success", false}, {"errorCode", QString::number(f.httpStatus)}, {"errorMsg", msg}});
         if (f.httpStatus >= 300 && f.httpStatus < 400)
             res.set_header("Location", path + "/moved");
         return true;
@@ -260,8 +261,10 @@ void Server::Impl::handleControl(const httplib::Request &req, httplib::Response 
         res.status = what.empty() ? 200 : 404;
         res.set_content("GET  /_dev/requests        the request log\n"
                         "POST /_dev/clear           empty the log\n"
-                        "POST /_dev/fault           {\"path\", \"delayMs\", \"httpStatus\", \"nonJson\", \"successFalse\",\n"
-                        "                            \"withErrorMsg\", \"errorMsg\", \"wrongResultType\", \"times\", \"clear\"}\n"
+                        "POST /_dev/fault           {\"path\", \"delayMs\", \"httpStatus\", \"nonJson\", "
+                        "\"successFalse\",\n"
+                        "                            \"withErrorMsg\", \"errorMsg\", \"wrongResultType\", "
+                        "\"times\", \"clear\"}\n"
                         "POST /_dev/faults/clear    remove every fault\n"
                         "GET  /_dev/sms?phone=N     the last SMS code sent to N\n"
                         "POST /_dev/reset           back to the fixture data\n"
@@ -273,7 +276,10 @@ void Server::Impl::handleControl(const httplib::Request &req, httplib::Response 
 
 Server::Server(const std::string &fixturePath) : d(new Impl(fixturePath)) {}
 
-Server::~Server() { stop(); }
+Server::~Server()
+{
+    stop();
+}
 
 int Server::start(int port, bool https, const std::string &certFile, const std::string &keyFile)
 {
@@ -318,7 +324,8 @@ int Server::start(int port, bool https, const std::string &certFile, const std::
     });
     http->set_payload_max_length(8 * 1024 * 1024);
 
-    const int bound = port == 0 ? http->bind_to_any_port("127.0.0.1") : (http->bind_to_port("127.0.0.1", port) ? port : -1);
+    const int bound =
+        port == 0 ? http->bind_to_any_port("127.0.0.1") : (http->bind_to_port("127.0.0.1", port) ? port : -1);
     if (bound <= 0)
         return -1;
     {
@@ -353,16 +360,28 @@ void Server::stop()
     d->port = -1;
 }
 
-int Server::port() const { return d->port; }
+int Server::port() const
+{
+    return d->port;
+}
 
 std::string Server::baseUrl() const
 {
     return std::string(d->https ? "https" : "http") + "://127.0.0.1:" + std::to_string(d->port);
 }
 
-std::string Server::serviceUrl() const { return baseUrl() + "/service/"; }
-std::string Server::cloudUrl() const { return baseUrl() + "/cloud/"; }
-std::string Server::idmUrl() const { return baseUrl() + "/idm/"; }
+std::string Server::serviceUrl() const
+{
+    return baseUrl() + "/service/";
+}
+std::string Server::cloudUrl() const
+{
+    return baseUrl() + "/cloud/";
+}
+std::string Server::idmUrl() const
+{
+    return baseUrl() + "/idm/";
+}
 
 std::vector<LoggedRequest> Server::requests() const
 {

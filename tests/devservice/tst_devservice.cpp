@@ -56,7 +56,10 @@ Answer send(QNetworkAccessManager &nam, const QByteArray &method, const QString 
     return a;
 }
 
-QByteArray json(const QJsonObject &o) { return QJsonDocument(o).toJson(QJsonDocument::Compact); }
+QByteArray json(const QJsonObject &o)
+{
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
 
 } // namespace
 
@@ -71,29 +74,32 @@ private:
 
     QString serviceToken()
     {
-        const Answer a = send(nam, "POST",
-                              service + "oauth/token?grant_type=client_credentials&response_type=token"
-                                        "&client_id=3b9e07c4d2a15f68&client_secret=a81d5e2f3b9e07c4d2a15f6870c4b1e9");
+        const Answer a =
+            send(nam, "POST",
+                 service + "oauth/token?grant_type=client_credentials&response_type=token"
+                           "&client_id=3b9e07c4d2a15f68&client_secret=a81d5e2f3b9e07c4d2a15f6870c4b1e9");
         return a.result().toObject().value("access_token").toString();
     }
 
     // Signs in with an account; returns the "result" object of the answer.
     QJsonObject signIn(const QString &company, const QString &user, const QString &password, int type = 1)
     {
-        const Answer a = send(nam, "POST", idm + "api/user/loginByType",
-                              QString("type=2&appId=video_meeting&companyCode=%1&userName=%2&password=%3&loginType=%4")
-                                  .arg(company, user, password)
-                                  .arg(type)
-                                  .toUtf8());
+        const Answer a =
+            send(nam, "POST", idm + "api/user/loginByType",
+                 QString("type=2&appId=video_meeting&companyCode=%1&userName=%2&password=%3&loginType=%4")
+                     .arg(company, user, password)
+                     .arg(type)
+                     .toUtf8());
         return a.result().toObject();
     }
 
     QJsonArray meetings(const QJsonObject &login)
     {
-        const Answer a = send(nam, "POST",
-                              service + "tencent-meeting/meeting/queryMeeting?tenant_info=" +
-                                  login.value("gateway_tenant_info").toString(),
-                              QByteArray(), {{"Authorization", login.value("gateway_access_token").toString().toUtf8()}});
+        const Answer a =
+            send(nam, "POST",
+                 service + "tencent-meeting/meeting/queryMeeting?tenant_info=" +
+                     login.value("gateway_tenant_info").toString(),
+                 QByteArray(), {{"Authorization", login.value("gateway_access_token").toString().toUtf8()}});
         return a.result().toArray();
     }
 
@@ -120,9 +126,10 @@ private slots:
 
     void startsOnEphemeralPortAndIssuesServiceToken()
     {
-        const Answer a = send(nam, "POST",
-                              service + "oauth/token?grant_type=client_credentials&response_type=token"
-                                        "&client_id=3b9e07c4d2a15f68&client_secret=a81d5e2f3b9e07c4d2a15f6870c4b1e9");
+        const Answer a =
+            send(nam, "POST",
+                 service + "oauth/token?grant_type=client_credentials&response_type=token"
+                           "&client_id=3b9e07c4d2a15f68&client_secret=a81d5e2f3b9e07c4d2a15f6870c4b1e9");
         QCOMPARE(a.status, 200);
         QVERIFY(a.success());
         const QJsonObject r = a.result().toObject();
@@ -138,7 +145,8 @@ private slots:
 
     void requestLogRecordsMethodPathQueryHeadersBody()
     {
-        send(nam, "POST", service + "tencent-meeting/user/getVerifyCode?access_token=abc&mobileCountryCode=%2B86",
+        send(nam, "POST",
+             service + "tencent-meeting/user/getVerifyCode?access_token=abc&mobileCountryCode=%2B86",
              "userName=李娜&x=1", {{"Authorization", "tok-123"}});
         send(nam, "GET", QString::fromStdString(server->baseUrl()) + "/_dev/requests");
         const auto log = server->requests();
@@ -155,7 +163,8 @@ private slots:
         const Answer listed = send(nam, "GET", QString::fromStdString(server->baseUrl()) + "/_dev/requests");
         const QJsonArray entries = QJsonDocument::fromJson(listed.body).array();
         QCOMPARE(entries.size(), 1);
-        QCOMPARE(entries[0].toObject().value("query").toString(), QString("access_token=abc&mobileCountryCode=%2B86"));
+        QCOMPARE(entries[0].toObject().value("query").toString(),
+                 QString("access_token=abc&mobileCountryCode=%2B86"));
         QCOMPARE(entries[0].toObject().value("headers").toObject().value("Authorization").toString(),
                  QString("tok-123"));
 
@@ -212,7 +221,8 @@ private slots:
         }
 
         // applied once, then the normal answer is back
-        const Answer normal = send(nam, "POST", cloud + "application/portCloudApplication", "companyCode=600888");
+        const Answer normal =
+            send(nam, "POST", cloud + "application/portCloudApplication", "companyCode=600888");
         QCOMPARE(normal.status, 200);
         QVERIFY(normal.success());
         QCOMPARE(normal.result().toObject().value("ipoFlag").toString(), QString("1"));
@@ -253,8 +263,9 @@ private slots:
         QVERIFY(!a.result().toObject().value("chargeApplyModule").toString().split(',').contains("4"));
 
         QVERIFY(signIn("600888", "zhangwei", "wrong").isEmpty());
-        a = send(nam, "POST", idm + "api/user/loginByType",
-                 "type=2&appId=video_meeting&companyCode=600888&userName=zhangwei&password=wrong&loginType=1");
+        a = send(
+            nam, "POST", idm + "api/user/loginByType",
+            "type=2&appId=video_meeting&companyCode=600888&userName=zhangwei&password=wrong&loginType=1");
         QCOMPARE(a.json().value("errorMsg").toString(), QString("用户名或密码错误"));
 
         const QJsonObject login = signIn("600888", "zhangwei", "Vesk@2024");
@@ -280,8 +291,9 @@ private slots:
                          {"password", "1234"},
                          {"id", ""},
                          {"meetingType", 1}};
-        Answer a = send(nam, "POST", service + "tencent-meeting/meeting/createMeeting?tenant_info=" + tenant,
-                        json(body), {{"Content-type", "application/json;charset=utf-8;"}, {"Authorization", token}});
+        Answer a =
+            send(nam, "POST", service + "tencent-meeting/meeting/createMeeting?tenant_info=" + tenant,
+                 json(body), {{"Content-type", "application/json;charset=utf-8;"}, {"Authorization", token}});
         QVERIFY(a.success());
         const QString code = a.result().toObject().value("meetingCode").toString();
         const QString id = a.result().toObject().value("meetingId").toString();
@@ -299,14 +311,15 @@ private slots:
 
         body.insert("id", id);
         body.insert("subject", "改名后的会议");
-        a = send(nam, "POST", service + "tencent-meeting/meeting/createMeeting?tenant_info=" + tenant, json(body),
-                 {{"Content-type", "application/json;charset=utf-8;"}, {"Authorization", token}});
+        a = send(nam, "POST", service + "tencent-meeting/meeting/createMeeting?tenant_info=" + tenant,
+                 json(body), {{"Content-type", "application/json;charset=utf-8;"}, {"Authorization", token}});
         QVERIFY(a.success());
         QCOMPARE(meetings(login).size(), before + 1);
         QCOMPARE(find(code).value("subject").toString(), QString("改名后的会议"));
 
         a = send(nam, "POST",
-                 service + "tencent-meeting/meeting/deleteMeeting?tenant_info=" + tenant + "&meetingCodes=" + id,
+                 service + "tencent-meeting/meeting/deleteMeeting?tenant_info=" + tenant +
+                     "&meetingCodes=" + id,
                  QByteArray(), {{"Authorization", token}});
         QVERIFY(a.success());
         QCOMPARE(a.result(), QJsonValue(true));
@@ -320,17 +333,18 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QByteArray>("authorization");
         QTest::addColumn<int>("httpStatus");
-        QTest::newRow("meeting list, no token") << QByteArray("POST")
-                                                << "tencent-meeting/meeting/queryMeeting?tenant_info=T600888"
-                                                << QByteArray() << 200;
-        QTest::newRow("meeting list, wrong token") << QByteArray("POST")
-                                                   << "tencent-meeting/meeting/queryMeeting?tenant_info=T600888"
-                                                   << QByteArray("forged") << 200;
+        QTest::newRow("meeting list, no token")
+            << QByteArray("POST") << "tencent-meeting/meeting/queryMeeting?tenant_info=T600888"
+            << QByteArray() << 200;
+        QTest::newRow("meeting list, wrong token")
+            << QByteArray("POST") << "tencent-meeting/meeting/queryMeeting?tenant_info=T600888"
+            << QByteArray("forged") << 200;
         QTest::newRow("summary, wrong service token")
-            << QByteArray("GET") << "tencent-meeting/meeting/meetingSummary?meetingCode=482915736&access_token=x"
-            << QByteArray() << 401;
-        QTest::newRow("sdk init, no token") << QByteArray("GET") << "tencent-meeting/user/sdkInit?access_token="
-                                            << QByteArray() << 401;
+            << QByteArray("GET")
+            << "tencent-meeting/meeting/meetingSummary?meetingCode=482915736&access_token=x" << QByteArray()
+            << 401;
+        QTest::newRow("sdk init, no token")
+            << QByteArray("GET") << "tencent-meeting/user/sdkInit?access_token=" << QByteArray() << 401;
         QTest::newRow("activity check, no token")
             << QByteArray("POST") << "tencent-meeting/activity/checkActivityApprove" << QByteArray() << 401;
     }
@@ -352,7 +366,9 @@ private slots:
         }
         // and the same with a valid token works
         if (path.contains("meetingSummary")) {
-            const Answer good = send(nam, method, QString(service + path).replace("access_token=x", "access_token=" + serviceToken()));
+            const Answer good =
+                send(nam, method,
+                     QString(service + path).replace("access_token=x", "access_token=" + serviceToken()));
             QVERIFY(good.success());
         }
     }
@@ -366,14 +382,16 @@ private slots:
         QVERIFY(a.success());
         const QString code = QString::fromStdString(server->lastSmsCode("13900139001"));
         QCOMPARE(code.size(), 6);
-        const QString body = "type=1&appId=video_meeting&companyCode=600888&mobile=13900139001&verifyCode=%1&loginType=1";
+        const QString body =
+            "type=1&appId=video_meeting&companyCode=600888&mobile=13900139001&verifyCode=%1&loginType=1";
         a = send(nam, "POST", idm + "api/user/loginByType", body.arg(code).toUtf8());
         QVERIFY(a.success());
         QCOMPARE(a.result().toObject().value("userName").toString(), QString("lina"));
         a = send(nam, "POST", idm + "api/user/loginByType", body.arg(code).toUtf8());
         QVERIFY(!a.success()); // used up
 
-        const Answer sms = send(nam, "GET", QString::fromStdString(server->baseUrl()) + "/_dev/sms?phone=13900139001");
+        const Answer sms =
+            send(nam, "GET", QString::fromStdString(server->baseUrl()) + "/_dev/sms?phone=13900139001");
         QCOMPARE(QJsonDocument::fromJson(sms.body).object().value("code").toString(), code);
     }
 
@@ -382,8 +400,8 @@ private slots:
         const QJsonObject login = signIn("600888", "wangfang", "Wang@2024");
         const QByteArray token = login.value("gateway_access_token").toString().toUtf8();
         const QString url = service + "tencent-meeting/user/token?tenant_info=T600888";
-        const QList<QPair<QByteArray, QByteArray>> headers{{"Content-type", "application/json;charset=utf-8;"},
-                                                           {"Authorization", token}};
+        const QList<QPair<QByteArray, QByteArray>> headers{
+            {"Content-type", "application/json;charset=utf-8;"}, {"Authorization", token}};
         Answer a = send(nam, "POST", url, json({{"accountType", "1"}}), headers);
         QVERIFY(a.success());
         QCOMPARE(a.result().toObject().value("loginStatus").toInt(), 3);
@@ -394,7 +412,9 @@ private slots:
         QVERIFY(a.success());
         const QString code = QString::fromStdString(server->lastSmsCode("13300133009"));
         a = send(nam, "POST", url,
-                 json({{"accountType", "1"}, {"telephone", "13300133009"}, {"mobileCountryCode", "+86"},
+                 json({{"accountType", "1"},
+                       {"telephone", "13300133009"},
+                       {"mobileCountryCode", "+86"},
                        {"verifyCode", code}}),
                  headers);
         QVERIFY(a.success());
@@ -411,7 +431,8 @@ private slots:
         QVERIFY(url.endsWith(uuid));
         a = send(nam, "POST", idm + "api/user/getBindingStatus", ("uuid=" + uuid).toUtf8());
         QCOMPARE(a.result().toObject().value("bindingStatus").toString(), QString("1"));
-        QVERIFY(!send(nam, "POST", idm + "api/user/simulateLoginByUUID", ("uuid=" + uuid).toUtf8()).success());
+        QVERIFY(
+            !send(nam, "POST", idm + "api/user/simulateLoginByUUID", ("uuid=" + uuid).toUtf8()).success());
 
         QCOMPARE(send(nam, "GET", url).status, 200);
         a = send(nam, "POST", idm + "api/user/getBindingStatus", ("uuid=" + uuid).toUtf8());
@@ -426,7 +447,9 @@ private slots:
         const QByteArray token = serviceToken().toUtf8();
         auto check = [&](const QString &phone) {
             return send(nam, "POST", service + "tencent-meeting/activity/checkActivityApprove",
-                        json({{"meetingId", "14502348210934758206"}, {"telephone", phone}, {"mobileCountryCode", "+86"}}),
+                        json({{"meetingId", "14502348210934758206"},
+                              {"telephone", phone},
+                              {"mobileCountryCode", "+86"}}),
                         {{"Content-type", "application/json;charset=utf-8;"}, {"Authorization", token}});
         };
         QVERIFY(check("13800138000").success());
@@ -441,7 +464,8 @@ private slots:
         QVERIFY(check("13900139001").success());
 
         a = send(nam, "GET",
-                 service + "tencent-meeting/meeting/meetingSummary?meetingCode=927461035&access_token=" + token);
+                 service +
+                     "tencent-meeting/meeting/meetingSummary?meetingCode=927461035&access_token=" + token);
         QCOMPARE(a.result().toObject().value("meetingType").toString(), QString("活动系统"));
     }
 
@@ -464,14 +488,17 @@ private slots:
         QTest::addColumn<QString>("url");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("httpStatus");
-        QTest::newRow("token body not JSON") << QByteArray("POST") << "service/tencent-meeting/user/token?access_token=x"
-                                             << QByteArray("{") << 200;
+        QTest::newRow("token body not JSON")
+            << QByteArray("POST") << "service/tencent-meeting/user/token?access_token=x" << QByteArray("{")
+            << 200;
         QTest::newRow("broken percent escapes") << QByteArray("POST") << "idm/api/user/loginByType?%zz=%"
                                                 << QByteArray("type=%E4%&companyCode=%%&&=") << 200;
-        QTest::newRow("wrong method") << QByteArray("GET") << "idm/api/user/loginByType" << QByteArray() << 405;
+        QTest::newRow("wrong method")
+            << QByteArray("GET") << "idm/api/user/loginByType" << QByteArray() << 405;
         QTest::newRow("unknown path") << QByteArray("POST") << "service/api/nothing" << QByteArray() << 404;
-        QTest::newRow("guest without nickname") << QByteArray("POST") << "service/tencent-meeting/user/token?access_token=x"
-                                                << QByteArray("{\"accountType\":\"2\"}") << 401;
+        QTest::newRow("guest without nickname")
+            << QByteArray("POST") << "service/tencent-meeting/user/token?access_token=x"
+            << QByteArray("{\"accountType\":\"2\"}") << 401;
     }
 
     void malformedInputIsRefusedAndServerKeepsAnswering()
@@ -484,7 +511,8 @@ private slots:
         QCOMPARE(a.status, httpStatus);
         if (httpStatus == 200)
             QVERIFY(!a.success());
-        QVERIFY(send(nam, "POST", cloud + "application/portCloudApplication", "companyCode=600888").success());
+        QVERIFY(
+            send(nam, "POST", cloud + "application/portCloudApplication", "companyCode=600888").success());
     }
 
     void quickMeetingIsJoinableAndInvitable()
@@ -501,7 +529,8 @@ private slots:
         QCOMPARE(a.result().toObject().value("subject").toString(), QString("李娜的快速会议"));
 
         a = send(nam, "POST",
-                 service + "tencent-meeting/meeting/invitationMessage?tenant_info=T600888&meetingCode=" + code,
+                 service +
+                     "tencent-meeting/meeting/invitationMessage?tenant_info=T600888&meetingCode=" + code,
                  QByteArray(), {{"Authorization", token}});
         QCOMPARE(a.result().toObject().value("rootNum").toString(), code);
         QCOMPARE(a.result().toObject().value("meetingName").toString(), QString("李娜的快速会议"));
@@ -545,8 +574,9 @@ private slots:
         ssl.setCaCertificates(QSslCertificate::fromPath(dir.filePath("cert.pem")));
         ssl.setPeerVerifyMode(QSslSocket::VerifyPeer);
         QNetworkAccessManager own;
-        const Answer a = send(own, "POST", QString::fromStdString(secure.cloudUrl()) + "application/portCloudApplication",
-                              "companyCode=600888", {}, &ssl);
+        const Answer a =
+            send(own, "POST", QString::fromStdString(secure.cloudUrl()) + "application/portCloudApplication",
+                 "companyCode=600888", {}, &ssl);
         QVERIFY2(a.sslErrors.isEmpty(), qPrintable(a.sslErrors.value(0).errorString()));
         QCOMPARE(a.status, 200);
         QVERIFY(a.success());
