@@ -13,12 +13,14 @@
 #include "widgets/snackbar.h"
 #include "widgets/twobtndlg.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -50,6 +52,11 @@ MainWindow::MainWindow(QWidget *parent)
     setWindowFlags(Qt::SubWindow);
     setAttribute(Qt::WA_TranslucentBackground);
     resize(1, 1);
+    // Qt does not count a sub-window as a window that keeps the program
+    // running: without this the run would end as soon as a screen closes
+    // while only the Meeting SDK's windows are up (in a meeting). The run
+    // ends when this window closes instead.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     const int interval = refreshIntervalMs(baseValues->serviceTokenExpiresIn);
     if (interval > 0) {
@@ -121,6 +128,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     qDebug() << "closeEvent";
     QMainWindow::closeEvent(event);
+    // Only the running event loop is ended; before it runs there is none.
+    if (event->isAccepted() && QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::quit();
 }
 
 void MainWindow::wmLogoutCompleteSlot()

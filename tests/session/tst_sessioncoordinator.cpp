@@ -401,10 +401,14 @@ void TestSessionCoordinator::joinLeaveAndInviteThroughSimulator()
     connectCoordinator(m_window);
     QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
     QPointer<HomeScreen> firstHome(visibleWindow<HomeScreen>());
+    // The invisible coordinator keeps the program alive while only the
+    // Meeting SDK's own windows are on screen.
+    QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
 
     firstHome->joinMeetingSlot(QStringLiteral("482915736"));
     QTRY_COMPARE_WITH_TIMEOUT(WeMeetManager::instance()->state(), 4, 5000);
     QTRY_VERIFY(firstHome.isNull()); // the home screen goes once the meeting runs
+    QCOMPARE(lastWindowClosed.count(), 0);
 
     QVERIFY(WemeetSim::pressInvite());
     QTRY_VERIFY(visibleWindow<ShareMeeting>());
