@@ -25,6 +25,7 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -32,6 +33,7 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QUrl>
@@ -155,8 +157,15 @@ void HomeScreen::onSetBtnClicked()
     const QPoint p = mapToGlobal(ui->pBtnSet->pos());
     auto *pop = new userPop(nullptr);
     connect(pop, &userPop::appLogoutSignal, this, &HomeScreen::appLogoutSlot);
-    pop->setGeometry(p.x() - pop->width() + 175 + ui->pBtnSet->width(), p.y() + 15 + ui->pBtnSet->height(),
-                     pop->width(), pop->height());
+    QRect geometry(p.x() - pop->width() + 175 + ui->pBtnSet->width(), p.y() + 15 + ui->pBtnSet->height(),
+                   pop->width(), pop->height());
+    // Beside a window near the screen's edge the pop-up would be cut off.
+    if (QScreen *screen = QGuiApplication::screenAt(p)) {
+        const QRect area = screen->availableGeometry();
+        geometry.moveRight(qMin(geometry.right(), area.right()));
+        geometry.moveBottom(qMin(geometry.bottom(), area.bottom()));
+    }
+    pop->setGeometry(geometry);
     pop->show();
 }
 

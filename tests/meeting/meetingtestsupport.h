@@ -228,6 +228,21 @@ inline QStringList menuTexts(QMenu *menu)
     return texts;
 }
 
+// Closing a home screen signs out of the SDK; waits for that to finish.
+template <typename Home>
+void closeHomeScreens()
+{
+    QSignalSpy logout(WeMeetManager::instance(), &WeMeetManager::OnLogoutFinishSignal);
+    bool closed = false;
+    for (Home *home : topLevels<Home>()) {
+        closed = closed || home->isVisible();
+        home->close();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (closed && logout.isEmpty())
+        logout.wait(3000);
+}
+
 inline void applyStyleSheet()
 {
     QFile qss(QStringLiteral(":/qss/style/style.qss"));

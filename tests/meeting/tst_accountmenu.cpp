@@ -8,6 +8,8 @@
 
 #include <QLineEdit>
 #include <QPointer>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 
 using namespace meetingtest;
@@ -88,6 +90,7 @@ private slots:
     void cleanup()
     {
         cancelDialogAnswers();
+        closeHomeScreens<HomeScreen>();
         for (QWidget *w : QApplication::topLevelWidgets())
             if (qobject_cast<HomeScreen *>(w) || qobject_cast<userPop *>(w) || qobject_cast<userRenameDlg *>(w)
                 || qobject_cast<Snackbar *>(w))
@@ -139,6 +142,17 @@ private slots:
         auto *set = findByName<QPushButton>(home, QStringLiteral("iconPushButton"), QStringLiteral("设置"));
         const QPoint p = home->mapToGlobal(set->pos());
         QCOMPARE(pop->pos(), QPoint(p.x() - pop->width() + 175 + set->width(), p.y() + 15 + set->height()));
+    }
+
+    void menuStaysOnTheScreenBesideAWindowAtItsEdge()
+    {
+        auto *home = new HomeScreen;
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        home->move(area.right() - home->width() + 1, area.top() + 10);
+        home->show();
+        userPop *pop = openPopFrom(home);
+        QVERIFY(pop);
+        QVERIFY(area.contains(pop->geometry()));
     }
 
     void aLongNameIsElidedWithTheWholeNameAsToolTip()
@@ -250,7 +264,7 @@ private slots:
         QTRY_VERIFY(home.isNull());
         QTRY_VERIFY(pop.isNull());
         QVERIFY(baseValues->signOutRequested);
-        QVERIFY(logout.wait(3000));
+        QTRY_COMPARE(logout.count(), 1);
         QCOMPARE(WeMeetManager::instance()->state(), 1);
         QVERIFY(!QSettings(userDataPath(), QSettings::IniFormat).contains("LOGININFO/AUTOLOGIN"));
         QVERIFY(baseValues->autoLogin.isEmpty());

@@ -7,6 +7,8 @@
 
 #include <QCursor>
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QPixmap>
 #include <QScrollArea>
 
@@ -67,6 +69,7 @@ private slots:
     void homeWithMeetings()
     {
         auto *home = new HomeScreen;
+        home->move(100, 40);
         home->show();
         QVERIFY(waitLoaded(home));
         QVERIFY(save(home, QStringLiteral("home-meetings")));
@@ -93,6 +96,12 @@ private slots:
         QVERIFY(!pops.isEmpty());
         pop = pops.last();
         QVERIFY(save(pop, QStringLiteral("account-menu")));
+        // The pop-up beside its window, as the screen shows them.
+        if (QScreen *screen = QGuiApplication::primaryScreen()) {
+            const QRect area = home->frameGeometry().united(pop->frameGeometry()).adjusted(-20, -20, 20, 20);
+            screen->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                .save(QDir(m_dir).filePath(QStringLiteral("account-menu-open.png")));
+        }
         pop->close();
         home->close();
     }
