@@ -23,13 +23,17 @@ QSslConfiguration serviceSslConfiguration()
 {
     QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
     const QString caFile = baseValues ? baseValues->caCertificates : QString();
-    if (!caFile.isEmpty()) {
-        const QList<QSslCertificate> certs = QSslCertificate::fromPath(caFile, QSsl::Pem);
-        if (certs.isEmpty())
-            qDebug().noquote() << QStringLiteral("CA证书文件无法读取:") + caFile;
-        else
-            conf.addCaCertificates(certs);
+    if (caFile.isEmpty())
+        return conf;
+    const QList<QSslCertificate> extra = QSslCertificate::fromPath(caFile, QSsl::Pem);
+    if (extra.isEmpty()) {
+        qDebug().noquote() << QStringLiteral("CA证书文件无法读取:") + caFile;
+        return conf;
     }
+    // Adding CAs ends the on-demand loading of the system roots, so list
+    // those explicitly; reading them once per run is enough.
+    static const QList<QSslCertificate> systemCas = QSslConfiguration::systemCaCertificates();
+    conf.setCaCertificates(systemCas + extra);
     return conf;
 }
 

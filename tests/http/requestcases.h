@@ -165,9 +165,9 @@ inline QVector<RequestCase> requestCases()
                          }};
     cases << RequestCase{QStringLiteral("TmMtgDeleteHttp"), Form::Plain, "POST",
                          "/service/tencent-meeting/meeting/deleteMeeting",
-                         "tenant_info=T600888&meetingCodes=482915736", formType, gw, QByteArray(),
+                         "tenant_info=T%26x%3D1&meetingCodes=482915736%2C58213", formType, gw, QByteArray(),
                          VESK_SIGNAL(sendTmMtgDeleteResultSignal), [](QObject *p) {
-                             return make<TmMtgDeleteHttp>(p, [](auto *h) { h->request("T600888", "482915736"); });
+                             return make<TmMtgDeleteHttp>(p, [](auto *h) { h->request("T&x=1", "482915736,58213"); });
                          }};
     cases << RequestCase{QStringLiteral("TmMtgInviteHttp"), Form::Tagged, "POST",
                          "/service/tencent-meeting/meeting/invitationMessage",
