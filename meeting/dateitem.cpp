@@ -1,9 +1,7 @@
 #include "meeting/dateitem.h"
 #include "ui_dateitem.h"
 
-dateItem::dateItem(QWidget *parent)
-    : QWidget(parent)
-    , ui(new Ui::dateItem)
+dateItem::dateItem(QWidget *parent) : QWidget(parent), ui(new Ui::dateItem)
 {
     ui->setupUi(this);
     // A plain QWidget paints its style-sheet background only with this set.

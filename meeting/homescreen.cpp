@@ -38,9 +38,7 @@
 #include <QTimer>
 #include <QUrl>
 
-HomeScreen::HomeScreen(QWidget *parent)
-    : BorderDialog(parent)
-    , ui(new Ui::HomeScreen)
+HomeScreen::HomeScreen(QWidget *parent) : BorderDialog(parent), ui(new Ui::HomeScreen)
 {
     ui->setupUi(this);
 
@@ -50,8 +48,9 @@ HomeScreen::HomeScreen(QWidget *parent)
     ui->lblTitle->setText(QStringLiteral("Vesk云会议"));
     // Never clip the title, whatever font the system substitutes.
     ui->lblTitle->ensurePolished();
-    ui->lblTitle->resize(qMax(ui->lblTitle->width(), ui->lblTitle->fontMetrics().horizontalAdvance(ui->lblTitle->text()) + 4),
-                         ui->lblTitle->height());
+    ui->lblTitle->resize(
+        qMax(ui->lblTitle->width(), ui->lblTitle->fontMetrics().horizontalAdvance(ui->lblTitle->text()) + 4),
+        ui->lblTitle->height());
     ui->pBtnMin->setObjectName(QStringLiteral("titlePushButton"));
     ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
     ui->pBtnSet->setObjectName(QStringLiteral("iconPushButton"));
@@ -74,8 +73,8 @@ HomeScreen::HomeScreen(QWidget *parent)
 
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                   | Qt::WindowMaximizeButtonHint);
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint);
     setWindowTitle(baseValues->appName);
 
     m_spinner = new WaitingSpinnerWidget(this, true, true);
@@ -84,7 +83,8 @@ HomeScreen::HomeScreen(QWidget *parent)
     m_summaryRequest = new TmMtgSummaryHttp(this);
     m_approveRequest = new ActivityApproveHttp(this);
     m_actDetailRequest = new ActMtgDetailHttp(this);
-    connect(m_queryRequest, &TmMtgQueryHttp::sendTmMtgQueryResultSignal, this, &HomeScreen::tmMtgQueryResultSlot);
+    connect(m_queryRequest, &TmMtgQueryHttp::sendTmMtgQueryResultSignal, this,
+            &HomeScreen::tmMtgQueryResultSlot);
     connect(m_summaryRequest, &TmMtgSummaryHttp::sendTmMtgSummaryResultSignal, this,
             &HomeScreen::meetingSummaryResultSlot);
     connect(m_approveRequest, &ActivityApproveHttp::sendCheckActivityApproveResultSignal, this,
@@ -101,13 +101,15 @@ HomeScreen::HomeScreen(QWidget *parent)
     connect(ui->pBtnCast, &QPushButton::clicked, this, &HomeScreen::onCastBtnClicked);
 
     WeMeetManager *manager = WeMeetManager::instance();
-    connect(manager, &WeMeetManager::OnForcedLogoutFinishSignal, this, &HomeScreen::wmForcedLogoutCompleteSlot);
+    connect(manager, &WeMeetManager::OnForcedLogoutFinishSignal, this,
+            &HomeScreen::wmForcedLogoutCompleteSlot);
     connect(manager, &WeMeetManager::linkJoinMeetingSignal, this, &HomeScreen::linkJoinMeetingSlot);
 
     ui->scMtgList->installEventFilter(this);
 
     // The first load starts once the constructor is back in the event loop.
-    connect(this, &HomeScreen::uiLoadedFinishSignal, this, &HomeScreen::uiLoadedFinishSlot, Qt::QueuedConnection);
+    connect(this, &HomeScreen::uiLoadedFinishSignal, this, &HomeScreen::uiLoadedFinishSlot,
+            Qt::QueuedConnection);
     emit uiLoadedFinishSignal();
 }
 
@@ -239,12 +241,13 @@ void HomeScreen::buildMeetingList(const QJsonArray &meetings)
         const QString todayText = start.date() == today ? QStringLiteral("今天") : QString();
         const QString meetingType = InvitationText::jsonText(meeting.value(QStringLiteral("meetingType")));
         const QString activity = (meetingType == QLatin1String("3") || meetingType == QLatin1String("4"))
-            ? QStringLiteral("true")
-            : QStringLiteral("false");
+                                     ? QStringLiteral("true")
+                                     : QStringLiteral("false");
         const QJsonArray hosts = meeting.value(QStringLiteral("currentHosts")).toArray();
-        const QString host = hosts.isEmpty()
-            ? QString()
-            : InvitationText::jsonText(hosts.first().toObject().value(QStringLiteral("userId")));
+        const QString host =
+            hosts.isEmpty()
+                ? QString()
+                : InvitationText::jsonText(hosts.first().toObject().value(QStringLiteral("userId")));
 
         // Whole dates, so one day of two different years never shares a header.
         int rowY;
@@ -362,7 +365,8 @@ void HomeScreen::actMtgDetailResultSlot(QString result)
     auto enc = [](const QString &v) { return QString::fromLatin1(QUrl::toPercentEncoding(v)); };
     QString url = baseValues->serviceUrl;
     url += QStringLiteral("ui/interact/backHome/activityManagementDetail/activityBasicInfor?");
-    url += QStringLiteral("activityId=%1").arg(enc(InvitationText::jsonText(activity.value(QStringLiteral("id")))));
+    url += QStringLiteral("activityId=%1")
+               .arg(enc(InvitationText::jsonText(activity.value(QStringLiteral("id")))));
     url += QStringLiteral("&businessType=01");
     url += QStringLiteral("&fileViewPath=");
     url += QStringLiteral("&enterpriseAccessToken=%1").arg(enc(baseValues->accessToken));
@@ -423,7 +427,8 @@ void HomeScreen::meetingSummaryResultSlot(QString result)
     const QString type = baseValues->meetingType;
     if (type == QStringLiteral("活动系统") || type == QStringLiteral("预约会议")) {
         m_approvePending = true;
-        m_approveRequest->request(baseValues->meetingId, baseValues->telephone, baseValues->mobileCountryCode);
+        m_approveRequest->request(baseValues->meetingId, baseValues->telephone,
+                                  baseValues->mobileCountryCode);
         return;
     }
     directJoinMeetingSlot();
@@ -436,12 +441,15 @@ void HomeScreen::checkActivityApproveResultSlot(QString result)
     m_approvePending = false;
     if (result.isEmpty()) {
         directJoinMeetingSlot();
-    } else if (result == QLatin1String("001") || result == QLatin1String("002") || result == QLatin1String("005")) {
+    } else if (result == QLatin1String("001") || result == QLatin1String("002") ||
+               result == QLatin1String("005")) {
         openActivityApprove(baseValues->activityShortUrl);
-    } else if (result == QLatin1String("006") || result == QLatin1String("007") || result == QLatin1String("030")) {
+    } else if (result == QLatin1String("006") || result == QLatin1String("007") ||
+               result == QLatin1String("030")) {
         openActivityApprove(baseValues->signatureUrl);
     } else if (result == QLatin1String("010")) {
-        showOneButtonMessage(QStringLiteral("当前手机号/账号未在参会名单，无法加入会议！"), QStringLiteral("确定"));
+        showOneButtonMessage(QStringLiteral("当前手机号/账号未在参会名单，无法加入会议！"),
+                             QStringLiteral("确定"));
     } else if (result == QLatin1String("111")) {
         showOneButtonMessage(QStringLiteral("当前会议号已失效！"), QStringLiteral("确定"));
     } else {
@@ -470,7 +478,8 @@ void HomeScreen::directJoinMeetingSlot()
             Qt::UniqueConnection);
     m_spinner->setText(QStringLiteral("正在入会..."));
     m_spinner->start();
-    manager->joinMeeting(m_currentMeetingCode, baseValues->meetingPersonName, micOn, cameraOn, baseValues->joinUrl);
+    manager->joinMeeting(m_currentMeetingCode, baseValues->meetingPersonName, micOn, cameraOn,
+                         baseValues->joinUrl);
     QTimer::singleShot(Waits::spinnerFallbackMs, this, &HomeScreen::stopWaitingSlot);
 }
 
@@ -567,10 +576,12 @@ void HomeScreen::linkJoinMeetingSlot()
     const QString mobileCountryCode = link.value(QStringLiteral("mobileCountryCode"));
     link.clear();
 
-    const bool otherCompanyAccount = !companyCode.isEmpty() && !userName.isEmpty()
-        && (companyCode != baseValues->companyCode || userName != baseValues->userName);
-    const bool otherPhone = !phone.isEmpty() && phone != baseValues->telephone && !mobileCountryCode.isEmpty()
-        && mobileCountryCode != baseValues->mobileCountryCode;
+    const bool otherCompanyAccount =
+        !companyCode.isEmpty() && !userName.isEmpty() &&
+        (companyCode != baseValues->companyCode || userName != baseValues->userName);
+    const bool otherPhone = !phone.isEmpty() && phone != baseValues->telephone &&
+                            !mobileCountryCode.isEmpty() &&
+                            mobileCountryCode != baseValues->mobileCountryCode;
     if (otherCompanyAccount || otherPhone) {
         qDebug() << QStringLiteral("本地已登录另一账号，请重新登录后进入会议。");
         QMetaObject::invokeMethod(this, "showDifferentAccountLoginMsgSlot", Qt::QueuedConnection);
@@ -588,7 +599,8 @@ void HomeScreen::linkJoinMeetingSlot()
 void HomeScreen::showDifferentAccountLoginMsgSlot()
 {
     baseValues->linkInfo.clear();
-    showOneButtonMessage(QStringLiteral("本地已登录另一账号，请重新登录后进入会议。"), QStringLiteral("知道了"));
+    showOneButtonMessage(QStringLiteral("本地已登录另一账号，请重新登录后进入会议。"),
+                         QStringLiteral("知道了"));
 }
 
 void HomeScreen::showOneButtonMessage(const QString &message, const QString &buttonText)
@@ -640,9 +652,7 @@ void HomeScreen::closeEvent(QCloseEvent *event)
 }
 
 // Escape must not hide the one window the user works from.
-void HomeScreen::reject()
-{
-}
+void HomeScreen::reject() {}
 
 // --- dragging ------------------------------------------------------------------------
 

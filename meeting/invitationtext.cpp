@@ -29,8 +29,10 @@ QString dialInBlock(const QString &meetingCode)
 {
     QString text;
     text += QStringLiteral("手机一键拨号入会\n");
-    text += mainlandDialIn + QStringLiteral(",,") + meetingCode + QStringLiteral("#") + QStringLiteral(" (中国大陆)") + QStringLiteral("\n");
-    text += hongKongDialIn + QStringLiteral(",,,2,") + meetingCode + QStringLiteral("#") + QStringLiteral(" (中国香港)") + QStringLiteral("\n");
+    text += mainlandDialIn + QStringLiteral(",,") + meetingCode + QStringLiteral("#") +
+            QStringLiteral(" (中国大陆)") + QStringLiteral("\n");
+    text += hongKongDialIn + QStringLiteral(",,,2,") + meetingCode + QStringLiteral("#") +
+            QStringLiteral(" (中国香港)") + QStringLiteral("\n");
     text += QStringLiteral("\n");
     text += QStringLiteral("根据您的位置拨号\n");
     text += mainlandDialIn + QStringLiteral(" (中国大陆)") + QStringLiteral("\n");
@@ -75,7 +77,8 @@ QString fromServiceData(const QJsonObject &info)
 {
     const QString rootNum = jsonText(info.value(QStringLiteral("rootNum")));
     QString text;
-    text += QStringLiteral("%1 邀请您加入Vesk会议\n\n").arg(jsonText(info.value(QStringLiteral("personName"))));
+    text +=
+        QStringLiteral("%1 邀请您加入Vesk会议\n\n").arg(jsonText(info.value(QStringLiteral("personName"))));
     text += QStringLiteral("会议主题：%1\n").arg(jsonText(info.value(QStringLiteral("meetingName"))));
     text += QStringLiteral("会议时间：%1\n\n").arg(jsonText(info.value(QStringLiteral("meetingTime"))));
     text += QStringLiteral("通过链接入会\n");
@@ -94,18 +97,18 @@ QString fromSdkInfo(const QString &inviteInfo)
         return QString();
     }
     const QJsonObject info = doc.object();
-    const QDateTime begin = QDateTime::fromSecsSinceEpoch(
-        jsonText(info.value(QStringLiteral("begin_time"))).toLongLong());
-    const QDateTime end = QDateTime::fromSecsSinceEpoch(
-        jsonText(info.value(QStringLiteral("end_time"))).toLongLong());
+    const QDateTime begin =
+        QDateTime::fromSecsSinceEpoch(jsonText(info.value(QStringLiteral("begin_time"))).toLongLong());
+    const QDateTime end =
+        QDateTime::fromSecsSinceEpoch(jsonText(info.value(QStringLiteral("end_time"))).toLongLong());
     const QString beginDate = begin.toString(QStringLiteral("yyyy-MM-dd"));
     const QString beginClock = begin.toString(QStringLiteral("hh:mm"));
     const QString endDate = end.toString(QStringLiteral("yyyy-MM-dd"));
     const QString endClock = end.toString(QStringLiteral("hh:mm"));
     const QString meetingCode = jsonText(info.value(QStringLiteral("meeting_code")));
 
-    const QString inviter = baseValues->signedIn ? jsonText(info.value(QStringLiteral("host_name")))
-                                                 : baseValues->wmNickname;
+    const QString inviter =
+        baseValues->signedIn ? jsonText(info.value(QStringLiteral("host_name"))) : baseValues->wmNickname;
     QString text;
     text += QStringLiteral("%1 邀请您加入Vesk会议\n\n").arg(inviter);
     text += QStringLiteral("会议主题：%1\n").arg(jsonText(info.value(QStringLiteral("subject"))));
@@ -115,7 +118,8 @@ QString fromSdkInfo(const QString &inviteInfo)
         text += QStringLiteral("会议时间：%1 %2-%3 %4\n\n").arg(beginDate, beginClock, endDate, endClock);
     text += QStringLiteral("通过链接入会\n");
     text += QStringLiteral("%1\n\n").arg(jsonText(info.value(QStringLiteral("meeting_url"))));
-    text += joinHintAndPassword(groupMeetingCode(meetingCode), jsonText(info.value(QStringLiteral("password"))));
+    text +=
+        joinHintAndPassword(groupMeetingCode(meetingCode), jsonText(info.value(QStringLiteral("password"))));
     text += dialInBlock(meetingCode);
     return text;
 }

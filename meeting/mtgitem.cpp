@@ -20,16 +20,15 @@ static void fitWidth(QLabel *label, int maxWidth)
         label->resize(qMin(needed, maxWidth), label->height());
 }
 
-mtgItem::mtgItem(QWidget *parent)
-    : QWidget(parent)
-    , ui(new Ui::mtgItem)
+mtgItem::mtgItem(QWidget *parent) : QWidget(parent), ui(new Ui::mtgItem)
 {
     ui->setupUi(this);
     ui->background->setObjectName(QStringLiteral("backgroundWidget"));
     ui->lblStartTime->setObjectName(QStringLiteral("size16QLabel"));
     ui->line->setObjectName(QStringLiteral("dashedLine"));
     // The shared rule draws a horizontal dash; this one stands upright.
-    ui->line->setStyleSheet(QStringLiteral("QFrame#dashedLine{border: none; border-left: 1px dashed #CACACA;}"));
+    ui->line->setStyleSheet(
+        QStringLiteral("QFrame#dashedLine{border: none; border-left: 1px dashed #CACACA;}"));
     ui->lblEndTime->setObjectName(QStringLiteral("normalQLabel"));
     ui->lblMtgName->setObjectName(QStringLiteral("messageQLabel"));
     ui->lblMtgCode->setObjectName(QStringLiteral("normalQLabel"));
@@ -55,8 +54,8 @@ void mtgItem::setUp(const QString &startTime, const QString &endTime, const QStr
     fitWidth(ui->lblEndTime, 52);
     // Long subjects end in "…" and show whole in the tool tip.
     const bool activityRow = isActivity == QLatin1String("true");
-    const int room = qMin(ui->lblMtgName->maximumWidth(),
-                          ui->horizontalLayoutWidget->width() - (activityRow ? ui->lblActTip->width() + 2 : 0));
+    const int room = qMin(ui->lblMtgName->maximumWidth(), ui->horizontalLayoutWidget->width() -
+                                                              (activityRow ? ui->lblActTip->width() + 2 : 0));
     ui->lblMtgName->ensurePolished();
     const QFontMetrics metrics = ui->lblMtgName->fontMetrics();
     ui->lblMtgName->setText(metrics.elidedText(subject, Qt::ElideRight, room));
@@ -68,7 +67,8 @@ void mtgItem::setUp(const QString &startTime, const QString &endTime, const QStr
     ui->lblMtgCode->setText(QStringLiteral("会议ID：%1").arg(InvitationText::groupMeetingCode(meetingCode)));
 
     // A meeting without host data is nobody's, even when our own id is unknown.
-    const bool isHost = !hostUserId.isEmpty() && hostUserId.compare(baseValues->userId, Qt::CaseInsensitive) == 0;
+    const bool isHost =
+        !hostUserId.isEmpty() && hostUserId.compare(baseValues->userId, Qt::CaseInsensitive) == 0;
     const bool activity = activityRow;
 
     delete m_menu;

@@ -13,15 +13,13 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
-ShareMeeting::ShareMeeting(QString text, QWidget *parent)
-    : BorderDialog(parent)
-    , ui(new Ui::ShareMeeting)
+ShareMeeting::ShareMeeting(QString text, QWidget *parent) : BorderDialog(parent), ui(new Ui::ShareMeeting)
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                   | Qt::WindowMaximizeButtonHint);
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint);
     setWindowTitle(QStringLiteral("会议邀请信息"));
 
     ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
@@ -40,8 +38,10 @@ ShareMeeting::ShareMeeting(QString text, QWidget *parent)
     connect(ui->pBtnCopyShareInfo, &QPushButton::clicked, this, &ShareMeeting::onCopyShareInfoBtnClicked);
 
     WeMeetManager *manager = WeMeetManager::instance();
-    connect(manager, &WeMeetManager::OnLeaveMeetingFinishSignal, this, &ShareMeeting::wmLeaveMeetingCompleteSlot);
-    connect(manager, &WeMeetManager::OnForcedLogoutFinishSignal, this, &ShareMeeting::wmForcedLogoutCompleteSlot);
+    connect(manager, &WeMeetManager::OnLeaveMeetingFinishSignal, this,
+            &ShareMeeting::wmLeaveMeetingCompleteSlot);
+    connect(manager, &WeMeetManager::OnForcedLogoutFinishSignal, this,
+            &ShareMeeting::wmForcedLogoutCompleteSlot);
     connect(manager, &WeMeetManager::linkJoinMeetingSignal, this, &ShareMeeting::onCloseBtnClicked);
 }
 

@@ -12,9 +12,7 @@ static bool isChineseCharacter(QChar c)
     return c.unicode() >= 0x4E00 && c.unicode() <= 0x9FA5;
 }
 
-userPop::userPop(QWidget *parent)
-    : QWidget(parent)
-    , ui(new Ui::userPop)
+userPop::userPop(QWidget *parent) : QWidget(parent), ui(new Ui::userPop)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);

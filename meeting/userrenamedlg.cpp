@@ -11,9 +11,7 @@
 #include <QRegExp>
 #include <QRegExpValidator>
 
-userRenameDlg::userRenameDlg(QWidget *parent)
-    : BorderDialog(parent)
-    , ui(new Ui::userRenameDlg)
+userRenameDlg::userRenameDlg(QWidget *parent) : BorderDialog(parent), ui(new Ui::userRenameDlg)
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -30,8 +28,8 @@ userRenameDlg::userRenameDlg(QWidget *parent)
     ui->btnConfirm->setObjectName(QStringLiteral("defaultQPushButton"));
 
     // Letters, digits, "_" and Chinese characters only, 1 to 15 of them.
-    const QString pattern = QStringLiteral("[A-Za-z0-9_") + QChar(0x4E00) + QLatin1Char('-') + QChar(0x9FA5)
-        + QStringLiteral("]{1,15}");
+    const QString pattern = QStringLiteral("[A-Za-z0-9_") + QChar(0x4E00) + QLatin1Char('-') + QChar(0x9FA5) +
+                            QStringLiteral("]{1,15}");
     ui->IEditRename->setValidator(new QRegExpValidator(QRegExp(pattern), ui->IEditRename));
     ui->IEditRename->setMaxLength(15);
     ui->IEditRename->setText(QStringLiteral("%1").arg(baseValues->meetingPersonName));

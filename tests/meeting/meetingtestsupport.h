@@ -12,11 +12,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
@@ -45,8 +45,7 @@ inline void pointAt(const devservice::Server &server)
 }
 
 // Waits for one result of a request signal; returns it, or "<none>".
-template <typename Request, typename Signal>
-QString waitResult(Request *request, Signal signal)
+template <typename Request, typename Signal> QString waitResult(Request *request, Signal signal)
 {
     QSignalSpy spy(request, signal);
     if (!spy.wait(Waits::requestTimeoutMs + 2000))
@@ -61,8 +60,8 @@ inline bool signIn(const QString &company = companyCode, const QString &user = a
 {
     ServiceTokenHttp token;
     token.request();
-    if (waitResult(&token, &ServiceTokenHttp::sendServiceTokenResultSignal) == QLatin1String("<none>")
-        || baseValues->s_accessToken.isEmpty())
+    if (waitResult(&token, &ServiceTokenHttp::sendServiceTokenResultSignal) == QLatin1String("<none>") ||
+        baseValues->s_accessToken.isEmpty())
         return false;
     LoginHttp login;
     login.loginByAccount(company, user, pass, 1);
@@ -117,8 +116,7 @@ T *findByName(QWidget *root, const QString &objectName, const QString &textOrTip
     return nullptr;
 }
 
-template <typename T>
-QList<T *> topLevels()
+template <typename T> QList<T *> topLevels()
 {
     QList<T *> found;
     for (QWidget *w : QApplication::topLevelWidgets())
@@ -127,8 +125,7 @@ QList<T *> topLevels()
     return found;
 }
 
-template <typename T>
-QList<T *> visibleTopLevels()
+template <typename T> QList<T *> visibleTopLevels()
 {
     QList<T *> found;
     for (T *t : topLevels<T>())
@@ -229,8 +226,7 @@ inline QStringList menuTexts(QMenu *menu)
 }
 
 // Closing a home screen signs out of the SDK; waits for that to finish.
-template <typename Home>
-void closeHomeScreens()
+template <typename Home> void closeHomeScreens()
 {
     QSignalSpy logout(WeMeetManager::instance(), &WeMeetManager::OnLogoutFinishSignal);
     bool closed = false;

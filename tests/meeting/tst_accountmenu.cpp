@@ -6,9 +6,9 @@
 #include "meeting/userrenamedlg.h"
 #include "widgets/snackbar.h"
 
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPointer>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
 
@@ -33,8 +33,9 @@ private:
     }
     static userRenameDlg *openRename(userPop *pop)
     {
-        QTest::mouseClick(findByName<QPushButton>(pop, QStringLiteral("iconPushButton"), QStringLiteral("修改")),
-                          Qt::LeftButton);
+        QTest::mouseClick(
+            findByName<QPushButton>(pop, QStringLiteral("iconPushButton"), QStringLiteral("修改")),
+            Qt::LeftButton);
         const QList<userRenameDlg *> dialogs = visibleTopLevels<userRenameDlg>();
         return dialogs.isEmpty() ? nullptr : dialogs.last();
     }
@@ -92,8 +93,8 @@ private slots:
         cancelDialogAnswers();
         closeHomeScreens<HomeScreen>();
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (qobject_cast<HomeScreen *>(w) || qobject_cast<userPop *>(w) || qobject_cast<userRenameDlg *>(w)
-                || qobject_cast<Snackbar *>(w))
+            if (qobject_cast<HomeScreen *>(w) || qobject_cast<userPop *>(w) ||
+                qobject_cast<userRenameDlg *>(w) || qobject_cast<Snackbar *>(w))
                 w->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -104,18 +105,30 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("avatar");
-        QTest::newRow("two Chinese") << "张伟" << "张伟";
-        QTest::newRow("one Chinese") << "伟" << "伟";
-        QTest::newRow("four Chinese") << "欧阳娜娜" << "娜娜";
-        QTest::newRow("phone number") << "13800138000" << "138";
-        QTest::newRow("two digits") << "42" << "42";
-        QTest::newRow("letters") << "Tom" << "T";
-        QTest::newRow("mixed") << "tom123" << "t";
-        QTest::newRow("Chinese and letters") << "张Tom" << "张";
-        QTest::newRow("blanks around") << "  王芳  " << "王芳";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("only blanks") << "   " << "";
-        QTest::newRow("emoji first") << QString::fromUcs4(U"\U0001F600abc") << QString::fromUcs4(U"\U0001F600");
+        QTest::newRow("two Chinese") << "张伟"
+                                     << "张伟";
+        QTest::newRow("one Chinese") << "伟"
+                                     << "伟";
+        QTest::newRow("four Chinese") << "欧阳娜娜"
+                                      << "娜娜";
+        QTest::newRow("phone number") << "13800138000"
+                                      << "138";
+        QTest::newRow("two digits") << "42"
+                                    << "42";
+        QTest::newRow("letters") << "Tom"
+                                 << "T";
+        QTest::newRow("mixed") << "tom123"
+                               << "t";
+        QTest::newRow("Chinese and letters") << "张Tom"
+                                             << "张";
+        QTest::newRow("blanks around") << "  王芳  "
+                                       << "王芳";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("only blanks") << "   "
+                                     << "";
+        QTest::newRow("emoji first") << QString::fromUcs4(U"\U0001F600abc")
+                                     << QString::fromUcs4(U"\U0001F600");
     }
     void avatarTextFollowsTheKindOfName()
     {
@@ -134,9 +147,9 @@ private slots:
         QVERIFY(findByName<QLabel>(pop, QStringLiteral("whiteQLabel"), QStringLiteral("娜娜")));
         QCOMPARE(nameLabel(pop)->text(), QStringLiteral("欧阳娜娜"));
         QVERIFY(nameLabel(pop)->toolTip().isEmpty());
-        QVERIFY(findByName<QLabel>(pop, QStringLiteral("messageQLabel"),
-                                   QStringLiteral("手机号：%1 %2").arg(baseValues->mobileCountryCode,
-                                                                      baseValues->telephone)));
+        QVERIFY(findByName<QLabel>(
+            pop, QStringLiteral("messageQLabel"),
+            QStringLiteral("手机号：%1 %2").arg(baseValues->mobileCountryCode, baseValues->telephone)));
         QVERIFY(findByName<QLabel>(pop, QStringLiteral("messageQLabel"), QStringLiteral("账号设置")));
         QCOMPARE(pop->windowFlags(), Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
         auto *set = findByName<QPushButton>(home, QStringLiteral("iconPushButton"), QStringLiteral("设置"));
@@ -194,7 +207,8 @@ private slots:
         QVERIFY(findByName<QLabel>(again, QStringLiteral("whiteQLabel"), QStringLiteral("Z")));
         bool sent = false;
         for (const devservice::LoggedRequest &r : m_server.requests())
-            sent = sent || (r.path == "/service/tencent-meeting/user/modifyUserName" && r.body == "userName=Zhang_Wei2");
+            sent = sent || (r.path == "/service/tencent-meeting/user/modifyUserName" &&
+                            r.body == "userName=Zhang_Wei2");
         QVERIFY(sent);
     }
 
@@ -222,10 +236,14 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("space") << "张 伟" << "张伟";
-        QTest::newRow("sixteen characters") << "abcdefghijklmnop" << "abcdefghijklmno";
-        QTest::newRow("punctuation") << "a-b.c!" << "abc";
-        QTest::newRow("letters digits underscore Chinese") << "A_1王" << "A_1王";
+        QTest::newRow("space") << "张 伟"
+                               << "张伟";
+        QTest::newRow("sixteen characters") << "abcdefghijklmnop"
+                                            << "abcdefghijklmno";
+        QTest::newRow("punctuation") << "a-b.c!"
+                                     << "abc";
+        QTest::newRow("letters digits underscore Chinese") << "A_1王"
+                                                           << "A_1王";
     }
     void nameRulesRefuseWhatTheServiceWouldNot()
     {
@@ -259,8 +277,9 @@ private slots:
         QPointer<userPop> pop = openPopFrom(home);
         QVERIFY(pop);
         QSignalSpy logout(WeMeetManager::instance(), &WeMeetManager::OnLogoutFinishSignal);
-        QTest::mouseClick(findByName<QPushButton>(pop, QStringLiteral("redQPushButton"), QStringLiteral("退出登录")),
-                          Qt::LeftButton);
+        QTest::mouseClick(
+            findByName<QPushButton>(pop, QStringLiteral("redQPushButton"), QStringLiteral("退出登录")),
+            Qt::LeftButton);
         QTRY_VERIFY(home.isNull());
         QTRY_VERIFY(pop.isNull());
         QVERIFY(baseValues->signOutRequested);

@@ -71,14 +71,16 @@ private:
     static QList<mtgItem *> rows(HomeScreen *home)
     {
         auto *list = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"));
-        QList<mtgItem *> found = list->widget()->findChildren<mtgItem *>(QString(), Qt::FindDirectChildrenOnly);
+        QList<mtgItem *> found =
+            list->widget()->findChildren<mtgItem *>(QString(), Qt::FindDirectChildrenOnly);
         std::sort(found.begin(), found.end(), [](QWidget *a, QWidget *b) { return a->y() < b->y(); });
         return found;
     }
     static QList<dateItem *> headers(HomeScreen *home)
     {
         auto *list = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"));
-        QList<dateItem *> found = list->widget()->findChildren<dateItem *>(QString(), Qt::FindDirectChildrenOnly);
+        QList<dateItem *> found =
+            list->widget()->findChildren<dateItem *>(QString(), Qt::FindDirectChildrenOnly);
         std::sort(found.begin(), found.end(), [](QWidget *a, QWidget *b) { return a->y() < b->y(); });
         return found;
     }
@@ -128,7 +130,8 @@ private:
     }
     static QJsonObject meetingJson(const QString &code, const QDateTime &start, int minutes,
                                    const QString &type = QStringLiteral("0"),
-                                   const QJsonValue &hosts = QJsonArray{QJsonObject{{"userId", "u_zhangwei"}}})
+                                   const QJsonValue &hosts = QJsonArray{
+                                       QJsonObject{{"userId", "u_zhangwei"}}})
     {
         QJsonObject o{{"meetingCode", code},
                       {"meetingId", QStringLiteral("id-") + code},
@@ -148,7 +151,8 @@ private:
     {
         TmMtgQueryHttp query;
         query.request(baseValues->tenantInfo);
-        return QJsonDocument::fromJson(waitResult(&query, &TmMtgQueryHttp::sendTmMtgQueryResultSignal).toUtf8())
+        return QJsonDocument::fromJson(
+                   waitResult(&query, &TmMtgQueryHttp::sendTmMtgQueryResultSignal).toUtf8())
             .array();
     }
     bool requested(const std::string &path, std::string *query = nullptr)
@@ -227,7 +231,8 @@ private slots:
         closeHomeScreens<HomeScreen>();
         const auto all = QApplication::topLevelWidgets();
         for (QWidget *w : all)
-            if (qobject_cast<HomeScreen *>(w) || qobject_cast<ShareMeeting *>(w) || qobject_cast<Snackbar *>(w))
+            if (qobject_cast<HomeScreen *>(w) || qobject_cast<ShareMeeting *>(w) ||
+                qobject_cast<Snackbar *>(w))
                 w->close();
         if (QWidget *cast = WemeetSim::screenCastWindow())
             cast->close();
@@ -263,8 +268,9 @@ private slots:
             days.insert(day);
             anyToday = anyToday || day == QDate::currentDate();
             auto *start = shown.at(i)->findChild<QLabel *>(QStringLiteral("size16QLabel"));
-            QCOMPARE(start->text(),
-                     QDateTime::fromSecsSinceEpoch(qint64(m.value("startTime").toDouble())).toString("hh:mm"));
+            QCOMPARE(
+                start->text(),
+                QDateTime::fromSecsSinceEpoch(qint64(m.value("startTime").toDouble())).toString("hh:mm"));
         }
         const QList<dateItem *> heads = headers(home);
         QCOMPARE(heads.size(), days.size());
@@ -279,8 +285,9 @@ private slots:
         QVERIFY(home);
         const QDateTime today = QDateTime(QDate::currentDate(), QTime(0, 5));
         const QDateTime tomorrow = today.addDays(1);
-        home->tmMtgQueryResultSlot(text({meetingJson("111111111", today, 30), meetingJson("222222222", today.addSecs(600), 30),
-                                         meetingJson("333333333", tomorrow, 30)}));
+        home->tmMtgQueryResultSlot(
+            text({meetingJson("111111111", today, 30), meetingJson("222222222", today.addSecs(600), 30),
+                  meetingJson("333333333", tomorrow, 30)}));
         const QList<dateItem *> heads = headers(home);
         const QList<mtgItem *> shown = rows(home);
         QCOMPARE(heads.size(), 2);
@@ -329,7 +336,8 @@ private slots:
         int n = 0;
         for (int offset : dayOffsets) {
             // "a year later" lands on the same month and day
-            QDateTime start = offset > 300 ? QDateTime(first.addYears(1), QTime(10, 0)) : base.addDays(offset);
+            QDateTime start =
+                offset > 300 ? QDateTime(first.addYears(1), QTime(10, 0)) : base.addDays(offset);
             list.append(meetingJson(QString::number(100000000 + n++), start, 30));
         }
         home->tmMtgQueryResultSlot(text(list));
@@ -340,10 +348,14 @@ private slots:
     {
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("5 digits") << "58213" << "会议ID：582  13";
-        QTest::newRow("9 digits") << "123456789" << "会议ID：123  456  789";
-        QTest::newRow("11 digits") << "80231746952" << "会议ID：802  3174  6952";
-        QTest::newRow("12 digits") << "271836495061" << "会议ID：2718  3649  5061";
+        QTest::newRow("5 digits") << "58213"
+                                  << "会议ID：582  13";
+        QTest::newRow("9 digits") << "123456789"
+                                  << "会议ID：123  456  789";
+        QTest::newRow("11 digits") << "80231746952"
+                                   << "会议ID：802  3174  6952";
+        QTest::newRow("12 digits") << "271836495061"
+                                   << "会议ID：2718  3649  5061";
     }
     void meetingNumbersAreGroupedInTheRow()
     {
@@ -370,10 +382,13 @@ private slots:
         QTest::newRow("ordinary, host") << "0" << QJsonValue(me) << hostEntries << false;
         QTest::newRow("ordinary, host in other case") << "0" << QJsonValue(meUpper) << hostEntries << false;
         QTest::newRow("ordinary, not host") << "0" << QJsonValue(other) << QStringList{"邀请信息"} << false;
-        QTest::newRow("no hosts") << "0" << QJsonValue(QJsonValue::Undefined) << QStringList{"邀请信息"} << false;
+        QTest::newRow("no hosts") << "0" << QJsonValue(QJsonValue::Undefined) << QStringList{"邀请信息"}
+                                  << false;
         QTest::newRow("empty hosts") << "0" << QJsonValue(QJsonArray()) << QStringList{"邀请信息"} << false;
-        QTest::newRow("activity 3, host") << "3" << QJsonValue(me) << QStringList{"修改会议", "邀请信息"} << true;
-        QTest::newRow("activity 4, host") << "4" << QJsonValue(me) << QStringList{"修改会议", "邀请信息"} << true;
+        QTest::newRow("activity 3, host")
+            << "3" << QJsonValue(me) << QStringList{"修改会议", "邀请信息"} << true;
+        QTest::newRow("activity 4, host")
+            << "4" << QJsonValue(me) << QStringList{"修改会议", "邀请信息"} << true;
         QTest::newRow("activity, not host") << "3" << QJsonValue(other) << QStringList{"邀请信息"} << true;
     }
     void rowMenusFollowHostAndActivity()
@@ -391,7 +406,8 @@ private slots:
         QCOMPARE(menuTexts(row->menu()), entries);
         QCOMPARE(row->menu()->objectName(), QStringLiteral("noBorderQPushButtonQMenu"));
         QCOMPARE(row->isActivity(), activityMark ? QStringLiteral("true") : QStringLiteral("false"));
-        QCOMPARE(findByName<QLabel>(row, QStringLiteral("lblActTip"), QStringLiteral("活动系统创建")) != nullptr,
+        QCOMPARE(findByName<QLabel>(row, QStringLiteral("lblActTip"), QStringLiteral("活动系统创建")) !=
+                     nullptr,
                  activityMark);
     }
 
@@ -400,8 +416,8 @@ private slots:
         baseValues->userId.clear();
         HomeScreen *home = openHome();
         QVERIFY(home);
-        home->tmMtgQueryResultSlot(text({meetingJson("123456789", QDateTime::currentDateTime().addDays(1), 30, "0",
-                                                     QJsonValue(QJsonValue::Undefined))}));
+        home->tmMtgQueryResultSlot(text({meetingJson("123456789", QDateTime::currentDateTime().addDays(1), 30,
+                                                     "0", QJsonValue(QJsonValue::Undefined))}));
         QCOMPARE(menuTexts(rowFor(home, "123456789")->menu()), QStringList{"邀请信息"});
     }
 
@@ -453,16 +469,16 @@ private slots:
     {
         HomeScreen *home = openHome();
         QVERIFY(home);
-        QCOMPARE(home->windowFlags(), Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint
-                                          | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
+        QCOMPARE(home->windowFlags(), Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
+                                          Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
         QCOMPARE(home->windowModality(), Qt::ApplicationModal);
         QVERIFY(home->testAttribute(Qt::WA_DeleteOnClose));
         QCOMPARE(home->size(), QSize(395, 687));
         QCOMPARE(home->windowTitle(), baseValues->appName);
         for (const QString &tip : {QStringLiteral("最小化"), QStringLiteral("关闭")})
             QVERIFY(findByName<QPushButton>(home, QStringLiteral("titlePushButton"), tip));
-        for (const QString &label : {QStringLiteral("加入会议"), QStringLiteral("快速会议"), QStringLiteral("预定会议"),
-                                     QStringLiteral("无线投屏")})
+        for (const QString &label : {QStringLiteral("加入会议"), QStringLiteral("快速会议"),
+                                     QStringLiteral("预定会议"), QStringLiteral("无线投屏")})
             QVERIFY(findByName<QLabel>(home, QStringLiteral("messageQLabel"), label));
     }
 
@@ -517,7 +533,8 @@ private slots:
         const QString code = QStringLiteral("482915736");
         mtgItem *row = rowFor(home, code);
         QVERIFY(row);
-        QTest::mouseClick(row->findChild<QPushButton *>(QStringLiteral("defaultSmallQPushButton")), Qt::LeftButton);
+        QTest::mouseClick(row->findChild<QPushButton *>(QStringLiteral("defaultSmallQPushButton")),
+                          Qt::LeftButton);
         QTRY_VERIFY(home.isNull());
         QCOMPARE(WemeetSim::phase(), WemeetSim::Phase::InMeeting);
         QVERIFY(WemeetSim::meetingWindow());
@@ -544,14 +561,16 @@ private slots:
         WemeetSim::setJoinFailure(QStringLiteral("会议已结束"));
         QPointer<HomeScreen> home = openHome();
         QVERIFY(home);
-        QTest::mouseClick(rows(home).first()->findChild<QPushButton *>(QStringLiteral("defaultSmallQPushButton")),
-                          Qt::LeftButton);
+        QTest::mouseClick(
+            rows(home).first()->findChild<QPushButton *>(QStringLiteral("defaultSmallQPushButton")),
+            Qt::LeftButton);
         QTRY_VERIFY(notices(home).contains(QStringLiteral("会议已结束")));
         QVERIFY(home);
         QVERIFY(home->isVisible());
         QVERIFY(home->isEnabled());
         QCOMPARE(WeMeetManager::instance()->state(), 2);
-        QVERIFY(baseValues->currentMeetingCode.isEmpty() || baseValues->currentMeetingCode == m_signedIn.currentMeetingCode);
+        QVERIFY(baseValues->currentMeetingCode.isEmpty() ||
+                baseValues->currentMeetingCode == m_signedIn.currentMeetingCode);
     }
 
     void aFailedSummaryStillJoins()
@@ -585,10 +604,13 @@ private slots:
         QTest::addColumn<QString>("telephone");
         QTest::addColumn<int>("httpStatus");
         QTest::addColumn<QString>("message");
-        QTest::newRow("not on the list") << "927461035" << "13333333333" << 0
-                                         << "当前手机号/账号未在参会名单，无法加入会议！";
-        QTest::newRow("expired") << "300418592" << "" << 0 << "当前会议号已失效！";
-        QTest::newRow("service down") << "927461035" << "" << 500 << "入会认证失败！";
+        QTest::newRow("not on the list")
+            << "927461035"
+            << "13333333333" << 0 << "当前手机号/账号未在参会名单，无法加入会议！";
+        QTest::newRow("expired") << "300418592"
+                                 << "" << 0 << "当前会议号已失效！";
+        QTest::newRow("service down") << "927461035"
+                                      << "" << 500 << "入会认证失败！";
     }
     void admissionRefusalsShowTheirMessage()
     {
@@ -656,8 +678,10 @@ private slots:
     {
         QTest::addColumn<QString>("result");
         QTest::addColumn<QString>("notice");
-        QTest::newRow("service error") << "error:会议数量已达上限" << "会议数量已达上限";
-        QTest::newRow("no meeting number") << "result:{\"subject\":\"x\"}" << "快速会议创建失败";
+        QTest::newRow("service error") << "error:会议数量已达上限"
+                                       << "会议数量已达上限";
+        QTest::newRow("no meeting number") << "result:{\"subject\":\"x\"}"
+                                           << "快速会议创建失败";
     }
     void quickMeetingFailureIsShown()
     {
@@ -735,8 +759,8 @@ private slots:
         chooseMenuEntry(row, QStringLiteral("修改会议"));
         QTRY_COMPARE(m_urls.urls.size(), 1);
         const QUrl url = m_urls.urls.first();
-        QVERIFY(url.toString().startsWith(baseValues->serviceUrl
-                                          + "ui/interact/backHome/activityManagementDetail/activityBasicInfor?"));
+        QVERIFY(url.toString().startsWith(
+            baseValues->serviceUrl + "ui/interact/backHome/activityManagementDetail/activityBasicInfor?"));
         const QUrlQuery query(url);
         QCOMPARE(query.queryItemValue("activityId", QUrl::FullyDecoded), QStringLiteral("ACT20260001"));
         QCOMPARE(query.queryItemValue("businessType"), QStringLiteral("01"));
@@ -754,8 +778,10 @@ private slots:
     {
         QTest::addColumn<QString>("result");
         QTest::addColumn<QString>("notice");
-        QTest::newRow("no activity") << "{}" << "未找到该会议的活动信息";
-        QTest::newRow("request failed") << "ConnectionRefusedError" << "ConnectionRefusedError";
+        QTest::newRow("no activity") << "{}"
+                                     << "未找到该会议的活动信息";
+        QTest::newRow("request failed") << "ConnectionRefusedError"
+                                        << "ConnectionRefusedError";
     }
     void activityPageFailuresAreShown()
     {
@@ -781,23 +807,27 @@ private slots:
 
         TmMtgInviteHttp invite;
         invite.request(baseValues->tenantInfo, code);
-        const QJsonObject data = QJsonDocument::fromJson(
-            waitResult(&invite, &TmMtgInviteHttp::sendTmMtgInviteResultSignal).remove("info:").toUtf8()).object();
+        const QJsonObject data =
+            QJsonDocument::fromJson(
+                waitResult(&invite, &TmMtgInviteHttp::sendTmMtgInviteResultSignal).remove("info:").toUtf8())
+                .object();
         QVERIFY(!data.value("password").toString().isEmpty());
-        const QString expected = data.value("personName").toString() + " 邀请您加入Vesk会议\n\n"
-            + "会议主题：" + data.value("meetingName").toString() + "\n"
-            + "会议时间：" + data.value("meetingTime").toString() + "\n\n"
-            + "通过链接入会\n" + data.value("onlineAddress").toString() + "\n\n"
-            + "会议号入会\n会议号：735  102  948\n"
-            + "（打开PC端Vesk云会议或VeskAPP云会议模块，输入会议号即可加入会议）\n\n"
-            + "会议密码：" + data.value("password").toString() + "\n（该会议开启了密码验证，需输入密码入会）\n\n"
-            + "手机一键拨号入会\n+8675586960000,,735102948# (中国大陆)\n+85230018888,,,2,735102948# (中国香港)\n\n"
-            + "根据您的位置拨号\n+8675586960000 (中国大陆)\n+85230018888 (中国香港)\n\n\n";
+        const QString expected =
+            data.value("personName").toString() + " 邀请您加入Vesk会议\n\n" + "会议主题：" +
+            data.value("meetingName").toString() + "\n" + "会议时间：" +
+            data.value("meetingTime").toString() + "\n\n" + "通过链接入会\n" +
+            data.value("onlineAddress").toString() + "\n\n" + "会议号入会\n会议号：735  102  948\n" +
+            "（打开PC端Vesk云会议或VeskAPP云会议模块，输入会议号即可加入会议）\n\n" + "会议密码：" +
+            data.value("password").toString() + "\n（该会议开启了密码验证，需输入密码入会）\n\n" +
+            "手机一键拨号入会\n+8675586960000,,735102948# (中国大陆)\n+85230018888,,,2,735102948# "
+            "(中国香港)\n\n" +
+            "根据您的位置拨号\n+8675586960000 (中国大陆)\n+85230018888 (中国香港)\n\n\n";
         QCOMPARE(share->text(), expected);
         QCOMPARE(share->windowTitle(), QStringLiteral("会议邀请信息"));
         QVERIFY(share->findChild<QTextEdit *>(QStringLiteral("shareInfoQTextEdit"))->isReadOnly());
 
-        auto *copy = findByName<QPushButton>(share, QStringLiteral("defaultQPushButton"), QStringLiteral("复制邀请信息"));
+        auto *copy = findByName<QPushButton>(share, QStringLiteral("defaultQPushButton"),
+                                             QStringLiteral("复制邀请信息"));
         QVERIFY(copy);
         QApplication::clipboard()->clear();
         QTest::mouseClick(copy, Qt::LeftButton);
@@ -816,8 +846,9 @@ private slots:
         QCOMPARE(edit->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         QVERIFY(share->isModal());
 
-        QTest::mouseClick(findByName<QPushButton>(share, QStringLiteral("titlePushButton"), QStringLiteral("关闭")),
-                          Qt::LeftButton);
+        QTest::mouseClick(
+            findByName<QPushButton>(share, QStringLiteral("titlePushButton"), QStringLiteral("关闭")),
+            Qt::LeftButton);
         QTRY_COMPARE(visibleTopLevels<ShareMeeting>().size(), 0);
     }
 
@@ -829,7 +860,9 @@ private slots:
         QTRY_COMPARE(visibleTopLevels<ShareMeeting>().size(), 1);
         const QString text = visibleTopLevels<ShareMeeting>().first()->text();
         QVERIFY(!text.contains(QStringLiteral("会议密码")));
-        QVERIFY(text.contains(QStringLiteral("会议号：582  13\n（打开PC端Vesk云会议或VeskAPP云会议模块，输入会议号即可加入会议）\n\n手机一键拨号入会\n")));
+        QVERIFY(text.contains(QStringLiteral(
+            "会议号：582  "
+            "13\n（打开PC端Vesk云会议或VeskAPP云会议模块，输入会议号即可加入会议）\n\n手机一键拨号入会\n")));
         QVERIFY(text.contains(QStringLiteral(",,58213# (中国大陆)")));
     }
 
@@ -872,17 +905,19 @@ private slots:
         const QJsonObject info = QJsonDocument::fromJson(invited.first().at(0).toString().toUtf8()).object();
         const QDateTime begin = QDateTime::fromSecsSinceEpoch(qint64(info.value("begin_time").toDouble()));
         const QDateTime end = QDateTime::fromSecsSinceEpoch(qint64(info.value("end_time").toDouble()));
-        const QString time = begin.date() == end.date()
-            ? begin.toString("yyyy-MM-dd hh:mm") + "-" + end.toString("hh:mm")
-            : begin.toString("yyyy-MM-dd hh:mm") + "-" + end.toString("yyyy-MM-dd hh:mm");
-        const QString expected = info.value("host_name").toString() + " 邀请您加入Vesk会议\n\n"
-            + "会议主题：项目周例会\n" + "会议时间：" + time + "\n\n"
-            + "通过链接入会\n" + info.value("meeting_url").toString() + "\n\n"
-            + "会议号入会\n会议号：482  915  736\n"
-            + "（打开PC端Vesk云会议或VeskAPP云会议模块，输入会议号即可加入会议）\n\n"
-            + "会议密码：1357\n（该会议开启了密码验证，需输入密码入会）\n\n"
-            + "手机一键拨号入会\n+8675586960000,,482915736# (中国大陆)\n+85230018888,,,2,482915736# (中国香港)\n\n"
-            + "根据您的位置拨号\n+8675586960000 (中国大陆)\n+85230018888 (中国香港)\n\n";
+        const QString time =
+            begin.date() == end.date()
+                ? begin.toString("yyyy-MM-dd hh:mm") + "-" + end.toString("hh:mm")
+                : begin.toString("yyyy-MM-dd hh:mm") + "-" + end.toString("yyyy-MM-dd hh:mm");
+        const QString expected = info.value("host_name").toString() + " 邀请您加入Vesk会议\n\n" +
+                                 "会议主题：项目周例会\n" + "会议时间：" + time + "\n\n" + "通过链接入会\n" +
+                                 info.value("meeting_url").toString() + "\n\n" +
+                                 "会议号入会\n会议号：482  915  736\n" +
+                                 "（打开PC端Vesk云会议或VeskAPP云会议模块，输入会议号即可加入会议）\n\n" +
+                                 "会议密码：1357\n（该会议开启了密码验证，需输入密码入会）\n\n" +
+                                 "手机一键拨号入会\n+8675586960000,,482915736# "
+                                 "(中国大陆)\n+85230018888,,,2,482915736# (中国香港)\n\n" +
+                                 "根据您的位置拨号\n+8675586960000 (中国大陆)\n+85230018888 (中国香港)\n\n";
         QCOMPARE(visibleTopLevels<ShareMeeting>().first()->text(), expected);
 
         // Leaving the meeting closes the invitation and brings the home screen back.
@@ -925,10 +960,22 @@ private slots:
         QTest::addColumn<QString>("phone");
         QTest::addColumn<QString>("country");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("other company") << "000999" << "@same" << "" << "" << true;
-        QTest::newRow("other user") << "@same" << "lina" << "" << "" << true;
-        QTest::newRow("other phone and country") << "" << "" << "5551234" << "+1" << true;
-        QTest::newRow("other phone, same country") << "@same" << "@same" << "13900139001" << "@same" << false;
+        QTest::newRow("other company") << "000999"
+                                       << "@same"
+                                       << ""
+                                       << "" << true;
+        QTest::newRow("other user") << "@same"
+                                    << "lina"
+                                    << ""
+                                    << "" << true;
+        QTest::newRow("other phone and country") << ""
+                                                 << ""
+                                                 << "5551234"
+                                                 << "+1" << true;
+        QTest::newRow("other phone, same country") << "@same"
+                                                   << "@same"
+                                                   << "13900139001"
+                                                   << "@same" << false;
     }
     void launchLinkForAnotherAccountIsRefused()
     {
@@ -953,8 +1000,8 @@ private slots:
             QCOMPARE(answer->message, QStringLiteral("本地已登录另一账号，请重新登录后进入会议。"));
             QCOMPARE(answer->button, QStringLiteral("知道了"));
             QVERIFY(home);
-            QVERIFY(!WemeetSim::lastJoin().received || WemeetSim::lastJoin().meetingCode != "482915736"
-                    || WemeetSim::phase() != WemeetSim::Phase::InMeeting);
+            QVERIFY(!WemeetSim::lastJoin().received || WemeetSim::lastJoin().meetingCode != "482915736" ||
+                    WemeetSim::phase() != WemeetSim::Phase::InMeeting);
         } else {
             QTRY_VERIFY(home.isNull());
             QCOMPARE(WemeetSim::lastJoin().meetingCode, QStringLiteral("482915736"));
@@ -986,7 +1033,8 @@ private slots:
     {
         QPointer<HomeScreen> home = openHome();
         QVERIFY(home);
-        disconnect(WeMeetManager::instance(), &WeMeetManager::OnForcedLogoutFinishSignal, m_mainWindow, nullptr);
+        disconnect(WeMeetManager::instance(), &WeMeetManager::OnForcedLogoutFinishSignal, m_mainWindow,
+                   nullptr);
         QVERIFY(WemeetSim::triggerForcedLogout());
         QTRY_VERIFY(home.isNull());
         QCOMPARE(WeMeetManager::instance()->state(), 1);
@@ -997,8 +1045,9 @@ private slots:
         QPointer<HomeScreen> home = openHome();
         QVERIFY(home);
         QSignalSpy logout(WeMeetManager::instance(), &WeMeetManager::OnLogoutFinishSignal);
-        QTest::mouseClick(findByName<QPushButton>(home, QStringLiteral("titlePushButton"), QStringLiteral("关闭")),
-                          Qt::LeftButton);
+        QTest::mouseClick(
+            findByName<QPushButton>(home, QStringLiteral("titlePushButton"), QStringLiteral("关闭")),
+            Qt::LeftButton);
         QTRY_VERIFY(home.isNull());
         QTRY_COMPARE(logout.count(), 1);
         QVERIFY(!baseValues->signOutRequested);

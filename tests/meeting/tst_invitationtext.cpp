@@ -8,7 +8,6 @@
 #include <QStandardPaths>
 #include <QTest>
 
-
 class InvitationTextTest : public QObject
 {
     Q_OBJECT
@@ -17,8 +16,12 @@ private:
     static QString dialIn(const QString &n)
     {
         return QStringLiteral("手机一键拨号入会\n"
-                              "+8675586960000,,") + n + QStringLiteral("# (中国大陆)\n"
-                              "+85230018888,,,2,") + n + QStringLiteral("# (中国香港)\n"
+                              "+8675586960000,,") +
+               n +
+               QStringLiteral("# (中国大陆)\n"
+                              "+85230018888,,,2,") +
+               n +
+               QStringLiteral("# (中国香港)\n"
                               "\n"
                               "根据您的位置拨号\n"
                               "+8675586960000 (中国大陆)\n"
@@ -42,17 +45,28 @@ private slots:
     {
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("grouped");
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("3") << "123" << "123";
-        QTest::newRow("4") << "1234" << "123  4";
-        QTest::newRow("5") << "58213" << "582  13";
-        QTest::newRow("6") << "123456" << "123  456";
-        QTest::newRow("7") << "1234567" << "123  456  7";
-        QTest::newRow("9") << "123456789" << "123  456  789";
-        QTest::newRow("10") << "1234567890" << "123  456  7890";
-        QTest::newRow("11") << "80231746952" << "802  3174  6952";
-        QTest::newRow("12") << "271836495061" << "2718  3649  5061";
-        QTest::newRow("13") << "1234567890123" << "1234  5678  90123";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("3") << "123"
+                           << "123";
+        QTest::newRow("4") << "1234"
+                           << "123  4";
+        QTest::newRow("5") << "58213"
+                           << "582  13";
+        QTest::newRow("6") << "123456"
+                           << "123  456";
+        QTest::newRow("7") << "1234567"
+                           << "123  456  7";
+        QTest::newRow("9") << "123456789"
+                           << "123  456  789";
+        QTest::newRow("10") << "1234567890"
+                            << "123  456  7890";
+        QTest::newRow("11") << "80231746952"
+                            << "802  3174  6952";
+        QTest::newRow("12") << "271836495061"
+                            << "2718  3649  5061";
+        QTest::newRow("13") << "1234567890123"
+                            << "1234  5678  90123";
     }
     void meetingNumbersAreGroupedByLength()
     {
@@ -89,15 +103,15 @@ private slots:
                          {"meetingTime", "2026/12/08 14:00-15:30 (GMT+08:00)"}};
         if (!password.isUndefined())
             info.insert("password", password);
-        QString expected = QStringLiteral(
-            "张伟 邀请您加入Vesk会议\n\n"
-            "会议主题：季度经营分析会\n"
-            "会议时间：2026/12/08 14:00-15:30 (GMT+08:00)\n\n"
-            "通过链接入会\n"
-            "https://meeting.vesk.example/j/735102948\n\n"
-            "会议号入会\n"
-            "会议号：735  102  948\n"
-            "（打开PC端Vesk云会议或VeskAPP云会议模块，输入会议号即可加入会议）\n\n");
+        QString expected =
+            QStringLiteral("张伟 邀请您加入Vesk会议\n\n"
+                           "会议主题：季度经营分析会\n"
+                           "会议时间：2026/12/08 14:00-15:30 (GMT+08:00)\n\n"
+                           "通过链接入会\n"
+                           "https://meeting.vesk.example/j/735102948\n\n"
+                           "会议号入会\n"
+                           "会议号：735  102  948\n"
+                           "（打开PC端Vesk云会议或VeskAPP云会议模块，输入会议号即可加入会议）\n\n");
         if (hasPasswordLines)
             expected += QStringLiteral("会议密码：2580\n（该会议开启了密码验证，需输入密码入会）\n\n");
         expected += dialIn(QStringLiteral("735102948")) + QStringLiteral("\n");
@@ -111,12 +125,15 @@ private slots:
         QTest::addColumn<QString>("password");
         QTest::addColumn<bool>("signedIn");
         QTest::addColumn<QString>("expectedTime");
-        QTest::newRow("same day") << "2026-12-08 14:00" << "2026-12-08 15:30" << "" << true
-                                  << "会议时间：2026-12-08 14:00-15:30\n\n";
-        QTest::newRow("over midnight") << "2026-12-08 23:00" << "2026-12-09 01:00" << "8642" << true
-                                       << "会议时间：2026-12-08 23:00-2026-12-09 01:00\n\n";
-        QTest::newRow("guest") << "2026-12-31 09:05" << "2026-12-31 09:35" << "" << false
-                               << "会议时间：2026-12-31 09:05-09:35\n\n";
+        QTest::newRow("same day") << "2026-12-08 14:00"
+                                  << "2026-12-08 15:30"
+                                  << "" << true << "会议时间：2026-12-08 14:00-15:30\n\n";
+        QTest::newRow("over midnight") << "2026-12-08 23:00"
+                                       << "2026-12-09 01:00"
+                                       << "8642" << true << "会议时间：2026-12-08 23:00-2026-12-09 01:00\n\n";
+        QTest::newRow("guest") << "2026-12-31 09:05"
+                               << "2026-12-31 09:35"
+                               << "" << false << "会议时间：2026-12-31 09:05-09:35\n\n";
     }
     void sdkInvitationShowsDatesAndPassword()
     {
@@ -135,14 +152,15 @@ private slots:
                                {"end_time", double(secs(end))},
                                {"password", password}};
         const QString json = QString::fromUtf8(QJsonDocument(info).toJson(QJsonDocument::Compact));
-        QString expected = (signedIn ? QStringLiteral("张伟") : QStringLiteral("访客小王"))
-            + QStringLiteral(" 邀请您加入Vesk会议\n\n会议主题：项目周例会\n") + expectedTime
-            + QStringLiteral("通过链接入会\nhttps://meeting.vesk.example/j/123456789\n\n"
-                             "会议号入会\n会议号：123  456  789\n"
-                             "（打开PC端Vesk云会议或VeskAPP云会议模块，输入会议号即可加入会议）\n\n");
+        QString expected =
+            (signedIn ? QStringLiteral("张伟") : QStringLiteral("访客小王")) +
+            QStringLiteral(" 邀请您加入Vesk会议\n\n会议主题：项目周例会\n") + expectedTime +
+            QStringLiteral("通过链接入会\nhttps://meeting.vesk.example/j/123456789\n\n"
+                           "会议号入会\n会议号：123  456  789\n"
+                           "（打开PC端Vesk云会议或VeskAPP云会议模块，输入会议号即可加入会议）\n\n");
         if (!password.isEmpty())
-            expected += QStringLiteral("会议密码：") + password
-                + QStringLiteral("\n（该会议开启了密码验证，需输入密码入会）\n\n");
+            expected += QStringLiteral("会议密码：") + password +
+                        QStringLiteral("\n（该会议开启了密码验证，需输入密码入会）\n\n");
         expected += dialIn(QStringLiteral("123456789"));
         QCOMPARE(ShareMeeting::sdkInvitationText(json), expected);
     }

@@ -8,8 +8,8 @@
 #include <QCursor>
 #include <QDir>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QPixmap>
+#include <QScreen>
 #include <QScrollArea>
 
 using namespace meetingtest;
@@ -90,8 +90,9 @@ private slots:
             }
         }
         userPop *pop = nullptr;
-        QTest::mouseClick(findByName<QPushButton>(home, QStringLiteral("iconPushButton"), QStringLiteral("设置")),
-                          Qt::LeftButton);
+        QTest::mouseClick(
+            findByName<QPushButton>(home, QStringLiteral("iconPushButton"), QStringLiteral("设置")),
+            Qt::LeftButton);
         const QList<userPop *> pops = visibleTopLevels<userPop>();
         QVERIFY(!pops.isEmpty());
         pop = pops.last();
