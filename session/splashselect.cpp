@@ -67,7 +67,7 @@ SplashSelect::SplashSelect(QWidget *parent)
     ui->pBtnLogin->setObjectName(QStringLiteral("normalQPushButton"));
 
     connect(ui->pBtnMin, &QPushButton::clicked, this, &SplashSelect::onMinBtnClicked);
-    connect(ui->pBtnClose, &QPushButton::clicked, this, &SplashSelect::onCloseBtnClicked);
+    connect(ui->pBtnClose, &QPushButton::clicked, this, &SplashSelect::closeByUser);
     connect(ui->pBtnJoinMeeting, &QPushButton::clicked, this, &SplashSelect::onJoinMeetingBtnClicked);
     connect(ui->pBtnLogin, &QPushButton::clicked, this, &SplashSelect::onLoginBtnClicked);
 
@@ -157,9 +157,18 @@ void SplashSelect::onMinBtnClicked()
 void SplashSelect::onCloseBtnClicked()
 {
     close();
-    // While a guest meeting runs the client stays; it comes back to this
-    // screen when the meeting ends. Otherwise nothing would be left on screen.
-    if (WeMeetManager::instance()->state() < 3)
+    if (WeMeetManager::instance()->state() == 0)
+        emit closeSelfSignal();
+}
+
+void SplashSelect::closeByUser()
+{
+    onCloseBtnClicked();
+    // With only the guest preparation done nothing else would be left on
+    // screen, so the run ends too. A guest meeting keeps the client; it
+    // comes back to the start screen when the meeting ends.
+    const int state = WeMeetManager::instance()->state();
+    if (state == 1 || state == 2)
         emit closeSelfSignal();
 }
 
@@ -318,7 +327,7 @@ void SplashSelect::handOverTo(QWidget *next)
 void SplashSelect::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
-        onCloseBtnClicked();
+        closeByUser();
         return;
     }
     BorderDialog::keyPressEvent(event);

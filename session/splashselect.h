@@ -58,6 +58,8 @@ protected:
 
 private:
     void handOverTo(QWidget *next);
+    // The close button and Escape, as opposed to a join dialog that is done.
+    void closeByUser();
     void sdkInfoWaitOver();
     void continueStartUp();
 

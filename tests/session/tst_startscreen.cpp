@@ -39,6 +39,8 @@ private slots:
     void silentSdkCredentialRequestStillInitialisesGuest();
     void closingBeforeAnyMeetingEndsProgram_data();
     void closingBeforeAnyMeetingEndsProgram();
+    void finishedGuestJoinClosesOnlyTheStartScreen_data();
+    void finishedGuestJoinClosesOnlyTheStartScreen();
     void linkNamingAccountSignsInAndJoins();
     void linkForOtherAccountWhileSignedInIsRefused();
     void forcedSignOutShowsMessageAndStaysSignedOut();
@@ -289,6 +291,29 @@ void TestStartScreen::closingBeforeAnyMeetingEndsProgram()
     WeMeetManager::instance()->setState(state);
     QTest::mouseClick(buttonWithToolTip(splash, QStringLiteral("关闭")), Qt::LeftButton);
     QCOMPARE(closeSelf.count(), ends ? 1 : 0);
+    QTRY_VERIFY(guard.isNull());
+}
+
+void TestStartScreen::finishedGuestJoinClosesOnlyTheStartScreen_data()
+{
+    QTest::addColumn<int>("state");
+    QTest::newRow("join failed") << 2;
+    QTest::newRow("joined") << 4;
+}
+
+void TestStartScreen::finishedGuestJoinClosesOnlyTheStartScreen()
+{
+    // A join dialog that is done closes the start screen; the start screen
+    // comes back after the meeting or the failed join.
+    QFETCH(int, state);
+    auto *splash = new SplashSelect();
+    QPointer<SplashSelect> guard(splash);
+    QSignalSpy closeSelf(splash, &SplashSelect::closeSelfSignal);
+    splash->show();
+    QTRY_VERIFY(WemeetSim::initRecord().received);
+    WeMeetManager::instance()->setState(state);
+    splash->onCloseBtnClicked();
+    QCOMPARE(closeSelf.count(), 0);
     QTRY_VERIFY(guard.isNull());
 }
 
