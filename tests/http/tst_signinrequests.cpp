@@ -45,6 +45,8 @@ private slots:
 
     void smsCodeSignInWorksEndToEnd();
     void openIdSignInSendsUnionIdInLowerCase();
+    void simulatedSignInFindsTheUser_data();
+    void simulatedSignInFindsTheUser();
     void weChatSignInWalksUrlBindingAndUuid();
     void weChatAnswersWithWrongResultTypeAreFailures();
 
@@ -438,6 +440,33 @@ void TestSignInRequests::openIdSignInSendsUnionIdInLowerCase()
 
     login.autoLoginByOpenId(QStringLiteral("oWx_zhangwei_5f1c"), QStringLiteral("wx10001"), QStringLiteral("other"));
     QCOMPARE(resultAt(spy, 1), QStringLiteral("微信账号未绑定"));
+}
+
+void TestSignInRequests::simulatedSignInFindsTheUser_data()
+{
+    QTest::addColumn<QString>("company");
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QString>("userName");
+    QTest::newRow("by account") << "600888" << "lina" << "" << QStringLiteral("娜娜");
+    QTest::newRow("by phone") << "600888" << "13800138000" << "" << QStringLiteral("张伟");
+    QTest::newRow("other company") << "FIN8801" << "lina" << QStringLiteral("用户不存在") << "";
+}
+
+void TestSignInRequests::simulatedSignInFindsTheUser()
+{
+    QFETCH(QString, company);
+    QFETCH(QString, user);
+    QFETCH(QString, result);
+    QFETCH(QString, userName);
+
+    Service service;
+    QVERIFY(service.start());
+    LoginHttp login;
+    QSignalSpy spy(&login, &LoginHttp::sendLoginResultSignal);
+    login.simulateLogin(company, user);
+    QCOMPARE(resultAt(spy), result);
+    QCOMPARE(baseValues->userName, userName);
 }
 
 void TestSignInRequests::weChatSignInWalksUrlBindingAndUuid()
