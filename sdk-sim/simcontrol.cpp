@@ -118,6 +118,10 @@ void applyScript(const QString &script)
             c.inviteSubject = value;
         else if (key == QLatin1String("headless"))
             c.headless = toBool(value);
+        else if (key == QLatin1String("unavailable"))
+            c.unavailable = toBool(value);
+        else if (key == QLatin1String("immediate"))
+            c.immediate = toBool(value);
         else
             qWarning().noquote() << "VESK_SDK_SIM: unknown key" << key;
     }
@@ -182,6 +186,16 @@ void setInviteFields(const QString &subject, const QString &password, const QStr
 void setHeadless(bool on)
 {
     config().headless = on;
+}
+
+void setUnavailable(bool on)
+{
+    config().unavailable = on;
+}
+
+void setImmediate(bool on)
+{
+    config().immediate = on;
 }
 
 bool admit()

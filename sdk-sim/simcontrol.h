@@ -24,6 +24,9 @@
 //   invite_subject=TEXT         subject in the invitation information
 //   headless=1                  no simulator windows (buttons still work
 //                               through pressInvite()/pressLeave())
+//   unavailable=1               GetWemeetSDKInstance() gives no SDK object
+//   immediate=1                 callbacks arrive inside the call (delay_ms
+//                               and the scripted waits aside)
 //
 // Keys are case-sensitive; values end at the next ';' and are read as UTF-8.
 // Unknown keys are ignored with a warning. In a CMake test ENVIRONMENT
@@ -100,6 +103,10 @@ WEMEET_SIM_API int callbackDelayMs();
 WEMEET_SIM_API void setInviteFields(const QString &subject, const QString &password,
                                     const QString &hostName = QString());
 WEMEET_SIM_API void setHeadless(bool on);
+// No SDK object at all, as when the library cannot start.
+WEMEET_SIM_API void setUnavailable(bool on);
+// Answers inside the call instead of after the callback delay.
+WEMEET_SIM_API void setImmediate(bool on);
 
 // --- actions ----------------------------------------------------------------
 // Lets the pending join in; false when nobody is waiting.

@@ -170,6 +170,12 @@ void SimSdk::later(std::function<void()> fn, int delayMs)
         qWarning("wemeetsdk: no application object, callback dropped");
         return;
     }
+    // An SDK that answers inside the call, to prove the client is ready for
+    // the answer before it makes the call.
+    if (delayMs < 0 && config().immediate) {
+        fn();
+        return;
+    }
     const quint64 generation = m_generation;
     ++m_pending;
     QTimer::singleShot(qMax(0, delayMs < 0 ? config().delayMs : delayMs), this,
@@ -549,6 +555,8 @@ extern "C" {
 
 IWemeetSDK *WEMEET_SDK_CALL GetWemeetSDKInstance()
 {
+    if (WemeetSim::config().unavailable)
+        return nullptr;
     return WemeetSim::SimSdk::obtain();
 }
 

@@ -41,6 +41,8 @@ struct Config
     QString invitePassword;
     QString inviteHostName;
     bool headless = false;
+    bool unavailable = false;
+    bool immediate = false;
 };
 
 // What the simulator was given; survives the release of the SDK object.

@@ -207,7 +207,6 @@ void WeMeetManager::uninitialize()
             sdk->Uninitialize();
     }
     ReleaseWemeetSDKInstance();
-    m_state = 0;
 }
 
 // --- ISDKCallback -----------------------------------------------------------

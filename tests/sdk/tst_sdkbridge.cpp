@@ -49,6 +49,12 @@ private slots:
     void sdkErrorsReachTheScreens_data();
     void sdkErrorsReachTheScreens();
     void versionTextComesFromTheLibrary();
+    void initialisedNeedsBothTheSdkAndTheState_data();
+    void initialisedNeedsBothTheSdkAndTheState();
+    void missingSdkObjectFailsSignInAndJoinAfterTheCall();
+    void missingSdkObjectIsStillReleasedAtShutdown();
+    void answersInsideTheCallFindTheStateReady_data();
+    void answersInsideTheCallFindTheStateReady();
 
 private:
     void initialiseSdk();
@@ -514,6 +520,138 @@ void TestSdkBridge::versionTextComesFromTheLibrary()
     QVERIFY(!version.isEmpty());
     QVERIFY(version.toUtf8().size() < 20);
     QCOMPARE(version, QStringLiteral("3.6.0.532-sim"));
+}
+
+void TestSdkBridge::initialisedNeedsBothTheSdkAndTheState_data()
+{
+    QTest::addColumn<bool>("initialise");
+    QTest::addColumn<bool>("sdkDownBehind");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("expected");
+
+    QTest::newRow("nothing initialised") << false << false << 0 << false;
+    QTest::newRow("state says initialised, sdk not") << false << false << 1 << false;
+    QTest::newRow("sdk initialised, state 0") << true << false << 0 << false;
+    QTest::newRow("initialised") << true << false << 1 << true;
+    QTest::newRow("in a meeting") << true << false << 4 << true;
+    QTest::newRow("sdk went down, state still signed in") << true << true << 2 << false;
+}
+
+void TestSdkBridge::initialisedNeedsBothTheSdkAndTheState()
+{
+    QFETCH(bool, initialise);
+    QFETCH(bool, sdkDownBehind);
+    QFETCH(int, state);
+    QFETCH(bool, expected);
+
+    if (initialise)
+        initialiseSdk();
+    if (sdkDownBehind)
+        GetWemeetSDKInstance()->Uninitialize();
+    WeMeetManager::instance()->setState(state);
+    QCOMPARE(WeMeetManager::instance()->isInitialized(), expected);
+}
+
+void TestSdkBridge::missingSdkObjectFailsSignInAndJoinAfterTheCall()
+{
+    WemeetSim::setUnavailable(true);
+    WeMeetManager *manager = WeMeetManager::instance();
+
+    QSignalSpy initialised(manager, &WeMeetManager::OnSDKInitializeFinishSignal);
+    WeMeetManager::initialize(baseValues->sdkId, baseValues->sdkToken, QStringLiteral("/tmp"), baseValues->appName);
+    QVERIFY(!manager->isInitialized());
+
+    manager->setState(1);
+    QSignalSpy login(manager, &WeMeetManager::OnLoginFinishSignal);
+    manager->login();
+    QCOMPARE(login.count(), 0);
+    QVERIFY(login.wait(2000));
+    QCOMPARE(login.first().first().toString(), QStringLiteral("会议SDK不可用"));
+    QCOMPARE(manager->state(), 1);
+
+    manager->setState(2);
+    QSignalSpy joined(manager, &WeMeetManager::OnJoinMeetingFinishSignal);
+    manager->joinMeeting(QStringLiteral("123456789"), QStringLiteral("张三"), false, false, QString());
+    QCOMPARE(joined.count(), 0);
+    QCOMPARE(baseValues->pendingMeetingCode, QStringLiteral("123456789"));
+    QVERIFY(joined.wait(2000));
+    QCOMPARE(joined.first().first().toString(), QStringLiteral("会议SDK不可用"));
+    QCOMPARE(manager->state(), 2);
+    QVERIFY(baseValues->pendingMeetingCode.isEmpty());
+
+    // The rest has nobody to ask and must simply not fall over.
+    manager->logout();
+    manager->leaveMeeting();
+    manager->showScreenCastView();
+    QCoreApplication::processEvents();
+    QCOMPARE(initialised.count(), 0);
+    QVERIFY(!WemeetSim::initRecord().received);
+    QVERIFY(WemeetSim::calls().isEmpty());
+}
+
+void TestSdkBridge::missingSdkObjectIsStillReleasedAtShutdown()
+{
+    WemeetSim::setUnavailable(true);
+    LogCapture log;
+    WeMeetManager::instance()->uninitialize();
+    QCOMPARE(WemeetSim::calls(), QStringList(QStringLiteral("Release")));
+    QCOMPARE(WemeetSim::releaseCount(), 1);
+    QVERIFY(log.lines().contains(QStringLiteral("Uninitialize")));
+}
+
+void TestSdkBridge::answersInsideTheCallFindTheStateReady_data()
+{
+    QTest::addColumn<bool>("waitingRoom");
+    QTest::addColumn<QString>("joinFailure");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("payload");
+    QTest::addColumn<bool>("pending");
+
+    QTest::newRow("joined") << false << QString() << 4 << QString() << false;
+    QTest::newRow("refused") << false << QStringLiteral("会议已结束") << 2 << QStringLiteral("会议已结束") << false;
+    QTest::newRow("waiting room") << true << QString() << 3 << QString() << true;
+}
+
+// An SDK may answer before its call returns; the manager must have noted the
+// pending join and state 3 by then, or it would undo the answer.
+void TestSdkBridge::answersInsideTheCallFindTheStateReady()
+{
+    QFETCH(bool, waitingRoom);
+    QFETCH(QString, joinFailure);
+    QFETCH(int, state);
+    QFETCH(QString, payload);
+    QFETCH(bool, pending);
+
+    WemeetSim::setImmediate(true);
+    WeMeetManager *manager = WeMeetManager::instance();
+    QSignalSpy initialised(manager, &WeMeetManager::OnSDKInitializeFinishSignal);
+    WeMeetManager::initialize(baseValues->sdkId, baseValues->sdkToken, QStringLiteral("/tmp"), baseValues->appName);
+    QCOMPARE(initialised.count(), 1);
+    QCOMPARE(manager->state(), 1);
+    QCOMPARE(WemeetSim::meetingSettings(), (QList<QPair<int, int>>{{1, 0}, {0, 1}}));
+
+    QSignalSpy login(manager, &WeMeetManager::OnLoginFinishSignal);
+    manager->login();
+    QCOMPARE(login.count(), 1);
+    QCOMPARE(manager->state(), 2);
+
+    WemeetSim::setWaitingRoom(waitingRoom);
+    WemeetSim::setJoinFailure(joinFailure);
+    QSignalSpy joined(manager, &WeMeetManager::OnJoinMeetingFinishSignal);
+    manager->joinMeeting(QStringLiteral("123456789"), QStringLiteral("张三"), false, false, QString());
+    QCOMPARE(manager->state(), state);
+    QCOMPARE(joined.count(), waitingRoom ? 0 : 1);
+    if (!waitingRoom)
+        QCOMPARE(joined.first().first().toString(), payload);
+    QCOMPARE(baseValues->pendingMeetingCode.isEmpty(), !pending);
+
+    if (waitingRoom) {
+        QSignalSpy leftWaiting(manager, &WeMeetManager::OnLeaveWaitingRoomFinishSignal);
+        QVERIFY(WemeetSim::pressLeave());
+        QCOMPARE(leftWaiting.count(), 1);
+        QCOMPARE(manager->state(), 2);
+        QVERIFY(baseValues->pendingMeetingCode.isEmpty());
+    }
 }
 
 QTEST_MAIN(TestSdkBridge)

@@ -106,6 +106,7 @@ private slots:
     void scriptSetsFailuresAndWaits_data();
     void scriptSetsFailuresAndWaits();
     void unknownScriptKeyIsReported();
+    void scriptCanTakeTheSdkAwayOrMakeItAnswerAtOnce();
 
 private:
     IWemeetSDK *sdk() { return GetWemeetSDKInstance(); }
@@ -532,6 +533,22 @@ void TestSdkSimulator::unknownScriptKeyIsReported()
     // Admitted by itself after the scripted wait.
     QTRY_COMPARE(m_rec.lastCode(QStringLiteral("JoinMeeting")), 0);
     QCOMPARE(WemeetSim::phase(), Phase::InMeeting);
+}
+
+void TestSdkSimulator::scriptCanTakeTheSdkAwayOrMakeItAnswerAtOnce()
+{
+    WemeetSim::applyScript(QStringLiteral("unavailable=1"));
+    QVERIFY(GetWemeetSDKInstance() == nullptr);
+
+    WemeetSim::applyScript(QStringLiteral("unavailable=0;immediate=1"));
+    QVERIFY(GetWemeetSDKInstance() != nullptr);
+    installCallbacks();
+    run(Op::Initialize);
+    QCOMPARE(m_rec.lastCode(QStringLiteral("Initialize")), 0);
+    run(Op::Login);
+    QCOMPARE(m_rec.lastCode(QStringLiteral("Login")), 0);
+    QCOMPARE(WemeetSim::pendingCallbacks(), 0);
+    QCOMPARE(WemeetSim::phase(), Phase::SignedIn);
 }
 
 QTEST_MAIN(TestSdkSimulator)

@@ -82,7 +82,8 @@ private slots:
     void completedSignOutEndsAPendingJoin_data();
     void completedSignOutEndsAPendingJoin();
     void setStateIsReadBack();
-    void coordinatorSignalsPassThroughTheManager();
+    void signaturesConnectAsTheCoordinatorUsesThem_data();
+    void signaturesConnectAsTheCoordinatorUsesThem();
 
 private:
     std::unique_ptr<LogCapture> m_log;
@@ -283,18 +284,23 @@ void TestWeMeetManager::failureWithoutMessageNeverReadsAsSuccess_data()
     QTest::addColumn<int>("before");
     QTest::addColumn<Fire>("fire");
     QTest::addColumn<QString>("signal");
+    QTest::addColumn<QString>("payload");
     QTest::addColumn<int>("after");
 
     QTest::newRow("sign-in") << 1 << Fire([](WeMeetManager *m) { m->Login(2001, nullptr); })
-                             << QStringLiteral("OnLoginFinishSignal") << 1;
+                             << QStringLiteral("OnLoginFinishSignal") << QStringLiteral("会议SDK错误：2001") << 1;
     QTest::newRow("sign-in, empty text") << 1 << Fire([](WeMeetManager *m) { m->Login(2001, ""); })
-                                         << QStringLiteral("OnLoginFinishSignal") << 1;
+                                         << QStringLiteral("OnLoginFinishSignal") << QStringLiteral("会议SDK错误：2001")
+                                         << 1;
     QTest::newRow("join") << 3 << Fire([](WeMeetManager *m) { m->JoinMeeting(3001, nullptr, "1"); })
-                          << QStringLiteral("OnJoinMeetingFinishSignal") << 2;
+                          << QStringLiteral("OnJoinMeetingFinishSignal") << QStringLiteral("会议SDK错误：3001") << 2;
+    QTest::newRow("join, negative code") << 3 << Fire([](WeMeetManager *m) { m->JoinMeeting(-7, "", "1"); })
+                                         << QStringLiteral("OnJoinMeetingFinishSignal")
+                                         << QStringLiteral("会议SDK错误：-7") << 2;
     QTest::newRow("sdk error") << 2 << Fire([](WeMeetManager *m) { m->SDKError(5, ""); })
-                               << QStringLiteral("OnSDKErrorSignal") << 2;
-    QTest::newRow("sdk reset") << 2 << Fire([](WeMeetManager *m) { m->ResetSDKState(5, nullptr); })
-                               << QStringLiteral("OnSDKErrorSignal") << 2;
+                               << QStringLiteral("OnSDKErrorSignal") << QStringLiteral("会议SDK错误：5") << 2;
+    QTest::newRow("sdk reset") << 2 << Fire([](WeMeetManager *m) { m->ResetSDKState(6, nullptr); })
+                               << QStringLiteral("OnSDKErrorSignal") << QStringLiteral("会议SDK错误：6") << 2;
 }
 
 void TestWeMeetManager::failureWithoutMessageNeverReadsAsSuccess()
@@ -302,6 +308,7 @@ void TestWeMeetManager::failureWithoutMessageNeverReadsAsSuccess()
     QFETCH(int, before);
     QFETCH(Fire, fire);
     QFETCH(QString, signal);
+    QFETCH(QString, payload);
     QFETCH(int, after);
 
     WeMeetManager *manager = WeMeetManager::instance();
@@ -309,12 +316,9 @@ void TestWeMeetManager::failureWithoutMessageNeverReadsAsSuccess()
     SignalSpies spies(manager);
     fire(manager);
 
-    QString payload;
-    QCOMPARE(spies.fired(&payload), QStringList(signal + QStringLiteral("x1")));
-    QVERIFY(!payload.isEmpty());
-    QVERIFY2(payload.contains(QLatin1String("5")) || payload.contains(QLatin1String("2001"))
-                 || payload.contains(QLatin1String("3001")),
-             qPrintable(payload));
+    QString got;
+    QCOMPARE(spies.fired(&got), QStringList(signal + QStringLiteral("x1")));
+    QCOMPARE(got, payload);
     QCOMPARE(manager->state(), after);
 }
 
@@ -380,15 +384,48 @@ void TestWeMeetManager::setStateIsReadBack()
     }
 }
 
-void TestWeMeetManager::coordinatorSignalsPassThroughTheManager()
+// The start-up and the coordinator connect to the manager by signature.
+void TestWeMeetManager::signaturesConnectAsTheCoordinatorUsesThem_data()
 {
+    QTest::addColumn<QByteArray>("signature");
+    QTest::addColumn<Fire>("fire");
+    QTest::addColumn<int>("before");
+    QTest::addColumn<QString>("payload");
+
+    QTest::newRow("leave") << QByteArray("OnLeaveMeetingFinishSignal(QString)")
+                           << Fire([](WeMeetManager *m) { m->LeaveMeeting(1, 0, "", "9"); }) << 4 << QString();
+    QTest::newRow("leave waiting room") << QByteArray("OnLeaveWaitingRoomFinishSignal(QString)")
+                                        << Fire([](WeMeetManager *m) { m->LeaveMeeting(1, 0, "", "9"); }) << 3
+                                        << QString();
+    QTest::newRow("sign-out") << QByteArray("OnLogoutFinishSignal()")
+                              << Fire([](WeMeetManager *m) { m->Logout(1, 0, ""); }) << 2 << QString();
+    QTest::newRow("forced sign-out") << QByteArray("OnForcedLogoutFinishSignal()")
+                                     << Fire([](WeMeetManager *m) { m->Logout(2, 0, ""); }) << 4 << QString();
+    QTest::newRow("invitation") << QByteArray("OnShareToMeetingFinishSignal(QString)")
+                                << Fire([](WeMeetManager *m) { m->InviteMeeting("{\"subject\":\"周会\"}"); }) << 4
+                                << QStringLiteral("{\"subject\":\"周会\"}");
+    QTest::newRow("link join") << QByteArray("linkJoinMeetingSignal()")
+                               << Fire([](WeMeetManager *m) { emit m->linkJoinMeetingSignal(); }) << 2 << QString();
+    QTest::newRow("one dialog at a time") << QByteArray("avoidShowSameDialogSignal()")
+                                          << Fire([](WeMeetManager *m) { emit m->avoidShowSameDialogSignal(); }) << 2
+                                          << QString();
+}
+
+void TestWeMeetManager::signaturesConnectAsTheCoordinatorUsesThem()
+{
+    QFETCH(QByteArray, signature);
+    QFETCH(Fire, fire);
+    QFETCH(int, before);
+    QFETCH(QString, payload);
+
     WeMeetManager *manager = WeMeetManager::instance();
-    QSignalSpy link(manager, &WeMeetManager::linkJoinMeetingSignal);
-    QSignalSpy avoid(manager, &WeMeetManager::avoidShowSameDialogSignal);
-    emit manager->linkJoinMeetingSignal();
-    emit manager->avoidShowSameDialogSignal();
-    QCOMPARE(link.count(), 1);
-    QCOMPARE(avoid.count(), 1);
+    manager->setState(before);
+    QSignalSpy spy(manager, QByteArray("2" + signature).constData());
+    QVERIFY2(spy.isValid(), signature.constData());
+    fire(manager);
+    QCOMPARE(spy.count(), 1);
+    if (!spy.first().isEmpty())
+        QCOMPARE(spy.first().first().toString(), payload);
 }
 
 QTEST_MAIN(TestWeMeetManager)
