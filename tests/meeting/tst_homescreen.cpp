@@ -748,6 +748,23 @@ private slots:
         QVERIFY(!rowFor(home, code));
     }
 
+    void aRefusedCloseIsToldAndTheListReloads()
+    {
+        devservice::Fault fault;
+        fault.successFalse = true;
+        fault.errorMsg = "会议进行中，无法关闭";
+        m_server.setFault("/service/tencent-meeting/meeting/deleteMeeting", fault);
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        auto answer = answerNextDialog(true);
+        m_server.clearRequests();
+        chooseMenuEntry(rowFor(home, QStringLiteral("58213")), QStringLiteral("关闭会议"));
+        QTRY_VERIFY(notices(nullptr).contains(QStringLiteral("会议进行中，无法关闭")));
+        QTRY_VERIFY(requested("/service/tencent-meeting/meeting/queryMeeting"));
+        QVERIFY(waitLoaded(home));
+        QVERIFY(rowFor(home, QStringLiteral("58213")));
+    }
+
     void activityChangeOpensTheActivityPage()
     {
         baseValues->accessToken = QStringLiteral("ey+J&a=b");
@@ -850,6 +867,22 @@ private slots:
             findByName<QPushButton>(share, QStringLiteral("titlePushButton"), QStringLiteral("关闭")),
             Qt::LeftButton);
         QTRY_COMPARE(visibleTopLevels<ShareMeeting>().size(), 0);
+    }
+
+    void aLaunchLinkClosesOpenInvitations()
+    {
+        auto *share = new ShareMeeting(QStringLiteral("text"), nullptr);
+        QPointer<ShareMeeting> guard = share;
+        share->show();
+        emit WeMeetManager::instance()->linkJoinMeetingSignal();
+        QTRY_VERIFY(guard.isNull());
+        share = new ShareMeeting(QStringLiteral("text"), nullptr);
+        guard = share;
+        share->show();
+        share->wmLeaveMeetingCompleteSlot(QStringLiteral("failed"));
+        QVERIFY(share->isVisible());
+        emit WeMeetManager::instance()->OnForcedLogoutFinishSignal();
+        QTRY_VERIFY(guard.isNull());
     }
 
     void invitationWithoutPasswordSkipsThePasswordLines()
