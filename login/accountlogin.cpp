@@ -17,9 +17,9 @@
 
 #include <QButtonGroup>
 #include <QCoreApplication>
-#include <QKeyEvent>
 #include <QDebug>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStandardPaths>
 #include <QTimer>
@@ -29,10 +29,7 @@ const QString loginFailedText = QStringLiteral("登录失败，请重试！");
 }
 
 AccountLogin::AccountLogin(QString type, QWidget *parent)
-    : BorderDialog(parent)
-    , ui(new Ui::AccountLogin)
-    , m_manager(WeMeetManager::instance())
-    , m_type(type)
+    : BorderDialog(parent), ui(new Ui::AccountLogin), m_manager(WeMeetManager::instance()), m_type(type)
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -87,8 +84,10 @@ AccountLogin::AccountLogin(QString type, QWidget *parent)
     connect(ui->lEditCompanyCode, &QLineEdit::textChanged, this, &AccountLogin::comfirmBtnEnabledStatusSlot);
     connect(ui->lEditAccount, &QLineEdit::textChanged, this, &AccountLogin::comfirmBtnEnabledStatusSlot);
     connect(ui->lEditPassword, &QLineEdit::textChanged, this, &AccountLogin::comfirmBtnEnabledStatusSlot);
-    connect(ui->chkBoxAutoLogin, &QCheckBox::stateChanged, this, &AccountLogin::onAutoLoginChkBoxStateChanged);
-    connect(ui->chkBoxRemberPwd, &QCheckBox::stateChanged, this, &AccountLogin::onRemberPwdChkBoxStateChanged);
+    connect(ui->chkBoxAutoLogin, &QCheckBox::stateChanged, this,
+            &AccountLogin::onAutoLoginChkBoxStateChanged);
+    connect(ui->chkBoxRemberPwd, &QCheckBox::stateChanged, this,
+            &AccountLogin::onRemberPwdChkBoxStateChanged);
 
     // Actions
     connect(ui->pBtnAccountLogin, &QPushButton::clicked, this, &AccountLogin::onAccountLoginBtnClicked);
@@ -231,9 +230,9 @@ void AccountLogin::onLinkActivated(QString link)
 
 void AccountLogin::comfirmBtnEnabledStatusSlot()
 {
-    ui->pBtnAccountLogin->setEnabled(!ui->lEditCompanyCode->text().isEmpty()
-                                     && !ui->lEditAccount->text().isEmpty()
-                                     && !ui->lEditPassword->text().isEmpty());
+    ui->pBtnAccountLogin->setEnabled(!ui->lEditCompanyCode->text().isEmpty() &&
+                                     !ui->lEditAccount->text().isEmpty() &&
+                                     !ui->lEditPassword->text().isEmpty());
 }
 
 void AccountLogin::loginComVerifyResultSlot(QString result)

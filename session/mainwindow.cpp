@@ -46,8 +46,7 @@ void centreOnPrimaryScreen(QWidget *dialog)
 }
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent)
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
     setWindowFlags(Qt::SubWindow);
     setAttribute(Qt::WA_TranslucentBackground);
@@ -94,15 +93,17 @@ bool MainWindow::linkNamesOtherAccount(const QMap<QString, QString> &link)
     if (!companyCode.isEmpty() && !userName.isEmpty()) {
         // Links name the account; userName holds the display name, which is
         // often a person's name. Either one identifies the signed-in user.
-        const QString accountName =
-            QJsonDocument::fromJson(baseValues->loginResult.toUtf8()).object().value(QStringLiteral("userName")).toString();
+        const QString accountName = QJsonDocument::fromJson(baseValues->loginResult.toUtf8())
+                                        .object()
+                                        .value(QStringLiteral("userName"))
+                                        .toString();
         const bool sameUser =
             userName == baseValues->userName || (!accountName.isEmpty() && userName == accountName);
         if (companyCode != baseValues->companyCode || !sameUser)
             return true;
     }
-    return !phone.isEmpty() && phone != baseValues->telephone && !countryCode.isEmpty()
-           && countryCode != baseValues->mobileCountryCode;
+    return !phone.isEmpty() && phone != baseValues->telephone && !countryCode.isEmpty() &&
+           countryCode != baseValues->mobileCountryCode;
 }
 
 void MainWindow::showSplashSelect()

@@ -35,15 +35,13 @@ QString appDataDir()
 }
 } // namespace
 
-SplashSelect::SplashSelect(QWidget *parent)
-    : BorderDialog(parent)
-    , ui(new Ui::SplashSelect)
+SplashSelect::SplashSelect(QWidget *parent) : BorderDialog(parent), ui(new Ui::SplashSelect)
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                   | Qt::WindowMaximizeButtonHint);
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint);
     setWindowTitle(QStringLiteral("Vesk云会议"));
 
     ui->pBtnMin->setIcon(QIcon(QStringLiteral(":/image/images/minimize.png")));
@@ -95,8 +93,8 @@ SplashSelect::~SplashSelect()
 
 QString SplashSelect::ssoHandOffFilePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-           + QStringLiteral("/VeskDesk/VeskLiveMeeting.txt");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/VeskDesk/VeskLiveMeeting.txt");
 }
 
 bool SplashSelect::takeSsoHandOff()
@@ -203,8 +201,8 @@ void SplashSelect::autoLogin()
 {
     // The nickname is needed by a link join below.
     loadUserInfo();
-    const bool linkNamesAccount = !baseValues->linkInfo.value(QStringLiteral("companycode")).isEmpty()
-                                  && !baseValues->linkInfo.value(QStringLiteral("username")).isEmpty();
+    const bool linkNamesAccount = !baseValues->linkInfo.value(QStringLiteral("companycode")).isEmpty() &&
+                                  !baseValues->linkInfo.value(QStringLiteral("username")).isEmpty();
     if (baseValues->autoLogin == QLatin1String("1") && !m_autoLoginSuppressed && !linkNamesAccount) {
         // The link, if any, stays for the home screen to join after the sign-in.
         handOverTo(new AccountLogin(QStringLiteral("1")));
@@ -291,7 +289,8 @@ void SplashSelect::linkJoinMeetingSlot()
         } else {
             // Guests join through the join dialog, which comes with its own release.
             qDebug() << "baseValues.wmNickname ==" << baseValues->wmNickname;
-            qDebug() << "join dialog is not available in this build; link for meeting" << meetingCode << "kept";
+            qDebug() << "join dialog is not available in this build; link for meeting" << meetingCode
+                     << "kept";
         }
         return;
     }

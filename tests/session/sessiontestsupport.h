@@ -16,17 +16,17 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QMainWindow>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMutex>
 #include <QPointer>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
-#include <QMutex>
 #include <QTimer>
 
 #include <functional>
@@ -76,8 +76,7 @@ inline void removeUserData()
 }
 
 // Every visible top-level window of type T.
-template <class T>
-QList<T *> visibleWindows()
+template <class T> QList<T *> visibleWindows()
 {
     QList<T *> found;
     for (QWidget *w : QApplication::topLevelWidgets()) {
@@ -87,8 +86,7 @@ QList<T *> visibleWindows()
     return found;
 }
 
-template <class T>
-T *visibleWindow()
+template <class T> T *visibleWindow()
 {
     const QList<T *> found = visibleWindows<T>();
     return found.isEmpty() ? nullptr : found.first();
@@ -107,8 +105,7 @@ inline QStringList noticeTexts()
     return texts;
 }
 
-template <class T>
-T *childWithText(QWidget *window, const QString &text)
+template <class T> T *childWithText(QWidget *window, const QString &text)
 {
     for (T *child : window->findChildren<T *>()) {
         if (child->text() == text)
@@ -145,7 +142,8 @@ struct ModalAnswer
 
 // Answers the next TwoBtnDlg opened by exec(): clicks the button with
 // buttonText (the right one when empty) and records what it showed.
-inline std::shared_ptr<ModalAnswer> answerNextModal(const QString &buttonText = QString(), int giveUpMs = 10000)
+inline std::shared_ptr<ModalAnswer> answerNextModal(const QString &buttonText = QString(),
+                                                    int giveUpMs = 10000)
 {
     auto answer = std::make_shared<ModalAnswer>();
     auto *poll = new QTimer;
@@ -170,8 +168,8 @@ inline std::shared_ptr<ModalAnswer> answerNextModal(const QString &buttonText = 
             if (!button->isVisible())
                 continue;
             answer->buttons << button->text();
-            if ((!buttonText.isEmpty() && button->text() == buttonText)
-                || (buttonText.isEmpty() && button->objectName() == QLatin1String("defaultQPushButton")))
+            if ((!buttonText.isEmpty() && button->text() == buttonText) ||
+                (buttonText.isEmpty() && button->objectName() == QLatin1String("defaultQPushButton")))
                 target = button;
         }
         if (target)
@@ -214,8 +212,8 @@ inline void resetSdk()
 // Writes the hand-off file with the given first line.
 inline QString writeHandOff(const QString &line)
 {
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-                        + QStringLiteral("/VeskDesk");
+    const QString dir =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/VeskDesk");
     QDir().mkpath(dir);
     const QString path = dir + QStringLiteral("/VeskLiveMeeting.txt");
     QFile file(path);
@@ -232,7 +230,8 @@ inline void connectCoordinator(MainWindow *window)
                      &MainWindow::wmLeaveMeetingCompleteSlot);
     QObject::connect(manager, &WeMeetManager::OnLeaveWaitingRoomFinishSignal, window,
                      &MainWindow::wmLeaveWaitingRoomCompleteSlot);
-    QObject::connect(manager, &WeMeetManager::OnLogoutFinishSignal, window, &MainWindow::wmLogoutCompleteSlot);
+    QObject::connect(manager, &WeMeetManager::OnLogoutFinishSignal, window,
+                     &MainWindow::wmLogoutCompleteSlot);
     QObject::connect(manager, &WeMeetManager::OnForcedLogoutFinishSignal, window,
                      &MainWindow::wmForcedLogoutCompleteSlot);
     QObject::connect(manager, &WeMeetManager::OnShareToMeetingFinishSignal, window,
@@ -245,8 +244,16 @@ inline void connectCoordinator(MainWindow *window)
 class LogCaptureLines final
 {
 public:
-    LogCaptureLines() { s_self = this; s_previous = qInstallMessageHandler(&LogCaptureLines::handler); }
-    ~LogCaptureLines() { qInstallMessageHandler(s_previous); s_self = nullptr; }
+    LogCaptureLines()
+    {
+        s_self = this;
+        s_previous = qInstallMessageHandler(&LogCaptureLines::handler);
+    }
+    ~LogCaptureLines()
+    {
+        qInstallMessageHandler(s_previous);
+        s_self = nullptr;
+    }
     bool contains(const QString &text) const
     {
         QMutexLocker locker(&m_mutex);

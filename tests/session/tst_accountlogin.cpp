@@ -212,9 +212,12 @@ void TestAccountLogin::rememberedFieldsFillOnlyForTheirVersion_data()
     QTest::addColumn<QString>("openedWith");
     QTest::addColumn<QString>("autoLogin");
     QTest::addColumn<bool>("filled");
-    QTest::newRow("same version, remembered") << "1" << "" << true;
-    QTest::newRow("same version, automatic") << "1" << "1" << true;
-    QTest::newRow("other version") << "2" << "1" << false;
+    QTest::newRow("same version, remembered") << "1"
+                                              << "" << true;
+    QTest::newRow("same version, automatic") << "1"
+                                             << "1" << true;
+    QTest::newRow("other version") << "2"
+                                   << "1" << false;
 }
 
 void TestAccountLogin::rememberedFieldsFillOnlyForTheirVersion()
@@ -291,9 +294,11 @@ void TestAccountLogin::busyTextNamesTheStepInFlight_data()
 {
     QTest::addColumn<QString>("slowPath");
     QTest::addColumn<QString>("busyText");
-    QTest::newRow("company check") << "/cloud/application/portCloudApplication" << QStringLiteral("公司代码校验...");
+    QTest::newRow("company check") << "/cloud/application/portCloudApplication"
+                                   << QStringLiteral("公司代码校验...");
     QTest::newRow("service sign-in") << "/idm/api/user/loginByType" << QStringLiteral("正在登录帐号...");
-    QTest::newRow("meeting token") << "/service/tencent-meeting/user/token" << QStringLiteral("正在登录云会议...");
+    QTest::newRow("meeting token") << "/service/tencent-meeting/user/token"
+                                   << QStringLiteral("正在登录云会议...");
 }
 
 void TestAccountLogin::busyTextNamesTheStepInFlight()
@@ -326,37 +331,69 @@ void TestAccountLogin::failedStepStopsWithNotice_data()
     QTest::addColumn<QString>("notice");
 
     const QString ok = QStringLiteral("Vesk@2024");
-    QTest::newRow("company not enabled") << "企业版" << "000999" << "zhaolei" << "Zhao@2024" << "" << 0 << ""
-                                         << QStringLiteral("该公司未开通服务");
-    QTest::newRow("unknown company") << "企业版" << "123456" << "nobody" << "x" << "" << 0 << ""
-                                     << QStringLiteral("公司代码不存在");
-    QTest::newRow("listed company as regulator") << "监管版" << "600888" << "zhangwei" << ok << "" << 0 << ""
-                                                 << QStringLiteral("该公司代码为上市公司，请选择企业版登录");
-    QTest::newRow("regulator as listed company") << "企业版" << "ZJ3100" << "chenjing" << "Chen@2024" << "" << 0
-                                                 << "" << QStringLiteral("该公司代码为证监局代码，请选择监管版登录");
-    QTest::newRow("financial as listed company") << "企业版" << "FIN8801" << "liuyang" << "Liu@2024" << "" << 0
-                                                 << "" << QStringLiteral("该公司代码为金融版代码，请选择金融版登录");
-    QTest::newRow("wrong password") << "企业版" << "600888" << "zhangwei" << "wrong" << "" << 0 << ""
-                                    << QStringLiteral("用户名或密码错误");
-    QTest::newRow("company check service down") << "企业版" << "600888" << "zhangwei" << ok
-                                                << "/cloud/application/portCloudApplication" << 500 << ""
-                                                << QStringLiteral("InternalServerError");
-    QTest::newRow("sign-in service down") << "企业版" << "600888" << "zhangwei" << ok
-                                          << "/idm/api/user/loginByType" << 503 << ""
+    QTest::newRow("company not enabled") << "企业版"
+                                         << "000999"
+                                         << "zhaolei"
+                                         << "Zhao@2024"
+                                         << "" << 0 << "" << QStringLiteral("该公司未开通服务");
+    QTest::newRow("unknown company") << "企业版"
+                                     << "123456"
+                                     << "nobody"
+                                     << "x"
+                                     << "" << 0 << "" << QStringLiteral("公司代码不存在");
+    QTest::newRow("listed company as regulator")
+        << "监管版"
+        << "600888"
+        << "zhangwei" << ok << "" << 0 << "" << QStringLiteral("该公司代码为上市公司，请选择企业版登录");
+    QTest::newRow("regulator as listed company")
+        << "企业版"
+        << "ZJ3100"
+        << "chenjing"
+        << "Chen@2024"
+        << "" << 0 << "" << QStringLiteral("该公司代码为证监局代码，请选择监管版登录");
+    QTest::newRow("financial as listed company")
+        << "企业版"
+        << "FIN8801"
+        << "liuyang"
+        << "Liu@2024"
+        << "" << 0 << "" << QStringLiteral("该公司代码为金融版代码，请选择金融版登录");
+    QTest::newRow("wrong password") << "企业版"
+                                    << "600888"
+                                    << "zhangwei"
+                                    << "wrong"
+                                    << "" << 0 << "" << QStringLiteral("用户名或密码错误");
+    QTest::newRow("company check service down")
+        << "企业版"
+        << "600888"
+        << "zhangwei" << ok << "/cloud/application/portCloudApplication" << 500 << ""
+        << QStringLiteral("InternalServerError");
+    QTest::newRow("sign-in service down") << "企业版"
+                                          << "600888"
+                                          << "zhangwei" << ok << "/idm/api/user/loginByType" << 503 << ""
                                           << QStringLiteral("ServiceUnavailableError");
-    QTest::newRow("token service down") << "企业版" << "600888" << "zhangwei" << ok
-                                        << "/service/tencent-meeting/user/token" << 500 << ""
-                                        << QStringLiteral("InternalServerError");
-    QTest::newRow("company check times out") << "企业版" << "600888" << "zhangwei" << ok
-                                             << "/cloud/application/portCloudApplication" << -1 << ""
-                                             << QStringLiteral("error:请求超时");
-    QTest::newRow("meeting SDK refuses sign-in") << "企业版" << "600888" << "zhangwei" << ok << "" << 0
-                                                 << "login_fail=账号异常" << QStringLiteral("登录失败，请重试！");
-    QTest::newRow("meeting SDK error") << "企业版" << "600888" << "zhangwei" << ok << "" << 0
-                                       << "sdk_error=内部错误;sdk_error_after_ms=0;login_fail=x"
-                                       << QStringLiteral("登录失败，请重试！");
-    QTest::newRow("account without phone") << "企业版" << "600888" << "wangfang" << "Wang@2024" << "" << 0 << ""
-                                           << QStringLiteral("该账号尚未绑定手机号，请先在Vesk APP中绑定手机号");
+    QTest::newRow("token service down") << "企业版"
+                                        << "600888"
+                                        << "zhangwei" << ok << "/service/tencent-meeting/user/token" << 500
+                                        << "" << QStringLiteral("InternalServerError");
+    QTest::newRow("company check times out") << "企业版"
+                                             << "600888"
+                                             << "zhangwei" << ok << "/cloud/application/portCloudApplication"
+                                             << -1 << "" << QStringLiteral("error:请求超时");
+    QTest::newRow("meeting SDK refuses sign-in")
+        << "企业版"
+        << "600888"
+        << "zhangwei" << ok << "" << 0 << "login_fail=账号异常" << QStringLiteral("登录失败，请重试！");
+    QTest::newRow("meeting SDK error")
+        << "企业版"
+        << "600888"
+        << "zhangwei" << ok << "" << 0 << "sdk_error=内部错误;sdk_error_after_ms=0;login_fail=x"
+        << QStringLiteral("登录失败，请重试！");
+    QTest::newRow("account without phone")
+        << "企业版"
+        << "600888"
+        << "wangfang"
+        << "Wang@2024"
+        << "" << 0 << "" << QStringLiteral("该账号尚未绑定手机号，请先在Vesk APP中绑定手机号");
 }
 
 void TestAccountLogin::failedStepStopsWithNotice()

@@ -190,35 +190,42 @@ void TestSessionCoordinator::launchLinkDecision_data()
     QTest::addColumn<bool>("linkKept");
 
     const QString link = QStringLiteral("veskmeeting://join?");
-    QTest::newRow("signed out, idle") << false << 1 << "" << "" << link + "meetingCode=482915736" << true << ""
-                                      << true;
+    QTest::newRow("signed out, idle") << false << 1 << ""
+                                      << "" << link + "meetingCode=482915736" << true << "" << true;
     QTest::newRow("signed in, same account")
-        << true << 2 << "" << "" << link + "companycode=600888&username=zhangwei&meetingCode=482915736" << true
-        << "" << true;
+        << true << 2 << ""
+        << "" << link + "companycode=600888&username=zhangwei&meetingCode=482915736" << true << "" << true;
     QTest::newRow("signed in, same display name")
-        << true << 2 << "" << "" << link + "companycode=600888&username=%E5%BC%A0%E4%BC%9F&meetingCode=1" << true
-        << "" << true;
+        << true << 2 << ""
+        << "" << link + "companycode=600888&username=%E5%BC%A0%E4%BC%9F&meetingCode=1" << true << "" << true;
     QTest::newRow("signed in, other company")
-        << true << 2 << "" << "" << link + "companycode=000999&username=zhangwei&meetingCode=482915736" << false
+        << true << 2 << ""
+        << "" << link + "companycode=000999&username=zhangwei&meetingCode=482915736" << false
         << QStringLiteral("本地已登录另一账号，请重新登录后进入会议。") << false;
     QTest::newRow("signed in, other user")
-        << true << 2 << "" << "" << link + "companycode=600888&username=lina&meetingCode=482915736" << false
+        << true << 2 << ""
+        << "" << link + "companycode=600888&username=lina&meetingCode=482915736" << false
         << QStringLiteral("本地已登录另一账号，请重新登录后进入会议。") << false;
     QTest::newRow("other phone, same country")
-        << true << 2 << "" << "" << link + "phone=13900000000&mobileCountryCode=%2B86&meetingCode=482915736"
-        << true << "" << true;
+        << true << 2 << ""
+        << "" << link + "phone=13900000000&mobileCountryCode=%2B86&meetingCode=482915736" << true << ""
+        << true;
     QTest::newRow("other phone, other country")
-        << true << 2 << "" << "" << link + "phone=61234567&mobileCountryCode=%2B852&meetingCode=482915736"
-        << false << QStringLiteral("本地已登录另一账号，请重新登录后进入会议。") << false;
-    QTest::newRow("joining that meeting") << true << 3 << "482915736" << "" << link + "meetingCode=482915736"
-                                          << false << "" << true;
+        << true << 2 << ""
+        << "" << link + "phone=61234567&mobileCountryCode=%2B852&meetingCode=482915736" << false
+        << QStringLiteral("本地已登录另一账号，请重新登录后进入会议。") << false;
+    QTest::newRow("joining that meeting") << true << 3 << "482915736"
+                                          << "" << link + "meetingCode=482915736" << false << "" << true;
     QTest::newRow("joining another meeting")
-        << true << 3 << "482915736" << "" << link + "meetingCode=735102948" << false
+        << true << 3 << "482915736"
+        << "" << link + "meetingCode=735102948" << false
         << QStringLiteral("当前正在进入会议，如需进入新会议请先退出当前会议。") << false;
-    QTest::newRow("already in that meeting") << true << 4 << "" << "482915736" << link + "meetingCode=482915736"
-                                             << false << "" << false;
-    QTest::newRow("in a meeting of unknown number") << false << 4 << "" << "" << link + "meetingCode=482915736"
-                                                    << false << "" << false;
+    QTest::newRow("already in that meeting")
+        << true << 4 << ""
+        << "482915736" << link + "meetingCode=482915736" << false << "" << false;
+    QTest::newRow("in a meeting of unknown number")
+        << false << 4 << ""
+        << "" << link + "meetingCode=482915736" << false << "" << false;
 }
 
 void TestSessionCoordinator::launchLinkDecision()

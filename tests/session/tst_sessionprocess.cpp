@@ -55,8 +55,8 @@ void TestSessionProcess::handOffAndLinkEndInTheMeeting()
     QVERIFY(QDir().mkpath(appDir));
     QVERIFY(QDir().mkpath(dataHome + QStringLiteral("/VeskDesk")));
     QVERIFY(QDir().mkpath(tmpDir));
-    for (const QString &name : {QStringLiteral("VeskMeeting"), QStringLiteral("libwemeetsdk.so"),
-                                QStringLiteral("areaCode.dat")}) {
+    for (const QString &name :
+         {QStringLiteral("VeskMeeting"), QStringLiteral("libwemeetsdk.so"), QStringLiteral("areaCode.dat")}) {
         if (QFile::exists(binDir + QLatin1Char('/') + name))
             QVERIFY(QFile::copy(binDir + QLatin1Char('/') + name, appDir + QLatin1Char('/') + name));
     }
@@ -67,17 +67,18 @@ void TestSessionProcess::handOffAndLinkEndInTheMeeting()
     QVERIFY(config.open(QIODevice::WriteOnly | QIODevice::Text));
     config.write(QStringLiteral("[VERSION]\nNAME=Vesk云会议\nNO=1.0.0\n\n[CONFIG]\n"
                                 "SERVICE_URL=%1\nCLOUD_URL=%2\nIDM_URL=%3\n")
-                     .arg(QString::fromStdString(server.serviceUrl()), QString::fromStdString(server.cloudUrl()),
-                          QString::fromStdString(server.idmUrl()))
+                     .arg(QString::fromStdString(server.serviceUrl()),
+                          QString::fromStdString(server.cloudUrl()), QString::fromStdString(server.idmUrl()))
                      .toUtf8());
     config.close();
 
     const QString handOffPath = dataHome + QStringLiteral("/VeskDesk/VeskLiveMeeting.txt");
     QFile handOff(handOffPath);
     QVERIFY(handOff.open(QIODevice::WriteOnly | QIODevice::Text));
-    handOff.write(QStringLiteral("veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=%1\n")
-                      .arg(QDateTime::currentDateTime().addSecs(-60).toString(QStringLiteral("yyyyMMddhhmmss")))
-                      .toUtf8());
+    handOff.write(
+        QStringLiteral("veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=%1\n")
+            .arg(QDateTime::currentDateTime().addSecs(-60).toString(QStringLiteral("yyyyMMddhhmmss")))
+            .toUtf8());
     handOff.close();
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -102,17 +103,18 @@ void TestSessionProcess::handOffAndLinkEndInTheMeeting()
 
     const QRegularExpression joined(QStringLiteral("JoinMeeting\\.\\.\\.code =\\s+0\\b.*482915736"));
     QString logs;
-    QTRY_VERIFY2_WITH_TIMEOUT((logs = readLogs(dataHome)).contains(joined) || program.state() == QProcess::NotRunning,
+    QTRY_VERIFY2_WITH_TIMEOUT((logs = readLogs(dataHome)).contains(joined) ||
+                                  program.state() == QProcess::NotRunning,
                               "no join in the log", 40000);
     const bool running = program.state() == QProcess::Running;
     program.kill();
     program.waitForFinished(5000);
-    QVERIFY2(logs.contains(joined), qPrintable(QStringLiteral("process %1 (exit %4, %5); output:\n%2\nlog:\n%3")
-                                                   .arg(running ? "running" : "ended",
-                                                        QString::fromUtf8(program.readAll()).right(3000),
-                                                        logs.right(6000))
-                                                   .arg(program.exitCode())
-                                                   .arg(program.errorString())));
+    QVERIFY2(logs.contains(joined),
+             qPrintable(QStringLiteral("process %1 (exit %4, %5); output:\n%2\nlog:\n%3")
+                            .arg(running ? "running" : "ended",
+                                 QString::fromUtf8(program.readAll()).right(3000), logs.right(6000))
+                            .arg(program.exitCode())
+                            .arg(program.errorString())));
     QVERIFY2(running, qPrintable(logs.right(5000)));
     QVERIFY(!QFile::exists(handOffPath));
     QVERIFY(logs.contains(QStringLiteral("simulateLogin")) || !server.requests().empty());

@@ -12,9 +12,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
 #include <QScopedValueRollback>
 #include <QSettings>
+#include <QTemporaryDir>
 
 using namespace sessiontest;
 
@@ -128,18 +128,18 @@ void TestStartScreen::handOffFileIsUsedOnceWhileFresh_data()
     QTest::addColumn<bool>("signsIn");
     const QString nineMinutes = QDateTime::currentDateTime().addSecs(-9 * 60).toString("yyyyMMddhhmmss");
     const QString elevenMinutes = QDateTime::currentDateTime().addSecs(-11 * 60).toString("yyyyMMddhhmmss");
-    QTest::newRow("9 minutes old") << "veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=" + nineMinutes
+    QTest::newRow("9 minutes old") << "veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=" +
+                                          nineMinutes
                                    << true;
     QTest::newRow("9 minutes old, percent-encoded")
         << QString::fromLatin1(QUrl::toPercentEncoding(
                "veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=" + nineMinutes))
         << true;
-    QTest::newRow("11 minutes old") << "veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp="
-                                           + elevenMinutes
+    QTest::newRow("11 minutes old") << "veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=" +
+                                           elevenMinutes
                                     << false;
-    QTest::newRow("not a meeting hand-off") << "other://sso?companyCode=600888&userName=zhangwei&timeStamp="
-                                                   + nineMinutes
-                                            << false;
+    QTest::newRow("not a meeting hand-off")
+        << "other://sso?companyCode=600888&userName=zhangwei&timeStamp=" + nineMinutes << false;
     QTest::newRow("no user") << "veskmeet://sso?companyCode=600888&timeStamp=" + nineMinutes << false;
     QTest::newRow("garbled time") << "veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=soon"
                                   << false;
