@@ -228,12 +228,14 @@ void SimSdk::Initialize(const WemeetSDKParams &params, ISDKCallback *callback)
         }
         m_sdkToken = token;
         phase = Phase::Initialized;
-        m_sdkCallback->Initialize(0, "");
+        // Scheduled before the answer: the client may release the SDK
+        // object from inside its callback.
         if (!c.sdkError.isEmpty())
             later([this, msg = c.sdkError.toUtf8()] {
                 if (m_sdkCallback)
                     m_sdkCallback->SDKError(1, msg.constData());
             }, c.sdkErrorAfterMs);
+        m_sdkCallback->Initialize(0, "");
     });
 }
 
@@ -278,9 +280,9 @@ void SimSdk::doLogin(const QByteArray &address)
         }
         if (phase == Phase::Initialized)
             phase = Phase::SignedIn;
-        cb->Login(0, "");
         if (c.forcedLogoutAfterMs >= 0)
             m_forcedLogoutTimer.start(c.forcedLogoutAfterMs);
+        cb->Login(0, "");
     });
 }
 

@@ -20,6 +20,8 @@ private slots:
     void initialisedSdkIsUninitialisedThenReleased();
     void answersStillOnTheWayAreDroppedAtShutdown();
     void failedInitialisationIsNotUninitialised();
+    void shuttingDownFromInsideAnAnswerEndsEverything_data();
+    void shuttingDownFromInsideAnAnswerEndsEverything();
 };
 
 void TestSdkShutdown::initTestCase()
@@ -106,6 +108,46 @@ void TestSdkShutdown::failedInitialisationIsNotUninitialised()
     WemeetSim::clearCalls();
     WeMeetManager::instance()->uninitialize();
     QCOMPARE(WemeetSim::calls(), QStringList({QStringLiteral("IsInitialized"), QStringLiteral("Release")}));
+}
+
+void TestSdkShutdown::shuttingDownFromInsideAnAnswerEndsEverything_data()
+{
+    QTest::addColumn<bool>("onSignIn");
+    QTest::newRow("from the initialisation answer, an sdk error scripted") << false;
+    QTest::newRow("from the sign-in answer, a forced sign-out scripted") << true;
+}
+
+// The coordinator shuts the SDK down from inside a sign-out answer; whatever
+// the SDK had scheduled must die with it.
+void TestSdkShutdown::shuttingDownFromInsideAnAnswerEndsEverything()
+{
+    QFETCH(bool, onSignIn);
+    WeMeetManager *manager = WeMeetManager::instance();
+    WemeetSim::applyScript(QStringLiteral("sdk_error=断线;sdk_error_after_ms=20;forced_logout_after_ms=20"));
+    QSignalSpy errors(manager, &WeMeetManager::OnSDKErrorSignal);
+    QSignalSpy forced(manager, &WeMeetManager::OnForcedLogoutFinishSignal);
+    QSignalSpy initialised(manager, &WeMeetManager::OnSDKInitializeFinishSignal);
+    QSignalSpy login(manager, &WeMeetManager::OnLoginFinishSignal);
+
+    QObject context;
+    if (onSignIn)
+        connect(manager, &WeMeetManager::OnLoginFinishSignal, &context, [manager] { manager->uninitialize(); });
+    else
+        connect(manager, &WeMeetManager::OnSDKInitializeFinishSignal, &context, [manager] { manager->uninitialize(); });
+
+    WeMeetManager::initialize(QStringLiteral("id"), QStringLiteral("token"), QStringLiteral("/tmp"), QStringLiteral("a"));
+    QVERIFY(initialised.wait(2000));
+    if (onSignIn) {
+        // The scripted error would come first; this row is about sign-in.
+        QVERIFY(errors.wait(2000));
+        errors.clear();
+        manager->login();
+        QVERIFY(login.wait(2000));
+    }
+    QCOMPARE(WemeetSim::releaseCount(), 1);
+    QTest::qWait(80);
+    QCOMPARE(errors.count(), 0);
+    QCOMPARE(forced.count(), 0);
 }
 
 QTEST_MAIN(TestSdkShutdown)

@@ -243,6 +243,25 @@ void TestWeMeetManager::callbackRowsChangeStateEmitAndLog()
     manager->setState(before);
     SignalSpies spies(manager);
 
+    // What a slot sees when the signal arrives: the line already written and
+    // the state already changed.
+    QStringList linesAtSignal;
+    int stateAtSignal = -1;
+    QObject context;
+    auto seen = [&] {
+        linesAtSignal = m_log->lines();
+        stateAtSignal = manager->state();
+    };
+    connect(manager, &WeMeetManager::OnSDKInitializeFinishSignal, &context, seen);
+    connect(manager, &WeMeetManager::OnLoginFinishSignal, &context, seen);
+    connect(manager, &WeMeetManager::OnJoinMeetingFinishSignal, &context, seen);
+    connect(manager, &WeMeetManager::OnLeaveMeetingFinishSignal, &context, seen);
+    connect(manager, &WeMeetManager::OnLeaveWaitingRoomFinishSignal, &context, seen);
+    connect(manager, &WeMeetManager::OnLogoutFinishSignal, &context, seen);
+    connect(manager, &WeMeetManager::OnForcedLogoutFinishSignal, &context, seen);
+    connect(manager, &WeMeetManager::OnShareToMeetingFinishSignal, &context, seen);
+    connect(manager, &WeMeetManager::OnSDKErrorSignal, &context, seen);
+
     fire(manager);
 
     QCOMPARE(manager->state(), after);
@@ -253,9 +272,11 @@ void TestWeMeetManager::callbackRowsChangeStateEmitAndLog()
     } else {
         QCOMPARE(fired, QStringList(signal + QStringLiteral("x1")));
         QCOMPARE(got, payload);
+        QVERIFY(linesAtSignal.contains(logLine));
+        QCOMPARE(stateAtSignal, after);
     }
-    QVERIFY2(m_log->lines().contains(logLine),
-             qPrintable(QStringLiteral("expected \"%1\" in %2").arg(logLine, m_log->lines().join(QLatin1Char('|')))));
+    QVERIFY2(m_log->lines() == QStringList(logLine),
+             qPrintable(QStringLiteral("expected only \"%1\", got %2").arg(logLine, m_log->lines().join(QLatin1Char('|')))));
 }
 
 void TestWeMeetManager::nullTextsBecomeEmptyStrings()
