@@ -66,6 +66,7 @@ void TestAccountLogin::init()
 {
     m_server->clearFaults();
     m_server->resetData();
+    m_server->clearRequests();
     resetSdk();
     removeUserData();
     freshBaseValues(*m_server);

@@ -63,6 +63,7 @@ void TestSessionCoordinator::init()
 {
     m_server->clearFaults();
     m_server->resetData();
+    m_server->clearRequests();
     resetSdk();
     removeUserData();
     freshBaseValues(*m_server);

@@ -42,6 +42,8 @@ private slots:
     void finishedGuestJoinClosesOnlyTheStartScreen_data();
     void finishedGuestJoinClosesOnlyTheStartScreen();
     void linkNamingAccountSignsInAndJoins();
+    void automaticSignInThenJoinsLinkedMeetingOnce();
+    void escapeClosesLikeTheCloseButton();
     void linkForOtherAccountWhileSignedInIsRefused();
     void forcedSignOutShowsMessageAndStaysSignedOut();
 
@@ -61,6 +63,7 @@ void TestStartScreen::init()
 {
     m_server->clearFaults();
     m_server->resetData();
+    m_server->clearRequests();
     resetSdk();
     removeUserData();
     QFile::remove(SplashSelect::ssoHandOffFilePath());
@@ -349,6 +352,37 @@ void TestStartScreen::linkNamingAccountSignsInAndJoins()
     QCOMPARE(WemeetSim::lastJoin().meetingCode, QStringLiteral("482915736"));
     QVERIFY(baseValues->signedIn);
     QTRY_COMPARE_WITH_TIMEOUT(WeMeetManager::instance()->state(), 4, 5000);
+}
+
+void TestStartScreen::automaticSignInThenJoinsLinkedMeetingOnce()
+{
+    rememberAccount(QStringLiteral("1"));
+    loadLoginInfo();
+    baseValues->linkInfo = {{QStringLiteral("meetingCode"), QStringLiteral("482915736")}};
+    auto *splash = new SplashSelect();
+    splash->show();
+    QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::lastJoin().received, 15000);
+    QCOMPARE(WemeetSim::lastJoin().meetingCode, QStringLiteral("482915736"));
+    QVERIFY(baseValues->signedIn);
+    // One sign-in, no guest preparation beside it.
+    int signIns = 0;
+    for (const auto &r : m_server->requests())
+        signIns += r.path == "/idm/api/user/loginByType" ? 1 : 0;
+    QCOMPARE(signIns, 1);
+    QCOMPARE(WemeetSim::calls().count(QStringLiteral("Initialize")), 1);
+}
+
+void TestStartScreen::escapeClosesLikeTheCloseButton()
+{
+    auto *splash = new SplashSelect();
+    QPointer<SplashSelect> guard(splash);
+    QSignalSpy closeSelf(splash, &SplashSelect::closeSelfSignal);
+    splash->show();
+    QTRY_VERIFY(WemeetSim::initRecord().received);
+    QTRY_VERIFY(splash->isEnabled());
+    QTest::keyClick(splash, Qt::Key_Escape);
+    QCOMPARE(closeSelf.count(), 1);
+    QTRY_VERIFY(guard.isNull());
 }
 
 void TestStartScreen::linkForOtherAccountWhileSignedInIsRefused()
