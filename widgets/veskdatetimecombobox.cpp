@@ -166,10 +166,7 @@ void VeskDateTimeComboBox::setTimeBySelect(QListWidgetItem *item)
 
 void VeskDateTimeComboBox::onShowListBtnClicked()
 {
-    if (ui->timeList->isVisible())
-        closeTimeList();
-    else
-        showTimeList();
+    showTimeList();
 }
 
 void VeskDateTimeComboBox::closeTimeList()
@@ -186,7 +183,7 @@ bool VeskDateTimeComboBox::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ui->wtBackground) {
         if (event->type() == QEvent::MouseButtonPress)
-            onShowListBtnClicked();
+            showTimeList();
     } else if (watched == ui->tEditTime) {
         if (event->type() == QEvent::FocusIn)
             closeTimeList();

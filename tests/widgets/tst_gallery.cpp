@@ -532,10 +532,19 @@ void TestGallery::otherStyles()
     form->addRow(QStringLiteral("shareInfoQTextEdit"), share);
 
     for (const QString &name : {"titleSplitLine", "hSplitLine", "dottedLine", "dashedLine"}) {
-        auto *line = new QFrame(&panel);
-        line->setObjectName(name);
-        line->setFixedSize(300, name.startsWith(QLatin1String("d")) ? 2 : 1);
-        form->addRow(name, line);
+        // Each line across and, beside it, upright (as in the meeting rows).
+        auto *row = new QHBoxLayout;
+        row->setSpacing(20);
+        auto *across = new QFrame(&panel);
+        across->setObjectName(name);
+        across->setFixedSize(260, 1);
+        auto *upright = new QFrame(&panel);
+        upright->setObjectName(name);
+        upright->setFixedSize(1, 24);
+        row->addWidget(across, 0, Qt::AlignVCenter);
+        row->addWidget(upright);
+        row->addStretch();
+        form->addRow(name, row);
     }
     auto *white = new QFrame(&panel);
     white->setObjectName(QStringLiteral("whiteMaskQFrame"));
