@@ -63,6 +63,8 @@ struct InitRecord
     QString appName;
     QString iconPath;
     bool callbackSet = false;
+    // Texts given as null pointers rather than as empty texts.
+    QStringList nullTexts;
 };
 
 // What the last JoinMeeting was given.
@@ -74,6 +76,7 @@ struct JoinRecord
     QString password;
     QString joinUrl;
     bool joinUrlNull = false;
+    bool passwordNull = false;
     bool micOn = false;
     bool cameraOn = false;
     bool hideMeetingWindow = false;

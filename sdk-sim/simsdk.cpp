@@ -82,6 +82,7 @@ void SimPreMeetingService::JoinMeeting(const WemeetJoinParam &param)
     join.password = text(param.password);
     join.joinUrl = text(param.join_url);
     join.joinUrlNull = param.join_url == nullptr;
+    join.passwordNull = param.password == nullptr;
     join.micOn = param.mic_on;
     join.cameraOn = param.camera_on;
     join.hideMeetingWindow = param.hide_meeting_window;
@@ -199,6 +200,16 @@ void SimSdk::Initialize(const WemeetSDKParams &params, ISDKCallback *callback)
     r.init.appName = text(params.app_name);
     r.init.iconPath = text(params.app_icon);
     r.init.callbackSet = callback != nullptr;
+    const QPair<const char *, const char *> fields[] = {
+        {"sdk_id", params.sdk_id},       {"sdk_token", params.sdk_token}, {"reserved_a", params.reserved_a},
+        {"reserved_b", params.reserved_b}, {"data_path", params.data_path}, {"app_name", params.app_name},
+        {"app_icon", params.app_icon},
+    };
+    r.init.nullTexts.clear();
+    for (const auto &field : fields) {
+        if (!field.second)
+            r.init.nullTexts << QLatin1String(field.first);
+    }
 
     m_sdkCallback = callback;
     if (!callback)

@@ -122,6 +122,7 @@ void TestSdkBridge::initialiseHandsTheSdkItsRecordAndSettings()
     QCOMPARE(r.sdkToken, QStringLiteral("sdk-9d31c07ab4e25f68"));
     QCOMPARE(r.reservedA, QString());
     QCOMPARE(r.reservedB, QString());
+    QCOMPARE(r.nullTexts, QStringList());
     QCOMPARE(r.dataPath, dataDir + QStringLiteral("/data/"));
     QCOMPARE(r.appName, QStringLiteral("Vesk云会议"));
     QVERIFY(QFileInfo(r.iconPath).isAbsolute());
@@ -177,6 +178,8 @@ void TestSdkBridge::failedInitialisationEmitsNothing()
     QCOMPARE(WeMeetManager::instance()->state(), 0);
     QVERIFY(!WeMeetManager::instance()->isInitialized());
     QVERIFY(WemeetSim::meetingSettings().isEmpty());
+    // Missing values still reach the SDK as texts, never as null pointers.
+    QCOMPARE(WemeetSim::initRecord().nullTexts, QStringList());
     if (!failure.isEmpty())
         QVERIFY(log.lines().constLast().endsWith(failure));
 }
@@ -257,6 +260,7 @@ void TestSdkBridge::joinRecordAsTheSdkReceivedIt()
     QCOMPARE(j.meetingCode, code);
     QCOMPARE(j.nickname, nickname);
     QCOMPARE(j.password, QString());
+    QVERIFY(!j.passwordNull);
     QCOMPARE(j.joinUrl, joinUrl);
     QVERIFY(!j.joinUrlNull);
     QCOMPARE(j.micOn, mic);

@@ -312,6 +312,7 @@ void TestSdkSimulator::initialisationChecksItsInput()
     QTRY_VERIFY(m_rec.lastCode(QStringLiteral("Initialize")) > 0);
     QCOMPARE(m_rec.lastMessage(QStringLiteral("Initialize")), message);
     QVERIFY(!sdk()->IsInitialized());
+    QCOMPARE(WemeetSim::initRecord().nullTexts.contains(QStringLiteral("sdk_id")), nullId);
 }
 
 void TestSdkSimulator::signInNeedsAnAddress_data()
