@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
 #include <QListWidget>
 #include <QMovie>
 #include <QPainter>
@@ -672,6 +673,17 @@ void TestWidgets::twoButtonDialogFormAndNames()
     QCOMPARE(left->cursor().shape(), Qt::PointingHandCursor);
     QCOMPARE(right->cursor().shape(), Qt::PointingHandCursor);
     QVERIFY(!left->isHidden());
+
+    // The message keeps its width; both buttons stay 32 high.
+    QCOMPARE(msg->minimumWidth(), 310);
+    QCOMPARE(msg->alignment(), Qt::AlignCenter);
+    for (QPushButton *b : {left, right}) {
+        QCOMPARE(b->minimumSize(), QSize(90, 32));
+        QCOMPARE(b->maximumHeight(), 32);
+    }
+    // Nothing is laid over the 10-pixel shadow.
+    QCOMPARE(dlg.layout()->contentsMargins(), QMargins(10, 10, 10, 10));
+    QCOMPARE(dlg.layout()->spacing(), 5);
 }
 
 void TestWidgets::oneButtonDialogFormAndNames()
@@ -905,6 +917,14 @@ void TestWidgets::areaListFiltersAndSizes()
     QVERIFY(number->hasFocus());
     QVERIFY(list->isHidden());
     QCOMPARE(edit.areaCode(), QStringLiteral("86"));
+    QCOMPARE(code->geometry(), QRect(10, 0, 43, 30));
+    QCOMPARE(code->maxLength(), 4);
+    QCOMPARE(number->geometry(), QRect(0, 0, 319, 30));
+    QCOMPARE(list->geometry().topLeft(), QPoint(0, 35));
+    QCOMPARE(list->width(), 318);
+    QCOMPARE(list->cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(edit.focusProxy(), number);
 
     QTest::mouseClick(code, Qt::LeftButton);
     QVERIFY(code->hasFocus());
@@ -1215,6 +1235,12 @@ void TestWidgets::pickerOpensAndClosesFromTheField()
     auto *edit = picker.findChild<QTimeEdit *>(QStringLiteral("tEditTime"));
     QVERIFY(list && button && background && edit);
     QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
+    QVERIFY(button->text().isEmpty());
+    QCOMPARE(button->minimumSize(), QSize(15, 28));
+    QCOMPARE(edit->minimumSize(), QSize(80, 28));
+    QCOMPARE(edit->buttonSymbols(), QAbstractSpinBox::NoButtons);
+    QCOMPARE(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(list->verticalScrollBar()->objectName(), QStringLiteral("phoneAreaCodeQScrollBar"));
 
     QTest::mouseClick(button, Qt::LeftButton);
     QVERIFY(list->isVisible());
