@@ -26,6 +26,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -37,6 +38,16 @@ namespace sessiontest {
 inline QString qs(const std::string &text)
 {
     return QString::fromStdString(text);
+}
+
+// Test mode puts the data folders under the home folder; a home of its own
+// keeps tests that run side by side from reading each other's files (the
+// hand-off file above all).
+inline void useOwnHomeFolder()
+{
+    static QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    QStandardPaths::setTestModeEnabled(true);
 }
 
 // A session record as start-up leaves it, the base URLs on the server.

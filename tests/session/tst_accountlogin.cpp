@@ -57,7 +57,7 @@ private:
 
 void TestAccountLogin::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
+    useOwnHomeFolder();
     m_server = std::make_unique<devservice::Server>();
     QVERIFY(m_server->start() > 0);
 }

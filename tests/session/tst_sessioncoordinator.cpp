@@ -54,7 +54,7 @@ private:
 
 void TestSessionCoordinator::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
+    useOwnHomeFolder();
     m_server = std::make_unique<devservice::Server>();
     QVERIFY(m_server->start() > 0);
 }

@@ -34,7 +34,7 @@ private:
 
 void TestSessionScreenshots::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
+    useOwnHomeFolder();
     Q_INIT_RESOURCE(resources);
     QFile sheet(QStringLiteral(":/qss/style/style.qss"));
     QVERIFY(sheet.open(QIODevice::ReadOnly));
