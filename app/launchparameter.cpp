@@ -19,3 +19,10 @@ QMap<QString, QString> parseLaunchParameter(const QString &parameter)
     }
     return result;
 }
+
+QMap<QString, QString> linkInfoFromArguments(const QStringList &arguments)
+{
+    if (arguments.size() != 2)
+        return QMap<QString, QString>();
+    return parseLaunchParameter(arguments.at(1));
+}

@@ -134,8 +134,7 @@ int main(int argc, char **argv)
         runStartupStepVersionCheck();
     runStartupStepMeetingSdk();
 
-    if (arguments.size() == 2)
-        baseValues->linkInfo = parseLaunchParameter(arguments.at(1));
+    baseValues->linkInfo = linkInfoFromArguments(arguments);
 
     int result = 0;
     if (!terminationRequested) {

@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -159,6 +160,53 @@ private slots:
         QVERIFY(!data.exists(oldDump));
         QVERIFY(data.exists(keptDump));
         endCleanly(app);
+    }
+
+    void startUpStepsRunInTheirOrder()
+    {
+        // A service that takes connections and never answers: every token
+        // attempt runs into its wait, and each one is followed by the pause.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        {
+            QSettings config(m_root->filePath(QStringLiteral("config.ini")), QSettings::IniFormat);
+            const QString base = QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort());
+            config.setValue(QStringLiteral("CONFIG/SERVICE_URL"), base + QStringLiteral("api-service/"));
+            config.setValue(QStringLiteral("CONFIG/CLOUD_URL"), base + QStringLiteral("api/"));
+            config.setValue(QStringLiteral("CONFIG/IDM_URL"), base + QStringLiteral("idm/"));
+        }
+
+        QProcess app;
+        start(app);
+        QTRY_VERIFY2_WITH_TIMEOUT(readText(todaysLog()).contains(QStringLiteral("Debug: SDK Version ==")) ||
+                                      app.state() == QProcess::NotRunning,
+                                  qPrintable(readText(todaysLog())), 60000);
+        QCOMPARE(app.state(), QProcess::Running);
+        endCleanly(app);
+
+        const QString log = readText(todaysLog());
+        const QStringList steps{QStringLiteral("Debug: uuid:"), QStringLiteral("Debug: Vesk云会议v1.0.0\r\n"),
+                                QStringLiteral("Debug: QSslSocket="), QStringLiteral("Debug: OpenSSL支持情况:"),
+                                QStringLiteral("Debug: SDK Version ==")};
+        int previous = -1;
+        for (const QString &step : steps) {
+            const int at = log.indexOf(step);
+            QVERIFY2(at > previous, qPrintable(step + QStringLiteral("\n") + log));
+            previous = at;
+        }
+        // Connections made by signature fail only at run time, with a warning.
+        QVERIFY2(!log.contains(QStringLiteral("QObject::connect")), qPrintable(log));
+
+        // Four attempts, each a wait of at least one (scaled) request time-out
+        // and a pause: 4 x (250 + 250) ms at 5 %.
+        const auto timeOf = [&log](const QString &step) {
+            const int at = log.indexOf(step);
+            const int start = log.lastIndexOf(QLatin1Char('\n'), at) + 1;
+            return QDateTime::fromString(log.mid(start, 23), QStringLiteral("yyyy-MM-dd hh:mm:ss zzz"));
+        };
+        const qint64 tokenSteps =
+            timeOf(steps.at(1)).msecsTo(timeOf(QStringLiteral("Debug: QSslSocket=")));
+        QVERIFY2(tokenSteps >= 1800, qPrintable(QString::number(tokenSteps)));
     }
 
     void crashLeavesADumpAndTellsTheUser_data()

@@ -85,7 +85,8 @@ private slots:
         QTest::newRow("only blanks") << QByteArray("NAME=    ") << QStringLiteral("Vesk云会议");
         QTest::newRow("empty") << QByteArray("NAME=") << QStringLiteral("Vesk云会议");
         QTest::newRow("key missing") << QByteArray("OTHER=x") << QStringLiteral("Vesk云会议");
-        QTest::newRow("comma in the value") << QByteArray("NAME=Vesk, 会议") << QStringLiteral("Vesk, 会议");
+        QTest::newRow("comma in the value") << QByteArray("NAME=Vesk,会议") << QStringLiteral("Vesk,会议");
+        QTest::newRow("commas in the value") << QByteArray("NAME= a,b,,c ") << QStringLiteral("a,b,,c");
         QTest::newRow("quoted value") << QByteArray("NAME=\" Vesk 会议 \"") << QStringLiteral("Vesk 会议");
     }
 
@@ -126,6 +127,16 @@ private slots:
         QCOMPARE(values.updateUrl, QStringLiteral("http://u/x.zip"));
         QCOMPARE(values.updateExplainUrl, QStringLiteral("http://u/n.html?type=7"));
         QCOMPARE(values.caCertificates, QStringLiteral("/etc/ca.pem"));
+    }
+
+    void addressWithCommasComesOutAsWritten()
+    {
+        BaseValues values;
+        values.readConfig(writeIni("[CONFIG]\n"
+                                   "GUIDE_URL=http://h/index.php?s=/2,3&page_id=194\n"
+                                   "SERVICE_URL=https://h/api,v2/\n"));
+        QCOMPARE(values.guideUrl, QStringLiteral("http://h/index.php?s=/2,3&page_id=194"));
+        QCOMPARE(values.serviceUrl, QStringLiteral("https://h/api,v2/"));
     }
 
     void configFileIsNeverWritten()

@@ -71,6 +71,27 @@ private slots:
         QFETCH(LinkMap, expected);
         QCOMPARE(parseLaunchParameter(parameter), expected);
     }
+
+    void onlyASingleArgumentIsALaunchParameter_data()
+    {
+        const QString program = QStringLiteral("C:/Program Files/VeskMeeting/VeskMeeting.exe");
+        const QString link = QStringLiteral("veskmeeting://join?meetingCode=123456789");
+        const LinkMap parsed{{QStringLiteral("meetingCode"), QStringLiteral("123456789")}};
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<LinkMap>("expected");
+        QTest::newRow("program only") << QStringList{program} << LinkMap{};
+        QTest::newRow("one link") << QStringList{program, link} << parsed;
+        QTest::newRow("two links") << QStringList{program, link, link} << LinkMap{};
+        QTest::newRow("link and more") << QStringList{program, link, QStringLiteral("x")} << LinkMap{};
+        QTest::newRow("no arguments at all") << QStringList{} << LinkMap{};
+    }
+
+    void onlyASingleArgumentIsALaunchParameter()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(LinkMap, expected);
+        QCOMPARE(linkInfoFromArguments(arguments), expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLaunchParameter)

@@ -8,6 +8,28 @@
 #include <QSettings>
 #include <QtTest>
 
+namespace {
+
+QStringList capturedLines;
+
+void captureLine(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    capturedLines.append(message);
+}
+
+// The debug lines written while it lives.
+struct LogCapture
+{
+    LogCapture()
+    {
+        capturedLines.clear();
+        qInstallMessageHandler(captureLine);
+    }
+    ~LogCapture() { qInstallMessageHandler(nullptr); }
+};
+
+} // namespace
+
 class TestUserStore : public QObject
 {
     Q_OBJECT
@@ -374,6 +396,42 @@ private slots:
         saveMeetingHistory();
         QCOMPARE(fileValue(QStringLiteral("USERINFO/NICKNAME")), QStringLiteral("nick"));
         QCOMPARE(fileValue(QStringLiteral("USERINFO/HISMEETLST")), m_values.meetingHistory);
+    }
+
+    void newSerialNumberIsLogged()
+    {
+        {
+            LogCapture capture;
+            loadSerialNo();
+        }
+        QCOMPARE(capturedLines, QStringList{QStringLiteral("uuid:") + m_values.serialNo});
+        {
+            LogCapture capture;
+            loadSerialNo();
+        }
+        QVERIFY(capturedLines.isEmpty());
+    }
+
+    void savingTheHistoryLogsWhereItGoes()
+    {
+        m_values.meetingHistory = QStringLiteral("[]");
+        {
+            LogCapture capture;
+            saveMeetingHistory();
+        }
+        QCOMPARE(capturedLines, (QStringList{QStringLiteral("appDataLocation == ") + dataFolder(),
+                                             QStringLiteral("userDataPath == ") + dataFolder() +
+                                                 QStringLiteral("/User.dat")}));
+    }
+
+    void handEditedValueWithCommasIsKept()
+    {
+        writeFile("[USERINFO]\nNICKNAME=王五,李四\n[LOGININFO]\nAUTOLOGIN=3\n"
+                  "[LOGININFO3]\nOPENID=o,1\n");
+        loadUserInfo();
+        loadLoginInfo();
+        QCOMPARE(m_values.wmNickname, QStringLiteral("王五,李四"));
+        QCOMPARE(m_values.openId, QStringLiteral("o,1"));
     }
 
     void joinSwitchesRoundTrip()
