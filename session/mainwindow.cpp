@@ -169,7 +169,7 @@ void MainWindow::wmForcedLogoutCompleteSlot()
 void MainWindow::wmLeaveMeetingCompleteSlot(QString result)
 {
     if (!result.isEmpty()) {
-        Snackbar::showMessage(result, this, Waits::noticeMs);
+        showNotice(result);
         return;
     }
     if (baseValues->signedIn) {
@@ -183,7 +183,7 @@ void MainWindow::wmLeaveMeetingCompleteSlot(QString result)
 void MainWindow::wmLeaveWaitingRoomCompleteSlot(QString result)
 {
     if (!result.isEmpty()) {
-        Snackbar::showMessage(result, this, Waits::noticeMs);
+        showNotice(result);
         return;
     }
     if (!baseValues->signedIn)
@@ -260,6 +260,15 @@ void MainWindow::showJoinNewMeetingMsgSlot()
     } else {
         baseValues->linkInfo.clear();
     }
+}
+
+void MainWindow::showNotice(const QString &text)
+{
+    Snackbar::showMessage(text, this, Waits::noticeMs);
+    // Over this window the notice would sit off screen, like the window.
+    const QList<Snackbar *> notices = findChildren<Snackbar *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!notices.isEmpty())
+        centreOnPrimaryScreen(notices.last());
 }
 
 void MainWindow::showOneButtonMessage(const QString &buttonText, const QString &message)

@@ -54,6 +54,7 @@ protected:
 
 private:
     void showSplashSelect();
+    void showNotice(const QString &text);
     void showOneButtonMessage(const QString &buttonText, const QString &message);
 
     QTimer *m_refreshTimer = nullptr;

@@ -7,10 +7,12 @@
 #include "session/mainwindow.h"
 #include "session/splashselect.h"
 
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QTextEdit>
 
 #include <limits>
@@ -324,8 +326,17 @@ void TestSessionCoordinator::leaveMeetingOutcome()
     emit WeMeetManager::instance()->OnLeaveMeetingFinishSignal(result);
     QCOMPARE(visibleWindow<HomeScreen>() != nullptr, homeScreen);
     QCOMPARE(WemeetSim::calls().contains(QStringLiteral("Logout")), signsOut);
-    if (!result.isEmpty())
+    if (!result.isEmpty()) {
         QVERIFY(noticeTexts().contains(result));
+        // On screen, although the coordinator itself sits off screen.
+        QLabel *label = nullptr;
+        for (QLabel *l : m_window->findChildren<QLabel *>(QStringLiteral("snackbarQLabel")))
+            label = l;
+        QVERIFY(label);
+        const QRect notice = label->window()->frameGeometry();
+        QVERIFY(QGuiApplication::primaryScreen()->geometry().contains(notice.center()));
+        QVERIFY(notice.left() >= 0 && notice.top() >= 0);
+    }
 }
 
 void TestSessionCoordinator::leaveWaitingRoomAsGuestSignsOut()
