@@ -22,6 +22,7 @@ void waitFor(Sender *sender, Signal quitSignal, int ms)
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     if (sender)
         QObject::connect(sender, quitSignal, &loop, &QEventLoop::quit);
