@@ -186,7 +186,8 @@ private slots:
 
         const QString log = readText(todaysLog());
         const QStringList steps{QStringLiteral("Debug: uuid:"), QStringLiteral("Debug: Vesk云会议v1.0.0\r\n"),
-                                QStringLiteral("Debug: QSslSocket="), QStringLiteral("Debug: OpenSSL支持情况:"),
+                                QStringLiteral("Debug: QSslSocket="),
+                                QStringLiteral("Debug: OpenSSL支持情况:"),
                                 QStringLiteral("Debug: SDK Version ==")};
         int previous = -1;
         for (const QString &step : steps) {
@@ -204,8 +205,7 @@ private slots:
             const int start = log.lastIndexOf(QLatin1Char('\n'), at) + 1;
             return QDateTime::fromString(log.mid(start, 23), QStringLiteral("yyyy-MM-dd hh:mm:ss zzz"));
         };
-        const qint64 tokenSteps =
-            timeOf(steps.at(1)).msecsTo(timeOf(QStringLiteral("Debug: QSslSocket=")));
+        const qint64 tokenSteps = timeOf(steps.at(1)).msecsTo(timeOf(QStringLiteral("Debug: QSslSocket=")));
         QVERIFY2(tokenSteps >= 1800, qPrintable(QString::number(tokenSteps)));
     }
 
