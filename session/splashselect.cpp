@@ -154,6 +154,7 @@ void SplashSelect::onMinBtnClicked()
 
 void SplashSelect::onCloseBtnClicked()
 {
+    m_handedOver = true;
     close();
     if (WeMeetManager::instance()->state() == 0)
         emit closeSelfSignal();
@@ -199,6 +200,8 @@ void SplashSelect::autoLoginSlot()
 
 void SplashSelect::autoLogin()
 {
+    if (m_handedOver)
+        return;
     // The nickname is needed by a link join below.
     loadUserInfo();
     const bool linkNamesAccount = !baseValues->linkInfo.value(QStringLiteral("companycode")).isEmpty() &&
@@ -253,6 +256,9 @@ void SplashSelect::sdkInfoWaitOver()
 
 void SplashSelect::continueStartUp()
 {
+    // The user may have moved on while the credentials were on their way.
+    if (m_handedOver)
+        return;
     if (takeSsoHandOff()) {
         handOverTo(new AccountLogin(QStringLiteral("1")));
         return;
@@ -262,6 +268,8 @@ void SplashSelect::continueStartUp()
 
 void SplashSelect::linkJoinMeetingSlot()
 {
+    if (m_handedOver)
+        return;
     m_spinner->stop();
     if (baseValues->s_accessToken.isEmpty()) {
         qDebug() << "程序初始化失败,未取得s_accessToken";
@@ -320,6 +328,7 @@ void SplashSelect::handOverTo(QWidget *next)
 {
     // The start screen closes like every other screen: a hidden one would
     // linger and still answer launch links.
+    m_handedOver = true;
     LoginShared::handOver(this, next);
 }
 

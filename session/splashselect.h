@@ -71,6 +71,8 @@ private:
     QTimer *m_sdkInfoTimer = nullptr;
     bool m_sdkInfoPending = false;
     bool m_autoLoginSuppressed = false;
+    // Closed or another screen took over: queued start-up steps must not act.
+    bool m_handedOver = false;
     bool m_dragging = false;
     QPoint m_pressPos;
 };
