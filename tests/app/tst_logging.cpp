@@ -166,6 +166,9 @@ private slots:
         QTest::newRow("log of 10 days ago") << logName(10) << false;
         QTest::newRow("log of a year ago") << logName(365) << false;
         QTest::newRow("log without a date") << QStringLiteral("notes.log") << true;
+        // The name removed is rebuilt from the date: only the client's own logs go.
+        QTest::newRow("longer log name of 10 days ago")
+            << logName(10).replace(QStringLiteral(".log"), QStringLiteral("-copy.log")) << true;
         QTest::newRow("other file of 10 days ago")
             << logName(10).replace(QStringLiteral(".log"), QStringLiteral(".txt")) << true;
         QTest::newRow("dump of 9 days ago") << QStringLiteral("VeskMeeting_%1.dmp").arg(dumpStamp(9)) << true;
