@@ -42,7 +42,13 @@ constexpr char reporterVariable[] = "VESK_CRASH_REPORTER=";
 
 char dumpFolder[PATH_MAX];
 char executable[PATH_MAX];
+// The handler cannot ask for the time zone (localtime takes a lock), so the
+// offset, and the next clock change with the offset after it, are looked up
+// when it is installed: a dump written after a summer-time change is still
+// named in local time.
 long utcOffsetSeconds = 0;
+long long nextOffsetChange = 0; // seconds since 1970; 0: none within a year
+long offsetAfterChange = 0;
 char reporterEnv[] = "VESK_CRASH_REPORTER=1";
 char *reporterEnvp[1024];
 char alternateStack[64 * 1024];
@@ -125,7 +131,8 @@ void addTimeStamp(Text &text)
 {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
-    const long long local = (long long)now.tv_sec + utcOffsetSeconds;
+    const bool changed = nextOffsetChange && (long long)now.tv_sec >= nextOffsetChange;
+    const long long local = (long long)now.tv_sec + (changed ? offsetAfterChange : utcOffsetSeconds);
     long long days = local / 86400;
     long long seconds = local % 86400;
     if (seconds < 0) {
@@ -180,6 +187,12 @@ void writeDump(int sig, siginfo_t *info)
     const int count = backtrace(frames, 128);
     backtrace_symbols_fd(frames, count, fd);
     close(fd);
+}
+
+long offsetAt(time_t moment)
+{
+    tm local{};
+    return localtime_r(&moment, &local) ? local.tm_gmtoff : 0;
 }
 
 // Starts the executable again as the crash reporter and waits until the user
@@ -286,10 +299,24 @@ void installCrashHandler(const std::string &dataFolder, void (*notifyUser)())
     const ssize_t length = readlink("/proc/self/exe", executable, sizeof executable - 1);
     executable[length > 0 ? length : 0] = '\0';
 
+    tzset();
     const time_t now = time(nullptr);
-    tm local{};
-    if (localtime_r(&now, &local))
-        utcOffsetSeconds = local.tm_gmtoff;
+    utcOffsetSeconds = offsetAt(now);
+    nextOffsetChange = 0;
+    for (int day = 1; day <= 400; ++day) {
+        time_t after = now + time_t(day) * 86400;
+        if (offsetAt(after) == utcOffsetSeconds)
+            continue;
+        // The change lies within the last day: find its second.
+        time_t before = after - 86400;
+        while (after - before > 1) {
+            const time_t middle = before + (after - before) / 2;
+            (offsetAt(middle) == utcOffsetSeconds ? before : after) = middle;
+        }
+        nextOffsetChange = (long long)after;
+        offsetAfterChange = offsetAt(after);
+        break;
+    }
 
     // The first backtrace() loads libgcc, which allocates: do it now.
     void *frame[1];

@@ -108,6 +108,51 @@ private slots:
                  qPrintable(report));
         QVERIFY(QFile::exists(marker));
     }
+
+    void dumpAfterASummerTimeChangeIsNamedInLocalTime()
+    {
+        // A zone whose summer time (one hour ahead of UTC) starts two seconds
+        // from now; the child crashes after the change.
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        const int second = now.time().msecsSinceStartOfDay() / 1000 + 2;
+        if (second >= 86400 - 10)
+            QSKIP("too close to midnight for a same-day change");
+        const int day = now.date().dayOfYear() - 1;
+        const QByteArray zone = QStringLiteral("AAA0BBB,%1/%2:%3:%4,%5/02:00:00")
+                                    .arg(day)
+                                    .arg(second / 3600, 2, 10, QLatin1Char('0'))
+                                    .arg(second / 60 % 60, 2, 10, QLatin1Char('0'))
+                                    .arg(second % 60, 2, 10, QLatin1Char('0'))
+                                    .arg((day + 60) % 365)
+                                    .toLatin1();
+
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QByteArray folder = dir.path().toUtf8();
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            setenv("TZ", zone.constData(), 1);
+            installCrashHandler(folder.toStdString(), nullptr);
+            setCrashReporterExecutable(std::string());
+            usleep(3000 * 1000);
+            abort();
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        const QDateTime crashUtc = QDateTime::currentDateTimeUtc();
+        QVERIFY(WIFSIGNALED(status));
+
+        const QStringList dumps = QDir(dir.path()).entryList({QStringLiteral("*.dmp")}, QDir::Files);
+        QCOMPARE(dumps.size(), 1);
+        QDateTime stamp =
+            QDateTime::fromString(dumps.first().mid(12, 17), QStringLiteral("yyyyMMddHHmmsszzz"));
+        QVERIFY2(stamp.isValid(), qPrintable(dumps.first()));
+        stamp.setTimeSpec(Qt::UTC);
+        const qint64 ahead = crashUtc.secsTo(stamp);
+        QVERIFY2(qAbs(ahead - 3600) < 10,
+                 qPrintable(dumps.first() + QLatin1Char(' ') + QString::number(ahead)));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCrashHandler)
