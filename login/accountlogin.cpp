@@ -145,6 +145,7 @@ AccountLogin::~AccountLogin()
 void AccountLogin::simulateLogin(const QString &companyCode, const QString &userName)
 {
     m_signInRequested = true;
+    m_step = Step::SignIn;
     startBusy(QStringLiteral("正在登录帐号..."));
     m_loginHttp->simulateLogin(companyCode, userName);
 }
@@ -187,6 +188,7 @@ void AccountLogin::onQRCodeBtnClicked()
 void AccountLogin::onAccountLoginBtnClicked()
 {
     m_signInRequested = true;
+    m_step = Step::CompanyCheck;
     baseValues->accountType = checkedAccountType();
     startBusy(QStringLiteral("公司代码校验..."));
     m_comVerifyHttp->request(ui->lEditCompanyCode->text());
@@ -237,9 +239,12 @@ void AccountLogin::comfirmBtnEnabledStatusSlot()
 
 void AccountLogin::loginComVerifyResultSlot(QString result)
 {
+    if (!expecting(Step::CompanyCheck, "company check"))
+        return;
     if (result == QLatin1String("0")) {
         fail(QStringLiteral("该公司未开通服务"));
     } else if (result == QString::number(baseValues->accountType)) {
+        m_step = Step::SignIn;
         m_spinner->setText(QStringLiteral("正在登录帐号..."));
         m_loginHttp->loginByAccount(ui->lEditCompanyCode->text(), ui->lEditAccount->text(),
                                     ui->lEditPassword->text(), baseValues->accountType);
@@ -256,7 +261,10 @@ void AccountLogin::loginComVerifyResultSlot(QString result)
 
 void AccountLogin::loginResultSlot(QString result)
 {
+    if (!expecting(Step::SignIn, "service sign-in"))
+        return;
     if (!result.isEmpty()) {
+        m_step = Step::Idle;
         stopBusy();
         qDebug() << "loginResult err: " + result;
         Snackbar::showMessage(result, this, Waits::noticeMs);
@@ -269,6 +277,7 @@ void AccountLogin::loginResultSlot(QString result)
     baseValues->accountCompanyCode = ui->lEditCompanyCode->text();
     baseValues->accountUserName = ui->lEditAccount->text();
     baseValues->accountPassword = LoginShared::encodePassword(ui->lEditPassword->text());
+    m_step = Step::Token;
     m_spinner->setText(QStringLiteral("正在登录云会议..."));
     m_tmTokenHttp->requestForMember(baseValues->tenantInfo, baseValues->telephone,
                                     baseValues->mobileCountryCode, QString());
@@ -276,6 +285,8 @@ void AccountLogin::loginResultSlot(QString result)
 
 void AccountLogin::tmTokenResultSlot(QString result)
 {
+    if (!expecting(Step::Token, "meeting-service token"))
+        return;
     if (!result.isEmpty()) {
         fail(result);
         return;
@@ -283,6 +294,7 @@ void AccountLogin::tmTokenResultSlot(QString result)
     const bool autoLoginChecked = ui->chkBoxAutoLogin->isChecked();
     if (baseValues->loginStatus == QLatin1String("1")) {
         saveAccountLogin(autoLoginChecked);
+        m_step = Step::MeetingSdk;
         if (m_manager->isInitialized()) {
             waitForSdkAnswer();
             m_manager->login();
@@ -307,6 +319,8 @@ void AccountLogin::tmTokenResultSlot(QString result)
 
 void AccountLogin::wmSDKInitializeCompleteSlot()
 {
+    if (!expecting(Step::MeetingSdk, "Meeting SDK initialisation"))
+        return;
     disconnect(m_manager, &WeMeetManager::OnSDKInitializeFinishSignal, this,
                &AccountLogin::wmSDKInitializeCompleteSlot);
     waitForSdkAnswer();
@@ -315,6 +329,9 @@ void AccountLogin::wmSDKInitializeCompleteSlot()
 
 void AccountLogin::wmLoginCompleteSlot(QString result)
 {
+    if (!expecting(Step::MeetingSdk, "Meeting SDK sign-in"))
+        return;
+    m_step = Step::Idle;
     m_sdkInitTimer->stop();
     stopBusy();
     if (result.isEmpty()) {
@@ -349,7 +366,11 @@ void AccountLogin::uiLoadedFinishSlot()
 
 void AccountLogin::wmSDKErrorSlot(QString result)
 {
-    qDebug() << "Meeting SDK error during sign-in:" << result;
+    qDebug() << "Meeting SDK error:" << result;
+    // An error of a guest preparation while the user is still typing is no
+    // failed sign-in.
+    if (m_step == Step::Idle)
+        return;
     m_sdkInitTimer->stop();
     disconnect(m_manager, &WeMeetManager::OnSDKInitializeFinishSignal, this,
                &AccountLogin::wmSDKInitializeCompleteSlot);
@@ -378,8 +399,17 @@ void AccountLogin::stopBusy()
     m_spinner->stop();
 }
 
+bool AccountLogin::expecting(Step step, const char *what)
+{
+    if (m_step == step)
+        return true;
+    qDebug() << "AccountLogin: late or unexpected answer ignored:" << what;
+    return false;
+}
+
 void AccountLogin::fail(const QString &notice)
 {
+    m_step = Step::Idle;
     stopBusy();
     Snackbar::showMessage(notice, this, Waits::noticeMs);
 }

@@ -78,6 +78,18 @@ private:
     WaitingSpinnerWidget *m_spinner = nullptr;
     QTimer *m_sdkInitTimer = nullptr;
     QString m_type;
+    // The step of the chain whose answer is awaited. A request that timed out
+    // may still answer later; such an answer must not carry the chain on.
+    enum class Step
+    {
+        Idle,
+        CompanyCheck,
+        SignIn,
+        Token,
+        MeetingSdk
+    };
+    Step m_step = Step::Idle;
+    bool expecting(Step step, const char *what);
     // A sign-in was started before the queued start-up checks ran (launch
     // link), so they must not start a second one.
     bool m_signInRequested = false;

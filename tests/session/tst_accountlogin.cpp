@@ -42,6 +42,7 @@ private slots:
     void failedStepStopsWithNotice_data();
     void failedStepStopsWithNotice();
     void silentSdkInitialisationEndsWithNotice();
+    void lateAnswerAfterTimeOutDoesNotCarryOn();
     void alreadyInitialisedSdkSignsInWithoutNewInitialisation();
     void rememberedAutoLoginSignsInByItself();
     void returnButtonGoesBackToStartScreen();
@@ -447,6 +448,30 @@ void TestAccountLogin::silentSdkInitialisationEndsWithNotice()
     QTRY_VERIFY_WITH_TIMEOUT(noticeTexts().contains(QStringLiteral("登录失败，请重试！")), 5000);
     QVERIFY(login->isEnabled());
     QVERIFY(!login->findChild<WaitingSpinnerWidget *>()->isVisible());
+}
+
+void TestAccountLogin::lateAnswerAfterTimeOutDoesNotCarryOn()
+{
+    // The time-out is shown; the real answer that follows must not sign the
+    // user in behind their back.
+    QScopedValueRollback<int> timeout(Waits::requestTimeoutMs, 300);
+    devservice::Fault slow;
+    slow.delayMs = 1000;
+    slow.times = 1;
+    m_server->setFault("/cloud/application/portCloudApplication", slow);
+    AccountLogin *login = openLogin();
+    typeCredentials(login, QStringLiteral("600888"), QStringLiteral("zhangwei"), QStringLiteral("Vesk@2024"));
+    clickSignIn(login);
+    QTRY_VERIFY_WITH_TIMEOUT(noticeTexts().contains(QStringLiteral("error:请求超时")), 3000);
+    QTest::qWait(1500);
+    for (const auto &r : m_server->requests())
+        QVERIFY2(r.path != "/idm/api/user/loginByType", "carried on after the time-out");
+    QVERIFY(!visibleWindow<HomeScreen>());
+    QVERIFY(login->isEnabled());
+
+    // A new try goes through.
+    clickSignIn(login);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
 }
 
 void TestAccountLogin::alreadyInitialisedSdkSignsInWithoutNewInitialisation()
