@@ -65,17 +65,9 @@ namespace {
 
 std::string rawQuery(const httplib::Request &req)
 {
+    // The query as it came on the wire; form fields of a POST body are not part of it.
     const auto q = req.target.find('?');
-    if (q != std::string::npos)
-        return req.target.substr(q + 1);
-    // older parsers keep no target: rebuild from the decoded parameters
-    std::string s;
-    for (const auto &p : req.params) {
-        if (!s.empty())
-            s += '&';
-        s += p.first + '=' + p.second;
-    }
-    return s;
+    return q == std::string::npos ? std::string() : req.target.substr(q + 1);
 }
 
 std::string lower(std::string s)
