@@ -47,6 +47,7 @@ private slots:
     void requestedSignOutReturnsToStartScreen();
     void sdkInvitationOpensOneInvitationDialog();
     void joinLeaveAndInviteThroughSimulator();
+    void signOutFromHomeScreenKeepsPasswordButNotAutomaticSignIn();
 
 private:
     MainWindow *coordinator();
@@ -438,6 +439,40 @@ void TestSessionCoordinator::joinLeaveAndInviteThroughSimulator()
     QTRY_VERIFY(!visibleWindow<ShareMeeting>());
     QVERIFY(baseValues->signedIn);
     QCOMPARE(WeMeetManager::instance()->state(), 2);
+}
+
+void TestSessionCoordinator::signOutFromHomeScreenKeepsPasswordButNotAutomaticSignIn()
+{
+    QSettings settings(userDatPath(), QSettings::IniFormat);
+    settings.setValue("/LOGININFO/AUTOLOGIN", "1");
+    settings.setValue("/LOGININFO/REMERBERPASS", "True");
+    settings.setValue("/LOGININFO/TYPE", 1);
+    settings.setValue("/LOGININFO/COMPANYCODE", "600888");
+    settings.setValue("/LOGININFO/USERNAME", "zhangwei");
+    settings.setValue("/LOGININFO/PASSWORD", QStringLiteral("dlZlc2tAMjAyNGs="));
+    settings.sync();
+    m_window = new MainWindow();
+    connectCoordinator(m_window);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
+    m_server->clearRequests();
+
+    visibleWindow<HomeScreen>()->appLogoutSlot();
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<SplashSelect>(), 5000);
+    QVERIFY(!baseValues->signedIn);
+    QTest::qWait(500);
+    QVERIFY(!visibleWindow<HomeScreen>());
+    for (const auto &r : m_server->requests())
+        QVERIFY2(r.path != "/idm/api/user/loginByType", "signed in again right after signing out");
+
+    // The account sign-in still offers the remembered password.
+    QTest::mouseClick(
+        childWithText<QAbstractButton>(visibleWindow<SplashSelect>(), QStringLiteral("Vesk账号登录")),
+        Qt::LeftButton);
+    AccountLogin *login = visibleWindow<AccountLogin>();
+    QVERIFY(login);
+    QCOMPARE(editWithPlaceholder(login, QStringLiteral("请输入密码"))->text(), QStringLiteral("Vesk@2024"));
+    settings.sync();
+    QVERIFY(!settings.contains("/LOGININFO/AUTOLOGIN"));
 }
 
 QTEST_MAIN(TestSessionCoordinator)
