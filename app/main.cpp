@@ -56,10 +56,9 @@ void setUpLooks(QApplication &app)
 
 // A request from the system to end (SIGTERM on a session logout) quits the
 // event loop, so the Meeting SDK is still shut down. One that comes during
-// start-up skips the remaining steps instead: quitting then would only end
-// the wait in progress.
+// start-up ends the program at once: nothing needs shutting down yet, and the
+// service waits ahead could hold the end up for a minute.
 bool mainLoopRunning = false;
-bool terminationRequested = false;
 
 void watchTerminationRequests(QApplication &app)
 {
@@ -71,9 +70,10 @@ void watchTerminationRequests(QApplication &app)
         // One request is enough; the descriptor stays readable.
         notifier->setEnabled(false);
         qDebug() << "termination requested";
-        terminationRequested = true;
         if (mainLoopRunning)
             QCoreApplication::quit();
+        else
+            killProcessTree();
     });
 }
 
@@ -128,19 +128,14 @@ int main(int argc, char **argv)
     if (secondInstanceExit != 0)
         return secondInstanceExit;
     runStartupStepInstanceServer();
-    if (!terminationRequested)
-        runStartupStepServiceToken();
-    if (!terminationRequested)
-        runStartupStepVersionCheck();
+    runStartupStepServiceToken();
+    runStartupStepVersionCheck();
     runStartupStepMeetingSdk();
 
     baseValues->linkInfo = linkInfoFromArguments(arguments);
 
-    int result = 0;
-    if (!terminationRequested) {
-        mainLoopRunning = true;
-        result = runStartupStepMainWindow();
-    }
+    mainLoopRunning = true;
+    const int result = runStartupStepMainWindow();
     runShutdownStepMeetingSdk();
     qDebug() << "exit" << result;
     return result;

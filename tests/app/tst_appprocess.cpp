@@ -1,5 +1,6 @@
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -195,6 +196,8 @@ private slots:
             QVERIFY2(at > previous, qPrintable(step + QStringLiteral("\n") + log));
             previous = at;
         }
+        // Ended from the event loop: the shutdown step ran and main returned.
+        QVERIFY2(log.indexOf(QStringLiteral("Debug: exit 0\r\n")) > previous, qPrintable(log));
         // Connections made by signature fail only at run time, with a warning.
         QVERIFY2(!log.contains(QStringLiteral("QObject::connect")), qPrintable(log));
 
@@ -207,6 +210,32 @@ private slots:
         };
         const qint64 tokenSteps = timeOf(steps.at(1)).msecsTo(timeOf(QStringLiteral("Debug: QSslSocket=")));
         QVERIFY2(tokenSteps >= 1800, qPrintable(QString::number(tokenSteps)));
+    }
+
+    void terminationDuringTheServiceWaitsEndsAtOnce()
+    {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        {
+            QSettings config(m_root->filePath(QStringLiteral("config.ini")), QSettings::IniFormat);
+            config.setValue(QStringLiteral("CONFIG/SERVICE_URL"),
+                            QStringLiteral("http://127.0.0.1:%1/api-service/").arg(silent.serverPort()));
+        }
+        QProcess app;
+        // Half the waits: the token attempts alone would take 20 s.
+        start(app, {QStringLiteral("VESK_WAIT_SCALE_PERCENT=50")});
+        waitUntilStarted(app);
+        QElapsedTimer timer;
+        timer.start();
+        ::kill(pid_t(app.processId()), SIGTERM);
+        QVERIFY(app.waitForFinished(30000));
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 0);
+        const QString log = readText(todaysLog());
+        QVERIFY2(log.contains(QStringLiteral("Debug: termination requested\r\n")), qPrintable(log));
+        QVERIFY2(!log.contains(QStringLiteral("SDK Version ==")), qPrintable(log));
+        QVERIFY2(!log.contains(QStringLiteral("Debug: exit ")), qPrintable(log));
     }
 
     void crashLeavesADumpAndTellsTheUser_data()
