@@ -57,6 +57,52 @@ QString expectedFailure(Form form, Outcome outcome, const QString &errorCode)
     return QString();
 }
 
+// The tag that starts a class's debug lines.
+QString logTag(const QString &caseName)
+{
+    static const QMap<QString, QString> tags = {
+        {"ServiceTokenHttp", "ServiceToken"},     {"LoginComVerifyHttp", "LoginComVerify"},
+        {"LoginHttp", "Login"},                   {"LoginVerifyHttp", "LoginVerify"},
+        {"LoginWxUrlHttp", "LoginWxUrl"},         {"LoginWxBindingHttp", "LoginWxBinding"},
+        {"TmTokenHttp", "TmToken"},               {"TmSDKInfoHttp", "TmSDKInfoHttp"},
+        {"TmMtgQueryHttp", "TmMtgQuery"},         {"TmMtgQueryDHttp", "TmMtgQueryD"},
+        {"TmMtgCreateHttp", "TmMtgCreate"},       {"TmMtgDeleteHttp", "TmMtgDelete"},
+        {"TmMtgInviteHttp", "TmMtgInvite"},       {"TmMtgMaxPeopleHttp", "TmMtgMaxPeople"},
+        {"TmMtgNickChangeHttp", "TmMtgNickChange"}, {"TmMtgSummaryHttp", "TmMtgSummary"},
+        {"TmPhoneVerifyHttp", "TmPhoneVerify"},   {"ActMtgDetailHttp", "ActMtgDetail"},
+        {"ActivityApproveHttp", "ActivityApprove"}, {"VeskVersionHttp", "VeskVersion"},
+    };
+    return tags.value(caseName.section(QStringLiteral("::"), 0, 0));
+}
+
+QString expectedLogLine(const QString &caseName, Outcome outcome, const QString &errorCode)
+{
+    const QString tag = logTag(caseName);
+    const bool serviceToken = tag == QLatin1String("ServiceToken");
+    switch (outcome) {
+    case Outcome::Refused:
+        return tag + QStringLiteral(" error code:") + errorCode + QStringLiteral(" message:模拟的服务错误");
+    case Outcome::RefusedWithoutMessage:
+        return tag + QStringLiteral(" error code:") + errorCode + QStringLiteral(" message:");
+    case Outcome::HttpError:
+        return serviceToken ? QStringLiteral("service token fail! error message = InternalServerError")
+                            : tag + QStringLiteral(" error:InternalServerError");
+    case Outcome::Garbage:
+        return tag + QStringLiteral(" error:服务返回数据格式错误");
+    case Outcome::TimedOut:
+        return serviceToken ? QStringLiteral("service token error:请求超时") : tag + QStringLiteral(" error:请求超时");
+    }
+    return QString();
+}
+
+QStringList capturedLines;
+
+void captureDebugLine(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtDebugMsg)
+        capturedLines << message;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Outcome)
@@ -183,12 +229,18 @@ void TestHttpCore::everyFailureTakesTheClassesResultForm()
     }
     m_service->server().setFault(request.path.toStdString(), fault);
 
+    capturedLines.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureDebugLine);
     QObject owner;
     QObject *http = request.send(&owner);
     QSignalSpy spy(http, request.signal.constData());
     const QString result = resultAt(spy);
+    qInstallMessageHandler(previous);
     QVERIFY2(!result.isEmpty(), "a failure must never read as success");
     QCOMPARE(result, expectedFailure(request.form, outcome, QStringLiteral("500")));
+    const QString line = expectedLogLine(request.name, outcome, QStringLiteral("500"));
+    QVERIFY2(capturedLines.contains(line),
+             qPrintable(QStringLiteral("expected \"%1\" in %2").arg(line, capturedLines.join(QLatin1Char('|')))));
 }
 
 void TestHttpCore::refusedConnectionGivesEnumeratorName_data()
