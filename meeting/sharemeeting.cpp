@@ -76,7 +76,7 @@ void ShareMeeting::wmLeaveMeetingCompleteSlot(QString result)
     if (result.isEmpty())
         close();
     else
-        qDebug() << result;
+        qDebug().noquote() << result;
 }
 
 void ShareMeeting::wmForcedLogoutCompleteSlot()

@@ -71,6 +71,8 @@ void userPop::showName()
     ui->lblAvatarName->setText(avatarText(name));
 
     QLabel *label = ui->lblUserName;
+    // The style sheet's font applies only once the label is polished.
+    label->ensurePolished();
     const QFontMetrics metrics(label->font());
     if (metrics.horizontalAdvance(name) <= label->maximumWidth()) {
         label->setText(name);

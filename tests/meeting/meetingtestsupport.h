@@ -239,6 +239,39 @@ template <typename Home> void closeHomeScreens()
         logout.wait(3000);
 }
 
+// The debug lines written while it lives, exactly as the log handler gets
+// them; earlier handlers still see every line.
+class LogCapture
+{
+public:
+    LogCapture() : m_previous(qInstallMessageHandler(capture))
+    {
+        lines().clear();
+        previous() = m_previous;
+    }
+    ~LogCapture() { qInstallMessageHandler(m_previous); }
+    static QStringList &lines()
+    {
+        static QStringList all;
+        return all;
+    }
+    bool contains(const QString &line) const { return lines().contains(line); }
+
+private:
+    static QtMessageHandler &previous()
+    {
+        static QtMessageHandler handler = nullptr;
+        return handler;
+    }
+    static void capture(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        lines() << message;
+        if (previous())
+            previous()(type, context, message);
+    }
+    QtMessageHandler m_previous;
+};
+
 inline void applyStyleSheet()
 {
     QFile qss(QStringLiteral(":/qss/style/style.qss"));

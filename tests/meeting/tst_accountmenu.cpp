@@ -73,6 +73,8 @@ private slots:
         WemeetSim::setCallbackDelayMs(1);
         QVERIFY(signIn());
         m_signedIn = *baseValues;
+        // Names are measured in the fonts the application's style sheet gives.
+        applyStyleSheet();
     }
 
     void init()
@@ -179,6 +181,40 @@ private slots:
         QCOMPARE(label->toolTip(), baseValues->meetingPersonName);
         QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->maximumWidth());
         QCOMPARE(findByName<QLabel>(pop, QStringLiteral("whiteQLabel"))->text(), QStringLiteral("W"));
+    }
+
+    // Names are measured in the style sheet's font, not the plain one: near the
+    // 200-pixel limit the two disagree on whether the name fits.
+    void aNameIsMeasuredInTheMenuFont()
+    {
+        auto *probe = new userPop(nullptr);
+        QLabel *probeLabel = nameLabel(probe);
+        probeLabel->ensurePolished();
+        const QFontMetrics styled(probeLabel->font());
+        delete probe;
+        const QFontMetrics plain(QApplication::font());
+        QString name;
+        for (int n = 1; n < 200; ++n) {
+            const QString candidate(n, QLatin1Char('W'));
+            if ((styled.horizontalAdvance(candidate) <= 200) != (plain.horizontalAdvance(candidate) <= 200)) {
+                name = candidate;
+                break;
+            }
+        }
+        if (name.isEmpty())
+            QSKIP("the plain font and the menu's font agree on every name");
+        const bool fits = styled.horizontalAdvance(name) <= 200;
+        baseValues->meetingPersonName = name;
+        auto *pop = new userPop(nullptr);
+        pop->show();
+        QLabel *label = nameLabel(pop);
+        if (fits) {
+            QCOMPARE(label->text(), name);
+            QVERIFY(label->toolTip().isEmpty());
+        } else {
+            QVERIFY(label->text().endsWith(QChar(0x2026)));
+            QCOMPARE(label->toolTip(), name);
+        }
     }
 
     void renameIsAcceptedAndShownInTheMenu()

@@ -17,6 +17,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonParseError>
 #include <QLocale>
 #include <QPointer>
 #include <QScopedValueRollback>
@@ -629,9 +630,19 @@ private slots:
         QVERIFY(home);
         auto answer = answerNextDialog(true);
         WemeetSim::clearCalls();
+        LogCapture log;
         home->joinMeetingSlot(meetingCode);
         QTRY_VERIFY(answer->answered);
         QCOMPARE(answer->message, message);
+        // Only an unknown answer is logged, with the answer itself after the fixed words.
+        const QStringList logged = log.lines().filter(QStringLiteral("入会认证失败"));
+        if (message == QStringLiteral("入会认证失败！")) {
+            QCOMPARE(logged.size(), 1);
+            QVERIFY(logged.first().startsWith(QStringLiteral("入会认证失败，error：")));
+            QVERIFY(logged.first().size() > QStringLiteral("入会认证失败，error：").size());
+        } else {
+            QVERIFY(logged.isEmpty());
+        }
         QCOMPARE(answer->button, QStringLiteral("确定"));
         QVERIFY(home && home->isVisible());
         QVERIFY(home->isEnabled());
@@ -682,6 +693,11 @@ private slots:
                                        << "会议数量已达上限";
         QTest::newRow("no meeting number") << "result:{\"subject\":\"x\"}"
                                            << "快速会议创建失败";
+        QTest::newRow("not an object") << "result:[\"482915736\"]"
+                                       << "快速会议创建失败";
+        QJsonParseError error;
+        QJsonDocument::fromJson("{\"meetingCode\":", &error);
+        QTest::newRow("cut off") << "result:{\"meetingCode\":" << error.errorString();
     }
     void quickMeetingFailureIsShown()
     {
@@ -795,10 +811,14 @@ private slots:
     {
         QTest::addColumn<QString>("result");
         QTest::addColumn<QString>("notice");
+        // An empty answer opens nothing and says nothing; an unreadable one shows the parser's words.
         QTest::newRow("no activity") << "{}"
-                                     << "未找到该会议的活动信息";
-        QTest::newRow("request failed") << "ConnectionRefusedError"
-                                        << "ConnectionRefusedError";
+                                     << "";
+        QJsonParseError error;
+        QJsonDocument::fromJson("ConnectionRefusedError", &error);
+        QTest::newRow("request failed") << "ConnectionRefusedError" << error.errorString();
+        QJsonDocument::fromJson("error:活动不存在", &error);
+        QTest::newRow("refused") << "error:活动不存在" << error.errorString();
     }
     void activityPageFailuresAreShown()
     {
@@ -807,7 +827,11 @@ private slots:
         HomeScreen *home = openHome();
         QVERIFY(home);
         home->actMtgDetailResultSlot(result);
-        QVERIFY(notices(home).contains(notice));
+        if (notice.isEmpty())
+            QVERIFY(notices(home).isEmpty());
+        else
+            QCOMPARE(notices(home), QStringList{notice});
+        QTest::qWait(20);
         QVERIFY(m_urls.urls.isEmpty());
     }
 
@@ -905,19 +929,38 @@ private slots:
         QTest::addColumn<bool>("nonJson");
         QTest::newRow("refused") << true << false;
         QTest::newRow("server down") << false << false;
+        QTest::newRow("unreadable answer") << false << true;
     }
     void invitationFailureShowsANotice()
     {
         QFETCH(bool, successFalse);
+        QFETCH(bool, nonJson);
         devservice::Fault fault;
         fault.successFalse = successFalse;
         if (!successFalse)
             fault.httpStatus = 503;
-        m_server.setFault("/service/tencent-meeting/meeting/invitationMessage", fault);
+        if (!nonJson)
+            m_server.setFault("/service/tencent-meeting/meeting/invitationMessage", fault);
         HomeScreen *home = openHome();
         QVERIFY(home);
-        home->mtgInviteSlot(QStringLiteral("58213"));
+        LogCapture log;
+        if (nonJson)
+            home->showShareMeetingSlot(QStringLiteral("info:{\"rootNum\":"));
+        else
+            home->mtgInviteSlot(QStringLiteral("58213"));
         QTRY_VERIFY(notices(home).contains(QStringLiteral("会议邀请信息取得失败")));
+        const QStringList logged = log.lines().filter(QStringLiteral("会议邀请信息取得失败"));
+        QCOMPARE(logged.size(), 1);
+        if (nonJson) {
+            QJsonParseError error;
+            QJsonDocument::fromJson("{\"rootNum\":", &error);
+            QCOMPARE(logged.first(),
+                     QStringLiteral("会议邀请信息取得失败：%1:%2").arg(error.offset).arg(error.errorString()));
+        } else {
+            // The service's words follow without their "error:" mark.
+            QVERIFY(logged.first().startsWith(QStringLiteral("会议邀请信息取得失败：")));
+            QVERIFY(!logged.first().contains(QStringLiteral("error:")));
+        }
         QVERIFY(home->isEnabled());
         QCOMPARE(visibleTopLevels<ShareMeeting>().size(), 0);
     }
@@ -1026,10 +1069,12 @@ private slots:
         std::shared_ptr<DialogAnswer> answer;
         if (refused)
             answer = answerNextDialog(true);
+        LogCapture log;
         QPointer<HomeScreen> home = new HomeScreen;
         home->show();
         if (refused) {
             QTRY_VERIFY(answer->answered);
+            QCOMPARE(log.lines().count(QStringLiteral("本地已登录另一账号，请重新登录后进入会议。")), 1);
             QCOMPARE(answer->message, QStringLiteral("本地已登录另一账号，请重新登录后进入会议。"));
             QCOMPARE(answer->button, QStringLiteral("知道了"));
             QVERIFY(home);
