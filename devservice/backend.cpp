@@ -358,10 +358,9 @@ QString Backend::serviceTokenOf(const Call &call, bool fromHeader) const
 {
     if (!fromHeader)
         return call.query.value("access_token");
-    QString t = call.headers.value("authorization").trimmed();
-    if (t.startsWith("Bearer ", Qt::CaseInsensitive))
-        t = t.mid(7).trimmed();
-    return t;
+    // The client sends the bare token; "Bearer <token>" is not a token the
+    // service knows.
+    return call.headers.value("authorization").trimmed();
 }
 
 Backend::Account *Backend::sessionAccount(const Call &call, const QString &token, QString *errorCode,
