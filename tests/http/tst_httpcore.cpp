@@ -123,6 +123,7 @@ private slots:
     void refusedConnectionGivesEnumeratorName_data();
     void refusedConnectionGivesEnumeratorName();
     void lateAnswerAfterTimeOutGivesSecondResult();
+    void answerOtherThanTwoHundredGivesNoErrorName_data();
     void answerOtherThanTwoHundredGivesNoErrorName();
     void handlerSeesTimeOutAsMinusOne();
     void sendFormsLeaveTheirHeadersBehind();
@@ -284,10 +285,19 @@ void TestHttpCore::lateAnswerAfterTimeOutGivesSecondResult()
     QCOMPARE(baseValues->serviceTokenExpiresIn, 7200);
 }
 
+void TestHttpCore::answerOtherThanTwoHundredGivesNoErrorName_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::newRow("201 created") << 201;
+    QTest::newRow("204 no content") << 204;
+    QTest::newRow("302 redirect, not followed") << 302;
+}
+
 void TestHttpCore::answerOtherThanTwoHundredGivesNoErrorName()
 {
+    QFETCH(int, status);
     devservice::Fault created;
-    created.httpStatus = 201;
+    created.httpStatus = status;
     m_service->server().setFault("/cloud/analyze/getLastVersion", created);
     m_service->server().setFault("/service/tencent-meeting/user/sdkInit", created);
 
