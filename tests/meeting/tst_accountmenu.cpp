@@ -248,6 +248,27 @@ private slots:
         QVERIFY(sent);
     }
 
+    void renameDialogIsAModalFramelessDialog()
+    {
+        baseValues->meetingPersonName = QStringLiteral("张伟");
+        QPointer<userRenameDlg> dialog = new userRenameDlg(nullptr);
+        dialog->show();
+        QCOMPARE(dialog->size(), QSize(345, 148));
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("修改名称"));
+        QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
+        QVERIFY(dialog->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(dialog->testAttribute(Qt::WA_DeleteOnClose));
+        QVERIFY(findByName<QLabel>(dialog, QStringLiteral("messageQLabel"), QStringLiteral("修改名称")));
+        QCOMPARE(nameEdit(dialog)->maxLength(), 15);
+        QVERIFY(nameEdit(dialog)->isClearButtonEnabled());
+        QVERIFY(confirm(dialog)->isEnabled());
+        QTest::mouseClick(
+            findByName<QPushButton>(dialog, QStringLiteral("normalQPushButton"), QStringLiteral("取消")),
+            Qt::LeftButton);
+        QTRY_VERIFY(dialog.isNull());
+        QCOMPARE(baseValues->meetingPersonName, QStringLiteral("张伟"));
+    }
+
     void refusedRenameKeepsTheDialogWithTheOldName()
     {
         devservice::Fault fault;

@@ -10,6 +10,7 @@
 #include "session/mainwindow.h"
 #include "session/splashselect.h"
 #include "widgets/snackbar.h"
+#include "widgets/waitingspinnerwidget.h"
 
 #include <QClipboard>
 #include <QDateTime>
@@ -728,6 +729,80 @@ private slots:
         QTRY_VERIFY(WemeetSim::screenCastWindow() && WemeetSim::screenCastWindow()->isVisible());
     }
 
+    // --- busy indicator -------------------------------------------------------------
+
+    void spinnerTellsWhatIsBeingWaitedFor_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("loading") << "load"
+                                 << "/service/tencent-meeting/meeting/queryMeeting"
+                                 << "正在加载会议列表...";
+        QTest::newRow("joining") << "join"
+                                 << "/service/tencent-meeting/meeting/meetingSummary"
+                                 << "正在入会...";
+        QTest::newRow("quick meeting") << "quick"
+                                       << "/service/tencent-meeting/meeting/createMeeting"
+                                       << "正在入会...";
+        QTest::newRow("invitation") << "invite"
+                                    << "/service/tencent-meeting/meeting/invitationMessage"
+                                    << "获取邀请信息...";
+        QTest::newRow("closing") << "close"
+                                 << "/service/tencent-meeting/meeting/deleteMeeting"
+                                 << "正在关闭会议...";
+    }
+    void spinnerTellsWhatIsBeingWaitedFor()
+    {
+        QFETCH(QString, step);
+        QFETCH(QString, path);
+        QFETCH(QString, text);
+        devservice::Fault slow;
+        slow.delayMs = 700;
+        slow.successFalse = true;
+        slow.errorMsg = "稍后再试";
+        m_server.setFault(path.toStdString(), slow);
+        QPointer<HomeScreen> home = step == QLatin1String("load") ? new HomeScreen : openHome();
+        QVERIFY(home);
+        auto *spinner = home->findChild<WaitingSpinnerWidget *>();
+        QVERIFY(spinner);
+        if (step == QLatin1String("load")) {
+            home->show();
+        } else if (step == QLatin1String("join")) {
+            home->joinMeetingSlot(QStringLiteral("482915736"));
+        } else if (step == QLatin1String("quick")) {
+            QTest::mouseClick(findByName<QPushButton>(home, QStringLiteral("btnMtgQuick")), Qt::LeftButton);
+        } else if (step == QLatin1String("invite")) {
+            home->mtgInviteSlot(QStringLiteral("58213"));
+        } else {
+            auto answer = answerNextDialog(true);
+            chooseMenuEntry(rowFor(home, QStringLiteral("58213")), QStringLiteral("关闭会议"));
+            QTRY_VERIFY(answer->answered);
+        }
+        QTRY_VERIFY(spinner->isSpinning());
+        QCOMPARE(spinner->text(), text);
+        // The refusal ends the wait (a refused summary goes on to the join itself).
+        if (step != QLatin1String("join"))
+            QTRY_VERIFY_WITH_TIMEOUT(!spinner->isSpinning(), 4000);
+    }
+
+    void invitationSpinnerStopsAtTheLatestAfterItsWait()
+    {
+        QScopedValueRollback<int> wait(Waits::spinnerFallbackMs, 200);
+        devservice::Fault slow;
+        slow.delayMs = 2000;
+        m_server.setFault("/service/tencent-meeting/meeting/invitationMessage", slow);
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        auto *spinner = home->findChild<WaitingSpinnerWidget *>();
+        home->mtgInviteSlot(QStringLiteral("58213"));
+        QVERIFY(spinner->isSpinning());
+        QTRY_VERIFY_WITH_TIMEOUT(!spinner->isSpinning(), 1500);
+        QCOMPARE(visibleTopLevels<ShareMeeting>().size(), 0);
+        // The answer still opens the invitation when it comes.
+        QTRY_COMPARE_WITH_TIMEOUT(visibleTopLevels<ShareMeeting>().size(), 1, 5000);
+    }
+
     // --- closing meetings -------------------------------------------------------
 
     void closingAMeetingAsksFirstAndReloads_data()
@@ -891,6 +966,29 @@ private slots:
             findByName<QPushButton>(share, QStringLiteral("titlePushButton"), QStringLiteral("关闭")),
             Qt::LeftButton);
         QTRY_COMPARE(visibleTopLevels<ShareMeeting>().size(), 0);
+    }
+
+    void invitationDialogIsAFramelessModalWindowReadyToCopy()
+    {
+        QPointer<ShareMeeting> share = new ShareMeeting(QStringLiteral("邀请"), nullptr);
+        share->show();
+        share->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(share));
+        QCOMPARE(share->size(), QSize(588, 482));
+        QCOMPARE(share->windowFlags(), Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
+                                           Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
+        QCOMPARE(share->windowModality(), Qt::ApplicationModal);
+        QVERIFY(findByName<QLabel>(share, QStringLiteral("messageQLabel"), QStringLiteral("会议邀请信息")));
+        auto *copy = findByName<QPushButton>(share, QStringLiteral("defaultQPushButton"),
+                                             QStringLiteral("复制邀请信息"));
+        QVERIFY(copy);
+        QTRY_VERIFY(copy->hasFocus());
+        // The focused copy button answers the keyboard.
+        QApplication::clipboard()->clear();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("邀请"));
+        share->onCloseBtnClicked();
+        QTRY_VERIFY(share.isNull());
     }
 
     void aLaunchLinkClosesOpenInvitations()
