@@ -379,7 +379,8 @@ private slots:
         // put "Bearer" in front must not get through here either.
         const QByteArray token = serviceToken().toUtf8();
         const QByteArray body = R"({"meetingId":"x","telephone":"","mobileCountryCode":"+86"})";
-        const QList<QPair<QByteArray, QByteArray>> json = {{"Content-type", "application/json;charset=utf-8;"}};
+        const QList<QPair<QByteArray, QByteArray>> json = {
+            {"Content-type", "application/json;charset=utf-8;"}};
         Answer a = send(nam, "POST", service + "tencent-meeting/activity/checkActivityApprove", body,
                         json + QList<QPair<QByteArray, QByteArray>>{{"Authorization", "Bearer " + token}});
         QCOMPARE(a.status, 401);
@@ -390,8 +391,8 @@ private slots:
         const QJsonObject login = signIn("600888", "zhangwei", "Vesk@2024");
         const QByteArray gateway = login.value("gateway_access_token").toString().toUtf8();
         QVERIFY(!gateway.isEmpty());
-        const QString list = service + "tencent-meeting/meeting/queryMeeting?tenant_info="
-            + login.value("gateway_tenant_info").toString();
+        const QString list = service + "tencent-meeting/meeting/queryMeeting?tenant_info=" +
+                             login.value("gateway_tenant_info").toString();
         a = send(nam, "POST", list, QByteArray(), {{"Authorization", "Bearer " + gateway}});
         QVERIFY(!a.success());
         QCOMPARE(a.json().value("errorCode").toString(), QString("401"));
