@@ -326,7 +326,8 @@ void HomeScreen::showShareMeetingSlot(QString result)
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(rest.toUtf8(), &error);
     if (error.error != QJsonParseError::NoError) {
-        qDebug().noquote() << QStringLiteral("会议邀请信息取得失败：%1:%2").arg(error.offset).arg(error.errorString());
+        qDebug().noquote()
+            << QStringLiteral("会议邀请信息取得失败：%1:%2").arg(error.offset).arg(error.errorString());
         Snackbar::showMessage(QStringLiteral("会议邀请信息取得失败"), this, Waits::noticeMs);
         return;
     }

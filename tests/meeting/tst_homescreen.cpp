@@ -1001,7 +1001,11 @@ private slots:
         share = new ShareMeeting(QStringLiteral("text"), nullptr);
         guard = share;
         share->show();
-        share->wmLeaveMeetingCompleteSlot(QStringLiteral("failed"));
+        {
+            LogCapture log;
+            share->wmLeaveMeetingCompleteSlot(QStringLiteral("离会失败"));
+            QVERIFY(log.contains(QStringLiteral("离会失败")));
+        }
         QVERIFY(share->isVisible());
         emit WeMeetManager::instance()->OnForcedLogoutFinishSignal();
         QTRY_VERIFY(guard.isNull());
@@ -1052,8 +1056,9 @@ private slots:
         if (nonJson) {
             QJsonParseError error;
             QJsonDocument::fromJson("{\"rootNum\":", &error);
-            QCOMPARE(logged.first(),
-                     QStringLiteral("会议邀请信息取得失败：%1:%2").arg(error.offset).arg(error.errorString()));
+            QCOMPARE(
+                logged.first(),
+                QStringLiteral("会议邀请信息取得失败：%1:%2").arg(error.offset).arg(error.errorString()));
         } else {
             // The service's words follow without their "error:" mark.
             QVERIFY(logged.first().startsWith(QStringLiteral("会议邀请信息取得失败：")));

@@ -1,3 +1,5 @@
+#include "meetingtestsupport.h"
+
 #include "app/basevalues.h"
 #include "meeting/invitationtext.h"
 #include "meeting/sharemeeting.h"
@@ -5,6 +7,7 @@
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonParseError>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -176,7 +179,14 @@ private slots:
     void unparsableSdkInvitationGivesEmptyText()
     {
         QFETCH(QString, json);
+        meetingtest::LogCapture log;
         QVERIFY(ShareMeeting::sdkInvitationText(json).isEmpty());
+        // The log tells where the text went wrong.
+        QJsonParseError error;
+        QJsonDocument::fromJson(json.toUtf8(), &error);
+        QCOMPARE(log.lines().size(), 1);
+        QVERIFY(log.lines().first().contains(QString::number(error.offset)));
+        QVERIFY(log.lines().first().contains(error.errorString()));
     }
 };
 
