@@ -1,4 +1,5 @@
 #include "meeting/homescreen.h"
+#include "session/mainwindow.h"
 #include "ui_homescreen.h"
 
 #include "app/basevalues.h"
@@ -568,20 +569,12 @@ void HomeScreen::linkJoinMeetingSlot()
     QMap<QString, QString> &link = baseValues->linkInfo;
     if (link.isEmpty())
         return;
-    const QString companyCode = link.value(QStringLiteral("companycode"));
-    const QString userName = link.value(QStringLiteral("username"));
     const QString meetingCode = link.value(QStringLiteral("meetingCode"));
-    const QString phone = link.value(QStringLiteral("phone"));
-    const QString mobileCountryCode = link.value(QStringLiteral("mobileCountryCode"));
+    // The same account rule as for a link handed over while running.
+    const bool otherAccount = MainWindow::linkNamesOtherAccount(link);
     link.clear();
 
-    const bool otherCompanyAccount =
-        !companyCode.isEmpty() && !userName.isEmpty() &&
-        (companyCode != baseValues->companyCode || userName != baseValues->userName);
-    const bool otherPhone = !phone.isEmpty() && phone != baseValues->telephone &&
-                            !mobileCountryCode.isEmpty() &&
-                            mobileCountryCode != baseValues->mobileCountryCode;
-    if (otherCompanyAccount || otherPhone) {
+    if (otherAccount) {
         qDebug().noquote() << QStringLiteral("本地已登录另一账号，请重新登录后进入会议。");
         QMetaObject::invokeMethod(this, "showDifferentAccountLoginMsgSlot", Qt::QueuedConnection);
         return;

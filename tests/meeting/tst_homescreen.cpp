@@ -1155,6 +1155,8 @@ private slots:
                                                    << "@same"
                                                    << "13900139001"
                                                    << "@same" << false;
+        // Links name the account; the session's userName is the display name.
+        QTest::newRow("account name instead of display name") << "@same" << account << "" << "" << false;
     }
     void launchLinkForAnotherAccountIsRefused()
     {
