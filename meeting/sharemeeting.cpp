@@ -24,6 +24,8 @@ ShareMeeting::ShareMeeting(QString text, QWidget *parent) : BorderDialog(parent)
 
     ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
     ui->lblTitle->setObjectName(QStringLiteral("messageQLabel"));
+    // The title spans the window and lies over the close button's lower half.
+    ui->pBtnClose->raise();
     ui->txtEditShareInfo->setObjectName(QStringLiteral("shareInfoQTextEdit"));
     auto *bar = new QScrollBar(Qt::Vertical, ui->txtEditShareInfo);
     bar->setObjectName(QStringLiteral("shareInfoQScrollBar"));
