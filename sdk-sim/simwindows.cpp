@@ -1,6 +1,8 @@
 #include "sdk-sim/simwindows.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -26,6 +28,16 @@ QPushButton *addButton(QHBoxLayout *layout, const QString &name, const QString &
     return button;
 }
 
+// A meeting window opens in the middle of the screen, as the SDK's do.
+void placeCentred(QWidget *window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), window->size());
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
+}
+
 QString onOff(bool on)
 {
     return on ? QStringLiteral("开") : QStringLiteral("关");
@@ -42,6 +54,7 @@ SimMeetingWindow::SimMeetingWindow(const QString &title, const QString &meetingC
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(title);
     resize(420, 240);
+    placeCentred(this);
 
     auto *layout = new QVBoxLayout(this);
     addLabel(layout, QStringLiteral("simMeetingCodeLabel"), QStringLiteral("会议号：%1").arg(meetingCode));
@@ -119,6 +132,7 @@ SimWaitingRoomWindow::SimWaitingRoomWindow(const QString &title, const QString &
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(title);
     resize(360, 180);
+    placeCentred(this);
 
     auto *layout = new QVBoxLayout(this);
     addLabel(layout, QStringLiteral("simWaitingLabel"), QStringLiteral("请稍候，主持人即将邀请您入会"));
@@ -165,6 +179,7 @@ SimScreenCastWindow::SimScreenCastWindow(const QString &title)
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(title);
     resize(320, 160);
+    placeCentred(this);
 
     m_castCode = QString::number(QRandomGenerator::global()->bounded(100000, 1000000));
     auto *layout = new QVBoxLayout(this);
