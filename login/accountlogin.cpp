@@ -266,7 +266,7 @@ void AccountLogin::loginResultSlot(QString result)
     if (!result.isEmpty()) {
         m_step = Step::Idle;
         stopBusy();
-        qDebug() << "loginResult err: " + result;
+        qDebug().noquote() << "loginResult err: " + result;
         Snackbar::showMessage(result, this, Waits::noticeMs);
         return;
     }

@@ -201,15 +201,15 @@ void MainWindow::wmShareToMeetingCompleteSlot(QString jsonInfo)
 
 void MainWindow::receiveAppParameterSlot(QString appParameter)
 {
-    qDebug() << QStringLiteral("receiveAppParameter = %1").arg(appParameter);
+    qDebug().noquote() << QStringLiteral("receiveAppParameter = %1").arg(appParameter);
     baseValues->linkInfo = parseLaunchParameter(appParameter);
     const QMap<QString, QString> &link = baseValues->linkInfo;
     const QString meetingCode = link.value(QStringLiteral("meetingCode"));
-    qDebug() << "baseValues.companyCode == " << baseValues->companyCode;
-    qDebug() << "baseValues.userName == " << baseValues->userName;
+    qDebug().noquote() << QStringLiteral("baseValues.companyCode == ") + baseValues->companyCode;
+    qDebug().noquote() << QStringLiteral("baseValues.userName == ") + baseValues->userName;
 
     if (baseValues->signedIn && linkNamesOtherAccount(link)) {
-        qDebug() << differentAccountText;
+        qDebug().noquote() << differentAccountText;
         QMetaObject::invokeMethod(this, "showDifferentAccountLoginMsgSlot", Qt::QueuedConnection);
         return;
     }

@@ -186,7 +186,7 @@ void SplashSelect::forcedLogoutSlot()
 {
     // Signing in again by itself would sign the other device out in turn.
     m_autoLoginSuppressed = true;
-    qDebug() << forcedLogoutText;
+    qDebug().noquote() << forcedLogoutText;
     TwoBtnDlg dialog(QStringLiteral("确定"), this);
     dialog.setShowMsg(forcedLogoutText);
     dialog.exec();
@@ -206,12 +206,15 @@ void SplashSelect::autoLogin()
     loadUserInfo();
     const bool linkNamesAccount = !baseValues->linkInfo.value(QStringLiteral("companycode")).isEmpty() &&
                                   !baseValues->linkInfo.value(QStringLiteral("username")).isEmpty();
-    if (baseValues->autoLogin == QLatin1String("1") && !m_autoLoginSuppressed && !linkNamesAccount) {
+    const bool signingIn =
+        baseValues->autoLogin == QLatin1String("1") && !m_autoLoginSuppressed && !linkNamesAccount;
+    if (signingIn) {
         // The link, if any, stays for the home screen to join after the sign-in.
         handOverTo(new AccountLogin(QStringLiteral("1")));
-        return;
     }
     if (!baseValues->linkInfo.isEmpty()) {
+        if (signingIn)
+            return;
         linkJoinMeetingSlot();
     } else if (!WeMeetManager::instance()->isInitialized()) {
         // Guest initialisation, so that joining without an account is ready.
@@ -281,29 +284,34 @@ void SplashSelect::linkJoinMeetingSlot()
     const QString meetingCode = link.value(QStringLiteral("meetingCode"));
     const QString phone = link.value(QStringLiteral("phone"));
     const QString name = QUrl::fromPercentEncoding(link.value(QStringLiteral("name")).toUtf8());
-    qDebug() << "linkInfo ==" << link;
-    qDebug() << "companyCode ==" << companyCode;
-    qDebug() << "userName ==" << userName;
-    qDebug() << "meetingCode ==" << meetingCode;
-    qDebug() << "phone ==" << phone;
-    qDebug() << "name ==" << name;
+    qDebug().noquote() << "linkInfo ==" << link;
+    qDebug().noquote() << "companyCode ==" << companyCode;
+    qDebug().noquote() << "userName ==" << userName;
+    qDebug().noquote() << "meetingCode ==" << meetingCode;
+    qDebug().noquote() << "phone ==" << phone;
+    qDebug().noquote() << "name ==" << name;
 
     if (!baseValues->signedIn) {
         if (!companyCode.isEmpty() && !userName.isEmpty()) {
+            if (m_joinMeeting) {
+                m_joinMeeting->close();
+                m_joinMeeting->deleteLater();
+                m_joinMeeting = nullptr;
+            }
             qDebug() << "linkJoinMeeting ssoLogin";
             auto *login = new AccountLogin(QStringLiteral("1"));
             handOverTo(login);
             login->simulateLogin(companyCode, userName);
         } else {
             // Guests join through the join dialog, which comes with its own release.
-            qDebug() << "baseValues.wmNickname ==" << baseValues->wmNickname;
+            qDebug().noquote() << "baseValues.wmNickname ==" << baseValues->wmNickname;
             qDebug() << "join dialog is not available in this build; link for meeting" << meetingCode
                      << "kept";
         }
         return;
     }
     if (MainWindow::linkNamesOtherAccount(link)) {
-        qDebug() << differentAccountText;
+        qDebug().noquote() << differentAccountText;
         QMetaObject::invokeMethod(this, "showDifferentAccountLoginMsgSlot", Qt::QueuedConnection);
     }
 }

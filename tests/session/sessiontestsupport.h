@@ -274,6 +274,12 @@ public:
         }
         return false;
     }
+    // The whole line, as it goes into the log file.
+    bool hasLine(const QString &text) const
+    {
+        QMutexLocker locker(&m_mutex);
+        return m_lines.contains(text);
+    }
 
 private:
     static void handler(QtMsgType type, const QMessageLogContext &context, const QString &msg)

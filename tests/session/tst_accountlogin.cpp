@@ -424,9 +424,14 @@ void TestAccountLogin::failedStepStopsWithNotice()
     AccountLogin *login = openLogin();
     QTest::mouseClick(childWithText<QRadioButton>(login, version), Qt::LeftButton);
     typeCredentials(login, company, account, password);
+    LogCaptureLines log;
     clickSignIn(login);
 
     QTRY_VERIFY2_WITH_TIMEOUT(noticeTexts().contains(notice), qPrintable(noticeTexts().join('|')), 5000);
+    const bool serviceSignInFailed =
+        notice == QStringLiteral("用户名或密码错误") || faultPath.endsWith(QStringLiteral("loginByType"));
+    if (serviceSignInFailed)
+        QVERIFY(log.hasLine(QStringLiteral("loginResult err: ") + notice));
     auto *spinner = login->findChild<WaitingSpinnerWidget *>();
     QVERIFY(!spinner->isVisible());
     QVERIFY(login->isEnabled());

@@ -260,7 +260,11 @@ void TestSessionCoordinator::launchLinkDecision()
         answer = answerNextModal();
     LogCaptureLines log;
     window->receiveAppParameterSlot(link);
-    QVERIFY(log.contains(QStringLiteral("receiveAppParameter = ") + link));
+    QVERIFY(log.hasLine(QStringLiteral("receiveAppParameter = ") + link));
+    QVERIFY(log.hasLine(QStringLiteral("baseValues.companyCode == 600888")));
+    QVERIFY(log.hasLine(QStringLiteral("baseValues.userName == 张伟")));
+    if (message == QStringLiteral("本地已登录另一账号，请重新登录后进入会议。"))
+        QVERIFY(log.hasLine(message));
     if (answer) {
         QTRY_VERIFY(answer->seen);
         QCOMPARE(answer->message, message);

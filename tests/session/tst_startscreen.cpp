@@ -43,6 +43,7 @@ private slots:
     void finishedGuestJoinClosesOnlyTheStartScreen();
     void linkNamingAccountSignsInAndJoins();
     void automaticSignInThenJoinsLinkedMeetingOnce();
+    void automaticSignInStillPreparesGuestJoin();
     void escapeClosesLikeTheCloseButton();
     void linkForOtherAccountWhileSignedInIsRefused();
     void forcedSignOutShowsMessageAndStaysSignedOut();
@@ -346,10 +347,15 @@ void TestStartScreen::linkNamingAccountSignsInAndJoins()
     baseValues->linkInfo = {{QStringLiteral("companycode"), QStringLiteral("600888")},
                             {QStringLiteral("username"), QStringLiteral("zhangwei")},
                             {QStringLiteral("meetingCode"), QStringLiteral("482915736")}};
+    LogCaptureLines log;
     auto *splash = new SplashSelect();
     splash->show();
     QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::lastJoin().received, 15000);
     QCOMPARE(WemeetSim::lastJoin().meetingCode, QStringLiteral("482915736"));
+    // The log lines carry the values as they are, without quotes.
+    for (const char *line : {"companyCode == 600888", "userName == zhangwei", "meetingCode == 482915736",
+                             "linkJoinMeeting ssoLogin"})
+        QVERIFY2(log.hasLine(QString::fromUtf8(line)), line);
     QVERIFY(baseValues->signedIn);
     QTRY_COMPARE_WITH_TIMEOUT(WeMeetManager::instance()->state(), 4, 5000);
 }
@@ -415,9 +421,11 @@ void TestStartScreen::forcedSignOutShowsMessageAndStaysSignedOut()
     m_server->clearRequests();
 
     auto answer = answerNextModal();
+    LogCaptureLines log;
     QVERIFY(WemeetSim::triggerForcedLogout());
     QTRY_VERIFY_WITH_TIMEOUT(answer->seen, 5000);
     QCOMPARE(answer->message, QStringLiteral("您已经在其他设备登录，当前设备被登出。"));
+    QVERIFY(log.hasLine(QStringLiteral("您已经在其他设备登录，当前设备被登出。")));
     QCOMPARE(answer->buttons, QStringList{QStringLiteral("确定")});
     QTRY_VERIFY(!visibleWindow<HomeScreen>());
     QVERIFY(visibleWindow<SplashSelect>());
@@ -428,6 +436,24 @@ void TestStartScreen::forcedSignOutShowsMessageAndStaysSignedOut()
     for (const auto &r : m_server->requests())
         QVERIFY2(r.path != "/idm/api/user/loginByType", "signed in again by itself");
     delete coordinator.data();
+}
+
+void TestStartScreen::automaticSignInStillPreparesGuestJoin()
+{
+    // The company check fails, so the sign-in screen never reaches the
+    // Meeting SDK: an initialisation can only come from the start screen.
+    rememberAccount(QStringLiteral("1"));
+    loadLoginInfo();
+    devservice::Fault fault;
+    fault.httpStatus = 500;
+    m_server->setFault("/cloud/application/portCloudApplication", fault);
+    auto *splash = new SplashSelect();
+    splash->show();
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<AccountLogin>(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::initRecord().received, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(noticeTexts().contains(QStringLiteral("InternalServerError")), 5000);
+    QTRY_COMPARE(WeMeetManager::instance()->state(), 1);
+    QVERIFY(!baseValues->signedIn);
 }
 
 QTEST_MAIN(TestStartScreen)
