@@ -171,7 +171,11 @@ void AccountLogin::onCloseBtnClicked()
 
 void AccountLogin::onReturnBtnClicked()
 {
-    LoginShared::handOver(this, new SplashSelect());
+    auto *splash = new SplashSelect();
+    // With automatic sign-in remembered the start screen would bring the
+    // user straight back here.
+    splash->suppressAutoLogin();
+    LoginShared::handOver(this, splash);
 }
 
 void AccountLogin::onPhoneLoginBtnClicked()

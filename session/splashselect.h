@@ -30,6 +30,8 @@ public:
     // Reads and deletes the hand-off file; on a fresh, well-formed hand-off
     // fills ssoCompanyCode and ssoUserName and returns true.
     static bool takeSsoHandOff();
+    // The user came back here on purpose: no automatic sign-in from this screen.
+    void suppressAutoLogin() { m_autoLoginSuppressed = true; }
 
 signals:
     void closeSelfSignal();

@@ -46,6 +46,7 @@ private slots:
     void alreadyInitialisedSdkSignsInWithoutNewInitialisation();
     void rememberedAutoLoginSignsInByItself();
     void returnButtonGoesBackToStartScreen();
+    void returnAfterFailedAutomaticSignInStaysOnStartScreen();
 
 private:
     AccountLogin *openLogin(const QString &type = QStringLiteral("1"));
@@ -525,6 +526,32 @@ void TestAccountLogin::returnButtonGoesBackToStartScreen()
     QVERIFY(splash);
     QCOMPARE(splash->pos(), QPoint(123, 77));
     QTRY_VERIFY(guard.isNull());
+}
+
+void TestAccountLogin::returnAfterFailedAutomaticSignInStaysOnStartScreen()
+{
+    {
+        QSettings settings(userDatPath(), QSettings::IniFormat);
+        settings.setValue("/LOGININFO/AUTOLOGIN", "1");
+        settings.setValue("/LOGININFO/REMERBERPASS", "True");
+        settings.setValue("/LOGININFO/TYPE", 1);
+        settings.setValue("/LOGININFO/COMPANYCODE", "600888");
+        settings.setValue("/LOGININFO/USERNAME", "zhangwei");
+        settings.setValue("/LOGININFO/PASSWORD", LoginShared::encodePassword("changed"));
+    }
+    AccountLogin *login = openLogin();
+    QTRY_VERIFY_WITH_TIMEOUT(noticeTexts().contains(QStringLiteral("用户名或密码错误")), 5000);
+    QTRY_VERIFY(login->isEnabled());
+    m_server->clearRequests();
+    QTest::mouseClick(buttonWithToolTip(login, QStringLiteral("返回")), Qt::LeftButton);
+    QVERIFY(visibleWindow<SplashSelect>());
+    // The start screen goes on with the guest preparation instead.
+    QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::initRecord().received, 5000);
+    QTest::qWait(200);
+    QVERIFY(visibleWindow<SplashSelect>());
+    QVERIFY(!visibleWindow<AccountLogin>());
+    for (const auto &r : m_server->requests())
+        QVERIFY2(r.path != "/cloud/application/portCloudApplication", "signed in again by itself");
 }
 
 QTEST_MAIN(TestAccountLogin)
