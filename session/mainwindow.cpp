@@ -80,7 +80,9 @@ int MainWindow::refreshIntervalMs(int expiresInSeconds)
     // A lifetime of five minutes or less: renew at half of it instead of a
     // zero or negative interval.
     if (secs <= 0)
-        secs = qMax(minRefreshSecs, qint64(expiresInSeconds) / 2);
+        secs = qint64(expiresInSeconds) / 2;
+    // Just over five minutes would otherwise renew every few seconds.
+    secs = qMax(minRefreshSecs, secs);
     return int(qMin<qint64>(secs * 1000, std::numeric_limits<int>::max()));
 }
 

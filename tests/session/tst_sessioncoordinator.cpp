@@ -94,7 +94,9 @@ void TestSessionCoordinator::refreshIntervalFromTokenLifetime_data()
     QTest::addColumn<int>("lifetime");
     QTest::addColumn<int>("intervalMs");
     QTest::newRow("two hours") << 7200 << 6900 * 1000;
-    QTest::newRow("just over five minutes") << 301 << 1000;
+    QTest::newRow("just over five minutes") << 301 << 30 * 1000;
+    QTest::newRow("five minutes and a half") << 330 << 30 * 1000;
+    QTest::newRow("six minutes") << 360 << 60 * 1000;
     QTest::newRow("five minutes") << 300 << 150 * 1000;
     QTest::newRow("two minutes") << 120 << 60 * 1000;
     QTest::newRow("ten seconds") << 10 << 30 * 1000;
