@@ -434,8 +434,11 @@ void AccountLogin::sdkAnswerTimedOut()
 
 void AccountLogin::mousePressEvent(QMouseEvent *event)
 {
-    m_dragging = true;
-    m_pressPos = event->pos();
+    // Only the left button drags the window.
+    if (event->button() == Qt::LeftButton) {
+        m_dragging = true;
+        m_pressPos = event->pos();
+    }
     BorderDialog::mousePressEvent(event);
 }
 
@@ -448,7 +451,8 @@ void AccountLogin::mouseMoveEvent(QMouseEvent *event)
 
 void AccountLogin::mouseReleaseEvent(QMouseEvent *event)
 {
-    m_dragging = false;
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
     BorderDialog::mouseReleaseEvent(event);
 }
 

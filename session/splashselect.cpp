@@ -351,8 +351,11 @@ void SplashSelect::keyPressEvent(QKeyEvent *event)
 
 void SplashSelect::mousePressEvent(QMouseEvent *event)
 {
-    m_dragging = true;
-    m_pressPos = event->pos();
+    // Only the left button drags the window.
+    if (event->button() == Qt::LeftButton) {
+        m_dragging = true;
+        m_pressPos = event->pos();
+    }
     BorderDialog::mousePressEvent(event);
 }
 
@@ -365,6 +368,7 @@ void SplashSelect::mouseMoveEvent(QMouseEvent *event)
 
 void SplashSelect::mouseReleaseEvent(QMouseEvent *event)
 {
-    m_dragging = false;
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
     BorderDialog::mouseReleaseEvent(event);
 }

@@ -8,6 +8,7 @@
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QCheckBox>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QSettings>
@@ -46,6 +47,8 @@ private slots:
     void alreadyInitialisedSdkSignsInWithoutNewInitialisation();
     void rememberedAutoLoginSignsInByItself();
     void returnButtonGoesBackToStartScreen();
+    void onlyLeftButtonDragsTheWindow_data();
+    void onlyLeftButtonDragsTheWindow();
     void returnAfterFailedAutomaticSignInStaysOnStartScreen();
 
 private:
@@ -552,6 +555,42 @@ void TestAccountLogin::returnAfterFailedAutomaticSignInStaysOnStartScreen()
     QVERIFY(!visibleWindow<AccountLogin>());
     for (const auto &r : m_server->requests())
         QVERIFY2(r.path != "/cloud/application/portCloudApplication", "signed in again by itself");
+}
+
+void TestAccountLogin::onlyLeftButtonDragsTheWindow_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("moves");
+    QTest::newRow("sign-in, left") << "sign-in" << int(Qt::LeftButton) << true;
+    QTest::newRow("sign-in, right") << "sign-in" << int(Qt::RightButton) << false;
+    QTest::newRow("start, left") << "start" << int(Qt::LeftButton) << true;
+    QTest::newRow("start, right") << "start" << int(Qt::RightButton) << false;
+}
+
+void TestAccountLogin::onlyLeftButtonDragsTheWindow()
+{
+    QFETCH(QString, screen);
+    QFETCH(int, button);
+    QFETCH(bool, moves);
+    QWidget *window = screen == QLatin1String("start") ? static_cast<QWidget *>(new SplashSelect())
+                                                       : static_cast<QWidget *>(openLogin());
+    window->show();
+    window->move(100, 100);
+    QTRY_COMPARE(window->pos(), QPoint(100, 100));
+    const auto pressed = Qt::MouseButton(button);
+    const QPoint inside(200, 20);
+    QMouseEvent press(QEvent::MouseButtonPress, inside, window->mapToGlobal(inside), pressed, pressed,
+                      Qt::NoModifier);
+    QApplication::sendEvent(window, &press);
+    const QPoint target = window->mapToGlobal(inside) + QPoint(40, 30);
+    QMouseEvent drag(QEvent::MouseMove, inside + QPoint(40, 30), target, Qt::NoButton, pressed,
+                     Qt::NoModifier);
+    QApplication::sendEvent(window, &drag);
+    QMouseEvent release(QEvent::MouseButtonRelease, inside + QPoint(40, 30), target, pressed, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(window, &release);
+    QTRY_COMPARE(window->pos(), moves ? QPoint(140, 130) : QPoint(100, 100));
 }
 
 QTEST_MAIN(TestAccountLogin)
