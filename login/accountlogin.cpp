@@ -20,7 +20,6 @@
 #include <QDebug>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -32,6 +31,7 @@ AccountLogin::AccountLogin(QString type, QWidget *parent)
     : BorderDialog(parent), ui(new Ui::AccountLogin), m_manager(WeMeetManager::instance()), m_type(type)
 {
     ui->setupUi(this);
+    setDraggable(true);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
@@ -430,30 +430,6 @@ void AccountLogin::sdkAnswerTimedOut()
     disconnect(m_manager, &WeMeetManager::OnSDKInitializeFinishSignal, this,
                &AccountLogin::wmSDKInitializeCompleteSlot);
     fail(loginFailedText);
-}
-
-void AccountLogin::mousePressEvent(QMouseEvent *event)
-{
-    // Only the left button drags the window.
-    if (event->button() == Qt::LeftButton) {
-        m_dragging = true;
-        m_pressPos = event->pos();
-    }
-    BorderDialog::mousePressEvent(event);
-}
-
-void AccountLogin::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_dragging)
-        move(event->globalPos() - m_pressPos);
-    BorderDialog::mouseMoveEvent(event);
-}
-
-void AccountLogin::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton)
-        m_dragging = false;
-    BorderDialog::mouseReleaseEvent(event);
 }
 
 void AccountLogin::keyPressEvent(QKeyEvent *event)

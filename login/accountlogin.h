@@ -57,9 +57,6 @@ public slots:
     void wmSDKErrorSlot(QString result);
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
@@ -93,6 +90,4 @@ private:
     // A sign-in was started before the queued start-up checks ran (launch
     // link), so they must not start a second one.
     bool m_signInRequested = false;
-    bool m_dragging = false;
-    QPoint m_pressPos;
 };

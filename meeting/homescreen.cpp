@@ -32,7 +32,6 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QLocale>
-#include <QMouseEvent>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
@@ -42,6 +41,7 @@
 HomeScreen::HomeScreen(QWidget *parent) : BorderDialog(parent), ui(new Ui::HomeScreen)
 {
     ui->setupUi(this);
+    setDraggable(true);
 
     ui->lblLogo->setObjectName(QStringLiteral("smallLogoQLabel"));
     ui->lblLogo->clear();
@@ -645,25 +645,3 @@ void HomeScreen::closeEvent(QCloseEvent *event)
 
 // Escape must not hide the one window the user works from.
 void HomeScreen::reject() {}
-
-// --- dragging ------------------------------------------------------------------------
-
-void HomeScreen::mousePressEvent(QMouseEvent *event)
-{
-    m_dragging = true;
-    m_pressPos = event->pos();
-    BorderDialog::mousePressEvent(event);
-}
-
-void HomeScreen::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_dragging = false;
-    BorderDialog::mouseReleaseEvent(event);
-}
-
-void HomeScreen::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_dragging)
-        move(event->globalPos() - m_pressPos);
-    BorderDialog::mouseMoveEvent(event);
-}

@@ -66,9 +66,6 @@ public slots:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void reject() override;
 
@@ -88,8 +85,6 @@ private:
     ActMtgDetailHttp *m_actDetailRequest = nullptr;
     WaitingSpinnerWidget *m_spinner = nullptr;
     QString m_currentMeetingCode;
-    bool m_dragging = false;
-    QPoint m_pressPos;
     bool m_handedOver = false;
     // A request answered late (after its time-out result) must not start a second join.
     bool m_summaryPending = false;

@@ -10,12 +10,12 @@
 #include <QClipboard>
 #include <QDebug>
 #include <QEvent>
-#include <QMouseEvent>
 #include <QScrollBar>
 
 ShareMeeting::ShareMeeting(QString text, QWidget *parent) : BorderDialog(parent), ui(new Ui::ShareMeeting)
 {
     ui->setupUi(this);
+    setDraggable(true);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -99,24 +99,4 @@ bool ShareMeeting::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return BorderDialog::eventFilter(watched, event);
-}
-
-void ShareMeeting::mousePressEvent(QMouseEvent *event)
-{
-    m_dragging = true;
-    m_pressPos = event->pos();
-    BorderDialog::mousePressEvent(event);
-}
-
-void ShareMeeting::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_dragging = false;
-    BorderDialog::mouseReleaseEvent(event);
-}
-
-void ShareMeeting::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_dragging)
-        move(event->globalPos() - m_pressPos);
-    BorderDialog::mouseMoveEvent(event);
 }

@@ -34,12 +34,7 @@ public slots:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
     Ui::ShareMeeting *ui = nullptr;
-    bool m_dragging = false;
-    QPoint m_pressPos;
 };

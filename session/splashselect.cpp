@@ -18,7 +18,6 @@
 #include <QFile>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
@@ -38,6 +37,7 @@ QString appDataDir()
 SplashSelect::SplashSelect(QWidget *parent) : BorderDialog(parent), ui(new Ui::SplashSelect)
 {
     ui->setupUi(this);
+    setDraggable(true);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -347,28 +347,4 @@ void SplashSelect::keyPressEvent(QKeyEvent *event)
         return;
     }
     BorderDialog::keyPressEvent(event);
-}
-
-void SplashSelect::mousePressEvent(QMouseEvent *event)
-{
-    // Only the left button drags the window.
-    if (event->button() == Qt::LeftButton) {
-        m_dragging = true;
-        m_pressPos = event->pos();
-    }
-    BorderDialog::mousePressEvent(event);
-}
-
-void SplashSelect::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_dragging)
-        move(event->globalPos() - m_pressPos);
-    BorderDialog::mouseMoveEvent(event);
-}
-
-void SplashSelect::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton)
-        m_dragging = false;
-    BorderDialog::mouseReleaseEvent(event);
 }

@@ -53,9 +53,6 @@ public slots:
     void joinMeetingClosedSlot();
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
@@ -75,6 +72,4 @@ private:
     bool m_autoLoginSuppressed = false;
     // Closed or another screen took over: queued start-up steps must not act.
     bool m_handedOver = false;
-    bool m_dragging = false;
-    QPoint m_pressPos;
 };

@@ -1,6 +1,7 @@
 #include "widgets/borderdialog.h"
 
 #include <QColor>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QtMath>
@@ -35,4 +36,27 @@ void BorderDialog::paintEvent(QPaintEvent *event)
         painter.setPen(color);
         painter.drawPath(ring);
     }
+}
+
+void BorderDialog::mousePressEvent(QMouseEvent *event)
+{
+    if (m_draggable && event->button() == Qt::LeftButton) {
+        m_dragging = true;
+        m_pressPos = event->pos();
+    }
+    QDialog::mousePressEvent(event);
+}
+
+void BorderDialog::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragging)
+        move(event->globalPos() - m_pressPos);
+    QDialog::mouseMoveEvent(event);
+}
+
+void BorderDialog::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
+    QDialog::mouseReleaseEvent(event);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPoint>
 
 // Base of every top-level screen and dialog: a white content rectangle inset
 // by 10 pixels with a soft 10-pixel shadow drawn around it. Subclasses add
@@ -19,5 +20,18 @@ public:
     static constexpr int shadowWidth = 10;
 
 protected:
+    // Frameless windows move when dragged with the left button anywhere a
+    // child does not take the press; off until a subclass switches it on.
+    void setDraggable(bool draggable) { m_draggable = draggable; }
+    bool isDraggable() const { return m_draggable; }
+
     void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool m_draggable = false;
+    bool m_dragging = false;
+    QPoint m_pressPos;
 };

@@ -3,7 +3,6 @@
 #include "sdk/wemeetmanager.h"
 #include "ui_twobtndlg.h"
 
-#include <QMouseEvent>
 
 TwoBtnDlg::TwoBtnDlg(QWidget *parent) : BorderDialog(parent), ui(new Ui::TwoBtnDlg)
 {
@@ -35,6 +34,7 @@ TwoBtnDlg::~TwoBtnDlg()
 void TwoBtnDlg::setUpForm()
 {
     ui->setupUi(this);
+    setDraggable(true);
     setWindowTitle(QStringLiteral("温馨提示"));
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setWindowModality(Qt::ApplicationModal);
@@ -75,24 +75,4 @@ void TwoBtnDlg::on_rightBtn_clicked()
 void TwoBtnDlg::closeBtnDlgSlot()
 {
     reject();
-}
-
-void TwoBtnDlg::mousePressEvent(QMouseEvent *event)
-{
-    m_dragging = true;
-    m_pressPos = event->pos();
-    BorderDialog::mousePressEvent(event);
-}
-
-void TwoBtnDlg::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_dragging = false;
-    BorderDialog::mouseReleaseEvent(event);
-}
-
-void TwoBtnDlg::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_dragging)
-        move(event->globalPos() - m_pressPos);
-    BorderDialog::mouseMoveEvent(event);
 }

@@ -33,15 +33,8 @@ public slots:
     void on_rightBtn_clicked();
     void closeBtnDlgSlot();
 
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-
 private:
     void setUpForm();
 
     Ui::TwoBtnDlg *ui = nullptr;
-    bool m_dragging = false;
-    QPoint m_pressPos;
 };

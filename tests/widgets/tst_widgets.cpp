@@ -127,6 +127,18 @@ void showActive(QWidget *w)
 
 } // namespace
 
+// A bare frameless window that lets a test switch dragging on.
+class DragProbe final : public BorderDialog
+{
+public:
+    explicit DragProbe(bool draggable)
+    {
+        setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+        resize(300, 200);
+        setDraggable(draggable);
+    }
+};
+
 class TestWidgets : public QObject
 {
     Q_OBJECT
@@ -152,6 +164,8 @@ private slots:
     void dialogResult_data();
     void dialogResult();
     void dialogDragsOnlyWhilePressed();
+    void borderDialogDragsOnlyWhenSwitchedOnAndWithTheLeftButton_data();
+    void borderDialogDragsOnlyWhenSwitchedOnAndWithTheLeftButton();
 
     // notices
     void noticeWrapsOnlyWideTexts_data();
@@ -767,6 +781,44 @@ void TestWidgets::dialogDragsOnlyWhilePressed()
     sendMouse(&dlg, QEvent::MouseButtonRelease, QPoint(70, 50), Qt::NoButton);
     const QPoint dropped = dlg.pos();
     sendMouse(&dlg, QEvent::MouseMove, QPoint(10, 10), Qt::NoButton);
+    QCOMPARE(dlg.pos(), dropped);
+}
+
+void TestWidgets::borderDialogDragsOnlyWhenSwitchedOnAndWithTheLeftButton_data()
+{
+    QTest::addColumn<bool>("draggable");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("moves");
+    QTest::newRow("draggable, left") << true << int(Qt::LeftButton) << true;
+    QTest::newRow("draggable, right") << true << int(Qt::RightButton) << false;
+    QTest::newRow("draggable, middle") << true << int(Qt::MiddleButton) << false;
+    QTest::newRow("not draggable, left") << false << int(Qt::LeftButton) << false;
+}
+
+void TestWidgets::borderDialogDragsOnlyWhenSwitchedOnAndWithTheLeftButton()
+{
+    QFETCH(bool, draggable);
+    QFETCH(int, button);
+    QFETCH(bool, moves);
+    DragProbe dlg(draggable);
+    dlg.move(100, 100);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    const QPoint start = dlg.pos();
+    const auto pressed = Qt::MouseButton(button);
+
+    auto send = [&](QEvent::Type type, QPoint local, Qt::MouseButton which, Qt::MouseButtons held) {
+        QMouseEvent event(type, local, dlg.mapToGlobal(local), which, held, Qt::NoModifier);
+        QApplication::sendEvent(&dlg, &event);
+    };
+    send(QEvent::MouseButtonPress, QPoint(30, 20), pressed, pressed);
+    send(QEvent::MouseMove, QPoint(70, 50), Qt::NoButton, pressed);
+    QCOMPARE(dlg.pos(), moves ? start + QPoint(40, 30) : start);
+
+    // Releasing the left button ends the drag; later moves leave the window alone.
+    send(QEvent::MouseButtonRelease, QPoint(70, 50), pressed, Qt::NoButton);
+    const QPoint dropped = dlg.pos();
+    send(QEvent::MouseMove, QPoint(10, 10), Qt::NoButton, Qt::NoButton);
     QCOMPARE(dlg.pos(), dropped);
 }
 
