@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/testsupport.h"
+
 #include "app/basevalues.h"
 #include "app/waits.h"
 #include "devservice/devservice.h"
@@ -27,31 +29,19 @@
 
 namespace meetingtest {
 
+using testsupport::applyStyleSheet;
+using testsupport::findByName;
+using testsupport::LogCapture;
+using testsupport::pointBaseValuesAt;
+using testsupport::topLevels;
+using testsupport::typeText;
+using testsupport::visibleTopLevels;
+using testsupport::waitResult;
+
 // Demo account of the stand-in service that hosts most of its meetings.
 inline const QString companyCode = QStringLiteral("600888");
 inline const QString account = QStringLiteral("zhangwei");
 inline const QString password = QStringLiteral("Vesk@2024");
-
-inline void pointAt(const devservice::Server &server)
-{
-    baseValues->appName = QStringLiteral("Vesk云会议");
-    baseValues->versionNo = QStringLiteral("1.0.0");
-    baseValues->clientId = QStringLiteral("3b9e07c4d2a15f68");
-    baseValues->clientSecret = QStringLiteral("a81d5e2f3b9e07c4d2a15f6870c4b1e9");
-    baseValues->serviceUrl = QString::fromStdString(server.serviceUrl());
-    baseValues->cloudUrl = QString::fromStdString(server.cloudUrl());
-    baseValues->idmUrl = QString::fromStdString(server.idmUrl());
-    baseValues->serviceVmUrl = QStringLiteral("video-meeting/");
-}
-
-// Waits for one result of a request signal; returns it, or "<none>".
-template <typename Request, typename Signal> QString waitResult(Request *request, Signal signal)
-{
-    QSignalSpy spy(request, signal);
-    if (!spy.wait(Waits::requestTimeoutMs + 2000))
-        return QStringLiteral("<none>");
-    return spy.takeFirst().at(0).toString();
-}
 
 // Fills the session the way the account sign-in does: service token,
 // service sign-in, meeting token, Meeting SDK initialisation and sign-in.
@@ -94,44 +84,6 @@ inline bool signIn(const QString &company = companyCode, const QString &user = a
     }
     baseValues->signedIn = true;
     return true;
-}
-
-template <typename T = QWidget>
-T *findByName(QWidget *root, const QString &objectName, const QString &textOrTip = QString())
-{
-    const auto all = root->findChildren<T *>(objectName);
-    for (T *w : all) {
-        if (textOrTip.isEmpty())
-            return w;
-        if (auto *button = qobject_cast<QAbstractButton *>(w)) {
-            if (button->text() == textOrTip || button->toolTip() == textOrTip)
-                return w;
-        } else if (auto *label = qobject_cast<QLabel *>(w)) {
-            if (label->text() == textOrTip || label->toolTip() == textOrTip)
-                return w;
-        } else if (w->toolTip() == textOrTip) {
-            return w;
-        }
-    }
-    return nullptr;
-}
-
-template <typename T> QList<T *> topLevels()
-{
-    QList<T *> found;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *t = qobject_cast<T *>(w))
-            found << t;
-    return found;
-}
-
-template <typename T> QList<T *> visibleTopLevels()
-{
-    QList<T *> found;
-    for (T *t : topLevels<T>())
-        if (t->isVisible())
-            found << t;
-    return found;
 }
 
 // What the answering helper saw of a dialog.
@@ -194,17 +146,6 @@ inline void cancelDialogAnswers()
     pendingAnswers().clear();
 }
 
-// Types text as key presses; characters beyond ASCII arrive as text input.
-inline void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() < 0x80 && c.isPrint())
-            QTest::keyClick(widget, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
 // Triggers a menu entry by its text, as a click on it would.
 inline bool triggerMenuEntry(QMenu *menu, const QString &text)
 {
@@ -237,46 +178,6 @@ template <typename Home> void closeHomeScreens()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (closed && logout.isEmpty())
         logout.wait(3000);
-}
-
-// The debug lines written while it lives, exactly as the log handler gets
-// them; earlier handlers still see every line.
-class LogCapture
-{
-public:
-    LogCapture() : m_previous(qInstallMessageHandler(capture))
-    {
-        lines().clear();
-        previous() = m_previous;
-    }
-    ~LogCapture() { qInstallMessageHandler(m_previous); }
-    static QStringList &lines()
-    {
-        static QStringList all;
-        return all;
-    }
-    bool contains(const QString &line) const { return lines().contains(line); }
-
-private:
-    static QtMessageHandler &previous()
-    {
-        static QtMessageHandler handler = nullptr;
-        return handler;
-    }
-    static void capture(QtMsgType type, const QMessageLogContext &context, const QString &message)
-    {
-        lines() << message;
-        if (previous())
-            previous()(type, context, message);
-    }
-    QtMessageHandler m_previous;
-};
-
-inline void applyStyleSheet()
-{
-    QFile qss(QStringLiteral(":/qss/style/style.qss"));
-    if (qss.open(QIODevice::ReadOnly))
-        qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
 }
 
 } // namespace meetingtest

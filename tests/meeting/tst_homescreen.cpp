@@ -175,7 +175,7 @@ private slots:
         if (!baseValues)
             baseValues = new BaseValues;
         QVERIFY(m_server.start() > 0);
-        pointAt(m_server);
+        pointBaseValuesAt(m_server);
         WemeetSim::reset();
         WemeetSim::setCallbackDelayMs(1);
         QVERIFY(signIn());
@@ -1004,7 +1004,7 @@ private slots:
         {
             LogCapture log;
             share->wmLeaveMeetingCompleteSlot(QStringLiteral("离会失败"));
-            QVERIFY(log.contains(QStringLiteral("离会失败")));
+            QVERIFY(log.hasLine(QStringLiteral("离会失败")));
         }
         QVERIFY(share->isVisible());
         emit WeMeetManager::instance()->OnForcedLogoutFinishSignal();

@@ -57,7 +57,7 @@ private slots:
         applyStyleSheet();
         QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 9));
         QVERIFY(m_server.start() > 0);
-        pointAt(m_server);
+        pointBaseValuesAt(m_server);
         WemeetSim::reset();
         WemeetSim::setHeadless(true);
         WemeetSim::setCallbackDelayMs(1);

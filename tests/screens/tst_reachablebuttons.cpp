@@ -84,7 +84,7 @@ private slots:
         if (!baseValues)
             baseValues = new BaseValues;
         QVERIFY(m_server.start() > 0);
-        pointAt(m_server);
+        pointBaseValuesAt(m_server);
         WemeetSim::reset();
         WemeetSim::setCallbackDelayMs(1);
         WemeetSim::setHeadless(true);

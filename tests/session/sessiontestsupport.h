@@ -4,6 +4,8 @@
 // port, a session record pointing at it, the Meeting SDK simulator, and ways
 // to find screens, notices and modal dialogs as a user sees them.
 
+#include "support/testsupport.h"
+
 #include "app/basevalues.h"
 #include "app/userstore.h"
 #include "devservice/devservice.h"
@@ -35,6 +37,12 @@
 
 namespace sessiontest {
 
+using testsupport::childWithText;
+using testsupport::LogCapture;
+using testsupport::pointBaseValuesAt;
+using testsupport::visibleTopLevel;
+using testsupport::visibleTopLevels;
+
 inline QString qs(const std::string &text)
 {
     return QString::fromStdString(text);
@@ -56,14 +64,7 @@ inline void freshBaseValues(const devservice::Server &server)
     if (!baseValues)
         baseValues = new BaseValues;
     *baseValues = BaseValues();
-    baseValues->appName = QStringLiteral("Vesk云会议");
-    baseValues->versionNo = QStringLiteral("1.0.0");
-    baseValues->clientId = QStringLiteral("3b9e07c4d2a15f68");
-    baseValues->clientSecret = QStringLiteral("a81d5e2f3b9e07c4d2a15f6870c4b1e9");
-    baseValues->serviceUrl = qs(server.serviceUrl());
-    baseValues->serviceVmUrl = QStringLiteral("video-meeting/");
-    baseValues->cloudUrl = qs(server.cloudUrl());
-    baseValues->idmUrl = qs(server.idmUrl());
+    pointBaseValuesAt(server);
     baseValues->serialNo = QStringLiteral("0123456789abcdef0123456789abcdef");
 }
 
@@ -86,23 +87,6 @@ inline void removeUserData()
     QFile::remove(userDatPath());
 }
 
-// Every visible top-level window of type T.
-template <class T> QList<T *> visibleWindows()
-{
-    QList<T *> found;
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
-            found << t;
-    }
-    return found;
-}
-
-template <class T> T *visibleWindow()
-{
-    const QList<T *> found = visibleWindows<T>();
-    return found.isEmpty() ? nullptr : found.first();
-}
-
 // Texts of the notices on screen.
 inline QStringList noticeTexts()
 {
@@ -114,15 +98,6 @@ inline QStringList noticeTexts()
             texts << label->text();
     }
     return texts;
-}
-
-template <class T> T *childWithText(QWidget *window, const QString &text)
-{
-    for (T *child : window->findChildren<T *>()) {
-        if (child->text() == text)
-            return child;
-    }
-    return nullptr;
 }
 
 inline QLineEdit *editWithPlaceholder(QWidget *window, const QString &placeholder)
@@ -250,51 +225,5 @@ inline void connectCoordinator(MainWindow *window)
     window->move(-50, -50);
     window->show();
 }
-
-// Collects the debug lines written while it lives, and still prints them.
-class LogCaptureLines final
-{
-public:
-    LogCaptureLines()
-    {
-        s_self = this;
-        s_previous = qInstallMessageHandler(&LogCaptureLines::handler);
-    }
-    ~LogCaptureLines()
-    {
-        qInstallMessageHandler(s_previous);
-        s_self = nullptr;
-    }
-    bool contains(const QString &text) const
-    {
-        QMutexLocker locker(&m_mutex);
-        for (const QString &line : m_lines) {
-            if (line.contains(text))
-                return true;
-        }
-        return false;
-    }
-    // The whole line, as it goes into the log file.
-    bool hasLine(const QString &text) const
-    {
-        QMutexLocker locker(&m_mutex);
-        return m_lines.contains(text);
-    }
-
-private:
-    static void handler(QtMsgType type, const QMessageLogContext &context, const QString &msg)
-    {
-        if (s_self) {
-            QMutexLocker locker(&s_self->m_mutex);
-            s_self->m_lines << msg;
-        }
-        if (s_previous)
-            s_previous(type, context, msg);
-    }
-    mutable QMutex m_mutex;
-    QStringList m_lines;
-    static inline LogCaptureLines *s_self = nullptr;
-    static inline QtMessageHandler s_previous = nullptr;
-};
 
 } // namespace sessiontest

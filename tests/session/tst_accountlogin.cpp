@@ -269,7 +269,7 @@ void TestAccountLogin::signInChainReachesHomeScreen()
     QTest::mouseClick(childWithText<QCheckBox>(login, QStringLiteral("自动登录")), Qt::LeftButton);
     clickSignIn(login);
 
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
     QVERIFY(baseValues->signedIn);
     QTRY_VERIFY(guard.isNull()); // handed over and gone
     QCOMPARE(WeMeetManager::instance()->state(), 2);
@@ -322,7 +322,7 @@ void TestAccountLogin::busyTextNamesTheStepInFlight()
     QTRY_COMPARE_WITH_TIMEOUT(spinner->text(), busyText, 3000);
     QVERIFY(spinner->isVisible());
     QVERIFY(!login->isEnabled()); // no second chain while one runs
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
 }
 
 void TestAccountLogin::failedStepStopsWithNotice_data()
@@ -428,7 +428,7 @@ void TestAccountLogin::failedStepStopsWithNotice()
     AccountLogin *login = openLogin();
     QTest::mouseClick(childWithText<QRadioButton>(login, version), Qt::LeftButton);
     typeCredentials(login, company, account, password);
-    LogCaptureLines log;
+    LogCapture log;
     clickSignIn(login);
 
     QTRY_VERIFY2_WITH_TIMEOUT(noticeTexts().contains(notice), qPrintable(noticeTexts().join('|')), 5000);
@@ -440,7 +440,7 @@ void TestAccountLogin::failedStepStopsWithNotice()
     QVERIFY(!spinner->isVisible());
     QVERIFY(login->isEnabled());
     QVERIFY(login->isVisible());
-    QVERIFY(!visibleWindow<HomeScreen>());
+    QVERIFY(!visibleTopLevel<HomeScreen>());
     QVERIFY(!baseValues->signedIn);
     // Fields stay for another try.
     QCOMPARE(editWithPlaceholder(login, QStringLiteral("请输入账号"))->text(), account);
@@ -475,12 +475,12 @@ void TestAccountLogin::lateAnswerAfterTimeOutDoesNotCarryOn()
     QTest::qWait(1500);
     for (const auto &r : m_server->requests())
         QVERIFY2(r.path != "/idm/api/user/loginByType", "carried on after the time-out");
-    QVERIFY(!visibleWindow<HomeScreen>());
+    QVERIFY(!visibleTopLevel<HomeScreen>());
     QVERIFY(login->isEnabled());
 
     // A new try goes through.
     clickSignIn(login);
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
 }
 
 void TestAccountLogin::alreadyInitialisedSdkSignsInWithoutNewInitialisation()
@@ -495,7 +495,7 @@ void TestAccountLogin::alreadyInitialisedSdkSignsInWithoutNewInitialisation()
     AccountLogin *login = openLogin();
     typeCredentials(login, QStringLiteral("600888"), QStringLiteral("zhangwei"), QStringLiteral("Vesk@2024"));
     clickSignIn(login);
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
     QVERIFY(!WemeetSim::calls().contains(QStringLiteral("Initialize")));
     QVERIFY(WemeetSim::calls().contains(QStringLiteral("Login")));
 }
@@ -512,7 +512,7 @@ void TestAccountLogin::rememberedAutoLoginSignsInByItself()
         settings.setValue("/LOGININFO/PASSWORD", LoginShared::encodePassword("Vesk@2024"));
     }
     openLogin();
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
     QVERIFY(baseValues->signedIn);
     QCOMPARE(baseValues->userName, QStringLiteral("张伟"));
 }
@@ -525,7 +525,7 @@ void TestAccountLogin::returnButtonGoesBackToStartScreen()
     QAbstractButton *back = buttonWithToolTip(login, QStringLiteral("返回"));
     QVERIFY(back);
     QTest::mouseClick(back, Qt::LeftButton);
-    SplashSelect *splash = visibleWindow<SplashSelect>();
+    SplashSelect *splash = visibleTopLevel<SplashSelect>();
     QVERIFY(splash);
     QCOMPARE(splash->pos(), QPoint(123, 77));
     QTRY_VERIFY(guard.isNull());
@@ -547,12 +547,12 @@ void TestAccountLogin::returnAfterFailedAutomaticSignInStaysOnStartScreen()
     QTRY_VERIFY(login->isEnabled());
     m_server->clearRequests();
     QTest::mouseClick(buttonWithToolTip(login, QStringLiteral("返回")), Qt::LeftButton);
-    QVERIFY(visibleWindow<SplashSelect>());
+    QVERIFY(visibleTopLevel<SplashSelect>());
     // The start screen goes on with the guest preparation instead.
     QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::initRecord().received, 5000);
     QTest::qWait(200);
-    QVERIFY(visibleWindow<SplashSelect>());
-    QVERIFY(!visibleWindow<AccountLogin>());
+    QVERIFY(visibleTopLevel<SplashSelect>());
+    QVERIFY(!visibleTopLevel<AccountLogin>());
     for (const auto &r : m_server->requests())
         QVERIFY2(r.path != "/cloud/application/portCloudApplication", "signed in again by itself");
 }

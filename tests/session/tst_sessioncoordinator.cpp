@@ -84,7 +84,7 @@ MainWindow *TestSessionCoordinator::coordinator()
 {
     m_window = new MainWindow();
     connectCoordinator(m_window);
-    for (SplashSelect *splash : visibleWindows<SplashSelect>())
+    for (SplashSelect *splash : visibleTopLevels<SplashSelect>())
         delete splash;
     return m_window;
 }
@@ -164,7 +164,7 @@ void TestSessionCoordinator::windowIsInvisibleAndOpensStartScreen()
     QVERIFY((m_window->windowFlags() & Qt::SubWindow) == Qt::SubWindow);
     QVERIFY(m_window->testAttribute(Qt::WA_TranslucentBackground));
     QCOMPARE(m_window->size(), QSize(1, 1));
-    SplashSelect *splash = visibleWindow<SplashSelect>();
+    SplashSelect *splash = visibleTopLevel<SplashSelect>();
     QVERIFY(splash);
     // Closing the start screen before anything else happened ends the run.
     connectCoordinator(m_window);
@@ -178,7 +178,7 @@ void TestSessionCoordinator::closeSelfEndsTheRun()
 {
     MainWindow *window = coordinator();
     QVERIFY(window->isVisible());
-    LogCaptureLines log;
+    LogCapture log;
     window->closeSelfSlot();
     QVERIFY(!window->isVisible());
     QVERIFY(log.contains(QStringLiteral("closeEvent")));
@@ -260,7 +260,7 @@ void TestSessionCoordinator::launchLinkDecision()
     std::shared_ptr<ModalAnswer> answer;
     if (!message.isEmpty())
         answer = answerNextModal();
-    LogCaptureLines log;
+    LogCapture log;
     window->receiveAppParameterSlot(link);
     QVERIFY(log.hasLine(QStringLiteral("receiveAppParameter = ") + link));
     QVERIFY(log.hasLine(QStringLiteral("baseValues.companyCode == 600888")));
@@ -331,7 +331,7 @@ void TestSessionCoordinator::leaveMeetingOutcome()
     baseValues->signedIn = signedIn;
     WemeetSim::clearCalls();
     emit WeMeetManager::instance()->OnLeaveMeetingFinishSignal(result);
-    QCOMPARE(visibleWindow<HomeScreen>() != nullptr, homeScreen);
+    QCOMPARE(visibleTopLevel<HomeScreen>() != nullptr, homeScreen);
     QCOMPARE(WemeetSim::calls().contains(QStringLiteral("Logout")), signsOut);
     if (!result.isEmpty()) {
         QVERIFY(noticeTexts().contains(result));
@@ -370,13 +370,13 @@ void TestSessionCoordinator::requestedSignOutReturnsToStartScreen()
     baseValues->autoLogin = QStringLiteral("1");
     m_server->clearRequests();
     emit WeMeetManager::instance()->OnLogoutFinishSignal();
-    QVERIFY(visibleWindow<SplashSelect>());
+    QVERIFY(visibleTopLevel<SplashSelect>());
     QVERIFY(!baseValues->signedIn);
     QVERIFY(!baseValues->signOutRequested);
     QCOMPARE(autoLoginSignal.count(), 1);
     QTest::qWait(300);
-    QVERIFY(!visibleWindow<AccountLogin>());
-    QVERIFY(!visibleWindow<HomeScreen>());
+    QVERIFY(!visibleTopLevel<AccountLogin>());
+    QVERIFY(!visibleTopLevel<HomeScreen>());
     QVERIFY(window->isVisible());
 }
 
@@ -393,7 +393,7 @@ void TestSessionCoordinator::sdkInvitationOpensOneInvitationDialog()
                            {"password", ""}};
     const QString json = QString::fromUtf8(QJsonDocument(info).toJson(QJsonDocument::Compact));
     WeMeetManager::instance()->InviteMeeting(json.toUtf8().constData());
-    ShareMeeting *first = visibleWindow<ShareMeeting>();
+    ShareMeeting *first = visibleTopLevel<ShareMeeting>();
     QVERIFY(first);
     QVERIFY(first->text().startsWith(QStringLiteral("张伟 邀请您加入Vesk会议")));
     QVERIFY(first->text().contains(QStringLiteral("会议号：482  915  736")));
@@ -402,14 +402,14 @@ void TestSessionCoordinator::sdkInvitationOpensOneInvitationDialog()
     QPointer<ShareMeeting> firstGuard(first);
     WeMeetManager::instance()->InviteMeeting(json.toUtf8().constData());
     QTRY_VERIFY(firstGuard.isNull());
-    QCOMPARE(visibleWindows<ShareMeeting>().size(), 1);
+    QCOMPARE(visibleTopLevels<ShareMeeting>().size(), 1);
 
     // As a guest the invitation names the join nickname.
     baseValues->signedIn = false;
     baseValues->wmNickname = QStringLiteral("访客小王");
     WeMeetManager::instance()->InviteMeeting(json.toUtf8().constData());
-    QTRY_COMPARE(visibleWindows<ShareMeeting>().size(), 1);
-    QVERIFY(visibleWindow<ShareMeeting>()->text().startsWith(QStringLiteral("访客小王 邀请您加入Vesk会议")));
+    QTRY_COMPARE(visibleTopLevels<ShareMeeting>().size(), 1);
+    QVERIFY(visibleTopLevel<ShareMeeting>()->text().startsWith(QStringLiteral("访客小王 邀请您加入Vesk会议")));
 }
 
 void TestSessionCoordinator::joinLeaveAndInviteThroughSimulator()
@@ -425,8 +425,8 @@ void TestSessionCoordinator::joinLeaveAndInviteThroughSimulator()
     settings.sync();
     m_window = new MainWindow();
     connectCoordinator(m_window);
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
-    QPointer<HomeScreen> firstHome(visibleWindow<HomeScreen>());
+    QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
+    QPointer<HomeScreen> firstHome(visibleTopLevel<HomeScreen>());
     // The invisible coordinator keeps the program alive while only the
     // Meeting SDK's own windows are on screen.
     QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
@@ -437,12 +437,12 @@ void TestSessionCoordinator::joinLeaveAndInviteThroughSimulator()
     QCOMPARE(lastWindowClosed.count(), 0);
 
     QVERIFY(WemeetSim::pressInvite());
-    QTRY_VERIFY(visibleWindow<ShareMeeting>());
-    QVERIFY(visibleWindow<ShareMeeting>()->text().contains(QStringLiteral("邀请您加入Vesk会议")));
+    QTRY_VERIFY(visibleTopLevel<ShareMeeting>());
+    QVERIFY(visibleTopLevel<ShareMeeting>()->text().contains(QStringLiteral("邀请您加入Vesk会议")));
 
     QVERIFY(WemeetSim::pressLeave());
-    QTRY_VERIFY(visibleWindow<HomeScreen>());
-    QTRY_VERIFY(!visibleWindow<ShareMeeting>());
+    QTRY_VERIFY(visibleTopLevel<HomeScreen>());
+    QTRY_VERIFY(!visibleTopLevel<ShareMeeting>());
     QVERIFY(baseValues->signedIn);
     QCOMPARE(WeMeetManager::instance()->state(), 2);
 }
@@ -459,22 +459,22 @@ void TestSessionCoordinator::signOutFromHomeScreenKeepsPasswordButNotAutomaticSi
     settings.sync();
     m_window = new MainWindow();
     connectCoordinator(m_window);
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
     m_server->clearRequests();
 
-    visibleWindow<HomeScreen>()->appLogoutSlot();
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<SplashSelect>(), 5000);
+    visibleTopLevel<HomeScreen>()->appLogoutSlot();
+    QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<SplashSelect>(), 5000);
     QVERIFY(!baseValues->signedIn);
     QTest::qWait(500);
-    QVERIFY(!visibleWindow<HomeScreen>());
+    QVERIFY(!visibleTopLevel<HomeScreen>());
     for (const auto &r : m_server->requests())
         QVERIFY2(r.path != "/idm/api/user/loginByType", "signed in again right after signing out");
 
     // The account sign-in still offers the remembered password.
     QTest::mouseClick(
-        childWithText<QAbstractButton>(visibleWindow<SplashSelect>(), QStringLiteral("Vesk账号登录")),
+        childWithText<QAbstractButton>(visibleTopLevel<SplashSelect>(), QStringLiteral("Vesk账号登录")),
         Qt::LeftButton);
-    AccountLogin *login = visibleWindow<AccountLogin>();
+    AccountLogin *login = visibleTopLevel<AccountLogin>();
     QVERIFY(login);
     QCOMPARE(editWithPlaceholder(login, QStringLiteral("请输入密码"))->text(), QStringLiteral("Vesk@2024"));
     settings.sync();

@@ -36,9 +36,7 @@ void TestSessionScreenshots::initTestCase()
 {
     useOwnHomeFolder();
     Q_INIT_RESOURCE(resources);
-    QFile sheet(QStringLiteral(":/qss/style/style.qss"));
-    QVERIFY(sheet.open(QIODevice::ReadOnly));
-    qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
+    QVERIFY(testsupport::applyStyleSheet());
     qApp->setFont(QFont(QStringLiteral("Microsoft YaHei")));
     m_dir = qEnvironmentVariable("VESK_SCREENSHOT_DIR",
                                  QStringLiteral(VESK_BIN_DIR) + QStringLiteral("/../screenshots"));

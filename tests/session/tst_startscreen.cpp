@@ -120,7 +120,7 @@ void TestStartScreen::signInButtonHandsOverAtSamePlace()
     splash->show();
     QTRY_VERIFY(WemeetSim::initRecord().received); // start-up checks done
     QTest::mouseClick(childWithText<QAbstractButton>(splash, QStringLiteral("Vesk账号登录")), Qt::LeftButton);
-    AccountLogin *login = visibleWindow<AccountLogin>();
+    AccountLogin *login = visibleTopLevel<AccountLogin>();
     QVERIFY(login);
     QCOMPARE(login->pos(), QPoint(200, 90));
     QTRY_VERIFY(guard.isNull()); // closed, not left hidden behind
@@ -160,7 +160,7 @@ void TestStartScreen::handOffFileIsUsedOnceWhileFresh()
     auto *splash = new SplashSelect();
     splash->show();
     if (signsIn) {
-        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
         QVERIFY(baseValues->signedIn);
         QCOMPARE(baseValues->companyCode, QStringLiteral("600888"));
         QCOMPARE(baseValues->userName, QStringLiteral("张伟"));
@@ -171,8 +171,8 @@ void TestStartScreen::handOffFileIsUsedOnceWhileFresh()
     } else {
         // The start screen stays and prepares a guest join instead.
         QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::initRecord().received, 5000);
-        QVERIFY(visibleWindow<SplashSelect>());
-        QVERIFY(!visibleWindow<AccountLogin>());
+        QVERIFY(visibleTopLevel<SplashSelect>());
+        QVERIFY(!visibleTopLevel<AccountLogin>());
         QVERIFY(baseValues->ssoCompanyCode.isEmpty());
     }
     QVERIFY(!QFile::exists(path));
@@ -184,7 +184,7 @@ void TestStartScreen::handOffIsNotReusedAfterSignOut()
     writeHandOff("veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=" + stamp);
     auto *splash = new SplashSelect();
     splash->show();
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
     deleteAllWindows();
     baseValues->signedIn = false;
 
@@ -216,13 +216,13 @@ void TestStartScreen::automaticSignInByRememberedMethod()
     auto *splash = new SplashSelect();
     splash->show();
     if (signsIn) {
-        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
         QVERIFY(baseValues->signedIn);
     } else {
         QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::initRecord().received, 5000);
         QTest::qWait(100);
-        QVERIFY(visibleWindow<SplashSelect>());
-        QVERIFY(!visibleWindow<AccountLogin>());
+        QVERIFY(visibleTopLevel<SplashSelect>());
+        QVERIFY(!visibleTopLevel<AccountLogin>());
         QVERIFY(!baseValues->signedIn);
     }
 }
@@ -237,7 +237,7 @@ void TestStartScreen::missingServiceTokenShowsNotice()
     QVERIFY(!splash->findChild<WaitingSpinnerWidget *>()->isVisible());
     // A link cannot be joined without the token.
     baseValues->linkInfo.insert(QStringLiteral("meetingCode"), QStringLiteral("482915736"));
-    LogCaptureLines capture;
+    LogCapture capture;
     emit WeMeetManager::instance()->linkJoinMeetingSignal();
     QVERIFY(capture.contains(QStringLiteral("程序初始化失败,未取得s_accessToken")));
 }
@@ -347,7 +347,7 @@ void TestStartScreen::linkNamingAccountSignsInAndJoins()
     baseValues->linkInfo = {{QStringLiteral("companycode"), QStringLiteral("600888")},
                             {QStringLiteral("username"), QStringLiteral("zhangwei")},
                             {QStringLiteral("meetingCode"), QStringLiteral("482915736")}};
-    LogCaptureLines log;
+    LogCapture log;
     auto *splash = new SplashSelect();
     splash->show();
     QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::lastJoin().received, 15000);
@@ -416,23 +416,23 @@ void TestStartScreen::forcedSignOutShowsMessageAndStaysSignedOut()
     rememberAccount(QStringLiteral("1"));
     QPointer<MainWindow> coordinator = new MainWindow();
     connectCoordinator(coordinator);
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<HomeScreen>(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
     QVERIFY(baseValues->signedIn);
     m_server->clearRequests();
 
     auto answer = answerNextModal();
-    LogCaptureLines log;
+    LogCapture log;
     QVERIFY(WemeetSim::triggerForcedLogout());
     QTRY_VERIFY_WITH_TIMEOUT(answer->seen, 5000);
     QCOMPARE(answer->message, QStringLiteral("您已经在其他设备登录，当前设备被登出。"));
     QVERIFY(log.hasLine(QStringLiteral("您已经在其他设备登录，当前设备被登出。")));
     QCOMPARE(answer->buttons, QStringList{QStringLiteral("确定")});
-    QTRY_VERIFY(!visibleWindow<HomeScreen>());
-    QVERIFY(visibleWindow<SplashSelect>());
+    QTRY_VERIFY(!visibleTopLevel<HomeScreen>());
+    QVERIFY(visibleTopLevel<SplashSelect>());
     QVERIFY(!baseValues->signedIn);
     // Signing in again by itself would throw the other device out in turn.
     QTest::qWait(300);
-    QVERIFY(!visibleWindow<AccountLogin>());
+    QVERIFY(!visibleTopLevel<AccountLogin>());
     for (const auto &r : m_server->requests())
         QVERIFY2(r.path != "/idm/api/user/loginByType", "signed in again by itself");
     delete coordinator.data();
@@ -449,7 +449,7 @@ void TestStartScreen::automaticSignInStillPreparesGuestJoin()
     m_server->setFault("/cloud/application/portCloudApplication", fault);
     auto *splash = new SplashSelect();
     splash->show();
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow<AccountLogin>(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<AccountLogin>(), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::initRecord().received, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(noticeTexts().contains(QStringLiteral("InternalServerError")), 5000);
     QTRY_COMPARE(WeMeetManager::instance()->state(), 1);

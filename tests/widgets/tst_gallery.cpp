@@ -2,6 +2,8 @@
 // into PNG files, so their looks can be reviewed by eye. The folder comes
 // from VESK_GALLERY_DIR (default <build>/gallery).
 
+#include "support/testsupport.h"
+
 #include "app/areacode.h"
 #include "sdk/wemeetmanager.h"
 #include "widgets/borderdialog.h"
@@ -123,9 +125,7 @@ void TestGallery::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
     QVERIFY(QDir().mkpath(galleryDir()));
-    QFile qss(QStringLiteral(":/qss/style/style.qss"));
-    QVERIFY(qss.open(QIODevice::ReadOnly));
-    qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
+    QVERIFY(testsupport::applyStyleSheet());
     qApp->setFont(QFont(QStringLiteral("Microsoft YaHei")));
     PlaceholderColor::install(qApp);
     QVERIFY(WeMeetManager::instance());

@@ -1,0 +1,189 @@
+#pragma once
+
+// Helpers every test area shares: a session record pointing at the stand-in
+// service, the debug lines written, waiting for a request's result, and
+// finding and typing into widgets the way a user sees them.
+
+#include "app/basevalues.h"
+#include "app/waits.h"
+#include "devservice/devservice.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSignalSpy>
+#include <QStringList>
+#include <QTest>
+#include <QWidget>
+#include <QtGlobal>
+
+namespace testsupport {
+
+// Sets the client's own values and points the base URLs at the server.
+inline void pointBaseValuesAt(const devservice::Server &server)
+{
+    if (!baseValues)
+        baseValues = new BaseValues;
+    baseValues->appName = QStringLiteral("Vesk云会议");
+    baseValues->versionNo = QStringLiteral("1.0.0");
+    baseValues->clientId = QStringLiteral("3b9e07c4d2a15f68");
+    baseValues->clientSecret = QStringLiteral("a81d5e2f3b9e07c4d2a15f6870c4b1e9");
+    baseValues->serviceUrl = QString::fromStdString(server.serviceUrl());
+    baseValues->serviceVmUrl = QStringLiteral("video-meeting/");
+    baseValues->cloudUrl = QString::fromStdString(server.cloudUrl());
+    baseValues->idmUrl = QString::fromStdString(server.idmUrl());
+}
+
+// Collects the debug lines written while it lives, exactly as the log
+// handler gets them; the handler before it still sees every line.
+class LogCapture final
+{
+public:
+    LogCapture()
+    {
+        s_self = this;
+        s_previous = qInstallMessageHandler(&LogCapture::handler);
+    }
+    ~LogCapture()
+    {
+        qInstallMessageHandler(s_previous);
+        s_self = nullptr;
+    }
+    LogCapture(const LogCapture &) = delete;
+    LogCapture &operator=(const LogCapture &) = delete;
+
+    QStringList lines() const
+    {
+        QMutexLocker locker(&m_mutex);
+        return m_lines;
+    }
+    void clear()
+    {
+        QMutexLocker locker(&m_mutex);
+        m_lines.clear();
+    }
+    // Some line holds the text.
+    bool contains(const QString &text) const
+    {
+        QMutexLocker locker(&m_mutex);
+        for (const QString &line : m_lines) {
+            if (line.contains(text))
+                return true;
+        }
+        return false;
+    }
+    // The whole line, as it goes into the log file.
+    bool hasLine(const QString &line) const
+    {
+        QMutexLocker locker(&m_mutex);
+        return m_lines.contains(line);
+    }
+
+private:
+    static void handler(QtMsgType type, const QMessageLogContext &context, const QString &msg)
+    {
+        if (s_self) {
+            QMutexLocker locker(&s_self->m_mutex);
+            s_self->m_lines << msg;
+        }
+        if (s_previous)
+            s_previous(type, context, msg);
+    }
+
+    mutable QMutex m_mutex;
+    QStringList m_lines;
+    static inline LogCapture *s_self = nullptr;
+    static inline QtMessageHandler s_previous = nullptr;
+};
+
+// Waits for one result of a request signal; returns it, or "<none>".
+template <typename Request, typename Signal> QString waitResult(Request *request, Signal signal)
+{
+    QSignalSpy spy(request, signal);
+    if (!spy.wait(Waits::requestTimeoutMs + 2000))
+        return QStringLiteral("<none>");
+    return spy.takeFirst().at(0).toString();
+}
+
+// Every top-level window of type T.
+template <typename T> QList<T *> topLevels()
+{
+    QList<T *> found;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *t = qobject_cast<T *>(w))
+            found << t;
+    return found;
+}
+
+template <typename T> QList<T *> visibleTopLevels()
+{
+    QList<T *> found;
+    for (T *t : topLevels<T>())
+        if (t->isVisible())
+            found << t;
+    return found;
+}
+
+template <typename T> T *visibleTopLevel()
+{
+    const QList<T *> found = visibleTopLevels<T>();
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+// The child with that object name; with textOrTip, the one showing that
+// text or tool tip.
+template <typename T = QWidget>
+T *findByName(QWidget *root, const QString &objectName, const QString &textOrTip = QString())
+{
+    const auto all = root->findChildren<T *>(objectName);
+    for (T *w : all) {
+        if (textOrTip.isEmpty())
+            return w;
+        if (auto *button = qobject_cast<QAbstractButton *>(w)) {
+            if (button->text() == textOrTip || button->toolTip() == textOrTip)
+                return w;
+        } else if (auto *label = qobject_cast<QLabel *>(w)) {
+            if (label->text() == textOrTip || label->toolTip() == textOrTip)
+                return w;
+        } else if (w->toolTip() == textOrTip) {
+            return w;
+        }
+    }
+    return nullptr;
+}
+
+// The first child of type T showing exactly that text.
+template <typename T> T *childWithText(QWidget *root, const QString &text)
+{
+    for (T *child : root->findChildren<T *>()) {
+        if (child->text() == text)
+            return child;
+    }
+    return nullptr;
+}
+
+// Types text as key presses; characters beyond ASCII arrive as text input.
+inline void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80 && c.isPrint())
+            QTest::keyClick(widget, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+// The client's style sheet, so sizes and hit areas are the shipped ones.
+inline bool applyStyleSheet()
+{
+    QFile qss(QStringLiteral(":/qss/style/style.qss"));
+    if (!qss.open(QIODevice::ReadOnly))
+        return false;
+    qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
+    return true;
+}
+
+} // namespace testsupport
