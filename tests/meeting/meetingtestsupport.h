@@ -29,7 +29,10 @@
 
 namespace meetingtest {
 
+using testsupport::answerNextDialog;
 using testsupport::applyStyleSheet;
+using testsupport::cancelDialogAnswers;
+using testsupport::DialogAnswer;
 using testsupport::findByName;
 using testsupport::LogCapture;
 using testsupport::pointBaseValuesAt;
@@ -84,66 +87,6 @@ inline bool signIn(const QString &company = companyCode, const QString &user = a
     }
     baseValues->signedIn = true;
     return true;
-}
-
-// What the answering helper saw of a dialog.
-struct DialogAnswer
-{
-    bool answered = false;
-    QString message;
-    QString button;
-};
-
-inline QList<QTimer *> &pendingAnswers()
-{
-    static QList<QTimer *> timers;
-    return timers;
-}
-
-// Answers the next modal TwoBtnDlg with the given button once it shows.
-// Gives up after timeoutMs; cancelDialogAnswers() drops the ones still waiting.
-inline std::shared_ptr<DialogAnswer> answerNextDialog(bool confirm, int timeoutMs = 5000)
-{
-    auto answer = std::make_shared<DialogAnswer>();
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    pendingAnswers() << timer;
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, confirm, answer, started, timeoutMs] {
-        auto finish = [timer] {
-            timer->stop();
-            pendingAnswers().removeAll(timer);
-            timer->deleteLater();
-        };
-        if (started->elapsed() > timeoutMs) {
-            finish();
-            return;
-        }
-        TwoBtnDlg *dialog = nullptr;
-        for (TwoBtnDlg *d : visibleTopLevels<TwoBtnDlg>())
-            dialog = d;
-        if (!dialog)
-            return;
-        finish();
-        answer->answered = true;
-        answer->message = dialog->findChild<QLabel *>(QStringLiteral("messageQLabel"))->text();
-        auto *right = dialog->findChild<QAbstractButton *>(QStringLiteral("defaultQPushButton"));
-        auto *left = dialog->findChild<QAbstractButton *>(QStringLiteral("normalQPushButton"));
-        answer->button = right->text();
-        QTest::mouseClick(confirm ? right : left, Qt::LeftButton);
-    });
-    timer->start();
-    return answer;
-}
-
-inline void cancelDialogAnswers()
-{
-    for (QTimer *timer : pendingAnswers()) {
-        timer->stop();
-        timer->deleteLater();
-    }
-    pendingAnswers().clear();
 }
 
 // Triggers a menu entry by its text, as a click on it would.

@@ -37,7 +37,10 @@
 
 namespace sessiontest {
 
+using testsupport::answerNextDialog;
+using testsupport::cancelDialogAnswers;
 using testsupport::childWithText;
+using testsupport::DialogAnswer;
 using testsupport::LogCapture;
 using testsupport::pointBaseValuesAt;
 using testsupport::visibleTopLevel;
@@ -116,56 +119,6 @@ inline QAbstractButton *buttonWithToolTip(QWidget *window, const QString &tip)
             return button;
     }
     return nullptr;
-}
-
-// What a modal message dialog said when it was answered.
-struct ModalAnswer
-{
-    bool seen = false;
-    QString message;
-    QStringList buttons;
-};
-
-// Answers the next TwoBtnDlg opened by exec(): clicks the button with
-// buttonText (the right one when empty) and records what it showed.
-inline std::shared_ptr<ModalAnswer> answerNextModal(const QString &buttonText = QString(),
-                                                    int giveUpMs = 10000)
-{
-    auto answer = std::make_shared<ModalAnswer>();
-    auto *poll = new QTimer;
-    auto waited = std::make_shared<int>(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, answer, buttonText, waited] {
-        *waited += 10;
-        auto *dialog = qobject_cast<TwoBtnDlg *>(QApplication::activeModalWidget());
-        if (!dialog) {
-            if (*waited > 10000)
-                poll->deleteLater();
-            return;
-        }
-        poll->stop();
-        poll->deleteLater();
-        answer->seen = true;
-        for (QLabel *label : dialog->findChildren<QLabel *>()) {
-            if (!label->text().isEmpty())
-                answer->message = label->text();
-        }
-        QAbstractButton *target = nullptr;
-        for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>()) {
-            if (!button->isVisible())
-                continue;
-            answer->buttons << button->text();
-            if ((!buttonText.isEmpty() && button->text() == buttonText) ||
-                (buttonText.isEmpty() && button->objectName() == QLatin1String("defaultQPushButton")))
-                target = button;
-        }
-        if (target)
-            QTest::mouseClick(target, Qt::LeftButton);
-        else
-            dialog->reject();
-    });
-    Q_UNUSED(giveUpMs);
-    poll->start(10);
-    return answer;
 }
 
 // Deletes every top-level window without closing it, so no close handler

@@ -75,6 +75,7 @@ void TestSessionCoordinator::init()
 
 void TestSessionCoordinator::cleanup()
 {
+    cancelDialogAnswers();
     baseValues->signedIn = false;
     deleteAllWindows();
 }
@@ -257,9 +258,9 @@ void TestSessionCoordinator::launchLinkDecision()
     WeMeetManager::instance()->setState(state);
 
     QSignalSpy join(WeMeetManager::instance(), &WeMeetManager::linkJoinMeetingSignal);
-    std::shared_ptr<ModalAnswer> answer;
+    std::shared_ptr<DialogAnswer> answer;
     if (!message.isEmpty())
-        answer = answerNextModal();
+        answer = answerNextDialog();
     LogCapture log;
     window->receiveAppParameterSlot(link);
     QVERIFY(log.hasLine(QStringLiteral("receiveAppParameter = ") + link));
@@ -268,7 +269,7 @@ void TestSessionCoordinator::launchLinkDecision()
     if (message == QStringLiteral("本地已登录另一账号，请重新登录后进入会议。"))
         QVERIFY(log.hasLine(message));
     if (answer) {
-        QTRY_VERIFY(answer->seen);
+        QTRY_VERIFY(answer->answered);
         QCOMPARE(answer->message, message);
         QCOMPARE(answer->buttons, QStringList{QStringLiteral("知道了")});
     } else {
@@ -299,9 +300,9 @@ void TestSessionCoordinator::leaveAndJoinQuestion()
     WeMeetManager::instance()->setState(4);
     WemeetSim::clearCalls();
 
-    auto answer = answerNextModal(button);
+    auto answer = answerNextDialog(button);
     window->receiveAppParameterSlot(QStringLiteral("veskmeeting://join?meetingCode=735102948"));
-    QTRY_VERIFY(answer->seen);
+    QTRY_VERIFY(answer->answered);
     QCOMPARE(answer->message, QStringLiteral("确定离开当前会议，加入新会议？"));
     QCOMPARE(answer->buttons, (QStringList{QStringLiteral("取消"), QStringLiteral("确定")}));
     QCOMPARE(WemeetSim::calls().contains(QStringLiteral("LeaveMeeting:0")), leaves);

@@ -74,6 +74,7 @@ void TestStartScreen::init()
 
 void TestStartScreen::cleanup()
 {
+    cancelDialogAnswers();
     deleteAllWindows();
     baseValues->signedIn = false;
 }
@@ -402,9 +403,9 @@ void TestStartScreen::linkForOtherAccountWhileSignedInIsRefused()
     baseValues->linkInfo = {{QStringLiteral("companycode"), QStringLiteral("000999")},
                             {QStringLiteral("username"), QStringLiteral("zhaolei")},
                             {QStringLiteral("meetingCode"), QStringLiteral("482915736")}};
-    auto answer = answerNextModal();
+    auto answer = answerNextDialog();
     emit WeMeetManager::instance()->linkJoinMeetingSignal();
-    QTRY_VERIFY(answer->seen);
+    QTRY_VERIFY(answer->answered);
     QCOMPARE(answer->message, QStringLiteral("本地已登录另一账号，请重新登录后进入会议。"));
     QCOMPARE(answer->buttons, QStringList{QStringLiteral("知道了")});
     QVERIFY(baseValues->linkInfo.isEmpty());
@@ -420,10 +421,10 @@ void TestStartScreen::forcedSignOutShowsMessageAndStaysSignedOut()
     QVERIFY(baseValues->signedIn);
     m_server->clearRequests();
 
-    auto answer = answerNextModal();
+    auto answer = answerNextDialog();
     LogCapture log;
     QVERIFY(WemeetSim::triggerForcedLogout());
-    QTRY_VERIFY_WITH_TIMEOUT(answer->seen, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(answer->answered, 5000);
     QCOMPARE(answer->message, QStringLiteral("您已经在其他设备登录，当前设备被登出。"));
     QVERIFY(log.hasLine(QStringLiteral("您已经在其他设备登录，当前设备被登出。")));
     QCOMPARE(answer->buttons, QStringList{QStringLiteral("确定")});

@@ -7,18 +7,23 @@
 #include "app/basevalues.h"
 #include "app/waits.h"
 #include "devservice/devservice.h"
+#include "widgets/twobtndlg.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSignalSpy>
 #include <QStringList>
+#include <QTimer>
 #include <QTest>
 #include <QWidget>
 #include <QtGlobal>
+
+#include <memory>
 
 namespace testsupport {
 
@@ -163,6 +168,96 @@ template <typename T> T *childWithText(QWidget *root, const QString &text)
             return child;
     }
     return nullptr;
+}
+
+// What the answering helper saw of a message dialog.
+struct DialogAnswer
+{
+    bool answered = false;
+    QString message;
+    QString button;      // the right-hand button's text
+    QStringList buttons; // every button it showed
+};
+
+inline QList<QTimer *> &pendingAnswers()
+{
+    static QList<QTimer *> timers;
+    return timers;
+}
+
+// Answers the next TwoBtnDlg once it shows: clicks the button with
+// buttonText, or the right-hand one (the left one when confirm is false)
+// when buttonText is empty, and records what the dialog showed. Gives up
+// after timeoutMs; cancelDialogAnswers() drops the ones still waiting.
+inline std::shared_ptr<DialogAnswer> answerNextDialogWith(bool confirm, const QString &buttonText,
+                                                          int timeoutMs)
+{
+    auto answer = std::make_shared<DialogAnswer>();
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    pendingAnswers() << timer;
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, confirm, buttonText, answer, started, timeoutMs] {
+        auto finish = [timer] {
+            timer->stop();
+            pendingAnswers().removeAll(timer);
+            timer->deleteLater();
+        };
+        if (started->elapsed() > timeoutMs) {
+            finish();
+            return;
+        }
+        auto *dialog = qobject_cast<TwoBtnDlg *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            for (TwoBtnDlg *d : visibleTopLevels<TwoBtnDlg>())
+                dialog = d;
+        }
+        if (!dialog)
+            return;
+        finish();
+        answer->answered = true;
+        answer->message = dialog->findChild<QLabel *>(QStringLiteral("messageQLabel"))->text();
+        auto *right = dialog->findChild<QAbstractButton *>(QStringLiteral("defaultQPushButton"));
+        auto *left = dialog->findChild<QAbstractButton *>(QStringLiteral("normalQPushButton"));
+        answer->button = right->text();
+        QAbstractButton *target = nullptr;
+        for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>()) {
+            if (!button->isVisible())
+                continue;
+            answer->buttons << button->text();
+            if (!buttonText.isEmpty() && button->text() == buttonText)
+                target = button;
+        }
+        if (buttonText.isEmpty())
+            target = confirm ? right : left;
+        if (target)
+            QTest::mouseClick(target, Qt::LeftButton);
+        else
+            dialog->reject();
+    });
+    timer->start();
+    return answer;
+}
+
+inline std::shared_ptr<DialogAnswer> answerNextDialog(bool confirm = true, int timeoutMs = 10000)
+{
+    return answerNextDialogWith(confirm, QString(), timeoutMs);
+}
+
+// Clicks the button showing buttonText, the right-hand one when it is empty.
+inline std::shared_ptr<DialogAnswer> answerNextDialog(const QString &buttonText, int timeoutMs = 10000)
+{
+    return answerNextDialogWith(true, buttonText, timeoutMs);
+}
+
+inline void cancelDialogAnswers()
+{
+    for (QTimer *timer : pendingAnswers()) {
+        timer->stop();
+        timer->deleteLater();
+    }
+    pendingAnswers().clear();
 }
 
 // Types text as key presses; characters beyond ASCII arrive as text input.
