@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
@@ -87,6 +88,41 @@ inline bool signIn(const QString &company = companyCode, const QString &user = a
     }
     baseValues->signedIn = true;
     return true;
+}
+
+// A test program's start: test mode, the stand-in service on its port,
+// the session pointing at it, a fresh simulator answering fast, signed in.
+inline bool startSignedIn(devservice::Server &server, bool headless = false)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    if (!baseValues)
+        baseValues = new BaseValues;
+    if (server.start() <= 0) {
+        qWarning() << "stand-in service did not start";
+        return false;
+    }
+    pointBaseValuesAt(server);
+    WemeetSim::reset();
+    WemeetSim::setCallbackDelayMs(1);
+    if (headless)
+        WemeetSim::setHeadless(true);
+    return signIn();
+}
+
+// Waits until a home screen shows its meeting list or the empty notice and
+// takes input again.
+template <typename Home> bool waitHomeLoaded(Home *home)
+{
+    auto *list = home->template findChild<QScrollArea *>(QStringLiteral("scMtgList"));
+    auto *empty = home->template findChild<QWidget *>(QStringLiteral("emptyWidget"));
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 8000) {
+        QTest::qWait(10);
+        if ((list->isVisible() || empty->isVisible()) && home->isEnabled())
+            return true;
+    }
+    return false;
 }
 
 // Triggers a menu entry by its text, as a click on it would.

@@ -64,14 +64,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        if (!baseValues)
-            baseValues = new BaseValues;
-        QVERIFY(m_server.start() > 0);
-        pointBaseValuesAt(m_server);
-        WemeetSim::reset();
-        WemeetSim::setCallbackDelayMs(1);
-        QVERIFY(signIn());
+        QVERIFY(startSignedIn(m_server));
         m_signedIn = *baseValues;
         // Names are measured in the fonts the application's style sheet gives.
         applyStyleSheet();

@@ -53,22 +53,9 @@ private:
     {
         auto *home = new HomeScreen;
         home->show();
-        if (!waitLoaded(home))
+        if (!waitHomeLoaded(home))
             return nullptr;
         return home;
-    }
-    static bool waitLoaded(HomeScreen *home)
-    {
-        auto *list = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"));
-        auto *empty = home->findChild<QWidget *>(QStringLiteral("emptyWidget"));
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 8000) {
-            QTest::qWait(10);
-            if ((list->isVisible() || empty->isVisible()) && home->isEnabled())
-                return true;
-        }
-        return false;
     }
     static QList<mtgItem *> rows(HomeScreen *home)
     {
@@ -171,14 +158,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        if (!baseValues)
-            baseValues = new BaseValues;
-        QVERIFY(m_server.start() > 0);
-        pointBaseValuesAt(m_server);
-        WemeetSim::reset();
-        WemeetSim::setCallbackDelayMs(1);
-        QVERIFY(signIn());
+        QVERIFY(startSignedIn(m_server));
         m_signedIn = *baseValues;
         QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_urls, "open");
         QDesktopServices::setUrlHandler(QStringLiteral("https"), &m_urls, "open");
@@ -553,7 +533,7 @@ private slots:
         QVERIFY(WemeetSim::pressLeave());
         QTRY_COMPARE(visibleTopLevels<HomeScreen>().size(), 1);
         HomeScreen *fresh = visibleTopLevels<HomeScreen>().first();
-        QVERIFY(waitLoaded(fresh));
+        QVERIFY(waitHomeLoaded(fresh));
         QVERIFY(rowFor(fresh, code));
         QCOMPARE(WeMeetManager::instance()->state(), 2);
     }
@@ -833,7 +813,7 @@ private slots:
             return;
         }
         QTRY_VERIFY(requested("/service/tencent-meeting/meeting/queryMeeting"));
-        QVERIFY(waitLoaded(home));
+        QVERIFY(waitHomeLoaded(home));
         QVERIFY(requested("/service/tencent-meeting/meeting/deleteMeeting", &query));
         QVERIFY(QString::fromStdString(query).contains(QStringLiteral("meetingCodes=") + id));
         QVERIFY(!rowFor(home, code));
@@ -852,7 +832,7 @@ private slots:
         chooseMenuEntry(rowFor(home, QStringLiteral("58213")), QStringLiteral("关闭会议"));
         QTRY_VERIFY(notices(nullptr).contains(QStringLiteral("会议进行中，无法关闭")));
         QTRY_VERIFY(requested("/service/tencent-meeting/meeting/queryMeeting"));
-        QVERIFY(waitLoaded(home));
+        QVERIFY(waitHomeLoaded(home));
         QVERIFY(rowFor(home, QStringLiteral("58213")));
     }
 

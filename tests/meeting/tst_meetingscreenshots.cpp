@@ -32,19 +32,6 @@ private:
         const QPixmap shot = widget->grab();
         return !shot.isNull() && shot.save(QDir(m_dir).filePath(name + QStringLiteral(".png")));
     }
-    static bool waitLoaded(HomeScreen *home)
-    {
-        auto *list = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"));
-        auto *empty = home->findChild<QWidget *>(QStringLiteral("emptyWidget"));
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 8000) {
-            QTest::qWait(20);
-            if ((list->isVisible() || empty->isVisible()) && home->isEnabled())
-                return true;
-        }
-        return false;
-    }
 
 private slots:
     void initTestCase()
@@ -56,12 +43,7 @@ private slots:
         QVERIFY(QDir().mkpath(m_dir));
         applyStyleSheet();
         QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 9));
-        QVERIFY(m_server.start() > 0);
-        pointBaseValuesAt(m_server);
-        WemeetSim::reset();
-        WemeetSim::setHeadless(true);
-        WemeetSim::setCallbackDelayMs(1);
-        QVERIFY(signIn());
+        QVERIFY(startSignedIn(m_server, true));
     }
 
     void cleanupTestCase() { m_server.stop(); }
@@ -71,7 +53,7 @@ private slots:
         auto *home = new HomeScreen;
         home->move(100, 40);
         home->show();
-        QVERIFY(waitLoaded(home));
+        QVERIFY(waitHomeLoaded(home));
         QVERIFY(save(home, QStringLiteral("home-meetings")));
         // Further down: an activity meeting with its mark, and a row menu.
         auto *list = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"));
@@ -111,7 +93,7 @@ private slots:
     {
         auto *home = new HomeScreen;
         home->show();
-        QVERIFY(waitLoaded(home));
+        QVERIFY(waitHomeLoaded(home));
         home->tmMtgQueryResultSlot(QStringLiteral("[]"));
         QVERIFY(save(home, QStringLiteral("home-empty")));
         home->close();
@@ -121,7 +103,7 @@ private slots:
     {
         auto *home = new HomeScreen;
         home->show();
-        QVERIFY(waitLoaded(home));
+        QVERIFY(waitHomeLoaded(home));
         home->mtgInviteSlot(QStringLiteral("735102948"));
         QTRY_COMPARE(visibleTopLevels<ShareMeeting>().size(), 1);
         ShareMeeting *share = visibleTopLevels<ShareMeeting>().first();

@@ -80,15 +80,7 @@ class TestReachableButtons : public QObject
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        if (!baseValues)
-            baseValues = new BaseValues;
-        QVERIFY(m_server.start() > 0);
-        pointBaseValuesAt(m_server);
-        WemeetSim::reset();
-        WemeetSim::setCallbackDelayMs(1);
-        WemeetSim::setHeadless(true);
-        QVERIFY(signIn());
+        QVERIFY(startSignedIn(m_server, true));
         applyStyleSheet();
     }
 
