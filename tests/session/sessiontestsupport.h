@@ -148,6 +148,20 @@ inline void resetSdk()
     WeMeetManager::instance()->setState(0);
 }
 
+// Each test's start: the service's data and faults as shipped, no requests
+// seen, a fresh simulator, no stored user, a fresh session record holding
+// start-up's service token.
+inline bool freshStart(devservice::Server &server)
+{
+    server.clearFaults();
+    server.resetData();
+    server.clearRequests();
+    resetSdk();
+    removeUserData();
+    freshBaseValues(server);
+    return fetchServiceToken();
+}
+
 // Writes the hand-off file with the given first line.
 inline QString writeHandOff(const QString &line)
 {

@@ -69,13 +69,7 @@ void TestAccountLogin::initTestCase()
 
 void TestAccountLogin::init()
 {
-    m_server->clearFaults();
-    m_server->resetData();
-    m_server->clearRequests();
-    resetSdk();
-    removeUserData();
-    freshBaseValues(*m_server);
-    QVERIFY(fetchServiceToken());
+    QVERIFY(freshStart(*m_server));
 }
 
 void TestAccountLogin::cleanup()

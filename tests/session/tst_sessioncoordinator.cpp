@@ -64,13 +64,7 @@ void TestSessionCoordinator::initTestCase()
 
 void TestSessionCoordinator::init()
 {
-    m_server->clearFaults();
-    m_server->resetData();
-    m_server->clearRequests();
-    resetSdk();
-    removeUserData();
-    freshBaseValues(*m_server);
-    QVERIFY(fetchServiceToken());
+    QVERIFY(freshStart(*m_server));
 }
 
 void TestSessionCoordinator::cleanup()

@@ -62,14 +62,8 @@ void TestStartScreen::initTestCase()
 
 void TestStartScreen::init()
 {
-    m_server->clearFaults();
-    m_server->resetData();
-    m_server->clearRequests();
-    resetSdk();
-    removeUserData();
     QFile::remove(SplashSelect::ssoHandOffFilePath());
-    freshBaseValues(*m_server);
-    QVERIFY(fetchServiceToken());
+    QVERIFY(freshStart(*m_server));
 }
 
 void TestStartScreen::cleanup()
