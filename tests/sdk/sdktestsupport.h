@@ -6,6 +6,7 @@
 #include "sdk-sim/simcontrol.h"
 #include "sdk/wemeetmanager.h"
 
+#include <QSignalSpy>
 
 using testsupport::LogCapture;
 
@@ -19,4 +20,12 @@ inline void resetSdkWorld()
     if (!baseValues)
         baseValues = new BaseValues;
     *baseValues = BaseValues();
+}
+
+// Initialises the Meeting SDK with made-up credentials and waits for its answer.
+inline bool initializeSdk(int waitMs = 2000)
+{
+    QSignalSpy initialised(WeMeetManager::instance(), &WeMeetManager::OnSDKInitializeFinishSignal);
+    WeMeetManager::initialize(QStringLiteral("id"), QStringLiteral("token"), QStringLiteral("/tmp"), QStringLiteral("a"));
+    return initialised.wait(waitMs);
 }

@@ -88,9 +88,7 @@ void TestSdkShutdown::initialisedSdkIsUninitialisedThenReleased()
 void TestSdkShutdown::answersStillOnTheWayAreDroppedAtShutdown()
 {
     WeMeetManager *manager = WeMeetManager::instance();
-    QSignalSpy initialised(manager, &WeMeetManager::OnSDKInitializeFinishSignal);
-    WeMeetManager::initialize(QStringLiteral("id"), QStringLiteral("token"), QStringLiteral("/tmp"), QStringLiteral("a"));
-    QVERIFY(initialised.wait(2000));
+    QVERIFY(initializeSdk());
 
     QSignalSpy login(manager, &WeMeetManager::OnLoginFinishSignal);
     manager->login();

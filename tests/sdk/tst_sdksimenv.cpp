@@ -34,9 +34,7 @@ void TestSdkSimEnv::environmentScriptApplies()
     QCOMPARE(WemeetSim::callbackDelayMs(), 1);
 
     WeMeetManager *manager = WeMeetManager::instance();
-    QSignalSpy initialised(manager, &WeMeetManager::OnSDKInitializeFinishSignal);
-    WeMeetManager::initialize(QStringLiteral("id"), QStringLiteral("token"), QStringLiteral("/tmp"), QStringLiteral("a"));
-    QVERIFY(initialised.wait(2000));
+    QVERIFY(initializeSdk());
 
     QSignalSpy login(manager, &WeMeetManager::OnLoginFinishSignal);
     manager->login();
@@ -55,9 +53,7 @@ void TestSdkSimEnv::resetKeepsTheEnvironmentScript()
     QCOMPARE(WemeetSim::callbackDelayMs(), 1);
 
     WeMeetManager *manager = WeMeetManager::instance();
-    QSignalSpy initialised(manager, &WeMeetManager::OnSDKInitializeFinishSignal);
-    WeMeetManager::initialize(QStringLiteral("id"), QStringLiteral("token"), QStringLiteral("/tmp"), QStringLiteral("a"));
-    QVERIFY(initialised.wait(2000));
+    QVERIFY(initializeSdk());
     QSignalSpy login(manager, &WeMeetManager::OnLoginFinishSignal);
     manager->login();
     QVERIFY(login.wait(2000));
