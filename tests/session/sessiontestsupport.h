@@ -90,6 +90,20 @@ inline void removeUserData()
     QFile::remove(userDatPath());
 }
 
+// The demo account's sign-in remembered in User.dat as the sign-in screen
+// leaves it; storedPassword is the value as it stands in the file.
+inline void rememberAccountSignIn(const QString &autoLogin, const QString &storedPassword)
+{
+    QSettings settings(userDatPath(), QSettings::IniFormat);
+    settings.setValue("/LOGININFO/AUTOLOGIN", autoLogin);
+    settings.setValue("/LOGININFO/REMERBERPASS", "True");
+    settings.setValue("/LOGININFO/TYPE", 1);
+    settings.setValue("/LOGININFO/COMPANYCODE", "600888");
+    settings.setValue("/LOGININFO/USERNAME", "zhangwei");
+    settings.setValue("/LOGININFO/PASSWORD", storedPassword);
+    settings.sync();
+}
+
 // Texts of the notices on screen.
 inline QStringList noticeTexts()
 {

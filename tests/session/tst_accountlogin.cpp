@@ -496,15 +496,7 @@ void TestAccountLogin::alreadyInitialisedSdkSignsInWithoutNewInitialisation()
 
 void TestAccountLogin::rememberedAutoLoginSignsInByItself()
 {
-    {
-        QSettings settings(userDatPath(), QSettings::IniFormat);
-        settings.setValue("/LOGININFO/AUTOLOGIN", "1");
-        settings.setValue("/LOGININFO/REMERBERPASS", "True");
-        settings.setValue("/LOGININFO/TYPE", 1);
-        settings.setValue("/LOGININFO/COMPANYCODE", "600888");
-        settings.setValue("/LOGININFO/USERNAME", "zhangwei");
-        settings.setValue("/LOGININFO/PASSWORD", LoginShared::encodePassword("Vesk@2024"));
-    }
+    rememberAccountSignIn(QStringLiteral("1"), LoginShared::encodePassword("Vesk@2024"));
     openLogin();
     QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
     QVERIFY(baseValues->signedIn);
@@ -527,15 +519,7 @@ void TestAccountLogin::returnButtonGoesBackToStartScreen()
 
 void TestAccountLogin::returnAfterFailedAutomaticSignInStaysOnStartScreen()
 {
-    {
-        QSettings settings(userDatPath(), QSettings::IniFormat);
-        settings.setValue("/LOGININFO/AUTOLOGIN", "1");
-        settings.setValue("/LOGININFO/REMERBERPASS", "True");
-        settings.setValue("/LOGININFO/TYPE", 1);
-        settings.setValue("/LOGININFO/COMPANYCODE", "600888");
-        settings.setValue("/LOGININFO/USERNAME", "zhangwei");
-        settings.setValue("/LOGININFO/PASSWORD", LoginShared::encodePassword("changed"));
-    }
+    rememberAccountSignIn(QStringLiteral("1"), LoginShared::encodePassword("changed"));
     AccountLogin *login = openLogin();
     QTRY_VERIFY_WITH_TIMEOUT(noticeTexts().contains(QStringLiteral("用户名或密码错误")), 5000);
     QTRY_VERIFY(login->isEnabled());

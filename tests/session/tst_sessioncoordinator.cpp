@@ -410,14 +410,7 @@ void TestSessionCoordinator::sdkInvitationOpensOneInvitationDialog()
 void TestSessionCoordinator::joinLeaveAndInviteThroughSimulator()
 {
     // Signed in through the account screen, then in and out of a meeting.
-    QSettings settings(userDatPath(), QSettings::IniFormat);
-    settings.setValue("/LOGININFO/AUTOLOGIN", "1");
-    settings.setValue("/LOGININFO/REMERBERPASS", "True");
-    settings.setValue("/LOGININFO/TYPE", 1);
-    settings.setValue("/LOGININFO/COMPANYCODE", "600888");
-    settings.setValue("/LOGININFO/USERNAME", "zhangwei");
-    settings.setValue("/LOGININFO/PASSWORD", QStringLiteral("dlZlc2tAMjAyNGs="));
-    settings.sync();
+    rememberAccountSignIn(QStringLiteral("1"), QStringLiteral("dlZlc2tAMjAyNGs="));
     m_window = new MainWindow();
     connectCoordinator(m_window);
     QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
@@ -444,14 +437,7 @@ void TestSessionCoordinator::joinLeaveAndInviteThroughSimulator()
 
 void TestSessionCoordinator::signOutFromHomeScreenKeepsPasswordButNotAutomaticSignIn()
 {
-    QSettings settings(userDatPath(), QSettings::IniFormat);
-    settings.setValue("/LOGININFO/AUTOLOGIN", "1");
-    settings.setValue("/LOGININFO/REMERBERPASS", "True");
-    settings.setValue("/LOGININFO/TYPE", 1);
-    settings.setValue("/LOGININFO/COMPANYCODE", "600888");
-    settings.setValue("/LOGININFO/USERNAME", "zhangwei");
-    settings.setValue("/LOGININFO/PASSWORD", QStringLiteral("dlZlc2tAMjAyNGs="));
-    settings.sync();
+    rememberAccountSignIn(QStringLiteral("1"), QStringLiteral("dlZlc2tAMjAyNGs="));
     m_window = new MainWindow();
     connectCoordinator(m_window);
     QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
@@ -472,7 +458,7 @@ void TestSessionCoordinator::signOutFromHomeScreenKeepsPasswordButNotAutomaticSi
     AccountLogin *login = visibleTopLevel<AccountLogin>();
     QVERIFY(login);
     QCOMPARE(editWithPlaceholder(login, QStringLiteral("请输入密码"))->text(), QStringLiteral("Vesk@2024"));
-    settings.sync();
+    QSettings settings(userDatPath(), QSettings::IniFormat);
     QVERIFY(!settings.contains("/LOGININFO/AUTOLOGIN"));
 }
 

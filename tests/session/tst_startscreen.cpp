@@ -75,13 +75,8 @@ void TestStartScreen::cleanup()
 
 void TestStartScreen::rememberAccount(const QString &autoLogin)
 {
+    rememberAccountSignIn(autoLogin, LoginShared::encodePassword("Vesk@2024"));
     QSettings settings(userDatPath(), QSettings::IniFormat);
-    settings.setValue("/LOGININFO/AUTOLOGIN", autoLogin);
-    settings.setValue("/LOGININFO/REMERBERPASS", "True");
-    settings.setValue("/LOGININFO/TYPE", 1);
-    settings.setValue("/LOGININFO/COMPANYCODE", "600888");
-    settings.setValue("/LOGININFO/USERNAME", "zhangwei");
-    settings.setValue("/LOGININFO/PASSWORD", LoginShared::encodePassword("Vesk@2024"));
     settings.setValue("/LOGININFO2/TYPE", 1);
     settings.setValue("/LOGININFO2/COMPANYCODE", "600888");
     settings.setValue("/LOGININFO2/USERNAME", "zhangwei");
