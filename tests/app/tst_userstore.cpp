@@ -1,3 +1,5 @@
+#include "support/testsupport.h"
+
 #include "app/basevalues.h"
 #include "app/logging.h"
 #include "app/userstore.h"
@@ -8,27 +10,7 @@
 #include <QSettings>
 #include <QtTest>
 
-namespace {
-
-QStringList capturedLines;
-
-void captureLine(QtMsgType, const QMessageLogContext &, const QString &message)
-{
-    capturedLines.append(message);
-}
-
-// The debug lines written while it lives.
-struct LogCapture
-{
-    LogCapture()
-    {
-        capturedLines.clear();
-        qInstallMessageHandler(captureLine);
-    }
-    ~LogCapture() { qInstallMessageHandler(nullptr); }
-};
-
-} // namespace
+using testsupport::LogCapture;
 
 class TestUserStore : public QObject
 {
@@ -403,25 +385,23 @@ private slots:
         {
             LogCapture capture;
             loadSerialNo();
+            QCOMPARE(capture.lines(), QStringList{QStringLiteral("uuid:") + m_values.serialNo});
         }
-        QCOMPARE(capturedLines, QStringList{QStringLiteral("uuid:") + m_values.serialNo});
         {
             LogCapture capture;
             loadSerialNo();
+            QVERIFY(capture.lines().isEmpty());
         }
-        QVERIFY(capturedLines.isEmpty());
     }
 
     void savingTheHistoryLogsWhereItGoes()
     {
         m_values.meetingHistory = QStringLiteral("[]");
-        {
-            LogCapture capture;
-            saveMeetingHistory();
-        }
-        QCOMPARE(capturedLines, (QStringList{QStringLiteral("appDataLocation == ") + dataFolder(),
-                                             QStringLiteral("userDataPath == ") + dataFolder() +
-                                                 QStringLiteral("/User.dat")}));
+        LogCapture capture;
+        saveMeetingHistory();
+        QCOMPARE(capture.lines(), (QStringList{QStringLiteral("appDataLocation == ") + dataFolder(),
+                                               QStringLiteral("userDataPath == ") + dataFolder() +
+                                                   QStringLiteral("/User.dat")}));
     }
 
     void handEditedValueWithCommasIsKept()

@@ -6,11 +6,14 @@
 #include "http/httphelper.h"
 #include "httptestsupport.h"
 #include "requestcases.h"
+#include "support/testsupport.h"
 
 #include <QNetworkReply>
 #include <QScopedValueRollback>
 #include <QStandardPaths>
 #include <QtTest>
+
+#include <memory>
 
 using namespace httptest;
 
@@ -93,14 +96,6 @@ QString expectedLogLine(const QString &caseName, Outcome outcome, const QString 
         return serviceToken ? QStringLiteral("service token error:请求超时") : tag + QStringLiteral(" error:请求超时");
     }
     return QString();
-}
-
-QStringList capturedLines;
-
-void captureDebugLine(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtDebugMsg)
-        capturedLines << message;
 }
 
 } // namespace
@@ -230,13 +225,13 @@ void TestHttpCore::everyFailureTakesTheClassesResultForm()
     }
     m_service->server().setFault(request.path.toStdString(), fault);
 
-    capturedLines.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(captureDebugLine);
+    auto log = std::make_unique<testsupport::LogCapture>();
     QObject owner;
     QObject *http = request.send(&owner);
     QSignalSpy spy(http, request.signal.constData());
     const QString result = resultAt(spy);
-    qInstallMessageHandler(previous);
+    const QStringList capturedLines = log->lines();
+    log.reset();
     QVERIFY2(!result.isEmpty(), "a failure must never read as success");
     QCOMPARE(result, expectedFailure(request.form, outcome, QStringLiteral("500")));
     const QString line = expectedLogLine(request.name, outcome, QStringLiteral("500"));

@@ -7,23 +7,12 @@
 #include "app/basevalues.h"
 #include "app/waits.h"
 #include "devservice/devservice.h"
-#include "widgets/twobtndlg.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QLabel>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSignalSpy>
 #include <QStringList>
-#include <QTimer>
-#include <QTest>
-#include <QWidget>
 #include <QtGlobal>
-
-#include <memory>
 
 namespace testsupport {
 
@@ -112,6 +101,26 @@ template <typename Request, typename Signal> QString waitResult(Request *request
         return QStringLiteral("<none>");
     return spy.takeFirst().at(0).toString();
 }
+
+} // namespace testsupport
+
+// The widget helpers, for tests built with Qt Widgets.
+#ifdef QT_WIDGETS_LIB
+
+#include "widgets/twobtndlg.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+namespace testsupport {
 
 // Every top-level window of type T.
 template <typename T> QList<T *> topLevels()
@@ -282,3 +291,5 @@ inline bool applyStyleSheet()
 }
 
 } // namespace testsupport
+
+#endif // QT_WIDGETS_LIB
