@@ -29,3 +29,14 @@ inline bool initializeSdk(int waitMs = 2000)
     WeMeetManager::initialize(QStringLiteral("id"), QStringLiteral("token"), QStringLiteral("/tmp"), QStringLiteral("a"));
     return initialised.wait(waitMs);
 }
+
+// Signs in to the Meeting SDK; returns the error it answers with (empty on
+// success), or "<none>" when no answer comes.
+inline QString sdkLoginResult(int waitMs = 2000)
+{
+    QSignalSpy login(WeMeetManager::instance(), &WeMeetManager::OnLoginFinishSignal);
+    WeMeetManager::instance()->login();
+    if (!login.wait(waitMs))
+        return QStringLiteral("<none>");
+    return login.first().first().toString();
+}

@@ -35,11 +35,7 @@ void TestSdkSimEnv::environmentScriptApplies()
 
     WeMeetManager *manager = WeMeetManager::instance();
     QVERIFY(initializeSdk());
-
-    QSignalSpy login(manager, &WeMeetManager::OnLoginFinishSignal);
-    manager->login();
-    QVERIFY(login.wait(2000));
-    QCOMPARE(login.first().first().toString(), QStringLiteral("环境登录失败"));
+    QCOMPARE(sdkLoginResult(), QStringLiteral("环境登录失败"));
     QCOMPARE(manager->state(), 1);
 }
 
@@ -52,22 +48,15 @@ void TestSdkSimEnv::resetKeepsTheEnvironmentScript()
     baseValues->idToken = QStringLiteral("abc");
     QCOMPARE(WemeetSim::callbackDelayMs(), 1);
 
-    WeMeetManager *manager = WeMeetManager::instance();
     QVERIFY(initializeSdk());
-    QSignalSpy login(manager, &WeMeetManager::OnLoginFinishSignal);
-    manager->login();
-    QVERIFY(login.wait(2000));
-    QCOMPARE(login.first().first().toString(), QStringLiteral("环境登录失败"));
+    QCOMPARE(sdkLoginResult(), QStringLiteral("环境登录失败"));
 }
 
 void TestSdkSimEnv::scriptCanBeOverriddenInProcess()
 {
     WemeetSim::setLoginFailure(QString());
     WeMeetManager *manager = WeMeetManager::instance();
-    QSignalSpy login(manager, &WeMeetManager::OnLoginFinishSignal);
-    manager->login();
-    QVERIFY(login.wait(2000));
-    QCOMPARE(login.first().first().toString(), QString());
+    QCOMPARE(sdkLoginResult(), QString());
     QCOMPARE(manager->state(), 2);
 
     // Headless from the environment: the meeting has no window.
