@@ -3,6 +3,23 @@
 #include "app/basevalues.h"
 
 #include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+// The phone verification travels only when the screen has one.
+void insertPhoneVerification(QJsonObject &body, const QString &telephone, const QString &mobileCountryCode,
+                             const QString &verifyCode)
+{
+    if (!telephone.isEmpty())
+        body.insert(QStringLiteral("telephone"), telephone);
+    if (!mobileCountryCode.isEmpty())
+        body.insert(QStringLiteral("mobileCountryCode"), mobileCountryCode);
+    if (!verifyCode.isEmpty())
+        body.insert(QStringLiteral("verifyCode"), verifyCode);
+}
+
+} // namespace
 
 TmTokenHttp::TmTokenHttp(QObject *parent)
     : HttpHelper(parent)
@@ -14,12 +31,7 @@ void TmTokenHttp::requestForMember(const QString &tenantInfo, const QString &tel
 {
     QJsonObject body;
     body.insert(QStringLiteral("accountType"), QStringLiteral("1"));
-    if (!telephone.isEmpty())
-        body.insert(QStringLiteral("telephone"), telephone);
-    if (!mobileCountryCode.isEmpty())
-        body.insert(QStringLiteral("mobileCountryCode"), mobileCountryCode);
-    if (!verifyCode.isEmpty())
-        body.insert(QStringLiteral("verifyCode"), verifyCode);
+    insertPhoneVerification(body, telephone, mobileCountryCode, verifyCode);
     httpPostJsonAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/user/token?tenant_info=")
                          + QString::fromLatin1(encodeValue(tenantInfo)),
                      baseValues->gatewayAccessToken, QJsonDocument(body).toJson(QJsonDocument::Compact));
@@ -34,12 +46,7 @@ void TmTokenHttp::requestForGuest(const QString &serialNo, const QString &meetin
     body.insert(QStringLiteral("serialNo"), serialNo);
     body.insert(QStringLiteral("meetingCode"), meetingCode);
     body.insert(QStringLiteral("nickName"), nickName);
-    if (!telephone.isEmpty())
-        body.insert(QStringLiteral("telephone"), telephone);
-    if (!mobileCountryCode.isEmpty())
-        body.insert(QStringLiteral("mobileCountryCode"), mobileCountryCode);
-    if (!verifyCode.isEmpty())
-        body.insert(QStringLiteral("verifyCode"), verifyCode);
+    insertPhoneVerification(body, telephone, mobileCountryCode, verifyCode);
     httpPostJson(baseValues->serviceUrl + QStringLiteral("tencent-meeting/user/token?access_token=")
                      + QString::fromLatin1(encodeValue(baseValues->s_accessToken)),
                  QJsonDocument(body).toJson(QJsonDocument::Compact));
