@@ -43,8 +43,8 @@ QDebug sdkLog()
 // runs in some other folder and would hand the SDK a path to nothing.
 QString iconPath()
 {
-    const QString base = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                                      : QDir::currentPath();
+    const QString base =
+        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
     return QFileInfo(QDir(base), QStringLiteral("./icon/logo.ico")).absoluteFilePath();
 }
 
@@ -153,9 +153,8 @@ void WeMeetManager::joinMeeting(QString meetingCode, QString nickname, bool micO
         // Without an SDK no callback would ever end the join; report it the
         // way the SDK would, after the current event.
         qWarning() << "WeMeetManager...JoinMeeting...Meeting SDK not available";
-        QMetaObject::invokeMethod(this, [this, code] {
-            JoinMeeting(-1, "会议SDK不可用", code.constData());
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, code] { JoinMeeting(-1, "会议SDK不可用", code.constData()); }, Qt::QueuedConnection);
         return;
     }
     pre->JoinMeeting(param);
@@ -178,8 +177,8 @@ void WeMeetManager::login()
     IAuthenticationService *auth = sdk ? sdk->GetAuthenticationService() : nullptr;
     if (!auth) {
         qWarning() << "WeMeetManager...Login...Meeting SDK not available";
-        QMetaObject::invokeMethod(this, [this] { Login(-1, "会议SDK不可用"); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { Login(-1, "会议SDK不可用"); }, Qt::QueuedConnection);
         return;
     }
     auth->Login(utf8.constData());
@@ -190,6 +189,15 @@ void WeMeetManager::logout()
     IWemeetSDK *sdk = GetWemeetSDKInstance();
     if (IAuthenticationService *auth = sdk ? sdk->GetAuthenticationService() : nullptr)
         auth->Logout();
+}
+
+void WeMeetManager::logoutQuietly()
+{
+    IWemeetSDK *sdk = GetWemeetSDKInstance();
+    if (IAuthenticationService *auth = sdk ? sdk->GetAuthenticationService() : nullptr) {
+        ++m_quietLogouts;
+        auth->Logout();
+    }
 }
 
 void WeMeetManager::showScreenCastView()
@@ -215,8 +223,8 @@ void WeMeetManager::Initialize(int32_t code, const char *msg)
 {
     sdkLog() << "WeMeetManager...Initialize...code= " << code << " msg= " << sdkText(msg);
     if (code != 0) {
-        // Nothing is emitted: the waiting screen relies on its own time-out.
         m_state = 0;
+        emit OnSDKInitializeFailedSignal(failureText(code, msg));
         return;
     }
     if (IWemeetSDK *sdk = GetWemeetSDKInstance()) {
@@ -268,10 +276,23 @@ void WeMeetManager::Login(int32_t code, const char *msg)
 
 void WeMeetManager::Logout(int32_t type, int32_t code, const char *msg)
 {
-    sdkLog() << "WeMeetManager...Logout...type = " << type << " code =" << code << " msg = "
-             << sdkText(msg);
-    if (code != 0 || (type != 1 && type != 2))
+    sdkLog() << "WeMeetManager...Logout...type = " << type << " code =" << code << " msg = " << sdkText(msg);
+    const bool quiet = type == 1 && m_quietLogouts > 0;
+    if (quiet)
+        --m_quietLogouts;
+    if (code != 0) {
+        if (type == 1 && !quiet)
+            emit OnLogoutFailedSignal(failureText(code, msg));
         return;
+    }
+    if (type != 1 && type != 2)
+        return;
+    if (quiet) {
+        if (baseValues)
+            baseValues->pendingMeetingCode.clear();
+        m_state = 1;
+        return;
+    }
     // Signed out, nothing can still be joining; a stale pending code would
     // make the coordinator turn away every later meeting link.
     if (baseValues)
@@ -287,8 +308,7 @@ void WeMeetManager::Logout(int32_t type, int32_t code, const char *msg)
 
 void WeMeetManager::JumpUrlWithLoginStatus(int32_t code, const char *msg)
 {
-    sdkLog() << "WeMeetManager...JumpUrlWithLoginStatus...code = " << code << " msg = "
-             << sdkText(msg);
+    sdkLog() << "WeMeetManager...JumpUrlWithLoginStatus...code = " << code << " msg = " << sdkText(msg);
 }
 
 // --- IPreMeetingCallback ----------------------------------------------------
@@ -310,8 +330,7 @@ void WeMeetManager::JoinMeeting(int32_t code, const char *msg, const char *meeti
 
 void WeMeetManager::ShowScreenCastViewResult(int32_t code, const char *msg)
 {
-    sdkLog() << "WeMeetManager...ShowScreenCastViewResult...code = " << code << " msg = "
-             << sdkText(msg);
+    sdkLog() << "WeMeetManager...ShowScreenCastViewResult...code = " << code << " msg = " << sdkText(msg);
 }
 
 void WeMeetManager::ActionResult(int32_t action, int32_t code, const char *msg)
@@ -324,8 +343,8 @@ void WeMeetManager::ActionResult(int32_t action, int32_t code, const char *msg)
 
 void WeMeetManager::LeaveMeeting(int32_t type, int32_t code, const char *msg, const char *meeting_code)
 {
-    sdkLog() << "WeMeetManager...LeaveMeeting...type = " << type << " code = " << code << " msg = "
-             << sdkText(msg) << " meeting_code = " << sdkText(meeting_code);
+    sdkLog() << "WeMeetManager...LeaveMeeting...type = " << type << " code = " << code
+             << " msg = " << sdkText(msg) << " meeting_code = " << sdkText(meeting_code);
     if (code != 0)
         return;
     if (m_state == 4) {

@@ -35,6 +35,9 @@ public:
     void leaveMeeting();
     void login();
     void logout();
+    // Signs out without telling the coordinator: undoes a sign-in that
+    // nobody waits for any more.
+    void logoutQuietly();
     void showScreenCastView();
     // Called once after the event loop has ended.
     void uninitialize();
@@ -51,6 +54,10 @@ signals:
     void linkJoinMeetingSignal();
     void avoidShowSameDialogSignal();
     void OnSDKErrorSignal(QString result);
+    // Not part of the SDK's own signal set: an initialisation or a requested
+    // sign-out that the SDK reported as failed (the caller must not wait on).
+    void OnSDKInitializeFailedSignal(QString result);
+    void OnLogoutFailedSignal(QString result);
 
 public:
     // ISDKCallback
@@ -79,4 +86,5 @@ private:
     WeMeetManager() = default;
 
     int m_state = 0;
+    int m_quietLogouts = 0;
 };

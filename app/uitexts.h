@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// Texts that more than one screen shows; each is written once here so the
+// screens cannot drift apart.
+namespace UiText {
+
+inline const QString ok = QStringLiteral("确定");
+inline const QString cancel = QStringLiteral("取消");
+inline const QString gotIt = QStringLiteral("知道了");
+
+inline const QString loginFailed = QStringLiteral("登录失败，请重试！");
+inline const QString signingInAccount = QStringLiteral("正在登录帐号...");
+inline const QString signingInMeeting = QStringLiteral("正在登录云会议...");
+inline const QString joiningMeeting = QStringLiteral("正在入会...");
+inline const QString initFailed = QStringLiteral("Vesk云会议初始化失败，请稍后再试");
+
+inline const QString differentAccount = QStringLiteral("本地已登录另一账号，请重新登录后进入会议。");
+inline const QString joiningOtherMeeting =
+    QStringLiteral("当前正在进入会议，如需进入新会议请先退出当前会议。");
+inline const QString leaveForNewMeeting = QStringLiteral("确定离开当前会议，加入新会议？");
+inline const QString forcedLogout = QStringLiteral("您已经在其他设备登录，当前设备被登出。");
+
+} // namespace UiText

@@ -1,0 +1,140 @@
+#include "sdk/signinchain.h"
+
+#include "app/basevalues.h"
+#include "app/uitexts.h"
+#include "app/waits.h"
+#include "http/tmtokenhttp.h"
+#include "sdk/wemeetmanager.h"
+
+#include <QDebug>
+#include <QStandardPaths>
+#include <QTimer>
+
+SignInChain::SignInChain(QObject *parent)
+    : QObject(parent), m_manager(WeMeetManager::instance()), m_tokenHttp(new TmTokenHttp(this))
+{
+    m_sdkTimer = new QTimer(this);
+    m_sdkTimer->setSingleShot(true);
+    connect(m_sdkTimer, &QTimer::timeout, this, &SignInChain::onTimedOut);
+    connect(m_tokenHttp, &TmTokenHttp::sendTmTokenResultSignal, this, &SignInChain::onTokenResult);
+    connect(m_manager, &WeMeetManager::OnSDKInitializeFinishSignal, this, &SignInChain::onInitialized);
+    connect(m_manager, &WeMeetManager::OnSDKInitializeFailedSignal, this, &SignInChain::onInitializeFailed);
+    connect(m_manager, &WeMeetManager::OnLoginFinishSignal, this, &SignInChain::onLoginFinished);
+    connect(m_manager, &WeMeetManager::OnSDKErrorSignal, this, &SignInChain::onSdkError);
+}
+
+SignInChain::~SignInChain()
+{
+    // A sign-in still on its way must not leave the SDK signed in once this
+    // screen is gone: the manager outlives us, so undo it from there.
+    if (m_step == Step::MeetingSdk || m_undoLateSignIn) {
+        WeMeetManager *manager = m_manager;
+        auto *watch = new QObject(manager);
+        QTimer::singleShot(Waits::sdkResponseMs, watch, &QObject::deleteLater);
+        connect(manager, &WeMeetManager::OnLoginFinishSignal, watch, [manager, watch](const QString &result) {
+            if (result.isEmpty() && !baseValues->signedIn) {
+                qDebug() << "Meeting SDK sign-in arrived after its screen closed; signing out again";
+                manager->logoutQuietly();
+            }
+            watch->deleteLater();
+        });
+    }
+}
+
+void SignInChain::requestMemberToken(const QString &tenantInfo, const QString &telephone,
+                                     const QString &mobileCountryCode, const QString &verifyCode)
+{
+    m_step = Step::Token;
+    m_tokenHttp->requestForMember(tenantInfo, telephone, mobileCountryCode, verifyCode);
+}
+
+void SignInChain::signInToMeetingSdk()
+{
+    m_step = Step::MeetingSdk;
+    m_undoLateSignIn = false;
+    m_sdkTimer->start(Waits::sdkResponseMs);
+    if (m_manager->isInitialized()) {
+        m_manager->login();
+    } else {
+        WeMeetManager::initialize(baseValues->sdkId, baseValues->sdkToken,
+                                  QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+                                  baseValues->appName);
+    }
+}
+
+void SignInChain::abandon()
+{
+    if (m_step == Step::MeetingSdk)
+        m_undoLateSignIn = true;
+    m_step = Step::Idle;
+    m_sdkTimer->stop();
+}
+
+void SignInChain::onTokenResult(const QString &result)
+{
+    if (m_step != Step::Token) {
+        qDebug() << "sign-in: late meeting-service token answer ignored";
+        return;
+    }
+    m_step = Step::Idle;
+    emit tokenAnswered(result);
+}
+
+void SignInChain::onInitialized()
+{
+    if (m_step != Step::MeetingSdk)
+        return;
+    m_manager->login();
+}
+
+void SignInChain::onInitializeFailed(const QString &message)
+{
+    if (m_step != Step::MeetingSdk)
+        return;
+    qDebug().noquote() << "sign-in: Meeting SDK initialisation failed:" << message;
+    finish(UiText::loginFailed);
+}
+
+void SignInChain::onLoginFinished(const QString &result)
+{
+    if (m_step != Step::MeetingSdk) {
+        if (m_undoLateSignIn && result.isEmpty()) {
+            m_undoLateSignIn = false;
+            qDebug() << "sign-in: Meeting SDK sign-in arrived after the sign-in gave up; signing out";
+            m_manager->logoutQuietly();
+        }
+        return;
+    }
+    if (result.isEmpty()) {
+        baseValues->signedIn = true;
+        finish(QString());
+    } else {
+        finish(UiText::loginFailed);
+    }
+}
+
+void SignInChain::onSdkError(const QString &message)
+{
+    // An error of a guest preparation while nobody signs in is no failed sign-in.
+    if (m_step != Step::MeetingSdk)
+        return;
+    qDebug().noquote() << "sign-in: Meeting SDK error:" << message;
+    m_undoLateSignIn = true;
+    finish(UiText::loginFailed);
+}
+
+void SignInChain::onTimedOut()
+{
+    if (m_step != Step::MeetingSdk)
+        return;
+    qDebug() << "sign-in: Meeting SDK did not answer within" << Waits::sdkResponseMs << "ms";
+    m_undoLateSignIn = true;
+    finish(UiText::loginFailed);
+}
+
+void SignInChain::finish(const QString &result)
+{
+    m_step = Step::Idle;
+    m_sdkTimer->stop();
+    emit meetingSdkFinished(result);
+}

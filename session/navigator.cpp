@@ -1,0 +1,169 @@
+#include "session/navigator.h"
+
+#include "app/basevalues.h"
+#include "app/waits.h"
+#include "login/accountlogin.h"
+#include "meeting/homescreen.h"
+#include "sdk/wemeetmanager.h"
+#include "session/mainwindow.h"
+#include "session/splashselect.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+
+// Hides and closes of tracked windows re-check the end of the run.
+class WindowWatch final : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Hide || event->type() == QEvent::Close)
+            Navigator::instance()->checkEndOfRun();
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+Navigator *Navigator::instance()
+{
+    static Navigator *navigator = [] {
+        auto *created = new Navigator();
+        WeMeetManager *manager = WeMeetManager::instance();
+        for (auto signal :
+             {&WeMeetManager::OnJoinMeetingFinishSignal, &WeMeetManager::OnLeaveMeetingFinishSignal,
+              &WeMeetManager::OnLeaveWaitingRoomFinishSignal, &WeMeetManager::OnLogoutFailedSignal})
+            connect(manager, signal, created, [created] { created->checkEndOfRun(); });
+        connect(manager, &WeMeetManager::OnLogoutFinishSignal, created,
+                [created] { created->checkEndOfRun(); });
+        return created;
+    }();
+    return navigator;
+}
+
+void Navigator::setCoordinator(MainWindow *coordinator)
+{
+    m_coordinator = coordinator;
+}
+
+QList<QWidget *> Navigator::openWindows() const
+{
+    QList<QWidget *> open;
+    for (const QPointer<QWidget> &window : m_windows) {
+        if (window && window->isVisible())
+            open.append(window);
+    }
+    return open;
+}
+
+void Navigator::track(QWidget *window)
+{
+    if (!window)
+        return;
+    static auto *watch = new WindowWatch(this);
+    window->installEventFilter(watch);
+    connect(window, &QObject::destroyed, this, [this] { checkEndOfRun(); });
+    m_windows.append(window);
+}
+
+void Navigator::handOver(QWidget *from, QWidget *next)
+{
+    track(next);
+    if (from)
+        next->move(from->pos());
+    next->show();
+    if (from)
+        from->close();
+}
+
+void Navigator::openOver(QWidget *owner, QWidget *dialog)
+{
+    track(dialog);
+    if (owner) {
+        dialog->move(owner->pos());
+        // The dialog goes with the screen that opened it.
+        connect(owner, &QObject::destroyed, dialog, &QWidget::close);
+    }
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+// --- Start screen -----------------------------------------------------------
+
+SplashSelect *Navigator::showStartScreen(QWidget *from, StartReason reason)
+{
+    auto *splash = new SplashSelect();
+    if (reason != StartReason::Normal)
+        splash->suppressAutoLogin();
+    connect(splash, &SplashSelect::closeSelfSignal, this, &Navigator::checkEndOfRun);
+    handOver(from, splash);
+    return splash;
+}
+
+// --- Account sign-in ----------------------------------------------------------
+
+AccountLogin *Navigator::showAccountLogin(QWidget *from, const QString &type)
+{
+    auto *login = new AccountLogin(type);
+    handOver(from, login);
+    return login;
+}
+
+// --- Phone sign-in ------------------------------------------------------------
+
+// --- QR-code sign-in ----------------------------------------------------------
+
+// --- Phone-number completion --------------------------------------------------
+
+// --- Home screen ----------------------------------------------------------------
+
+HomeScreen *Navigator::showHomeScreen(QWidget *from)
+{
+    auto *home = new HomeScreen();
+    handOver(from, home);
+    return home;
+}
+
+// --- Join dialog ----------------------------------------------------------------
+
+// --- Activity admission and phone verification ------------------------------
+
+// --- Scheduling -------------------------------------------------------------------
+
+// --- End of the run -----------------------------------------------------------
+
+void Navigator::checkEndOfRun()
+{
+    if (m_checkQueued || m_ending)
+        return;
+    m_checkQueued = true;
+    // After the current event: a hand-over shows the next window before the
+    // current one closes, and a closing window is still visible right now.
+    QTimer::singleShot(0, this, [this] {
+        m_checkQueued = false;
+        if (!openWindows().isEmpty())
+            return;
+        const int state = WeMeetManager::instance()->state();
+        if (state >= 3)
+            return; // a join is pending or a meeting runs
+        endRun();
+    });
+}
+
+void Navigator::endRun()
+{
+    m_ending = true;
+    qDebug() << "no window open, no meeting: the run ends";
+    emit runEnded();
+    if (QCoreApplication::instance())
+        QCoreApplication::quit();
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class AccountLogin;
+class ActivityApprove;
+class HomeScreen;
+class JoinMeeting;
+class MainWindow;
+class PhoneLogin;
+class PhoneNumberPatch;
+class PhoneNumberVerify;
+class QRCodeLogin;
+class QTimer;
+class QWidget;
+class ScheduleMeeting;
+class SplashSelect;
+
+// Creates every screen, wires it once and performs the hand-over: the new
+// window at the current one's top-left corner, shown, the current one closed.
+// Screens ask it for the next screen instead of including one another.
+//
+// It also keeps the one rule for the end of the run: when no screen is open,
+// no join is pending and no meeting runs, the Meeting SDK is shut down and
+// the program ends (after signing out of the SDK when signed in).
+class Navigator final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(Navigator)
+
+public:
+    static Navigator *instance();
+
+    // The coordinator whose signals the screens are wired to; set once at
+    // start-up before the first screen.
+    void setCoordinator(MainWindow *coordinator);
+    MainWindow *coordinator() const { return m_coordinator; }
+
+    // Screens. `from` is the screen handing over (closed afterwards); null
+    // shows the new screen at its default position.
+    enum class StartReason
+    {
+        Normal,
+        Returned,
+        ForcedLogout
+    };
+    SplashSelect *showStartScreen(QWidget *from, StartReason reason = StartReason::Normal);
+    AccountLogin *showAccountLogin(QWidget *from, const QString &type);
+    PhoneLogin *showPhoneLogin(QWidget *from, const QString &type);
+    QRCodeLogin *showQRCodeLogin(QWidget *from, const QString &returnTo);
+    PhoneNumberPatch *showPhoneNumberPatch(QWidget *from, int origin);
+    HomeScreen *showHomeScreen(QWidget *from);
+
+    // Dialogs over a screen that stays open beneath them; each is placed at
+    // its owner's top-left corner and closes when its owner goes.
+    JoinMeeting *openJoinMeeting(QWidget *owner, const QString &meetingNo, const QString &nickname);
+    ScheduleMeeting *openScheduleMeeting(QWidget *owner, const QString &meetingCode);
+    ActivityApprove *openActivityApprove(QWidget *owner, const QString &url, const QString &meetingId,
+                                         const QString &telephone, const QString &mobileCountryCode);
+    PhoneNumberVerify *openPhoneNumberVerify(QWidget *owner, const QString &meetingNo,
+                                             const QString &nickname, const QString &telephone,
+                                             const QString &mobileCountryCode);
+
+    // Open screens and dialogs, oldest first.
+    QList<QWidget *> openWindows() const;
+
+    // A window that keeps the run going without being made here (the update
+    // dialog, a message with no asker). Forgotten when it is destroyed.
+    void track(QWidget *window);
+
+    // Checks the end-of-run rule now (also done after every window closes
+    // and every Meeting SDK answer that can end a meeting or a join).
+    void checkEndOfRun();
+
+signals:
+    // The run is over: the SDK has been shut down, the event loop quits.
+    void runEnded();
+
+private:
+    Navigator() = default;
+
+    // Places next at from's corner (when given), shows it, closes from.
+    void handOver(QWidget *from, QWidget *next);
+    void openOver(QWidget *owner, QWidget *dialog);
+    void endRun();
+
+    QPointer<MainWindow> m_coordinator;
+    QList<QPointer<QWidget>> m_windows;
+    bool m_checkQueued = false;
+    bool m_ending = false;
+};

@@ -1,0 +1,74 @@
+#include "widgets/messages.h"
+
+#include "app/waits.h"
+#include "widgets/snackbar.h"
+#include "widgets/twobtndlg.h"
+
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+
+namespace {
+
+void place(TwoBtnDlg *dialog, QWidget *asker)
+{
+    dialog->adjustSize();
+    QRect area;
+    if (asker && asker->isVisible())
+        area = asker->frameGeometry();
+    else if (const QScreen *screen = QGuiApplication::primaryScreen())
+        area = screen->geometry();
+    if (area.isValid())
+        dialog->move(area.center() - QPoint(dialog->width() / 2, dialog->height() / 2));
+}
+
+TwoBtnDlg *present(TwoBtnDlg *dialog, QWidget *asker, std::function<void(bool)> answered)
+{
+    // Deleted with its asker (as a child) or once answered, never on a stack
+    // that a nested event loop could leave behind.
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<QWidget> guard(asker);
+    const bool hadAsker = asker != nullptr;
+    QObject::connect(dialog, &QDialog::finished, dialog, [guard, hadAsker, answered](int code) {
+        if (hadAsker && !guard)
+            return;
+        if (answered)
+            answered(code == QDialog::Accepted);
+    });
+    place(dialog, asker);
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    return dialog;
+}
+
+} // namespace
+
+namespace Messages {
+
+TwoBtnDlg *tell(QWidget *asker, const QString &message, const QString &buttonText, std::function<void()> done)
+{
+    auto *dialog = new TwoBtnDlg(buttonText, asker);
+    dialog->setShowMsg(message);
+    return present(dialog, asker, [done](bool) {
+        if (done)
+            done();
+    });
+}
+
+TwoBtnDlg *ask(QWidget *asker, const QString &message, const QString &cancelText, const QString &confirmText,
+               std::function<void(bool confirmed)> answered)
+{
+    auto *dialog = new TwoBtnDlg(asker);
+    dialog->setShowMsg(message);
+    dialog->setLeftBtnTxt(cancelText);
+    dialog->setRightBtnTxt(confirmText);
+    return present(dialog, asker, std::move(answered));
+}
+
+void notice(QWidget *asker, const QString &text)
+{
+    Snackbar::showMessage(text, asker, Waits::noticeMs);
+}
+
+} // namespace Messages

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+class TwoBtnDlg;
+
+// Messages and notices that can never outlive or crash the screen that asked
+// for them: nothing runs a nested event loop, a message closes with its
+// asker, and its answer reaches the caller only while the asker exists.
+// Every function takes the asker first, then the message, then the buttons.
+// A null asker centres the message on the primary screen.
+namespace Messages {
+
+// One-button message ("温馨提示"); done runs when it is acknowledged.
+TwoBtnDlg *tell(QWidget *asker, const QString &message, const QString &buttonText,
+                std::function<void()> done = {});
+
+// Two-button question: answered(true) for the confirming (right) button,
+// answered(false) for the cancelling one or a close. Not called at all when
+// the asker is gone first.
+TwoBtnDlg *ask(QWidget *asker, const QString &message, const QString &cancelText, const QString &confirmText,
+               std::function<void(bool confirmed)> answered);
+
+// Short notice over the asker (Waits::noticeMs).
+void notice(QWidget *asker, const QString &text);
+
+} // namespace Messages
