@@ -29,6 +29,11 @@ void killProcessTree(long long pid = -1);
 // when there is no such window or no window system to ask.
 bool raiseWindowWithTitle(const std::wstring &title);
 
+// Whether the program file at utf8Path carries a valid, trusted code
+// signature (Windows: Authenticode through WinVerifyTrust). POSIX has no
+// such signature: it answers true and logs that nothing was checked.
+bool verifyProgramSignature(const std::string &utf8Path);
+
 // The program arguments: on Windows taken from the wide command line and
 // converted into the system code page, elsewhere argv as given.
 std::vector<std::string> programArguments(int argc, char **argv);
