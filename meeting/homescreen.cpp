@@ -1,5 +1,6 @@
 #include "meeting/homescreen.h"
 #include "session/mainwindow.h"
+#include "session/navigator.h"
 #include "ui_homescreen.h"
 
 #include "app/basevalues.h"
@@ -141,8 +142,8 @@ void HomeScreen::onJoinBtnClicked()
 
 void HomeScreen::onCreateBtnClicked()
 {
-    // The scheduling dialog arrives with its own screen.
-    qDebug() << "HomeScreen: scheduling dialog not available yet";
+    // Its saves come back through tmMtgUpdatedSlot().
+    Navigator::instance()->openScheduleMeeting(this, QString());
 }
 
 void HomeScreen::onQuickBtnClicked()
@@ -339,8 +340,7 @@ void HomeScreen::showShareMeetingSlot(QString result)
 
 void HomeScreen::mtgChangeSlot(QString meetingNo)
 {
-    // The scheduling dialog arrives with its own screen.
-    qDebug() << "HomeScreen: scheduling dialog not available yet for" << meetingNo;
+    Navigator::instance()->openScheduleMeeting(this, meetingNo);
 }
 
 void HomeScreen::mtgActChangeSlot(QString meetingId)
