@@ -19,6 +19,7 @@
 #include <QRegExpValidator>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QStyle>
 
 namespace {
 
@@ -138,6 +139,15 @@ void ScheduleMeeting::setUpLooks()
     ui->wtEndTime->setObjectName(QStringLiteral("VeskDateTimeComboBox"));
     ui->wtStartTime->setShowDuration(false);
     ui->wtEndTime->setShowDuration(true);
+
+    // The scroll area showed its contents while the form was built, so they
+    // were polished under their form names; the style names need a fresh polish.
+    QList<QWidget *> renamed{ui->scrollAreaWidgetContents};
+    renamed += ui->scrollAreaWidgetContents->findChildren<QWidget *>();
+    for (QWidget *widget : renamed) {
+        widget->style()->unpolish(widget);
+        widget->style()->polish(widget);
+    }
 
     // Month and weekday names in the calendar pop-ups match the rest of the client.
     const QLocale chinese(QLocale::Chinese, QLocale::China);
@@ -324,7 +334,8 @@ void ScheduleMeeting::wmForcedLogoutCompleteSlot()
 void ScheduleMeeting::onSetPasswordChkBoxToggled(bool checked)
 {
     ui->IEditMtgPassword->setVisible(checked);
-    if (checked)
+    // Straight on to typing after a click on the box, not when a change loads.
+    if (checked && ui->chkBoxSetPassword->hasFocus())
         ui->IEditMtgPassword->setFocus(Qt::OtherFocusReason);
     else
         ui->IEditMtgPassword->clear();
