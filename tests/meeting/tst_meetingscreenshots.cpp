@@ -17,6 +17,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 
 using namespace meetingtest;
 
@@ -160,6 +161,9 @@ private slots:
         change->show();
         QVERIFY(loaded(change));
         QVERIFY(save(change, QStringLiteral("schedule-change")));
+        auto *form = change->findChild<QScrollArea *>(QStringLiteral("scrollArea"));
+        form->verticalScrollBar()->setValue(form->verticalScrollBar()->maximum());
+        QVERIFY(save(change, QStringLiteral("schedule-change-settings")));
         change->close();
     }
 };
