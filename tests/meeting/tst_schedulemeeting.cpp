@@ -335,6 +335,37 @@ private slots:
         QTRY_VERIFY(testsupport::childWithText<QLabel>(home, QStringLiteral("发布会")));
     }
 
+    // Without the stored meeting a save would lack its id and create a second meeting.
+    void changeWithoutStoredMeetingSendsNothing()
+    {
+        devservice::Fault fault;
+        fault.successFalse = true;
+        m_server.setFault("/service/tencent-meeting/meeting/queryMeetingDetail", fault);
+        QPointer<ScheduleMeeting> dialog = new ScheduleMeeting(QStringLiteral("316058274"));
+        dialog->show();
+        QTRY_COMPARE(notices(dialog), QStringList{QStringLiteral("模拟的服务错误")});
+        m_server.clearFaults();
+        QTest::keyClicks(subjectEdit(dialog), QStringLiteral("x"));
+        QVERIFY(!bookButton(dialog)->isEnabled());
+        m_server.clearRequests();
+        dialog->onBookMeetingBtnClicked();
+        QVERIFY(dialog->isEnabled());
+        QVERIFY(createBodies().isEmpty());
+    }
+
+    // A meeting that began before the first proposed day keeps its own date.
+    void startedMeetingKeepsItsStoredDate()
+    {
+        const QDateTime now = tomorrowAt(10, 5).addDays(1);
+        QScopedValueRollback<std::function<QDateTime()>> clock(ScheduleMeeting::clock, [now] { return now; });
+        QPointer<ScheduleMeeting> dialog = openLoaded(QStringLiteral("316058274"));
+        QVERIFY(dialog);
+        QCOMPARE(dateEdit(dialog, QStringLiteral("开始日期"))->date(), tomorrowAt(0, 0).date());
+        QCOMPARE(dateEdit(dialog, QStringLiteral("结束日期"))->date(), tomorrowAt(0, 0).date());
+        QTest::mouseClick(bookButton(dialog), Qt::LeftButton);
+        QTRY_COMPARE(notices(dialog), QStringList{QStringLiteral("会议开始时间应大于当前时间")});
+    }
+
     void refusedFormSendsNothing_data()
     {
         QTest::addColumn<FormStep>("step");
