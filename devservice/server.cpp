@@ -11,6 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <set>
 #include <thread>
 
 namespace devservice {
@@ -34,6 +35,7 @@ struct Server::Impl
     mutable std::mutex mutex; // guards everything below
     Backend backend;
     std::vector<LoggedRequest> log;
+    std::set<int> clientPorts; // one per client connection that carried a logged request
     std::map<std::string, Fault> faults;
     std::function<void(const std::string &)> eventHandler;
     std::vector<std::string> pendingEvents;
@@ -159,6 +161,7 @@ void Server::Impl::handle(const httplib::Request &req, httplib::Response &res)
     {
         std::lock_guard<std::mutex> lock(mutex);
         log.push_back(entry);
+        clientPorts.insert(req.remote_port);
     }
 
     bool wrongResult = false;
@@ -212,6 +215,7 @@ void Server::Impl::handleControl(const httplib::Request &req, httplib::Response 
         setJson(res, 200, list);
     } else if (what == "clear" && req.method == "POST") {
         log.clear();
+        clientPorts.clear();
         setJson(res, 200, QJsonObject{{"ok", true}});
     } else if (what == "fault" && req.method == "POST") {
         const std::string path = body.value("path").toString().toStdString();
@@ -381,10 +385,17 @@ std::vector<LoggedRequest> Server::requests() const
     return d->log;
 }
 
+int Server::connectionCount() const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return int(d->clientPorts.size());
+}
+
 void Server::clearRequests()
 {
     std::lock_guard<std::mutex> lock(d->mutex);
     d->log.clear();
+    d->clientPorts.clear();
 }
 
 void Server::setFault(const std::string &path, const Fault &fault)

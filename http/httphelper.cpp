@@ -3,6 +3,7 @@
 #include "app/basevalues.h"
 #include "app/waits.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,6 +11,7 @@
 #include <QList>
 #include <QMetaEnum>
 #include <QNetworkReply>
+#include <QPointer>
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QTimer>
@@ -19,7 +21,7 @@ namespace {
 
 // Peer verification stays as Qt sets it; a configured PEM file adds the CAs
 // of a company (or of the stand-in service) to the system ones.
-QSslConfiguration serviceSslConfiguration()
+QSslConfiguration buildSslConfiguration()
 {
     QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
     const QString caFile = baseValues ? baseValues->caCertificates : QString();
@@ -37,23 +39,46 @@ QSslConfiguration serviceSslConfiguration()
     return conf;
 }
 
+// Building it reads the whole CA store; once per CA file is enough.
+QSslConfiguration serviceSslConfiguration()
+{
+    static QString builtFor;
+    static QSslConfiguration built;
+    static bool haveBuilt = false;
+    const QString caFile = baseValues ? baseValues->caCertificates : QString();
+    if (!haveBuilt || caFile != builtFor) {
+        built = buildSslConfiguration();
+        builtFor = caFile;
+        haveBuilt = true;
+    }
+    return built;
+}
+
 } // namespace
 
-HttpHelper::HttpHelper(QObject *parent)
-    : QObject(parent)
-    , m_timer(new QTimer)
+QNetworkAccessManager *HttpHelper::sharedManager()
+{
+    static QPointer<QNetworkAccessManager> manager;
+    if (!manager)
+        manager = new QNetworkAccessManager(QCoreApplication::instance());
+    return manager;
+}
+
+HttpHelper::HttpHelper(QObject *parent) : QObject(parent), m_timer(new QTimer)
 {
     m_request.setSslConfiguration(serviceSslConfiguration());
     m_request.setRawHeader("Accept", "application/json;charset=utf-8;");
     m_request.setRawHeader("Content-type", "application/x-www-form-urlencoded;charset=utf-8;");
 
-    connect(&m_manager, &QNetworkAccessManager::finished, this, &HttpHelper::serviceRequestFinished);
     connect(m_timer, &QTimer::timeout, this, &HttpHelper::onTimeout);
 }
 
 HttpHelper::~HttpHelper()
 {
-    QObject::disconnect(&m_manager, nullptr, nullptr, nullptr);
+    // Replies still running are children: deleting them aborts them unseen.
+    const auto replies = findChildren<QNetworkReply *>(QString(), Qt::FindDirectChildrenOnly);
+    for (QNetworkReply *reply : replies)
+        QObject::disconnect(reply, nullptr, this, nullptr);
     delete m_timer;
 }
 
@@ -89,10 +114,11 @@ void HttpHelper::httpPostJsonAuth(QString url, QString token, QByteArray body)
 void HttpHelper::send(const QString &url, bool post, const QByteArray &body)
 {
     m_request.setUrl(QUrl(url, QUrl::TolerantMode));
-    if (post)
-        m_manager.post(m_request, body);
-    else
-        m_manager.get(m_request);
+    QNetworkAccessManager *manager = sharedManager();
+    QNetworkReply *reply = post ? manager->post(m_request, body) : manager->get(m_request);
+    // Owned here, so a request object that goes away takes its reply with it.
+    reply->setParent(this);
+    connect(reply, &QNetworkReply::finished, this, [this, reply] { serviceRequestFinished(reply); });
     m_timer->start(Waits::requestTimeoutMs);
 }
 
@@ -174,8 +200,8 @@ void HttpHelper::logFailure(const QString &tag, const Answer &answer)
 {
     switch (answer.kind) {
     case Answer::Refused:
-        logLine(tag + QStringLiteral(" error code:") + answer.errorCode + QStringLiteral(" message:")
-                + answer.errorMsg);
+        logLine(tag + QStringLiteral(" error code:") + answer.errorCode + QStringLiteral(" message:") +
+                answer.errorMsg);
         break;
     case Answer::TimedOut:
         logLine(tag + QStringLiteral(" error:") + timeoutText());

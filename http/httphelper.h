@@ -51,12 +51,25 @@ protected:
     virtual void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) = 0;
 
     // How a class words its failures (see failureText()).
-    enum class ResultForm { Plain, Prefixed, Tagged, Activity };
+    enum class ResultForm
+    {
+        Plain,
+        Prefixed,
+        Tagged,
+        Activity
+    };
 
     // The common envelope of an answer.
     struct Answer
     {
-        enum Kind { Succeeded, Refused, TimedOut, NetworkFailed, Malformed };
+        enum Kind
+        {
+            Succeeded,
+            Refused,
+            TimedOut,
+            NetworkFailed,
+            Malformed
+        };
         Kind kind = Malformed;
         QJsonObject object; // the top-level object
         QJsonValue result;  // its "result"
@@ -81,7 +94,10 @@ protected:
 private:
     void send(const QString &url, bool post, const QByteArray &body);
 
+    // One manager for the whole client, so connections and TLS sessions are
+    // reused; it lives as long as the application object.
+    static QNetworkAccessManager *sharedManager();
+
     QNetworkRequest m_request;
-    QNetworkAccessManager m_manager;
     QTimer *m_timer = nullptr;
 };

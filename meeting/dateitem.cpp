@@ -21,6 +21,8 @@ dateItem::~dateItem()
 void dateItem::setUp(const QString &date, const QString &weekDay, const QString &today)
 {
     ui->lblIsToday->setText(today);
+    // An empty label still takes room in the row; other days start where "今天" does.
+    ui->lblIsToday->setVisible(!today.isEmpty());
     if (!today.isEmpty()) {
         ui->lblDot1->setAlignment(Qt::AlignCenter);
         ui->lblDot1->show();

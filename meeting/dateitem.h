@@ -19,6 +19,9 @@ public:
 
     void setUp(const QString &date, const QString &weekDay, const QString &today);
 
+    // The form fixes the size; the list lays headers out without making them.
+    static constexpr int fixedHeight = 30;
+
 private:
     Ui::dateItem *ui = nullptr;
 };

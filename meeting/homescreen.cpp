@@ -16,6 +16,7 @@
 #include "http/tmmtgsummaryhttp.h"
 #include "meeting/dateitem.h"
 #include "meeting/invitationtext.h"
+#include "meeting/meetinglist.h"
 #include "meeting/mtgitem.h"
 #include "meeting/sharemeeting.h"
 #include "meeting/userpop.h"
@@ -109,6 +110,8 @@ HomeScreen::HomeScreen(QWidget *parent) : BorderDialog(parent), ui(new Ui::HomeS
     connect(manager, &WeMeetManager::linkJoinMeetingSignal, this, &HomeScreen::linkJoinMeetingSlot);
 
     ui->scMtgList->installEventFilter(this);
+    m_meetingList = new MeetingList(ui->scMtgList, this);
+    connect(m_meetingList, &MeetingList::rowCreated, this, &HomeScreen::connectRow);
 
     // The first load starts once the constructor is back in the event loop.
     connect(this, &HomeScreen::uiLoadedFinishSignal, this, &HomeScreen::uiLoadedFinishSlot,
@@ -225,65 +228,60 @@ void HomeScreen::tmMtgQueryResultSlot(QString result)
 
 void HomeScreen::buildMeetingList(const QJsonArray &meetings)
 {
-    auto *content = new QWidget;
-    content->setObjectName(QStringLiteral("backgroundWidget"));
-
     const QLocale chinese(QLocale::Chinese);
     const QDate today = QDate::currentDate();
-    int y = 0;
+    const QString startKey = QStringLiteral("startTime");
+    const QString endKey = QStringLiteral("endTime");
+    const QString hostsKey = QStringLiteral("currentHosts");
+    const QString typeKey = QStringLiteral("meetingType");
     bool first = true;
     QDate previousDate;
+    m_meetingList->clear();
     for (const QJsonValue &value : meetings) {
         const QJsonObject meeting = value.toObject();
-        const QDateTime start = QDateTime::fromSecsSinceEpoch(
-            InvitationText::jsonText(meeting.value(QStringLiteral("startTime"))).toLongLong());
-        const QDateTime end = QDateTime::fromSecsSinceEpoch(
-            InvitationText::jsonText(meeting.value(QStringLiteral("endTime"))).toLongLong());
-        const QString date = QStringLiteral("%1月%2日").arg(start.date().month()).arg(start.date().day());
-        const QString weekDay = chinese.toString(start, QStringLiteral("ddd"));
-        const QString todayText = start.date() == today ? QStringLiteral("今天") : QString();
-        const QString meetingType = InvitationText::jsonText(meeting.value(QStringLiteral("meetingType")));
-        const QString activity = (meetingType == QLatin1String("3") || meetingType == QLatin1String("4"))
-                                     ? QStringLiteral("true")
-                                     : QStringLiteral("false");
-        const QJsonArray hosts = meeting.value(QStringLiteral("currentHosts")).toArray();
-        const QString host =
-            hosts.isEmpty()
-                ? QString()
-                : InvitationText::jsonText(hosts.first().toObject().value(QStringLiteral("userId")));
+        const QDateTime start =
+            QDateTime::fromSecsSinceEpoch(InvitationText::jsonText(meeting.value(startKey)).toLongLong());
+        const QDateTime end =
+            QDateTime::fromSecsSinceEpoch(InvitationText::jsonText(meeting.value(endKey)).toLongLong());
 
         // Whole dates, so one day of two different years never shares a header.
-        int rowY;
         if (first || start.date() != previousDate) {
             previousDate = start.date();
-            auto *header = new dateItem(content);
-            header->move(0, first ? 0 : y + 20);
-            header->setUp(date, weekDay, todayText);
-            y = header->geometry().bottom() + 1;
-            rowY = y + 24;
-        } else {
-            rowY = y + 25;
+            m_meetingList->addHeader(
+                {QStringLiteral("%1月%2日").arg(start.date().month()).arg(start.date().day()),
+                 chinese.toString(start, QStringLiteral("ddd")),
+                 start.date() == today ? QStringLiteral("今天") : QString()});
         }
         first = false;
 
-        auto *row = new mtgItem(content);
-        row->move(0, rowY);
-        row->setUp(start.toString(QStringLiteral("hh:mm")), end.toString(QStringLiteral("hh:mm")),
-                   InvitationText::jsonText(meeting.value(QStringLiteral("meetingCode"))),
-                   InvitationText::jsonText(meeting.value(QStringLiteral("subject"))),
-                   InvitationText::jsonText(meeting.value(QStringLiteral("meetingId"))), host, activity);
-        connect(row, &mtgItem::joinMeetingSignal, this, &HomeScreen::joinMeetingSlot);
-        connect(row, &mtgItem::mtgInviteSignal, this, &HomeScreen::mtgInviteSlot);
-        connect(row, &mtgItem::mtgChangeSignal, this, &HomeScreen::mtgChangeSlot);
-        connect(row, &mtgItem::mtgCloseSignal, this, &HomeScreen::mtgCloseSlot);
-        connect(row, &mtgItem::mtgActChangeSignal, this, &HomeScreen::mtgActChangeSlot);
-        y = row->geometry().bottom() + 1;
+        const QString meetingType = InvitationText::jsonText(meeting.value(typeKey));
+        const QJsonArray hosts = meeting.value(hostsKey).toArray();
+        MeetingRowData row;
+        row.startTime = start.toString(QStringLiteral("hh:mm"));
+        row.endTime = end.toString(QStringLiteral("hh:mm"));
+        row.meetingCode = InvitationText::jsonText(meeting.value(QStringLiteral("meetingCode")));
+        row.subject = InvitationText::jsonText(meeting.value(QStringLiteral("subject")));
+        row.meetingId = InvitationText::jsonText(meeting.value(QStringLiteral("meetingId")));
+        row.hostUserId =
+            hosts.isEmpty()
+                ? QString()
+                : InvitationText::jsonText(hosts.first().toObject().value(QStringLiteral("userId")));
+        row.isActivity = (meetingType == QLatin1String("3") || meetingType == QLatin1String("4"))
+                             ? QStringLiteral("true")
+                             : QStringLiteral("false");
+        m_meetingList->addRow(row);
     }
+    m_meetingList->show();
+}
 
-    content->setMinimumSize(373, y);
-    content->resize(ui->scMtgList->size());
-    ui->scMtgList->setWidget(content);
-    ui->scMtgList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+// Row widgets are made as they scroll into view and then reused; each is wired once.
+void HomeScreen::connectRow(mtgItem *row)
+{
+    connect(row, &mtgItem::joinMeetingSignal, this, &HomeScreen::joinMeetingSlot);
+    connect(row, &mtgItem::mtgInviteSignal, this, &HomeScreen::mtgInviteSlot);
+    connect(row, &mtgItem::mtgChangeSignal, this, &HomeScreen::mtgChangeSlot);
+    connect(row, &mtgItem::mtgCloseSignal, this, &HomeScreen::mtgCloseSlot);
+    connect(row, &mtgItem::mtgActChangeSignal, this, &HomeScreen::mtgActChangeSlot);
 }
 
 // The list's scroll bar shows only while the mouse is over the list.

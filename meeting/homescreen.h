@@ -8,6 +8,8 @@
 class ActMtgDetailHttp;
 class QJsonArray;
 class ActivityApproveHttp;
+class MeetingList;
+class mtgItem;
 class TmMtgQueryHttp;
 class TmMtgSummaryHttp;
 class WaitingSpinnerWidget;
@@ -73,6 +75,7 @@ private:
     void loadMeetingList();
     void closeMeeting(const QString &meetingId);
     void buildMeetingList(const QJsonArray &meetings);
+    void connectRow(mtgItem *row);
     void showOneButtonMessage(const QString &message, const QString &buttonText);
     void openActivityApprove(const QString &url);
     void wmJoinMeetingFinishedSlot(QString result);
@@ -85,6 +88,7 @@ private:
     ActivityApproveHttp *m_approveRequest = nullptr;
     ActMtgDetailHttp *m_actDetailRequest = nullptr;
     WaitingSpinnerWidget *m_spinner = nullptr;
+    MeetingList *m_meetingList = nullptr;
     QString m_currentMeetingCode;
     bool m_handedOver = false;
     // A request answered late (after its time-out result) must not start a second join.

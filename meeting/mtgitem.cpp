@@ -4,6 +4,7 @@
 #include "app/basevalues.h"
 #include "meeting/invitationtext.h"
 
+#include <QCursor>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
@@ -36,6 +37,8 @@ mtgItem::mtgItem(QWidget *parent) : QWidget(parent), ui(new Ui::mtgItem)
     ui->btnMtgSet->setObjectName(QStringLiteral("noBorderSmallQPushButton"));
 
     connect(ui->btnMtgJoin, &QPushButton::clicked, this, &mtgItem::onMtgJoinBtnClicked);
+    // Most rows never open their menu; it is made on the first press.
+    connect(ui->btnMtgSet, &QPushButton::pressed, this, &mtgItem::onMenuButtonPressed);
 }
 
 mtgItem::~mtgItem()
@@ -67,28 +70,17 @@ void mtgItem::setUp(const QString &startTime, const QString &endTime, const QStr
     ui->lblMtgCode->setText(QStringLiteral("会议ID：%1").arg(InvitationText::groupMeetingCode(meetingCode)));
 
     // A meeting without host data is nobody's, even when our own id is unknown.
-    const bool isHost =
-        !hostUserId.isEmpty() && hostUserId.compare(baseValues->userId, Qt::CaseInsensitive) == 0;
+    m_isHost = !hostUserId.isEmpty() && hostUserId.compare(baseValues->userId, Qt::CaseInsensitive) == 0;
     const bool activity = activityRow;
-
-    delete m_menu;
-    m_menu = new QMenu;
-    m_menu->setObjectName(QStringLiteral("noBorderQPushButtonQMenu"));
-    m_menu->setWindowFlags(m_menu->windowFlags() | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
-    m_menu->setCursor(Qt::PointingHandCursor);
-    m_menu->installEventFilter(this);
-    if (activity) {
-        if (isHost)
-            m_menu->addAction(QStringLiteral("修改会议"), this, &mtgItem::onMtgActChange);
-        m_menu->addAction(QStringLiteral("邀请信息"), this, &mtgItem::onMtgInvite);
-    } else {
-        if (isHost)
-            m_menu->addAction(QStringLiteral("修改会议"), this, &mtgItem::onMtgChange);
-        m_menu->addAction(QStringLiteral("邀请信息"), this, &mtgItem::onMtgInvite);
-        if (isHost)
-            m_menu->addAction(QStringLiteral("关闭会议"), this, &mtgItem::onMtgClose);
+    m_menuStale = true;
+    // A recycled row may still carry the hover of the meeting it showed before.
+    for (QPushButton *button : {ui->btnMtgJoin, ui->btnMtgSet}) {
+        if (button->testAttribute(Qt::WA_UnderMouse) &&
+            !button->rect().contains(button->mapFromGlobal(QCursor::pos()))) {
+            button->setAttribute(Qt::WA_UnderMouse, false);
+            button->update();
+        }
     }
-    ui->btnMtgSet->setMenu(m_menu);
 
     if (activity) {
         ui->lblActTip->setPixmap(QPixmap(QStringLiteral(":/image/images/mtgActTip.png")));
@@ -98,6 +90,60 @@ void mtgItem::setUp(const QString &startTime, const QString &endTime, const QStr
         ui->lblActTip->clear();
         ui->lblActTip->setToolTip(QString());
         ui->lblActTip->unsetCursor();
+    }
+}
+
+QMenu *mtgItem::menu()
+{
+    if (!m_menu) {
+        m_menu = new QMenu;
+        m_menu->setObjectName(QStringLiteral("noBorderQPushButtonQMenu"));
+        m_menu->setWindowFlags(m_menu->windowFlags() | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
+        m_menu->setCursor(Qt::PointingHandCursor);
+        m_menu->installEventFilter(this);
+        connect(m_menu, &QMenu::aboutToShow, this, &mtgItem::fillMenu);
+        connect(m_menu, &QMenu::aboutToHide, this, &mtgItem::onMenuHidden, Qt::QueuedConnection);
+    }
+    fillMenu();
+    return m_menu;
+}
+
+void mtgItem::fillMenu()
+{
+    if (!m_menuStale)
+        return;
+    m_menuStale = false;
+    m_menu->clear();
+    if (m_isActivity == QLatin1String("true")) {
+        if (m_isHost)
+            m_menu->addAction(QStringLiteral("修改会议"), this, &mtgItem::onMtgActChange);
+        m_menu->addAction(QStringLiteral("邀请信息"), this, &mtgItem::onMtgInvite);
+    } else {
+        if (m_isHost)
+            m_menu->addAction(QStringLiteral("修改会议"), this, &mtgItem::onMtgChange);
+        m_menu->addAction(QStringLiteral("邀请信息"), this, &mtgItem::onMtgInvite);
+        if (m_isHost)
+            m_menu->addAction(QStringLiteral("关闭会议"), this, &mtgItem::onMtgClose);
+    }
+}
+
+// From the second press on, the button opens the attached menu itself.
+void mtgItem::onMenuButtonPressed()
+{
+    if (ui->btnMtgSet->menu())
+        return;
+    ui->btnMtgSet->setMenu(menu());
+    ui->btnMtgSet->showMenu();
+}
+
+// The open menu holds the mouse, so the button never hears that the pointer
+// left it and would keep its hover border.
+void mtgItem::onMenuHidden()
+{
+    QPushButton *button = ui->btnMtgSet;
+    if (!button->rect().contains(button->mapFromGlobal(QCursor::pos()))) {
+        button->setAttribute(Qt::WA_UnderMouse, false);
+        button->update();
     }
 }
 

@@ -28,7 +28,11 @@ public:
     QString meetingCode() const { return m_meetingCode; }
     QString meetingId() const { return m_meetingId; }
     QString isActivity() const { return m_isActivity; }
-    QMenu *menu() const { return m_menu; }
+    // The row's menu for its current meeting, made on first use.
+    QMenu *menu();
+
+    // The form fixes the size; the list lays rows out without making them.
+    static constexpr int fixedHeight = 60;
 
 signals:
     void joinMeetingSignal(QString meetingNo);
@@ -48,8 +52,14 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void onMenuButtonPressed();
+    void fillMenu();
+    void onMenuHidden();
+
     Ui::mtgItem *ui = nullptr;
     QMenu *m_menu = nullptr; // parentless popup, owned here
+    bool m_menuStale = true;
+    bool m_isHost = false;
     QString m_meetingCode;
     QString m_meetingId;
     QString m_isActivity = QStringLiteral("false");

@@ -1,6 +1,7 @@
 #include "widgets/borderdialog.h"
 
 #include <QColor>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -11,17 +12,32 @@ BorderDialog::BorderDialog(QWidget *parent) : QDialog(parent)
     setAttribute(Qt::WA_TranslucentBackground);
 }
 
+// The frame depends only on the size; paints (hover, typing, spinners) reuse it.
 void BorderDialog::paintEvent(QPaintEvent *event)
 {
     Q_UNUSED(event)
-    const int w = width();
-    const int h = height();
+    const qreal ratio = devicePixelRatioF();
+    if (m_frame.isNull() || m_frameSize != size() || !qFuzzyCompare(m_frame.devicePixelRatio(), ratio)) {
+        m_frameSize = size();
+        m_frame = frameImage(m_frameSize, ratio);
+    }
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_frame);
+}
+
+QImage BorderDialog::frameImage(const QSize &size, qreal ratio)
+{
+    const int w = size.width();
+    const int h = size.height();
+    QImage image(QSize(qCeil(w * ratio), qCeil(h * ratio)), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
 
     QPainterPath content;
     content.setFillRule(Qt::WindingFill);
     content.addRect(QRectF(shadowWidth, shadowWidth, w - 2 * shadowWidth, h - 2 * shadowWidth));
 
-    QPainter painter(this);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.fillPath(content, QBrush(Qt::white));
 
@@ -36,6 +52,7 @@ void BorderDialog::paintEvent(QPaintEvent *event)
         painter.setPen(color);
         painter.drawPath(ring);
     }
+    return image;
 }
 
 void BorderDialog::mousePressEvent(QMouseEvent *event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QImage>
 #include <QPoint>
 
 // Base of every top-level screen and dialog: a white content rectangle inset
@@ -31,6 +32,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    // The white content rectangle and its shadow at this size.
+    static QImage frameImage(const QSize &size, qreal ratio);
+
+    QImage m_frame;
+    QSize m_frameSize;
     bool m_draggable = false;
     bool m_dragging = false;
     QPoint m_pressPos;

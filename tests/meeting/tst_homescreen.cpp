@@ -5,6 +5,7 @@
 #include "meeting/dateitem.h"
 #include "meeting/homescreen.h"
 #include "meeting/invitationtext.h"
+#include "meeting/meetinglist.h"
 #include "meeting/mtgitem.h"
 #include "meeting/sharemeeting.h"
 #include "session/mainwindow.h"
@@ -62,6 +63,8 @@ private:
         auto *list = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"));
         QList<mtgItem *> found =
             list->widget()->findChildren<mtgItem *>(QString(), Qt::FindDirectChildrenOnly);
+        found.erase(std::remove_if(found.begin(), found.end(), [](QWidget *w) { return w->isHidden(); }),
+                    found.end());
         std::sort(found.begin(), found.end(), [](QWidget *a, QWidget *b) { return a->y() < b->y(); });
         return found;
     }
@@ -70,8 +73,49 @@ private:
         auto *list = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"));
         QList<dateItem *> found =
             list->widget()->findChildren<dateItem *>(QString(), Qt::FindDirectChildrenOnly);
+        found.erase(std::remove_if(found.begin(), found.end(), [](QWidget *w) { return w->isHidden(); }),
+                    found.end());
         std::sort(found.begin(), found.end(), [](QWidget *a, QWidget *b) { return a->y() < b->y(); });
         return found;
+    }
+    // Scrolls the list from top to bottom a view at a time and records every
+    // row and header made on the way by its place, checking that no more than
+    // a view's worth (plus the margins) of widgets exist and that each one
+    // shown lies near the view.
+    struct Walk
+    {
+        QMap<int, QString> rowCodes;    // y -> meeting code
+        QMap<int, QString> headerTexts; // y -> header texts
+        int rowWidgets = 0;             // most row widgets alive at once
+        int shownFarAway = 0;           // widgets shown outside the view and its margins
+    };
+    static Walk walkList(HomeScreen *home)
+    {
+        Walk walk;
+        auto *list = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"));
+        QScrollBar *bar = list->verticalScrollBar();
+        bar->setValue(0);
+        for (;;) {
+            const int top = bar->value() - MeetingList::margin;
+            const int bottom = bar->value() + list->viewport()->height() + MeetingList::margin;
+            const QList<QWidget *> made =
+                list->widget()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+            walk.rowWidgets = qMax(walk.rowWidgets, int(list->widget()->findChildren<mtgItem *>().size()));
+            for (QWidget *w : made) {
+                if (w->isHidden())
+                    continue;
+                if (w->geometry().bottom() < top || w->y() >= bottom)
+                    ++walk.shownFarAway;
+                if (auto *row = qobject_cast<mtgItem *>(w))
+                    walk.rowCodes.insert(row->y(), row->meetingCode());
+                else if (auto *header = qobject_cast<dateItem *>(w))
+                    walk.headerTexts.insert(header->y(), headerText(header));
+            }
+            if (bar->value() >= bar->maximum())
+                break;
+            bar->setValue(bar->value() + list->viewport()->height());
+        }
+        return walk;
     }
     static mtgItem *rowFor(HomeScreen *home, const QString &code)
     {
@@ -239,26 +283,74 @@ private slots:
         QVERIFY(home->findChild<QScrollArea *>(QStringLiteral("scMtgList"))->isVisible());
         QVERIFY(!home->findChild<QWidget *>(QStringLiteral("emptyWidget"))->isVisible());
 
-        const QList<mtgItem *> shown = rows(home);
-        QCOMPARE(shown.size(), meetings.size());
+        const Walk walk = walkList(home);
+        const QStringList codes = walk.rowCodes.values();
+        QCOMPARE(codes.size(), meetings.size());
         QSet<QDate> days;
         bool anyToday = false;
         for (int i = 0; i < meetings.size(); ++i) {
             const QJsonObject m = meetings.at(i).toObject();
-            QCOMPARE(shown.at(i)->meetingCode(), m.value("meetingCode").toString());
+            QCOMPARE(codes.at(i), m.value("meetingCode").toString());
             const QDate day = QDateTime::fromSecsSinceEpoch(qint64(m.value("startTime").toDouble())).date();
             days.insert(day);
             anyToday = anyToday || day == QDate::currentDate();
-            auto *start = shown.at(i)->findChild<QLabel *>(QStringLiteral("size16QLabel"));
-            QCOMPARE(
-                start->text(),
-                QDateTime::fromSecsSinceEpoch(qint64(m.value("startTime").toDouble())).toString("hh:mm"));
         }
-        const QList<dateItem *> heads = headers(home);
+        const QStringList heads = walk.headerTexts.values();
         QCOMPARE(heads.size(), days.size());
-        QCOMPARE(headerText(heads.first()).startsWith(QStringLiteral("今天|")), anyToday);
+        QCOMPARE(heads.first().startsWith(QStringLiteral("今天|")), anyToday);
         for (int i = 1; i < heads.size(); ++i)
-            QVERIFY(!headerText(heads.at(i)).contains(QStringLiteral("今天")));
+            QVERIFY(!heads.at(i).contains(QStringLiteral("今天")));
+        auto *start = rows(home).last()->findChild<QLabel *>(QStringLiteral("size16QLabel"));
+        const QJsonObject last = meetings.last().toObject();
+        QCOMPARE(start->text(),
+                 QDateTime::fromSecsSinceEpoch(qint64(last.value("startTime").toDouble())).toString("hh:mm"));
+    }
+
+    // A thousand meetings, two a day, every other one hosted by the user: the
+    // rows are made as they come into view and reused, in their places, with
+    // the menu of the meeting they show now.
+    void aLongListMakesOnlyTheRowsInView()
+    {
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        QJsonArray list;
+        const QDateTime base(QDate::currentDate().addDays(1), QTime(9, 0));
+        const QJsonArray me{QJsonObject{{"userId", "u_zhangwei"}}};
+        const QJsonArray other{QJsonObject{{"userId", "u_lina"}}};
+        for (int i = 0; i < 1000; ++i)
+            list.append(meetingJson(QString::number(100000000 + i),
+                                    base.addDays(i / 2).addSecs(3600 * (i % 2)), 30, "0",
+                                    i % 2 ? other : me));
+        home->tmMtgQueryResultSlot(text(list));
+        // The first row's menu is made before its widget moves to another meeting.
+        QCOMPARE(menuTexts(rows(home).first()->menu()), (QStringList{"修改会议", "邀请信息", "关闭会议"}));
+
+        const int perDay = 30 + 24 + 60 + 25 + 60 + 20;
+        auto *content = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"))->widget();
+        QCOMPARE(content->minimumHeight(), 500 * perDay - 20);
+
+        const Walk walk = walkList(home);
+        QCOMPARE(walk.rowCodes.size(), 1000);
+        QCOMPARE(walk.headerTexts.size(), 500);
+        QVERIFY2(walk.rowWidgets <= 12, qPrintable(QString::number(walk.rowWidgets)));
+        QCOMPARE(walk.shownFarAway, 0);
+        int i = 0;
+        for (auto it = walk.rowCodes.cbegin(); it != walk.rowCodes.cend(); ++it, ++i) {
+            QCOMPARE(it.value(), QString::number(100000000 + i));
+            QCOMPARE(it.key(), (i / 2) * perDay + (i % 2 ? 139 : 54));
+        }
+        i = 0;
+        for (auto it = walk.headerTexts.cbegin(); it != walk.headerTexts.cend(); ++it, ++i)
+            QCOMPARE(it.key(), i * perDay);
+
+        // At the bottom, reused rows carry the menus of their new meetings.
+        const QList<mtgItem *> bottom = rows(home);
+        QVERIFY(!bottom.isEmpty());
+        for (mtgItem *row : bottom) {
+            const bool mine = (row->meetingCode().toInt() - 100000000) % 2 == 0;
+            QCOMPARE(menuTexts(row->menu()),
+                     mine ? (QStringList{"修改会议", "邀请信息", "关闭会议"}) : QStringList{"邀请信息"});
+        }
     }
 
     void rowsAndHeadersKeepTheirOffsets()
@@ -409,8 +501,12 @@ private slots:
         QVERIFY(home);
         mtgItem *row = rows(home).first();
         auto *button = row->findChild<QPushButton *>(QStringLiteral("noBorderSmallQPushButton"));
+        // The pointer was over the button when it was pressed and is elsewhere when the menu closes.
+        button->setAttribute(Qt::WA_UnderMouse);
+        QCursor::setPos(home->mapToGlobal(QPoint(-50, -50)));
         QRect geometry;
         chooseMenuEntry(row, QStringLiteral("邀请信息"), &geometry);
+        QTRY_VERIFY(!button->underMouse());
         const QPoint buttonGlobal = button->mapToGlobal(QPoint(0, 0));
         QCOMPARE(geometry.right(), buttonGlobal.x() + button->width() - 1);
         QVERIFY(geometry.top() >= buttonGlobal.y() + button->height() + 13 - 1);
@@ -1136,7 +1232,8 @@ private slots:
                                                    << "13900139001"
                                                    << "@same" << false;
         // Links name the account; the session's userName is the display name.
-        QTest::newRow("account name instead of display name") << "@same" << account << "" << "" << false;
+        QTest::newRow("account name instead of display name") << "@same" << account << ""
+                                                              << "" << false;
     }
     void launchLinkForAnotherAccountIsRefused()
     {
