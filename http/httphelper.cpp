@@ -64,7 +64,9 @@ QNetworkAccessManager *HttpHelper::sharedManager()
     return manager;
 }
 
-HttpHelper::HttpHelper(QObject *parent) : QObject(parent), m_timer(new QTimer)
+HttpHelper::HttpHelper(QObject *parent)
+    : QObject(parent)
+    , m_timer(new QTimer)
 {
     m_request.setSslConfiguration(serviceSslConfiguration());
     m_request.setRawHeader("Accept", "application/json;charset=utf-8;");
@@ -200,8 +202,8 @@ void HttpHelper::logFailure(const QString &tag, const Answer &answer)
 {
     switch (answer.kind) {
     case Answer::Refused:
-        logLine(tag + QStringLiteral(" error code:") + answer.errorCode + QStringLiteral(" message:") +
-                answer.errorMsg);
+        logLine(tag + QStringLiteral(" error code:") + answer.errorCode + QStringLiteral(" message:")
+                + answer.errorMsg);
         break;
     case Answer::TimedOut:
         logLine(tag + QStringLiteral(" error:") + timeoutText());
