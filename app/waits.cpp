@@ -16,4 +16,6 @@ void Waits::applyEnvironment()
     scale(sdkInfoWaitMs);
     scale(sdkResponseMs);
     scale(spinnerFallbackMs);
+    scale(instanceChannelMs);
+    scale(instanceRetryMs);
 }
