@@ -32,7 +32,8 @@ bool VeskMeetingClient::connectToServer(QString name)
 
 void VeskMeetingClient::sendMessage(QString message)
 {
-    if (m_socket->state() != QLocalSocket::ConnectedState)
+    // Nothing written is never answered: do not wait for a reply to it.
+    if (m_socket->state() != QLocalSocket::ConnectedState || message.isEmpty())
         return;
     m_socket->write(message.toUtf8());
     m_socket->flush();

@@ -212,7 +212,6 @@ private slots:
         start(first, Screen::X);
         unsigned long window = 0;
         QTRY_VERIFY_WITH_TIMEOUT((window = desktop.windowWithTitle(appTitle.toStdString())) != 0, 30000);
-        QCOMPARE(desktop.processOf(window), first.processId());
 
         desktop.watchActivationRequests();
         QProcess second;
@@ -260,7 +259,7 @@ private slots:
         QProcess second;
         start(second, Screen::X, {meetingLink});
         unsigned long message = 0;
-        QTRY_VERIFY_WITH_TIMEOUT((message = desktop.windowOfProcess(second.processId())) != 0 ||
+        QTRY_VERIFY_WITH_TIMEOUT((message = desktop.windowWithTitle("温馨提示")) != 0 ||
                                      second.state() == QProcess::NotRunning,
                                  20000);
         // It waits for the user.

@@ -12,6 +12,22 @@ struct X11Desktop::Impl
 
     Atom atom(const char *name) const { return XInternAtom(display, name, False); }
 
+    std::string titleOf(Window window) const
+    {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, remaining = 0;
+        unsigned char *data = nullptr;
+        std::string title;
+        if (XGetWindowProperty(display, window, atom("_NET_WM_NAME"), 0, 1024, False, atom("UTF8_STRING"),
+                               &type, &format, &count, &remaining, &data) == Success &&
+            data) {
+            title.assign(reinterpret_cast<const char *>(data), count);
+            XFree(data);
+        }
+        return title;
+    }
+
     std::vector<Window> shownTopLevels() const
     {
         Window rootReturn = 0, parent = 0, *children = nullptr;
@@ -27,23 +43,6 @@ struct X11Desktop::Impl
         if (children)
             XFree(children);
         return shown;
-    }
-
-    long long pidOf(Window window) const
-    {
-        Atom type = 0;
-        int format = 0;
-        unsigned long count = 0, remaining = 0;
-        unsigned char *data = nullptr;
-        long long pid = -1;
-        if (XGetWindowProperty(display, window, atom("_NET_WM_PID"), 0, 1, False, XA_CARDINAL, &type, &format,
-                               &count, &remaining, &data) == Success &&
-            data) {
-            if (format == 32 && count == 1)
-                pid = *reinterpret_cast<const long *>(data);
-            XFree(data);
-        }
-        return pid;
     }
 };
 
@@ -74,40 +73,10 @@ bool X11Desktop::isOpen() const
     return d->display != nullptr;
 }
 
-std::string X11Desktop::titleOf(unsigned long window) const
-{
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char *data = nullptr;
-    std::string title;
-    if (XGetWindowProperty(d->display, window, d->atom("_NET_WM_NAME"), 0, 1024, False,
-                           d->atom("UTF8_STRING"), &type, &format, &count, &remaining, &data) == Success &&
-        data) {
-        title.assign(reinterpret_cast<const char *>(data), count);
-        XFree(data);
-    }
-    return title;
-}
-
-long long X11Desktop::processOf(unsigned long window) const
-{
-    return d->pidOf(window);
-}
-
 unsigned long X11Desktop::windowWithTitle(const std::string &title) const
 {
     for (const Window window : d->shownTopLevels()) {
-        if (titleOf(window) == title)
-            return window;
-    }
-    return 0;
-}
-
-unsigned long X11Desktop::windowOfProcess(long long pid) const
-{
-    for (const Window window : d->shownTopLevels()) {
-        if (d->pidOf(window) == pid)
+        if (d->titleOf(window) == title)
             return window;
     }
     return 0;

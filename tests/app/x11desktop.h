@@ -20,11 +20,6 @@ public:
 
     // A shown top-level window with this title (UTF-8); 0 when none.
     unsigned long windowWithTitle(const std::string &title) const;
-    // A shown top-level window of this process; 0 when none.
-    unsigned long windowOfProcess(long long pid) const;
-    std::string titleOf(unsigned long window) const;
-    // The process that owns the window (_NET_WM_PID); -1 when unknown.
-    long long processOf(unsigned long window) const;
 
     // From now on, collects the windows that _NET_ACTIVE_WINDOW requests to
     // the root window name; activationRequests() returns them once.
