@@ -4,6 +4,7 @@
 // start. The window cases run on a private X server.
 
 #include "app/veskmeetingserver.h"
+#include "support/instancemarker.h"
 #include "x11desktop.h"
 
 #include <QDate>
@@ -15,7 +16,6 @@
 #include <QProcess>
 #include <QSettings>
 #include <QSharedMemory>
-#include <QSystemSemaphore>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -177,15 +177,8 @@ private slots:
 
     void cleanup()
     {
-        // A program that was killed leaves its marker and the marker's lock,
-        // which would outlive the folder and could meet a later test's marker
-        // under the same key.
-        {
-            QSharedMemory marker(QStringLiteral("VeskMeeting.exe"));
-            if (!marker.create(100) && marker.attach())
-                marker.detach();
-        }
-        QSystemSemaphore lock(QStringLiteral("VeskMeeting.exe"), 1, QSystemSemaphore::Create);
+        // Programs killed by a test leave their marker.
+        testsupport::releaseInstanceMarker(tmpFolder());
         if (m_testTmpDir.isNull())
             qunsetenv("TMPDIR");
         else
