@@ -7,6 +7,7 @@
 #include <tlhelp32.h>
 #include <wintrust.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -162,7 +163,8 @@ LONG WINAPI crashHandler(EXCEPTION_POINTERS *exception)
 
 bool creationTime(DWORD pid, ULONGLONG *created)
 {
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    // The limited right also opens elevated processes, such as an installer.
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     if (!process)
         return false;
     FILETIME creation, exit, kernel, user;
@@ -195,6 +197,48 @@ BOOL CALLBACK matchWindowTitle(HWND window, LPARAM parameter)
     return FALSE;
 }
 
+// Ends id after its descendants. ancestors holds the ids above it, so a
+// parent id left behind by an ended process and reused cannot lead round in
+// a circle.
+void endProcessTree(DWORD id, std::vector<DWORD> &ancestors)
+{
+    // Windows keeps the parent id of a process whose parent has ended, and
+    // ids are reused: a process created before id cannot be its child.
+    ULONGLONG parentCreated = 0;
+    const bool knowParentAge = creationTime(id, &parentCreated);
+
+    std::vector<DWORD> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        if (platformLog)
+            platformLog("killProcessTree: process snapshot failed");
+    } else {
+        PROCESSENTRY32W entry;
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+            if (entry.th32ParentProcessID != id || entry.th32ProcessID == id ||
+                std::find(ancestors.begin(), ancestors.end(), entry.th32ProcessID) != ancestors.end())
+                continue;
+            ULONGLONG childCreated = 0;
+            if (knowParentAge && creationTime(entry.th32ProcessID, &childCreated) &&
+                childCreated < parentCreated)
+                continue;
+            children.push_back(entry.th32ProcessID);
+        }
+        CloseHandle(snapshot);
+    }
+    ancestors.push_back(id);
+    for (DWORD child : children)
+        endProcessTree(child, ancestors);
+    ancestors.pop_back();
+
+    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, id);
+    if (process) {
+        TerminateProcess(process, 0);
+        CloseHandle(process);
+    }
+}
+
 } // namespace
 
 void setPlatformLogger(void (*log)(const char *utf8Line))
@@ -222,40 +266,8 @@ void killProcessTree(long long pid)
     // Id 0 is the idle process, which is its own parent.
     if (pid <= 0 || pid > 0xFFFFFFFFLL)
         return;
-    const DWORD id = DWORD(pid);
-
-    // Windows keeps the parent id of a process whose parent has ended, and
-    // ids are reused: a process created before pid cannot be its child.
-    ULONGLONG parentCreated = 0;
-    const bool knowParentAge = creationTime(id, &parentCreated);
-
-    std::vector<DWORD> children;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
-        if (platformLog)
-            platformLog("killProcessTree: process snapshot failed");
-    } else {
-        PROCESSENTRY32W entry;
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-            if (entry.th32ParentProcessID != id || entry.th32ProcessID == id)
-                continue;
-            ULONGLONG childCreated = 0;
-            if (knowParentAge && creationTime(entry.th32ProcessID, &childCreated) &&
-                childCreated < parentCreated)
-                continue;
-            children.push_back(entry.th32ProcessID);
-        }
-        CloseHandle(snapshot);
-    }
-    for (DWORD child : children)
-        killProcessTree(child);
-
-    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, id);
-    if (process) {
-        TerminateProcess(process, 0);
-        CloseHandle(process);
-    }
+    std::vector<DWORD> ancestors;
+    endProcessTree(DWORD(pid), ancestors);
 }
 
 bool raiseWindowWithTitle(const std::wstring &title)
@@ -303,8 +315,8 @@ bool verifyProgramSignature(const std::string &utf8Path)
     WINTRUST_DATA trust = {};
     trust.cbStruct = sizeof trust;
     trust.dwUIChoice = WTD_UI_NONE;
-    // The chain is still checked up to a trusted root; revocation lists
-    // would need the network at a time the update waits on this answer.
+    // The whole chain must lead to a trusted root. No revocation lists:
+    // fetching them needs the network while the update waits on the answer.
     trust.fdwRevocationChecks = WTD_REVOKE_NONE;
     trust.dwProvFlags = WTD_REVOCATION_CHECK_NONE;
     trust.dwUnionChoice = WTD_CHOICE_FILE;
