@@ -297,6 +297,13 @@ void markCrashNotified()
     writeFile(crashMarker, "notified");
 }
 
+// Telling the user can fail as well (a message box off the GUI thread).
+void markCrashNotifiedAndFault()
+{
+    markCrashNotified();
+    *static_cast<volatile int *>(nullptr) = 2;
+}
+
 DWORD WINAPI faultingThread(void *)
 {
     writeFile(crashMarker + L".thread", std::to_string(GetCurrentThreadId()));
@@ -322,7 +329,7 @@ DWORD WINAPI overflowingThread(void *)
 int helperCrash(const std::wstring &kind, const std::wstring &folder, const std::wstring &marker)
 {
     crashMarker = marker;
-    installCrashHandler(utf8(folder), markCrashNotified);
+    installCrashHandler(utf8(folder), kind == L"notify" ? markCrashNotifiedAndFault : markCrashNotified);
     if (kind == L"thread" || kind == L"overflow") {
         HANDLE thread = CreateThread(nullptr, 0, kind == L"thread" ? faultingThread : overflowingThread,
                                      nullptr, 0, nullptr);
@@ -458,6 +465,7 @@ void unhandledFaultWritesDumpAndTellsUser()
         {"Chinese data folder", L"main", L"\u7528\u6237 \u6570\u636e", EXCEPTION_ACCESS_VIOLATION},
         {"stack overflow", L"overflow", L"data", EXCEPTION_STACK_OVERFLOW},
         {"missing data folder", L"main", nullptr, EXCEPTION_ACCESS_VIOLATION},
+        {"fault while telling the user", L"notify", L"data", EXCEPTION_ACCESS_VIOLATION},
     };
     for (const Case &c : cases) {
         const std::string name = c.name;
@@ -470,12 +478,16 @@ void unhandledFaultWritesDumpAndTellsUser()
         const std::string before = localStamp();
         HANDLE helper =
             spawn(L"--crash " + std::wstring(c.kind) + L" " + quoted(folder) + L" " + quoted(marker));
-        if (!CHECK_IN(helper && ended(helper, promptMs * 3), name))
+        if (!CHECK_IN(helper, name))
             continue;
+        const bool helperEnded = CHECK_IN(ended(helper, promptMs * 3), name);
         const std::string after = localStamp();
         CHECK_IN(exitCode(helper) == c.exceptionCode,
                  name + ", exit code " + std::to_string(exitCode(helper)));
+        TerminateProcess(helper, 1);
         CloseHandle(helper);
+        if (!helperEnded)
+            continue;
         CHECK_IN(readFile(marker) == "notified", name + ": the user was not told");
 
         const std::vector<std::wstring> files = filesIn(folder);
