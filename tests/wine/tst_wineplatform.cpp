@@ -10,7 +10,6 @@
 #include <wincrypt.h>
 
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
