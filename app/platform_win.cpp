@@ -179,10 +179,12 @@ bool creationTime(DWORD pid, ULONGLONG *created)
 struct WindowSearch
 {
     const std::wstring *title;
-    HWND found;
+    HWND visible;
+    HWND hidden;
 };
 
-// FindWindowW ignores case; the title must match exactly.
+// FindWindowW ignores case; the title must match exactly. A visible window
+// wins over a hidden one with the same title, which would not come forward.
 BOOL CALLBACK matchWindowTitle(HWND window, LPARAM parameter)
 {
     auto *search = reinterpret_cast<WindowSearch *>(parameter);
@@ -193,8 +195,13 @@ BOOL CALLBACK matchWindowTitle(HWND window, LPARAM parameter)
     text.resize(size_t(GetWindowTextW(window, &text[0], length + 1)));
     if (text != *search->title)
         return TRUE;
-    search->found = window;
-    return FALSE;
+    if (IsWindowVisible(window)) {
+        search->visible = window;
+        return FALSE;
+    }
+    if (!search->hidden)
+        search->hidden = window;
+    return TRUE;
 }
 
 // Ends id after its descendants. ancestors holds the ids above it, so a
@@ -274,13 +281,14 @@ bool raiseWindowWithTitle(const std::wstring &title)
 {
     if (title.empty())
         return false;
-    WindowSearch search{&title, nullptr};
+    WindowSearch search{&title, nullptr, nullptr};
     EnumWindows(matchWindowTitle, reinterpret_cast<LPARAM>(&search));
-    if (!search.found)
+    const HWND window = search.visible ? search.visible : search.hidden;
+    if (!window)
         return false;
-    if (IsIconic(search.found))
-        ShowWindow(search.found, SW_RESTORE);
-    SetForegroundWindow(search.found);
+    if (IsIconic(window))
+        ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(window);
     return true;
 }
 

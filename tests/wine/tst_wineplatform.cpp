@@ -361,7 +361,8 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM w, LPARAM l)
     return DefWindowProcW(window, message, w, l);
 }
 
-// A minimised top-level window titled like the product, as a first instance.
+// A minimised top-level window titled like the product, as a first instance
+// has.
 int helperWindow(const std::wstring &readyEvent)
 {
     WNDCLASSW windowClass = {};
@@ -369,9 +370,12 @@ int helperWindow(const std::wstring &readyEvent)
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"VeskTestWindow";
     RegisterClassW(&windowClass);
+    // A hidden one first, above in the window order, as a closed screen may be.
     HWND window = CreateWindowExW(0, windowClass.lpszClassName, productTitle, WS_OVERLAPPEDWINDOW, 10, 10,
                                   300, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
-    if (!window)
+    HWND hidden = CreateWindowExW(0, windowClass.lpszClassName, productTitle, WS_OVERLAPPEDWINDOW, 10, 10,
+                                  300, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (!window || !hidden)
         return 2;
     ShowWindow(window, SW_SHOWMINNOACTIVE);
     SetTimer(window, 1, helperLifetimeMs, nullptr);
@@ -590,13 +594,13 @@ BOOL CALLBACK matchOwner(HWND window, LPARAM parameter)
     auto *search = reinterpret_cast<OwnerSearch *>(parameter);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != search->pid)
+    if (owner != search->pid || !IsWindowVisible(window))
         return TRUE;
     search->found = window;
     return FALSE;
 }
 
-HWND windowOfProcess(DWORD pid)
+HWND visibleWindowOfProcess(DWORD pid)
 {
     OwnerSearch search{pid, nullptr};
     EnumWindows(matchOwner, reinterpret_cast<LPARAM>(&search));
@@ -611,7 +615,7 @@ void windowLookupNeedsTheExactTitle()
     HANDLE helper = spawn(L"--window " + readyName, &pid);
     if (!CHECK(helper && WaitForSingleObject(ready, promptMs) == WAIT_OBJECT_0))
         return;
-    const HWND window = windowOfProcess(pid);
+    const HWND window = visibleWindowOfProcess(pid);
     CHECK(window && IsIconic(window));
 
     struct Case
