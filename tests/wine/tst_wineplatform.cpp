@@ -686,8 +686,15 @@ void onlySoundSignaturesPass()
         std::wstring path;
         bool accepted;
     };
+    std::wstring qtStylePath = signedProgram;
+    for (wchar_t &c : qtStylePath)
+        c = c == L'\\' ? L'/' : c;
+    const std::wstring notAProgram = scratch + L"\\notes.exe";
+    writeFile(notAProgram, "MZ but not a program");
     const Case cases[] = {
         {"signed", signedProgram, true},
+        {"signed, path with forward slashes as Qt writes it", qtStylePath, true},
+        {"not a program", notAProgram, false},
         {"signed, changed afterwards", tampered, false},
         {"unsigned", selfPath(), false},
         {"unsigned with a Chinese name", unsignedCopy, false},
