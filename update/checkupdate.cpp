@@ -259,6 +259,9 @@ void CheckUpdate::downloadFinished()
     // The partial archive stays on disk; the next update removes it.
     discardDownload();
     if (!problem.isEmpty()) {
+        // What arrived was not the archive: the bar must not claim it complete.
+        ui->_progressBar->setRange(0, 100);
+        ui->_progressBar->setValue(0);
         giveUp(QStringLiteral("download of %1 failed: %2").arg(m_downloadUrl.toString(), problem),
                downloadFailedMessage());
         return;
@@ -375,6 +378,7 @@ void CheckUpdate::giveUp(const QString &reason, const QString &message)
     qDebug().noquote() << QStringLiteral("update stopped:") << reason;
     discardDownload();
     ui->pBtnClose->setEnabled(true);
+    ui->lblUpdateInfo->setText(QStringLiteral("软件更新失败"));
     // From the event queue: during construction the dialog is not shown yet,
     // and the message must open over it, not under it.
     QTimer::singleShot(0, this,

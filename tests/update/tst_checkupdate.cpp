@@ -123,7 +123,10 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         QVERIFY(m_server.start() > 0);
         pointBaseValuesAt(m_server);
-        applyStyleSheet();
+        // The shipped looks: the style sheet with the images it names.
+        Q_INIT_RESOURCE(resources);
+        QVERIFY(applyStyleSheet());
+        qApp->setFont(QFont(QStringLiteral("Microsoft YaHei")));
         QVERIFY(m_recordDir.isValid());
         m_record = m_recordDir.filePath(QStringLiteral("installer-started.txt"));
         qputenv("VESK_INSTALLER_RECORD", m_record.toUtf8());
@@ -257,8 +260,13 @@ private slots:
 
         QPointer<CheckUpdate> dialog = new CheckUpdate(QStringLiteral("V9.9.9"), QString());
         dialog->show();
+        QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<TwoBtnDlg>(), 10000);
+        // A bar at 100 % only for what fully arrived.
+        const auto *bar = dialog->findChild<QProgressBar *>();
+        const bool arrived = status == 200 && announced <= content.size();
+        QCOMPARE(bar->value() == bar->maximum() && bar->value() > 0, arrived);
         auto answer = answerNextDialog(UiText::ok);
-        QTRY_VERIFY_WITH_TIMEOUT(answer->answered, 10000);
+        QTRY_VERIFY(answer->answered);
         QCOMPARE(answer->message, message);
         QTRY_VERIFY(!dialog);
 
