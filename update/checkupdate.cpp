@@ -14,7 +14,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QIcon>
 #include <QNetworkRequest>
 #include <QProcess>
 #include <QScrollBar>
@@ -48,9 +47,29 @@ QString cannotSaveMessage()
     return QStringLiteral("更新文件无法保存！\n请检查磁盘空间和文件权限后重新启动");
 }
 
+// The one argument the installer is started with, leading blank included.
+const QString installerArgument = QStringLiteral(" -upd=true");
+
+// Whether an archive entry unpacks inside the target folder: no "..", no
+// absolute path, no drive letter, with either separator.
+bool isSafeEntryName(const QString &name)
+{
+    QString path = name;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    // ":" covers drive letters and Windows' alternate data streams.
+    if (path.isEmpty() || path.startsWith(QLatin1Char('/')) || path.contains(QLatin1Char(':')))
+        return false;
+    for (const QString &part : path.split(QLatin1Char('/'))) {
+        // Windows drops trailing dots and blanks, so "... " is ".." there.
+        if (part.size() >= 2 && part.count(QLatin1Char('.')) + part.count(QLatin1Char(' ')) == part.size() &&
+            part.contains(QLatin1String("..")))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
-const QString CheckUpdate::installerArgument = QStringLiteral(" -upd=true");
 bool (*CheckUpdate::verifySignature)(const std::string &utf8Path) = &verifyProgramSignature;
 
 CheckUpdate::CheckUpdate(QString newVersion, QString releaseNotes, QWidget *parent)
@@ -70,21 +89,8 @@ CheckUpdate::CheckUpdate(QString newVersion, QString releaseNotes, QWidget *pare
     ui->lblImage->setObjectName(QStringLiteral("logoQLabel"));
     ui->lblInfo->setObjectName(QStringLiteral("size16QLabel"));
     ui->horizontalLine->setObjectName(QStringLiteral("hSplitLine"));
-    const struct
-    {
-        QPushButton *button;
-        const char *icon;
-        QString tip;
-    } titleButtons[] = {{ui->pBtnClose, ":/image/images/close.png", QStringLiteral("关闭")},
-                        {ui->pBtnMin, ":/image/images/minimize.png", QStringLiteral("最小化")}};
-    for (const auto &b : titleButtons) {
-        b.button->setObjectName(QStringLiteral("titlePushButton"));
-        b.button->setIcon(QIcon(QString::fromLatin1(b.icon)));
-        b.button->setIconSize(QSize(12, 12));
-        b.button->setToolTip(b.tip);
-        b.button->setCursor(Qt::PointingHandCursor);
-        b.button->setText(QString());
-    }
+    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
+    ui->pBtnMin->setObjectName(QStringLiteral("titlePushButton"));
 
     connect(ui->pBtnMin, &QPushButton::clicked, this, &CheckUpdate::onMinBtnClicked);
     connect(ui->pBtnClose, &QPushButton::clicked, this, &CheckUpdate::onCloseBtnClicked);
@@ -118,22 +124,6 @@ QString CheckUpdate::archivePath()
 QString CheckUpdate::installerPath()
 {
     return updateFolder() + QLatin1Char('/') + installerName;
-}
-
-bool CheckUpdate::isSafeEntryName(const QString &name)
-{
-    QString path = name;
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    // ":" covers drive letters and Windows' alternate data streams.
-    if (path.isEmpty() || path.startsWith(QLatin1Char('/')) || path.contains(QLatin1Char(':')))
-        return false;
-    for (const QString &part : path.split(QLatin1Char('/'))) {
-        // Windows drops trailing dots and blanks, so "... " is ".." there.
-        if (part.size() >= 2 && part.count(QLatin1Char('.')) + part.count(QLatin1Char(' ')) == part.size() &&
-            part.contains(QLatin1String("..")))
-            return false;
-    }
-    return true;
 }
 
 void CheckUpdate::setUpNewVersionForm()

@@ -32,13 +32,6 @@ public:
     static QString updateFolder();
     static QString archivePath();
     static QString installerPath();
-    // The one argument the installer is started with (leading blank included).
-    static const QString installerArgument;
-
-    // Whether an archive entry unpacks inside the target folder: no "..",
-    // no absolute path, no drive letter, with either separator.
-    static bool isSafeEntryName(const QString &name);
-
     // Checks the unpacked installer's code signature before it is started
     // (the platform layer's check); tests put in a refusing one.
     static bool (*verifySignature)(const std::string &utf8Path);
