@@ -371,8 +371,12 @@ void CheckUpdate::giveUp(const QString &reason, const QString &message)
     ui->lblUpdateInfo->setText(QStringLiteral("软件更新失败"));
     // From the event queue: during construction the dialog is not shown yet,
     // and the message must open over it, not under it.
-    QTimer::singleShot(0, this,
-                       [this, message] { Messages::tell(this, message, UiText::ok, [this] { close(); }); });
+    QTimer::singleShot(0, this, [this, message] {
+        // A minimised dialog would hide its message.
+        if (isMinimized())
+            showNormal();
+        Messages::tell(this, message, UiText::ok, [this] { close(); });
+    });
 }
 
 void CheckUpdate::reject()

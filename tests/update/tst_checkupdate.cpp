@@ -253,7 +253,11 @@ private slots:
         QVERIFY(QDir().mkpath(CheckUpdate::archivePath() + QStringLiteral("/in-the-way")));
         QPointer<CheckUpdate> dialog = new CheckUpdate(QStringLiteral("V9.9.9"), QString());
         QVERIFY(closeButton(dialog)->isEnabled());
-        dialog->show();
+        // Minimised, the dialog comes back to show its message.
+        dialog->showMinimized();
+        QVERIFY(dialog->isMinimized());
+        QTRY_VERIFY(visibleTopLevel<TwoBtnDlg>());
+        QVERIFY(!dialog->isMinimized());
         auto answer = answerNextDialog(UiText::ok);
         QTRY_VERIFY(answer->answered);
         QCOMPARE(answer->message, QStringLiteral("更新文件无法保存！\n请检查磁盘空间和文件权限后重新启动"));
