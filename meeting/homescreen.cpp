@@ -1,4 +1,5 @@
 #include "meeting/homescreen.h"
+#include "session/navigator.h"
 #include "ui_homescreen.h"
 
 #include "app/basevalues.h"
@@ -142,8 +143,8 @@ void HomeScreen::onJoinBtnClicked()
 
 void HomeScreen::onCreateBtnClicked()
 {
-    // The scheduling dialog arrives with its own screen.
-    qDebug() << "HomeScreen: scheduling dialog not available yet";
+    // Its saves come back through tmMtgUpdatedSlot().
+    Navigator::instance()->openScheduleMeeting(this, QString());
 }
 
 void HomeScreen::onQuickBtnClicked()
@@ -340,8 +341,7 @@ void HomeScreen::showShareMeetingSlot(QString result)
 
 void HomeScreen::mtgChangeSlot(QString meetingNo)
 {
-    // The scheduling dialog arrives with its own screen.
-    qDebug() << "HomeScreen: scheduling dialog not available yet for" << meetingNo;
+    Navigator::instance()->openScheduleMeeting(this, meetingNo);
 }
 
 void HomeScreen::mtgActChangeSlot(QString meetingId)

@@ -4,6 +4,7 @@
 #include "app/waits.h"
 #include "login/accountlogin.h"
 #include "meeting/homescreen.h"
+#include "meeting/schedulemeeting.h"
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
 #include "session/splashselect.h"
@@ -155,6 +156,23 @@ HomeScreen *Navigator::showHomeScreen(QWidget *from)
 // --- Activity admission and phone verification ------------------------------
 
 // --- Scheduling -------------------------------------------------------------------
+
+ScheduleMeeting *Navigator::openScheduleMeeting(QWidget *owner, const QString &meetingCode)
+{
+    // One scheduling dialog at a time: a second click raises the open one.
+    static QPointer<ScheduleMeeting> open;
+    if (open && open->isVisible()) {
+        open->raise();
+        open->activateWindow();
+        return open;
+    }
+    auto *dialog = new ScheduleMeeting(meetingCode);
+    if (auto *home = qobject_cast<HomeScreen *>(owner))
+        connect(dialog, &ScheduleMeeting::sendTmMtgUpdatedSignal, home, &HomeScreen::tmMtgUpdatedSlot);
+    open = dialog;
+    openOver(owner, dialog);
+    return dialog;
+}
 
 // --- End of the run -----------------------------------------------------------
 
