@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "app/uitexts.h"
 #include "devservice/backend.h"
+#include "http/startuprequests.h"
 #include "update/checkupdate.h"
 
 #include <QDir>
@@ -122,6 +123,7 @@ private slots:
     void cleanup()
     {
         cancelDialogAnswers();
+        finishStartupRequests();
         qDeleteAll(topLevels<CheckUpdate>());
         m_server.clearFaults();
         m_server.clearRequests();
