@@ -178,8 +178,13 @@ void CheckUpdate::startUpdate()
 
 void CheckUpdate::startDownload()
 {
-    if (m_archivePath.isEmpty() || m_downloadUrl.isEmpty() || m_reply)
+    if (m_reply)
         return;
+    if (m_archivePath.isEmpty() || m_downloadUrl.isEmpty()) {
+        // Nothing to wait for: a silent return would leave the close button off.
+        giveUp(QStringLiteral("no update address"), downloadFailedMessage());
+        return;
+    }
     m_downloadSucceeded = false;
     m_bytesWritten = 0;
     m_writeFailed = false;

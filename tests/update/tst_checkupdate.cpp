@@ -177,8 +177,8 @@ private slots:
 
     void failedUpdatesTellTheUserAndStartNothing_data()
     {
-        // Without content the stand-in answers (with that status as a fault);
-        // with content the raw server does.
+        // Without content the stand-in answers (with that status as a fault,
+        // none at all for 0); with content the raw server does.
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<qint64>("announced");
@@ -191,6 +191,7 @@ private slots:
         const auto with = [](const QString &name) { return archiveOf({installer, name}); };
         const QString outside = QFileInfo(dataFolder()).absolutePath() + QStringLiteral("/escaped.txt");
 
+        QTest::newRow("no address") << 0 << QByteArray() << qint64(-1) << true << failed;
         QTest::newRow("HTTP error") << 500 << QByteArray() << qint64(-1) << true << failed;
         // A redirect's body is not the archive, even when it looks like one.
         QTest::newRow("unfollowed redirect") << 302 << good << qint64(-1) << true << failed;
@@ -225,6 +226,8 @@ private slots:
             raw.serve(status, content, announced);
             raw.keepOpen = QByteArray(QTest::currentDataTag()).contains("kept open");
             baseValues->updateUrl = QStringLiteral("http://127.0.0.1:%1").arg(raw.serverPort()) + archivePath;
+        } else if (status == 0) {
+            baseValues->updateUrl.clear();
         } else if (status != 200) {
             devservice::Fault fault;
             fault.httpStatus = status;
