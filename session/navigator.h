@@ -37,7 +37,7 @@ public:
     // The coordinator whose signals the screens are wired to; set once at
     // start-up before the first screen.
     void setCoordinator(MainWindow *coordinator);
-    MainWindow *coordinator() const { return m_coordinator; }
+    MainWindow *coordinator() const;
 
     // Screens. `from` is the screen handing over (closed afterwards); null
     // shows the new screen at its default position.

@@ -13,6 +13,7 @@
 #include "sdk-sim/simcontrol.h"
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
+#include "session/navigator.h"
 #include "widgets/twobtndlg.h"
 
 #include <QAbstractButton>
@@ -59,6 +60,17 @@ inline void useOwnHomeFolder()
     static QTemporaryDir home;
     qputenv("HOME", home.path().toUtf8());
     QStandardPaths::setTestModeEnabled(true);
+}
+
+// The run ends once no screen is left (and an ended run's event loops
+// return at once): a window of the test's own keeps it going between cases.
+inline void keepRunGoing()
+{
+    static QWidget keeper;
+    keeper.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    keeper.setGeometry(-200, -200, 1, 1);
+    keeper.show();
+    Navigator::instance()->track(&keeper);
 }
 
 // A session record as start-up leaves it, the base URLs on the server.
