@@ -16,4 +16,7 @@ void Waits::applyEnvironment()
     scale(sdkInfoWaitMs);
     scale(sdkResponseMs);
     scale(spinnerFallbackMs);
+    scale(verifyCodeTickMs);
+    scale(qrPollMs);
+    scale(qrExpiryMs);
 }
