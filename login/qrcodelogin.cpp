@@ -163,6 +163,9 @@ void QRCodeLogin::loadQRCode()
 void QRCodeLogin::LoginWxUrlResultSlot(QString result)
 {
     m_progress->stopAnimation();
+    // Whatever was shown before is replaced by this answer.
+    stopPolling();
+    m_expiryTimer->stop();
     if (!result.isEmpty()) {
         qDebug().noquote() << QStringLiteral("二维码获取失败：%1").arg(result);
         showInvalid(QStringLiteral("二维码获取失败"));
@@ -176,7 +179,6 @@ void QRCodeLogin::LoginWxUrlResultSlot(QString result)
         return;
     }
     hideInvalid();
-    stopPolling();
     delete m_bindingHttp;
     m_bindingHttp = new LoginWxBindingHttp(this);
     connect(m_bindingHttp, &LoginWxBindingHttp::sendLoginWxBindingResultSignal, this,
