@@ -66,11 +66,12 @@ inline void useOwnHomeFolder()
 // return at once): a window of the test's own keeps it going between cases.
 inline void keepRunGoing()
 {
-    static QWidget keeper;
-    keeper.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
-    keeper.setGeometry(-200, -200, 1, 1);
-    keeper.show();
-    Navigator::instance()->track(&keeper);
+    // Never deleted: a static widget would outlive the application object.
+    static QWidget *keeper = new QWidget;
+    keeper->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    keeper->setGeometry(-200, -200, 1, 1);
+    keeper->show();
+    Navigator::instance()->track(keeper);
 }
 
 // A session record as start-up leaves it, the base URLs on the server.
