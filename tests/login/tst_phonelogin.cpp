@@ -3,6 +3,8 @@
 #include "app/waits.h"
 #include "login/accountlogin.h"
 #include "login/phonelogin.h"
+#include "login/phonenumberpatch.h"
+#include "login/qrcodelogin.h"
 #include "login/verifycodecountdown.h"
 #include "meeting/homescreen.h"
 #include "session/navigator.h"
@@ -35,6 +37,8 @@ private slots:
     void failedStepStopsWithNotice();
     void financialVersionSwitchesBetweenTheSignIns();
     void rememberedPhoneSignInSignsInByItself();
+    void escapeLeavesSignInScreensOpen_data();
+    void escapeLeavesSignInScreensOpen();
 
 private:
     PhoneLogin *openLogin(const QString &type = QStringLiteral("1"));
@@ -320,6 +324,36 @@ void TestPhoneLogin::rememberedPhoneSignInSignsInByItself()
     QCOMPARE(bodies.size(), 1);
     QCOMPARE(QUrl::fromPercentEncoding(bodies.first().toUtf8()),
              QStringLiteral("appId=video_meeting&companyCode=600888&userId=张伟"));
+}
+
+void TestPhoneLogin::escapeLeavesSignInScreensOpen_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::newRow("account") << "account";
+    QTest::newRow("phone") << "phone";
+    QTest::newRow("QR code") << "qr";
+    QTest::newRow("phone completion") << "patch";
+}
+
+void TestPhoneLogin::escapeLeavesSignInScreensOpen()
+{
+    QFETCH(QString, screen);
+    Navigator *navigator = Navigator::instance();
+    QWidget *window = nullptr;
+    if (screen == QLatin1String("account"))
+        window = navigator->showAccountLogin(nullptr, QStringLiteral("1"));
+    else if (screen == QLatin1String("phone"))
+        window = navigator->showPhoneLogin(nullptr, QStringLiteral("1"));
+    else if (screen == QLatin1String("qr"))
+        window = navigator->showQRCodeLogin(nullptr, QStringLiteral("AccountLogin"));
+    else
+        window = navigator->showPhoneNumberPatch(nullptr, 0);
+    QPointer<QWidget> guard(window);
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    QVERIFY(guard);
+    QVERIFY(window->isVisible());
 }
 
 QTEST_MAIN(TestPhoneLogin)
