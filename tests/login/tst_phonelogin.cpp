@@ -28,8 +28,6 @@ private slots:
 
     void verifyCodeButtonCountsDown_data();
     void verifyCodeButtonCountsDown();
-    void verifyCodeNeedsCompanyAndPhone_data();
-    void verifyCodeNeedsCompanyAndPhone();
     void phoneFieldTakesDigitsOnly_data();
     void phoneFieldTakesDigitsOnly();
     void phoneSignInFromAccountSignInReachesHomeScreen();
@@ -148,39 +146,6 @@ void TestPhoneLogin::verifyCodeButtonCountsDown()
     QVERIFY(noticeTexts().contains(notice));
     QCOMPARE(bodiesOf("/idm/api/user/getVerifyCode"),
              QStringList{"companyCode=600888&userName=" + phone + "&appId=video_meeting&sendSms=true"});
-}
-
-void TestPhoneLogin::verifyCodeNeedsCompanyAndPhone_data()
-{
-    QTest::addColumn<QString>("version");
-    QTest::addColumn<QString>("company");
-    QTest::addColumn<QString>("phone");
-    QTest::addColumn<QString>("notice");
-    QTest::newRow("no company") << "企业版"
-                                << ""
-                                << "13800138000" << QStringLiteral("请输入公司代码");
-    QTest::newRow("no regulator code") << "监管版"
-                                       << ""
-                                       << "13700137002" << QStringLiteral("请输入部署的证监局代码");
-    QTest::newRow("no phone") << "企业版"
-                              << "600888"
-                              << "" << QStringLiteral("请输入手机号");
-}
-
-void TestPhoneLogin::verifyCodeNeedsCompanyAndPhone()
-{
-    QFETCH(QString, version);
-    QFETCH(QString, company);
-    QFETCH(QString, phone);
-    QFETCH(QString, notice);
-    PhoneLogin *login = openLogin();
-    QTest::mouseClick(childWithText<QRadioButton>(login, version), Qt::LeftButton);
-    fill(login, company, phone);
-    auto *button = childWithText<QPushButton>(login, QStringLiteral("获取验证码"));
-    QTest::mouseClick(button, Qt::LeftButton);
-    QVERIFY(noticeTexts().contains(notice));
-    QVERIFY(button->isEnabled());
-    QVERIFY(bodiesOf("/idm/api/user/getVerifyCode").isEmpty());
 }
 
 void TestPhoneLogin::phoneFieldTakesDigitsOnly_data()
