@@ -58,6 +58,7 @@ private:
 void TestSessionCoordinator::initTestCase()
 {
     useOwnHomeFolder();
+    keepRunGoing();
     m_server = std::make_unique<devservice::Server>();
     QVERIFY(m_server->start() > 0);
 }
@@ -404,7 +405,8 @@ void TestSessionCoordinator::sdkInvitationOpensOneInvitationDialog()
     baseValues->wmNickname = QStringLiteral("访客小王");
     WeMeetManager::instance()->InviteMeeting(json.toUtf8().constData());
     QTRY_COMPARE(visibleTopLevels<ShareMeeting>().size(), 1);
-    QVERIFY(visibleTopLevel<ShareMeeting>()->text().startsWith(QStringLiteral("访客小王 邀请您加入Vesk会议")));
+    QVERIFY(
+        visibleTopLevel<ShareMeeting>()->text().startsWith(QStringLiteral("访客小王 邀请您加入Vesk会议")));
 }
 
 void TestSessionCoordinator::joinLeaveAndInviteThroughSimulator()

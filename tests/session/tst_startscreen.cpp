@@ -56,6 +56,7 @@ private:
 void TestStartScreen::initTestCase()
 {
     useOwnHomeFolder();
+    keepRunGoing();
     m_server = std::make_unique<devservice::Server>();
     QVERIFY(m_server->start() > 0);
 }
