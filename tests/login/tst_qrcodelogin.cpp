@@ -114,6 +114,8 @@ private slots:
 
     void codeIsTheSignInAddress();
     void scanningSignsInAndStopsPolling();
+    void failedSignInAfterScanOffersANewCode_data();
+    void failedSignInAfterScanOffersANewCode();
     void pollingAsksOncePerInterval();
     void pollingStopsOnError_data();
     void pollingStopsOnError();
@@ -231,6 +233,49 @@ void TestQRCodeLogin::scanningSignsInAndStopsPolling()
     QSettings settings(userDatPath(), QSettings::IniFormat);
     QVERIFY(!settings.contains("/LOGININFO/AUTOLOGIN"));
     QVERIFY(!settings.contains("/LOGININFO3/OPENID"));
+}
+
+void TestQRCodeLogin::failedSignInAfterScanOffersANewCode_data()
+{
+    QTest::addColumn<QString>("faultPath");
+    QTest::addColumn<QString>("sdkScript");
+    QTest::addColumn<QString>("notice");
+    QTest::newRow("sign-in by key refused") << "/idm/api/user/simulateLoginByUUID" << QString() << QString();
+    QTest::newRow("token refused") << "/service/tencent-meeting/user/token" << QString() << QString();
+    QTest::newRow("Meeting SDK refuses")
+        << QString() << QStringLiteral("login_fail=账号异常") << QStringLiteral("登录失败，请重试！");
+}
+
+void TestQRCodeLogin::failedSignInAfterScanOffersANewCode()
+{
+    QFETCH(QString, faultPath);
+    QFETCH(QString, sdkScript);
+    QFETCH(QString, notice);
+    QScopedValueRollback<int> poll(Waits::qrPollMs, 50);
+    if (!faultPath.isEmpty()) {
+        devservice::Fault down;
+        down.httpStatus = 500;
+        m_server->setFault(faultPath.toStdString(), down);
+    }
+    if (!sdkScript.isEmpty())
+        WemeetSim::applyScript(sdkScript);
+    QRCodeLogin *login = openLogin();
+    QTRY_VERIFY_WITH_TIMEOUT(!baseValues->wxUuid.isEmpty(), 5000);
+    QVERIFY(m_server->scanWxUuid(baseValues->wxUuid.toStdString()));
+
+    QTRY_VERIFY_WITH_TIMEOUT(overlayShows(login, QStringLiteral("登录失败")), 5000);
+    QVERIFY(!childWithText<QLabel>(login, QStringLiteral("扫码完成"))->isVisible());
+    QVERIFY(login->isEnabled());
+    if (!notice.isEmpty())
+        QVERIFY(noticeTexts().contains(notice));
+    QVERIFY(!visibleTopLevel<HomeScreen>());
+    QVERIFY(!baseValues->signedIn);
+
+    m_server->clearFaults();
+    WemeetSim::applyScript(QString());
+    QTest::mouseClick(childWithText<QPushButton>(login, QStringLiteral("重新获取二维码")), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!overlayShows(login, QStringLiteral("登录失败")) && !codeOf(login).isNull(),
+                             5000);
 }
 
 void TestQRCodeLogin::pollingAsksOncePerInterval()
