@@ -360,7 +360,7 @@ void TestQRCodeLogin::codeExpiresAndRefreshBringsANewOne()
                              5000);
 
     QTRY_VERIFY_WITH_TIMEOUT(overlayShows(login, QStringLiteral("二维码失效")), 5000);
-    QVERIFY2(shown.elapsed() >= 900, qPrintable(QString::number(shown.elapsed())));
+    QVERIFY2(shown.elapsed() >= 750, qPrintable(QString::number(shown.elapsed())));
 }
 
 void TestQRCodeLogin::codeThatCannotBeShownSaysSo_data()
