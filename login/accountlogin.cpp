@@ -136,12 +136,14 @@ void AccountLogin::onMinBtnClicked()
 
 void AccountLogin::onCloseBtnClicked()
 {
-    // The navigator ends the run once no window is left.
+    // With no other window left the navigator ends the run.
     close();
 }
 
 void AccountLogin::onReturnBtnClicked()
 {
+    // Returned on purpose: with automatic sign-in remembered the start
+    // screen would otherwise bring the user straight back here.
     Navigator::instance()->showStartScreen(this, Navigator::StartReason::Returned);
 }
 
@@ -309,7 +311,7 @@ void AccountLogin::uiLoadedFinishSlot()
         baseValues->ssoCompanyCode.clear();
         baseValues->ssoUserName.clear();
         simulateLogin(companyCode, userName);
-    } else if (baseValues->autoLogin == QLatin1String("1")) {
+    } else if (baseValues->autoLogin == QLatin1String("1") && !baseValues->autoLoginBlocked) {
         // Remembered for another version than this window opened with: the
         // fields are empty, and a sign-in with them could only fail.
         if (ui->pBtnAccountLogin->isEnabled())

@@ -295,7 +295,7 @@ void PhoneLogin::showHomeViewSlot()
 
 void PhoneLogin::uiLoadedFinishSlot()
 {
-    if (m_step != Step::Idle || baseValues->autoLogin != QLatin1String("2"))
+    if (m_step != Step::Idle || baseValues->autoLogin != QLatin1String("2") || baseValues->autoLoginBlocked)
         return;
     m_step = Step::SignIn;
     startBusy(UiText::signingInAccount);

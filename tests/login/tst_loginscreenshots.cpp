@@ -40,7 +40,6 @@ private:
 void TestLoginScreenshots::initTestCase()
 {
     useOwnHomeFolder();
-    keepRunGoing();
     Q_INIT_RESOURCE(resources);
     QVERIFY(testsupport::applyStyleSheet());
     qApp->setFont(QFont(QStringLiteral("Microsoft YaHei")));

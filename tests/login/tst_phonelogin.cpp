@@ -50,7 +50,6 @@ private:
 void TestPhoneLogin::initTestCase()
 {
     useOwnHomeFolder();
-    keepRunGoing();
     m_server = std::make_unique<devservice::Server>();
     QVERIFY(m_server->start() > 0);
 }

@@ -137,7 +137,6 @@ private:
 void TestQRCodeLogin::initTestCase()
 {
     useOwnHomeFolder();
-    keepRunGoing();
     m_server = std::make_unique<devservice::Server>();
     QVERIFY(m_server->start() > 0);
 }

@@ -13,7 +13,6 @@
 #include "sdk-sim/simcontrol.h"
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
-#include "session/navigator.h"
 #include "widgets/twobtndlg.h"
 
 #include <QAbstractButton>
@@ -60,18 +59,6 @@ inline void useOwnHomeFolder()
     static QTemporaryDir home;
     qputenv("HOME", home.path().toUtf8());
     QStandardPaths::setTestModeEnabled(true);
-}
-
-// The run ends once no screen is left (and an ended run's event loops
-// return at once): a window of the test's own keeps it going between cases.
-inline void keepRunGoing()
-{
-    // Never deleted: a static widget would outlive the application object.
-    static QWidget *keeper = new QWidget;
-    keeper->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
-    keeper->setGeometry(-200, -200, 1, 1);
-    keeper->show();
-    Navigator::instance()->track(keeper);
 }
 
 // A session record as start-up leaves it, the base URLs on the server.
@@ -202,22 +189,13 @@ inline QString writeHandOff(const QString &line)
     return path;
 }
 
-// The connections start-up makes between the manager and the coordinator.
-inline void connectCoordinator(MainWindow *window)
+// A coordinator made and connected exactly as start-up does it.
+inline MainWindow *newCoordinator()
 {
-    WeMeetManager *manager = WeMeetManager::instance();
-    QObject::connect(manager, &WeMeetManager::OnLeaveMeetingFinishSignal, window,
-                     &MainWindow::wmLeaveMeetingCompleteSlot);
-    QObject::connect(manager, &WeMeetManager::OnLeaveWaitingRoomFinishSignal, window,
-                     &MainWindow::wmLeaveWaitingRoomCompleteSlot);
-    QObject::connect(manager, &WeMeetManager::OnLogoutFinishSignal, window,
-                     &MainWindow::wmLogoutCompleteSlot);
-    QObject::connect(manager, &WeMeetManager::OnForcedLogoutFinishSignal, window,
-                     &MainWindow::wmForcedLogoutCompleteSlot);
-    QObject::connect(manager, &WeMeetManager::OnShareToMeetingFinishSignal, window,
-                     &MainWindow::wmShareToMeetingCompleteSlot);
+    MainWindow *window = MainWindow::createConnected();
     window->move(-50, -50);
     window->show();
+    return window;
 }
 
 } // namespace sessiontest

@@ -64,7 +64,6 @@ private:
 void TestAccountLogin::initTestCase()
 {
     useOwnHomeFolder();
-    keepRunGoing();
     m_server = std::make_unique<devservice::Server>();
     QVERIFY(m_server->start() > 0);
 }
