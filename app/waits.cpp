@@ -16,6 +16,7 @@ void Waits::applyEnvironment()
     scale(sdkInfoWaitMs);
     scale(sdkResponseMs);
     scale(spinnerFallbackMs);
+    scale(updateStallMs);
     scale(verifyCodeTickMs);
     scale(qrPollMs);
     scale(qrExpiryMs);
