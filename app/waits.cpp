@@ -17,4 +17,7 @@ void Waits::applyEnvironment()
     scale(sdkResponseMs);
     scale(spinnerFallbackMs);
     scale(updateStallMs);
+    scale(verifyCodeTickMs);
+    scale(qrPollMs);
+    scale(qrExpiryMs);
 }
