@@ -233,6 +233,10 @@ void SimSdk::Initialize(const WemeetSDKParams &params, ISDKCallback *callback)
         if (!m_sdkCallback)
             return;
         if (phase != Phase::NotInitialized) {
+            // Already up (e.g. for a guest, then with the guest's token):
+            // the session goes on, later expiry reports name the newer token.
+            if (!token.trimmed().isEmpty())
+                m_sdkToken = token;
             m_sdkCallback->Initialize(0, "");
             return;
         }

@@ -99,6 +99,7 @@ private slots:
     void operationsBeforeInitialisationFail_data();
     void operationsBeforeInitialisationFail();
     void guestMeetsWithoutSigningIn();
+    void secondInitialisationKeepsTheSessionAndTakesTheNewToken();
     void initialisationChecksItsInput_data();
     void initialisationChecksItsInput();
     void signInNeedsAnAddress_data();
@@ -306,6 +307,21 @@ void TestSdkSimulator::guestMeetsWithoutSigningIn()
     QTRY_COMPARE(m_rec.lastCode(QStringLiteral("Logout1")), 0);
     QCOMPARE(WemeetSim::phase(), Phase::Initialized);
     QCOMPARE(m_rec.lastCode(QStringLiteral("LeaveMeeting")), -1);
+}
+
+void TestSdkSimulator::secondInitialisationKeepsTheSessionAndTakesTheNewToken()
+{
+    signIn();
+    m_rec.events.clear();
+    WemeetSDKParams p;
+    p.sdk_id = "id";
+    p.sdk_token = "guest-token";
+    sdk()->Initialize(p, &m_rec);
+    QTRY_COMPARE(m_rec.lastCode(QStringLiteral("Initialize")), 0);
+    QCOMPARE(WemeetSim::phase(), Phase::SignedIn);
+    QCOMPARE(WemeetSim::initRecord().sdkToken, QStringLiteral("guest-token"));
+    WemeetSim::raiseTokenExpired();
+    QTRY_COMPARE(m_rec.lastMessage(QStringLiteral("SDKTokenExpired")), QStringLiteral("guest-token"));
 }
 
 void TestSdkSimulator::initialisationChecksItsInput_data()
