@@ -11,6 +11,7 @@
 #include "http/startuprequests.h"
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
+#include "update/checkupdate.h"
 #include "widgets/messages.h"
 
 #include <QApplication>
@@ -111,10 +112,15 @@ void runStartupStepServiceToken()
 void runStartupStepVersionCheck()
 {
     checkLatestVersionAtStartup();
-    // The update dialog comes with the software update; a newer version is
-    // only logged until then.
-    if (!baseValues->latestVersion.isEmpty())
-        qDebug().noquote() << "latest version" << baseValues->latestVersion;
+    if (baseValues->latestVersion.isEmpty())
+        return;
+    // The update dialog is the only window yet: closing it must never end the
+    // run before the main window exists.
+    const bool quitOnLastWindowClosed = QApplication::quitOnLastWindowClosed();
+    QApplication::setQuitOnLastWindowClosed(false);
+    auto *dialog = new CheckUpdate(baseValues->latestVersion, baseValues->updateContent);
+    dialog->exec();
+    QApplication::setQuitOnLastWindowClosed(quitOnLastWindowClosed);
 }
 
 void runStartupStepMeetingSdk()
@@ -126,20 +132,10 @@ void runStartupStepMeetingSdk()
 
 int runStartupStepMainWindow()
 {
-    auto *mainWindow = new MainWindow;
-    if (instanceServer)
-        QObject::connect(instanceServer, SIGNAL(sendAppParamterSignal(QString)), mainWindow,
-                         SLOT(receiveAppParameterSlot(QString)));
-    WeMeetManager *manager = WeMeetManager::instance();
-    QObject::connect(manager, SIGNAL(OnLeaveMeetingFinishSignal(QString)), mainWindow,
-                     SLOT(wmLeaveMeetingCompleteSlot(QString)));
-    QObject::connect(manager, SIGNAL(OnLeaveWaitingRoomFinishSignal(QString)), mainWindow,
-                     SLOT(wmLeaveWaitingRoomCompleteSlot(QString)));
-    QObject::connect(manager, SIGNAL(OnLogoutFinishSignal()), mainWindow, SLOT(wmLogoutCompleteSlot()));
-    QObject::connect(manager, SIGNAL(OnForcedLogoutFinishSignal()), mainWindow,
-                     SLOT(wmForcedLogoutCompleteSlot()));
-    QObject::connect(manager, SIGNAL(OnShareToMeetingFinishSignal(QString)), mainWindow,
-                     SLOT(wmShareToMeetingCompleteSlot(QString)));
+    MainWindow *mainWindow = MainWindow::createConnected(instanceServer);
+    // Start-up is over: answers to its requests no longer matter.
+    finishStartupRequests();
+    mainWindow->setEndsEventLoop(true);
     mainWindow->move(-50, -50);
     mainWindow->show();
     return QApplication::exec();
