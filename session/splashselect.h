@@ -9,6 +9,7 @@
 namespace Ui {
 class SplashSelect;
 }
+class JoinMeeting;
 class QTimer;
 class TmSDKInfoHttp;
 class WaitingSpinnerWidget;
@@ -57,6 +58,8 @@ protected:
 
 private:
     void handOverTo(QWidget *next);
+    // Opens the join dialog over this screen and wires its end.
+    JoinMeeting *openJoinDialog(const QString &meetingNo, const QString &nickname);
     // The close button and Escape, as opposed to a join dialog that is done.
     void closeByUser();
     void sdkInfoWaitOver();
