@@ -57,7 +57,7 @@ QString &lastAcceptedMeetingNo()
 
 bool isActivityMeeting(const QString &type)
 {
-    return type == QLatin1String("活动系统") || type == QLatin1String("预约会议");
+    return type == QStringLiteral("活动系统") || type == QStringLiteral("预约会议");
 }
 
 bool isTrue(const QString &value)
