@@ -57,11 +57,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void handOverTo(QWidget *next);
     // Opens the join dialog over this screen and wires its end.
     JoinMeeting *openJoinDialog(const QString &meetingNo, const QString &nickname);
-    // The close button and Escape, as opposed to a join dialog that is done.
-    void closeByUser();
     void sdkInfoWaitOver();
     void continueStartUp();
 

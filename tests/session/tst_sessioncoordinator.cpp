@@ -1,5 +1,7 @@
 #include "sessiontestsupport.h"
 
+#include "app/uitexts.h"
+
 #include "app/waits.h"
 #include "login/accountlogin.h"
 #include "meeting/homescreen.h"
@@ -48,6 +50,10 @@ private slots:
     void sdkInvitationOpensOneInvitationDialog();
     void joinLeaveAndInviteThroughSimulator();
     void signOutFromHomeScreenKeepsPasswordButNotAutomaticSignIn();
+    void forcedSignOutWhileAQuestionIsOpen_data();
+    void forcedSignOutWhileAQuestionIsOpen();
+    void failedSignOutStillReturnsToTheStartScreen();
+    void staleLinkIsNotJoinedAfterLeaving();
 
 private:
     MainWindow *coordinator();
@@ -77,8 +83,7 @@ void TestSessionCoordinator::cleanup()
 // A coordinator connected as start-up does, its start screen put away.
 MainWindow *TestSessionCoordinator::coordinator()
 {
-    m_window = new MainWindow();
-    connectCoordinator(m_window);
+    m_window = newCoordinator();
     for (SplashSelect *splash : visibleTopLevels<SplashSelect>())
         delete splash;
     return m_window;
@@ -155,18 +160,17 @@ void TestSessionCoordinator::refreshReplacesServiceToken()
 
 void TestSessionCoordinator::windowIsInvisibleAndOpensStartScreen()
 {
-    m_window = new MainWindow();
+    m_window = newCoordinator();
     QVERIFY((m_window->windowFlags() & Qt::SubWindow) == Qt::SubWindow);
     QVERIFY(m_window->testAttribute(Qt::WA_TranslucentBackground));
     QCOMPARE(m_window->size(), QSize(1, 1));
     SplashSelect *splash = visibleTopLevel<SplashSelect>();
     QVERIFY(splash);
     // Closing the start screen before anything else happened ends the run.
-    connectCoordinator(m_window);
     QTRY_VERIFY(splash->isEnabled());
     WeMeetManager::instance()->setState(0);
     QTest::mouseClick(buttonWithToolTip(splash, QStringLiteral("关闭")), Qt::LeftButton);
-    QVERIFY(!m_window->isVisible());
+    QTRY_VERIFY(!m_window->isVisible());
 }
 
 void TestSessionCoordinator::closeSelfEndsTheRun()
@@ -215,8 +219,9 @@ void TestSessionCoordinator::launchLinkDecision_data()
         << true << 2 << ""
         << "" << link + "phone=61234567&mobileCountryCode=%2B852&meetingCode=482915736" << false
         << QStringLiteral("本地已登录另一账号，请重新登录后进入会议。") << false;
+    // Forgotten, or leaving that meeting later would join it again.
     QTest::newRow("joining that meeting") << true << 3 << "482915736"
-                                          << "" << link + "meetingCode=482915736" << false << "" << true;
+                                          << "" << link + "meetingCode=482915736" << false << "" << false;
     QTest::newRow("joining another meeting")
         << true << 3 << "482915736"
         << "" << link + "meetingCode=735102948" << false
@@ -404,15 +409,15 @@ void TestSessionCoordinator::sdkInvitationOpensOneInvitationDialog()
     baseValues->wmNickname = QStringLiteral("访客小王");
     WeMeetManager::instance()->InviteMeeting(json.toUtf8().constData());
     QTRY_COMPARE(visibleTopLevels<ShareMeeting>().size(), 1);
-    QVERIFY(visibleTopLevel<ShareMeeting>()->text().startsWith(QStringLiteral("访客小王 邀请您加入Vesk会议")));
+    QVERIFY(
+        visibleTopLevel<ShareMeeting>()->text().startsWith(QStringLiteral("访客小王 邀请您加入Vesk会议")));
 }
 
 void TestSessionCoordinator::joinLeaveAndInviteThroughSimulator()
 {
     // Signed in through the account screen, then in and out of a meeting.
     rememberAccountSignIn(QStringLiteral("1"), QStringLiteral("dlZlc2tAMjAyNGs="));
-    m_window = new MainWindow();
-    connectCoordinator(m_window);
+    m_window = newCoordinator();
     QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
     QPointer<HomeScreen> firstHome(visibleTopLevel<HomeScreen>());
     // The invisible coordinator keeps the program alive while only the
@@ -438,8 +443,7 @@ void TestSessionCoordinator::joinLeaveAndInviteThroughSimulator()
 void TestSessionCoordinator::signOutFromHomeScreenKeepsPasswordButNotAutomaticSignIn()
 {
     rememberAccountSignIn(QStringLiteral("1"), QStringLiteral("dlZlc2tAMjAyNGs="));
-    m_window = new MainWindow();
-    connectCoordinator(m_window);
+    m_window = newCoordinator();
     QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
     m_server->clearRequests();
 
@@ -460,6 +464,99 @@ void TestSessionCoordinator::signOutFromHomeScreenKeepsPasswordButNotAutomaticSi
     QCOMPARE(editWithPlaceholder(login, QStringLiteral("请输入密码"))->text(), QStringLiteral("Vesk@2024"));
     QSettings settings(userDatPath(), QSettings::IniFormat);
     QVERIFY(!settings.contains("/LOGININFO/AUTOLOGIN"));
+}
+
+void TestSessionCoordinator::forcedSignOutWhileAQuestionIsOpen_data()
+{
+    QTest::addColumn<QString>("question");
+    QTest::newRow("home screen: close a meeting?") << "closeMeeting";
+    QTest::newRow("home screen: other account") << "homeMessage";
+    QTest::newRow("coordinator: leave for a new meeting?") << "leaveForNew";
+    QTest::newRow("coordinator: joining another meeting") << "joiningOther";
+}
+
+void TestSessionCoordinator::forcedSignOutWhileAQuestionIsOpen()
+{
+    // Whatever question is open, the forced sign-out leaves one start screen
+    // with its message, nothing about the old session, and no crash.
+    QFETCH(QString, question);
+    rememberAccountSignIn(QStringLiteral("1"), QStringLiteral("dlZlc2tAMjAyNGs="));
+    m_window = newCoordinator();
+    QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
+    HomeScreen *home = visibleTopLevel<HomeScreen>();
+    if (question == QLatin1String("closeMeeting"))
+        home->mtgCloseSlot(QStringLiteral("1001"));
+    else if (question == QLatin1String("homeMessage"))
+        home->showDifferentAccountLoginMsgSlot();
+    else if (question == QLatin1String("leaveForNew"))
+        m_window->showJoinNewMeetingMsgSlot();
+    else
+        m_window->showJoiningMeetingMsgSlot();
+    QTRY_COMPARE(visibleTopLevels<TwoBtnDlg>().size(), 1);
+
+    QVERIFY(WemeetSim::triggerForcedLogout());
+    QTRY_VERIFY(visibleTopLevel<SplashSelect>());
+    QTRY_VERIFY(!visibleTopLevel<HomeScreen>());
+    QTRY_COMPARE(visibleTopLevels<TwoBtnDlg>().size(), 1);
+    TwoBtnDlg *message = visibleTopLevel<TwoBtnDlg>();
+    QVERIFY(childWithText<QLabel>(message, UiText::forcedLogout));
+    QCOMPARE(visibleTopLevels<SplashSelect>().size(), 1);
+    QVERIFY(!baseValues->signedIn);
+
+    // The start screen stays put: no automatic sign-in behind the message,
+    // and none from the account sign-in either for the rest of the run.
+    QTest::mouseClick(childWithText<QAbstractButton>(message, UiText::ok), Qt::LeftButton);
+    QTest::mouseClick(
+        childWithText<QAbstractButton>(visibleTopLevel<SplashSelect>(), QStringLiteral("Vesk账号登录")),
+        Qt::LeftButton);
+    QTRY_VERIFY(visibleTopLevel<AccountLogin>());
+    m_server->clearRequests();
+    QCoreApplication::processEvents();
+    QTRY_VERIFY(visibleTopLevel<AccountLogin>()->isEnabled());
+    for (const auto &r : m_server->requests())
+        QVERIFY2(r.path.find("/idm/") == std::string::npos, "signed in again after a forced sign-out");
+}
+
+void TestSessionCoordinator::failedSignOutStillReturnsToTheStartScreen()
+{
+    rememberAccountSignIn(QStringLiteral("1"), QStringLiteral("dlZlc2tAMjAyNGs="));
+    m_window = newCoordinator();
+    QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
+    WemeetSim::setLogoutFailure(QStringLiteral("网络异常"));
+    QSignalSpy failed(WeMeetManager::instance(), &WeMeetManager::OnLogoutFailedSignal);
+    visibleTopLevel<HomeScreen>()->appLogoutSlot();
+    QVERIFY(failed.wait(5000));
+    QTRY_VERIFY(visibleTopLevel<SplashSelect>());
+    QVERIFY(!baseValues->signedIn);
+    QVERIFY(m_window->isVisible());
+}
+
+void TestSessionCoordinator::staleLinkIsNotJoinedAfterLeaving()
+{
+    // A link for the meeting being joined is forgotten; the home screen that
+    // the leave brings must not join that meeting again.
+    rememberAccountSignIn(QStringLiteral("1"), QStringLiteral("dlZlc2tAMjAyNGs="));
+    m_window = newCoordinator();
+    QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
+    // The waiting room holds the join pending until the host admits.
+    WemeetSim::setWaitingRoom(true);
+    WemeetSim::setAdmitAfterMs(-1);
+    visibleTopLevel<HomeScreen>()->joinMeetingSlot(QStringLiteral("482915736"));
+    QTRY_COMPARE(WeMeetManager::instance()->state(), 3);
+    m_window->receiveAppParameterSlot(QStringLiteral("veskmeeting://join?meetingCode=482915736"));
+    QVERIFY(WemeetSim::admit());
+    QTRY_COMPARE_WITH_TIMEOUT(WeMeetManager::instance()->state(), 4, 5000);
+    const int joins = WemeetSim::calls().count(QStringLiteral("JoinMeeting"));
+    QVERIFY(WemeetSim::pressLeave());
+    QTRY_VERIFY(visibleTopLevel<HomeScreen>());
+    HomeScreen *home = visibleTopLevel<HomeScreen>();
+    // A remembered link is joined right after the list's first load.
+    QTRY_VERIFY_WITH_TIMEOUT(home->findChild<QWidget *>(QStringLiteral("scMtgList"))->isVisible() &&
+                                 home->isEnabled(),
+                             8000);
+    QCoreApplication::processEvents();
+    QCOMPARE(WemeetSim::calls().count(QStringLiteral("JoinMeeting")), joins);
+    QCOMPARE(WeMeetManager::instance()->state(), 2);
 }
 
 QTEST_MAIN(TestSessionCoordinator)
