@@ -36,8 +36,7 @@ private:
     }
     MainWindow *startWithCoordinator()
     {
-        auto *window = new MainWindow();
-        connectCoordinator(window);
+        MainWindow *window = newCoordinator();
         QElapsedTimer timer;
         timer.start();
         while (WeMeetManager::instance()->state() < 1 && timer.elapsed() < 8000)
