@@ -2,6 +2,7 @@
 
 #include "meetingtestsupport.h"
 
+#include "app/uitexts.h"
 #include "meeting/homescreen.h"
 
 #include <QNetworkAccessManager>
@@ -114,21 +115,16 @@ private slots:
         QTest::addColumn<QString>("meeting");
         QTest::addColumn<QString>("phone");
         QTest::addColumn<QString>("outcome");
-        QTest::newRow("admitted joins") << "927461035"
-                                        << "13800138000"
-                                        << "joined:927461035";
-        QTest::newRow("registration missing") << "927461035"
-                                              << "13900139001"
-                                              << "approve:a";
-        QTest::newRow("letter not signed") << "927461035"
-                                           << "13600136003"
-                                           << "approve:s";
-        QTest::newRow("not on the list") << "927461035"
-                                         << "13700000001"
-                                         << "message:当前手机号/账号未在参会名单，无法加入会议！";
-        QTest::newRow("meeting expired") << "300418592"
-                                         << "13800138000"
-                                         << "message:当前会议号已失效！";
+        const auto row = [](const char *name, const char *meeting, const char *phone,
+                            const QString &outcome) {
+            QTest::newRow(name) << QString(meeting) << QString(phone) << outcome;
+        };
+        row("admitted joins", "927461035", "13800138000", "joined:927461035");
+        row("registration missing", "927461035", "13900139001", "approve:a");
+        row("letter not signed", "927461035", "13600136003", "approve:s");
+        row("not on the list", "927461035", "13700000001", "message:" + UiText::notOnParticipantList);
+        row("meeting expired", "300418592", "13800138000", "message:" + UiText::meetingNoExpired);
+        row("verification only, no activity", "729364051", "13300133005", "joined:729364051");
     }
     void guestVerifiesPhoneThenAdmission()
     {
@@ -218,18 +214,20 @@ private slots:
         QTest::addColumn<QString>("meeting");
         QTest::addColumn<bool>("refuseByService");
         QTest::addColumn<QString>("outcome");
-        QTest::newRow("dialog, admitted") << "dialog"
-                                          << "927461035" << false << "joined:927461035";
-        QTest::newRow("dialog, registration missing") << "dialog"
-                                                      << "519370284" << false << "approve:a";
-        QTest::newRow("dialog, meeting expired") << "dialog"
-                                                 << "300418592" << false << "message:当前会议号已失效！";
-        QTest::newRow("dialog, other refusal") << "dialog"
-                                               << "927461035" << true << "message:入会认证失败！";
-        QTest::newRow("list, registration missing") << "list"
-                                                    << "519370284" << false << "approve:a";
-        QTest::newRow("list, other refusal") << "list"
-                                             << "927461035" << true << "message:入会认证失败！";
+        const auto row = [](const char *name, const char *via, const char *meeting, bool refuse,
+                            const QString &outcome) {
+            QTest::newRow(name) << QString(via) << QString(meeting) << refuse << outcome;
+        };
+        row("dialog, admitted", "dialog", "927461035", false, "joined:927461035");
+        row("dialog, registration missing", "dialog", "519370284", false, "approve:a");
+        row("dialog, code 001", "dialog", "618203947", false, "approve:a");
+        row("dialog, code 006", "dialog", "618203958", false, "approve:s");
+        row("dialog, code 010", "dialog", "618203969", false, "message:" + UiText::notOnParticipantList);
+        row("dialog, code 111", "dialog", "618203970", false, "message:" + UiText::meetingNoExpired);
+        row("dialog, meeting expired", "dialog", "300418592", false, "message:" + UiText::meetingNoExpired);
+        row("dialog, other refusal", "dialog", "927461035", true, "message:" + UiText::admissionFailed);
+        row("list, registration missing", "list", "519370284", false, "approve:a");
+        row("list, other refusal", "list", "927461035", true, "message:" + UiText::admissionFailed);
     }
     void signedInAdmission()
     {

@@ -340,15 +340,12 @@ private slots:
 
         // A token answer that neither admits nor asks for the phone.
         m_server.clearFaults();
-        devservice::Fault slow;
-        slow.delayMs = 3000;
-        m_server.setFault(tokenPath, slow);
-        QTest::mouseClick(formOf(dialog).join, Qt::LeftButton);
+        fillAndJoin(formOf(dialog), QStringLiteral("729364062"), QStringLiteral("访客A"));
         QVERIFY(!dialog->isEnabled());
-        baseValues->loginStatus = QStringLiteral("0");
-        dialog->wmTokenResultSlot(QString());
-        QVERIFY(dialog->isEnabled());
         QTRY_VERIFY(noticeTexts().contains(QStringLiteral("加入会议失败，请重试！")));
+        QCOMPARE(baseValues->loginStatus, QStringLiteral("4"));
+        QVERIFY(dialog->isEnabled());
+        QVERIFY(WemeetSim::loginAddresses().isEmpty());
     }
 };
 
