@@ -18,6 +18,7 @@
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QColor>
 #include <QDateTime>
@@ -29,11 +30,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QStandardItemModel>
 #include <QStandardPaths>
+#include <QStyledItemDelegate>
 #include <QTimer>
 
 #include <algorithm>
@@ -54,6 +57,24 @@ QString &lastAcceptedMeetingNo()
     static QString accepted;
     return accepted;
 }
+
+// History rows are drawn by their row widgets; the item's own text (what a
+// choice puts into the field) stays invisible beneath them.
+class HistoryRowDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        opt.text.clear();
+        const QWidget *widget = opt.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    }
+};
 
 bool isActivityMeeting(const QString &type)
 {
@@ -203,6 +224,7 @@ void JoinMeeting::fillHistory()
     });
 
     auto *view = new QListView(ui->cboBoxMeetingNo);
+    view->setItemDelegate(new HistoryRowDelegate(view));
     auto *model = new QStandardItemModel(ui->cboBoxMeetingNo);
     ui->cboBoxMeetingNo->setModel(model);
     ui->cboBoxMeetingNo->setView(view);
@@ -215,6 +237,7 @@ void JoinMeeting::fillHistory()
         // widget above it shows name and number.
         auto *item = new QStandardItem(displayMeetingNo(code));
         item->setData(QColor(Qt::transparent), Qt::ForegroundRole);
+        item->setToolTip(name);
         model->appendRow(item);
 
         auto *row = new QWidget;
