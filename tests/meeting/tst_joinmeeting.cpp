@@ -1,5 +1,9 @@
 #include "jointestsupport.h"
 
+#include "meetingtestsupport.h"
+
+#include "meeting/homescreen.h"
+
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QDate>
@@ -323,6 +327,40 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(visibleTopLevels<SplashSelect>().size(), 1);
         QVERIFY(visibleTopLevel<SplashSelect>()->isEnabled());
+    }
+
+    // Quick meetings and list joins use the remembered switches even when
+    // no join dialog has run in this session.
+    void rememberedChoicesReachListJoins_data()
+    {
+        QTest::addColumn<QString>("storedMic");
+        QTest::addColumn<QString>("storedCamera");
+        QTest::addColumn<bool>("micOn");
+        QTest::addColumn<bool>("cameraOn");
+        QTest::newRow("nothing stored") << ""
+                                        << "" << true << false;
+        QTest::newRow("mic off, camera on") << "False"
+                                            << "True" << false << true;
+    }
+    void rememberedChoicesReachListJoins()
+    {
+        QFETCH(QString, storedMic);
+        QFETCH(QString, storedCamera);
+        QFETCH(bool, micOn);
+        QFETCH(bool, cameraOn);
+        if (!storedMic.isEmpty()) {
+            QSettings settings(userDatPath(), QSettings::IniFormat);
+            settings.setValue("/MEETINGINFO/MICON", storedMic);
+            settings.setValue("/MEETINGINFO/CAMERAON", storedCamera);
+        }
+        QVERIFY(openStartScreen());
+        QVERIFY(meetingtest::signIn());
+        HomeScreen *home = Navigator::instance()->showHomeScreen(nullptr);
+        QVERIFY(meetingtest::waitHomeLoaded(home));
+        home->joinMeetingSlot(QStringLiteral("482915736"));
+        QTRY_COMPARE(WeMeetManager::instance()->state(), 4);
+        QCOMPARE(WemeetSim::lastJoin().micOn, micOn);
+        QCOMPARE(WemeetSim::lastJoin().cameraOn, cameraOn);
     }
 
     void waitEndsWhenTheServiceCannotLetTheGuestIn()
