@@ -182,6 +182,39 @@ private slots:
         QVERIFY(!childWithText<QPushButton>(verify, QStringLiteral("获取验证码"))->isEnabled());
     }
 
+    void verificationCountsDownTheSmsButton()
+    {
+        QScopedValueRollback<int> tick(Waits::countdownTickMs, 150);
+        QScopedValueRollback<int> secs(Waits::smsCountdownSecs, 3);
+        QScopedValueRollback<int> fallback(Waits::spinnerFallbackMs, 300);
+        PhoneNumberVerify *verify = verificationFor(QStringLiteral("927461035"));
+        QVERIFY(verify);
+        typeText(verify->findChild<QLineEdit *>(QStringLiteral("underlinePaddingQLineEdit")),
+                 QStringLiteral("13600136003"));
+        auto *sms = childWithText<QPushButton>(verify, QStringLiteral("获取验证码"));
+        QTest::mouseClick(sms, Qt::LeftButton);
+        // The SMS button counts down from the full count and comes back.
+        QVERIFY(!sms->isEnabled());
+        QTRY_COMPARE(sms->text(), QStringLiteral("3秒后重发"));
+        QTRY_COMPARE(sms->text(), QStringLiteral("1秒后重发"));
+        QTRY_VERIFY(sms->isEnabled());
+        QCOMPARE(sms->text(), QStringLiteral("获取验证码"));
+    }
+
+    void verificationWaitEndsWithoutAnAnswer()
+    {
+        QScopedValueRollback<int> fallback(Waits::spinnerFallbackMs, 300);
+        PhoneNumberVerify *verify = verificationFor(QStringLiteral("927461035"));
+        QVERIFY(verify);
+        devservice::Fault silent;
+        silent.wrongResultType = true; // a token answer the client cannot read emits nothing
+        m_server.setFault(tokenPath, silent);
+        QVERIFY(verifyPhone(verify, QStringLiteral("13600136003")));
+        QVERIFY(!verify->isEnabled());
+        QTRY_VERIFY(verify->isEnabled());
+        QVERIFY(!visibleTopLevel<ActivityApprove>());
+    }
+
     void admissionWindowWaitsForTheStepsThenJoins()
     {
         QPointer<PhoneNumberVerify> verify = verificationFor(QStringLiteral("927461035"));
