@@ -471,6 +471,7 @@ void JoinMeeting::requestGuestToken(const QString &telephone, const QString &mob
 void JoinMeeting::wmTokenResultSlot(QString result)
 {
     disconnect(m_tokenConnection);
+    m_tokenConnection = {};
     if (!result.isEmpty()) {
         m_spinner->stop();
         Messages::notice(this, result);

@@ -206,12 +206,12 @@ private slots:
         QScopedValueRollback<int> fallback(Waits::spinnerFallbackMs, 300);
         PhoneNumberVerify *verify = verificationFor(QStringLiteral("927461035"));
         QVERIFY(verify);
-        devservice::Fault silent;
-        silent.wrongResultType = true; // a token answer the client cannot read emits nothing
-        m_server.setFault(tokenPath, silent);
+        devservice::Fault slow;
+        slow.delayMs = 3000; // answered, but long after the busy indicator gives up
+        m_server.setFault(tokenPath, slow);
         QVERIFY(verifyPhone(verify, QStringLiteral("13600136003")));
         QVERIFY(!verify->isEnabled());
-        QTRY_VERIFY(verify->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(verify->isEnabled(), 2000);
         QVERIFY(!visibleTopLevel<ActivityApprove>());
     }
 
