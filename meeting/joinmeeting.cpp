@@ -459,7 +459,7 @@ void JoinMeeting::linkJoinMeetingSlot()
 
 void JoinMeeting::requestGuestToken(const QString &telephone, const QString &mobileCountryCode)
 {
-    // A token answer the request cannot read emits nothing; the wait ends anyway.
+    // However late the answer, the wait ends by itself.
     armJoinWait();
     disconnect(m_tokenConnection);
     m_tokenConnection =

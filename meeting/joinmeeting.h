@@ -50,13 +50,6 @@ public:
     // The Meeting SDK's answer to the join: empty on success.
     QString joinResult() const { return m_joinResult; }
 
-    // "123  456  789": groups of a meeting number of up to 12 digits.
-    static QString displayMeetingNo(const QString &digits);
-    // The history as kept in meetingHistory with one more join at its head:
-    // the same code moves up, at most five entries stay.
-    static QString historyWithEntry(const QString &history, const QString &code, const QString &name,
-                                    const QString &time);
-
 signals:
     void joinMeetingFinishSignal();
 
@@ -84,6 +77,12 @@ public:
     void reject() override;
 
 private:
+    // "123  456  789": groups of a meeting number of up to 12 digits.
+    static QString displayMeetingNo(const QString &digits);
+    // The history as kept in meetingHistory with one more join at its head:
+    // the same code moves up, at most five entries stay.
+    static QString historyWithEntry(const QString &history, const QString &code, const QString &name,
+                                    const QString &time);
     void fillHistory();
     QString meetingNo() const;
     QString nickname() const;
