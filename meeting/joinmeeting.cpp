@@ -12,7 +12,6 @@
 #include "meeting/invitationtext.h"
 #include "meeting/phonenumberverify.h"
 #include "sdk/wemeetmanager.h"
-#include "session/mainwindow.h" // completes the navigator's coordinator type
 #include "session/navigator.h"
 #include "widgets/messages.h"
 #include "widgets/waitingspinnerwidget.h"
