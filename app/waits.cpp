@@ -17,4 +17,5 @@ void Waits::applyEnvironment()
     scale(sdkResponseMs);
     scale(spinnerFallbackMs);
     scale(countdownTickMs);
+    scale(updateStallMs);
 }

@@ -14,6 +14,7 @@ struct Waits
     static inline int spinnerFallbackMs = 10000;   // busy indicator's latest stop after a join or invitation request
     static inline int smsCountdownSecs = 60;       // seconds before an SMS code may be asked for again
     static inline int countdownTickMs = 1000;      // one step of that countdown
+    static inline int updateStallMs = 60000;       // update download given up after this long without data
 
     // Scales every wait above by VESK_WAIT_SCALE_PERCENT when it is set.
     static void applyEnvironment();

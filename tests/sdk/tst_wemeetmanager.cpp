@@ -31,6 +31,8 @@ const char *const allSignals[] = {
     "linkJoinMeetingSignal",
     "avoidShowSameDialogSignal",
     "OnSDKErrorSignal",
+    "OnSDKInitializeFailedSignal",
+    "OnLogoutFailedSignal",
 };
 
 // One spy per signal of the manager, by name.
@@ -88,7 +90,6 @@ private slots:
     void leavingTheWaitingRoomClearsPendingMeetingCode();
     void completedSignOutEndsAPendingJoin_data();
     void completedSignOutEndsAPendingJoin();
-    void setStateIsReadBack();
     void signaturesConnectAsTheCoordinatorUsesThem_data();
     void signaturesConnectAsTheCoordinatorUsesThem();
 
@@ -176,14 +177,15 @@ void TestWeMeetManager::callbackRowsChangeStateEmitAndLog_data()
     row(
         "initialise succeeds", 0, [](WeMeetManager *m) { m->Initialize(0, "ok"); }, 1,
         "OnSDKInitializeFinishSignal", none, "WeMeetManager...Initialize...code=  0  msg=  ok");
-    // Of the SDK's own signals a failed initialisation emits none; only the
-    // client's own failure signal tells waiting screens.
+    // Waiting screens hear of a failed initialisation at once instead of
+    // after their time-out.
     row(
-        "failed initialisation emits no finish", 0, [](WeMeetManager *m) { m->Initialize(1001, "bad id"); },
-        0, "OnSDKInitializeFailedSignal", "bad id", "WeMeetManager...Initialize...code=  1001  msg=  bad id");
+        "failed initialisation is reported", 0, [](WeMeetManager *m) { m->Initialize(1001, "bad id"); }, 0,
+        "OnSDKInitializeFailedSignal", QStringLiteral("bad id"),
+        "WeMeetManager...Initialize...code=  1001  msg=  bad id");
     row(
         "failed initialisation drops to state 0", 1, [](WeMeetManager *m) { m->Initialize(7, "x"); }, 0,
-        "OnSDKInitializeFailedSignal", "x", "WeMeetManager...Initialize...code=  7  msg=  x");
+        "OnSDKInitializeFailedSignal", QStringLiteral("x"), "WeMeetManager...Initialize...code=  7  msg=  x");
     row(
         "token expiry only logs", 2, [](WeMeetManager *m) { m->SDKTokenExpired("tok-1"); }, 2, "", none,
         "WeMeetManager...SDKTokenExpired...sdk_token =  tok-1");
@@ -218,8 +220,9 @@ void TestWeMeetManager::callbackRowsChangeStateEmitAndLog_data()
         "forced sign-out leaves the sdk initialised", 4, [](WeMeetManager *m) { m->Logout(2, 0, "kicked"); },
         1, "OnForcedLogoutFinishSignal", none, "WeMeetManager...Logout...type =  2  code = 0  msg =  kicked");
     row(
-        "failed requested sign-out changes nothing", 2, [](WeMeetManager *m) { m->Logout(1, 5, "busy"); }, 2,
-        "OnLogoutFailedSignal", "busy", "WeMeetManager...Logout...type =  1  code = 5  msg =  busy");
+        "failed requested sign-out is reported", 2, [](WeMeetManager *m) { m->Logout(1, 5, "busy"); }, 2,
+        "OnLogoutFailedSignal", QStringLiteral("busy"),
+        "WeMeetManager...Logout...type =  1  code = 5  msg =  busy");
     row(
         "failed forced sign-out changes nothing", 2, [](WeMeetManager *m) { m->Logout(2, 5, "busy"); }, 2, "",
         none, "WeMeetManager...Logout...type =  2  code = 5  msg =  busy");
@@ -449,15 +452,6 @@ void TestWeMeetManager::completedSignOutEndsAPendingJoin()
     QCOMPARE(manager->state(), cleared ? 1 : 3);
 }
 
-void TestWeMeetManager::setStateIsReadBack()
-{
-    WeMeetManager *manager = WeMeetManager::instance();
-    for (int s : {0, 1, 2, 3, 4, 2}) {
-        manager->setState(s);
-        QCOMPARE(manager->state(), s);
-    }
-}
-
 // The start-up and the coordinator connect to the manager by signature.
 void TestWeMeetManager::signaturesConnectAsTheCoordinatorUsesThem_data()
 {
@@ -485,6 +479,12 @@ void TestWeMeetManager::signaturesConnectAsTheCoordinatorUsesThem_data()
     QTest::newRow("one dialog at a time")
         << QByteArray("avoidShowSameDialogSignal()")
         << Fire([](WeMeetManager *m) { emit m->avoidShowSameDialogSignal(); }) << 2 << QString();
+    QTest::newRow("refused sign-out")
+        << QByteArray("OnLogoutFailedSignal(QString)")
+        << Fire([](WeMeetManager *m) { m->Logout(1, 7, "网络异常"); }) << 2 << QStringLiteral("网络异常");
+    QTest::newRow("failed initialisation")
+        << QByteArray("OnSDKInitializeFailedSignal(QString)")
+        << Fire([](WeMeetManager *m) { m->Initialize(5, "凭证无效"); }) << 0 << QStringLiteral("凭证无效");
 }
 
 void TestWeMeetManager::signaturesConnectAsTheCoordinatorUsesThem()
