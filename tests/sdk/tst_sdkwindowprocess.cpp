@@ -153,11 +153,11 @@ private slots:
             QCOMPARE(program.fileName(), QStringLiteral("wemeetsdk-windows"));
             QVERIFY(QFileInfo::exists(program.dir().filePath(QStringLiteral("libwemeetsdk.so"))));
             ::kill(pid_t(client.processId()), SIGKILL);
-            QVERIFY(client.waitForFinished(10000));
+            QTRY_COMPARE_WITH_TIMEOUT(client.state(), QProcess::NotRunning, 10000);
             QCOMPARE(client.exitStatus(), QProcess::CrashExit);
         } else {
             // The routine ends the client with status 0 once its children are gone.
-            QVERIFY(client.waitForFinished(10000));
+            QTRY_COMPARE_WITH_TIMEOUT(client.state(), QProcess::NotRunning, 10000);
             QCOMPARE(client.exitStatus(), QProcess::NormalExit);
             QCOMPARE(client.exitCode(), 0);
         }

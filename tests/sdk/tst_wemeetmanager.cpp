@@ -473,12 +473,6 @@ void TestWeMeetManager::signaturesConnectAsTheCoordinatorUsesThem_data()
     QTest::newRow("invitation") << QByteArray("OnShareToMeetingFinishSignal(QString)")
                                 << Fire([](WeMeetManager *m) { m->InviteMeeting("{\"subject\":\"周会\"}"); })
                                 << 4 << QStringLiteral("{\"subject\":\"周会\"}");
-    QTest::newRow("link join") << QByteArray("linkJoinMeetingSignal()")
-                               << Fire([](WeMeetManager *m) { emit m->linkJoinMeetingSignal(); }) << 2
-                               << QString();
-    QTest::newRow("one dialog at a time")
-        << QByteArray("avoidShowSameDialogSignal()")
-        << Fire([](WeMeetManager *m) { emit m->avoidShowSameDialogSignal(); }) << 2 << QString();
     QTest::newRow("refused sign-out")
         << QByteArray("OnLogoutFailedSignal(QString)")
         << Fire([](WeMeetManager *m) { m->Logout(1, 7, "网络异常"); }) << 2 << QStringLiteral("网络异常");
