@@ -18,4 +18,7 @@ void Waits::applyEnvironment()
     scale(spinnerFallbackMs);
     scale(countdownTickMs);
     scale(updateStallMs);
+    scale(verifyCodeTickMs);
+    scale(qrPollMs);
+    scale(qrExpiryMs);
 }

@@ -15,6 +15,9 @@ struct Waits
     static inline int smsCountdownSecs = 60;       // seconds before an SMS code may be asked for again
     static inline int countdownTickMs = 1000;      // one step of that countdown
     static inline int updateStallMs = 60000;       // update download given up after this long without data
+    static inline int verifyCodeTickMs = 1000;     // one step of the SMS code's 60-step resend countdown
+    static inline int qrPollMs = 1000;             // QR sign-in's binding-status poll
+    static inline int qrExpiryMs = 300000;         // a QR sign-in code's lifetime
 
     // Scales every wait above by VESK_WAIT_SCALE_PERCENT when it is set.
     static void applyEnvironment();

@@ -44,6 +44,9 @@ private slots:
         QScopedValueRollback<int> sdkResponse(Waits::sdkResponseMs);
         QScopedValueRollback<int> spinner(Waits::spinnerFallbackMs);
         QScopedValueRollback<int> updateStall(Waits::updateStallMs);
+        QScopedValueRollback<int> tick(Waits::verifyCodeTickMs);
+        QScopedValueRollback<int> poll(Waits::qrPollMs);
+        QScopedValueRollback<int> expiry(Waits::qrExpiryMs);
         if (percent.isNull())
             qunsetenv("VESK_WAIT_SCALE_PERCENT");
         else
@@ -59,6 +62,9 @@ private slots:
         QCOMPARE(Waits::sdkResponseMs, startupMs * 3);
         QCOMPARE(Waits::spinnerFallbackMs, startupMs);
         QCOMPARE(Waits::updateStallMs, startupMs * 6);
+        QCOMPARE(Waits::verifyCodeTickMs, requestMs / 5);
+        QCOMPARE(Waits::qrPollMs, requestMs / 5);
+        QCOMPARE(Waits::qrExpiryMs, startupMs * 30);
     }
 
     void shortenedWaitsNeverReachZero()
@@ -71,6 +77,9 @@ private slots:
         QScopedValueRollback<int> sdkResponse(Waits::sdkResponseMs);
         QScopedValueRollback<int> spinner(Waits::spinnerFallbackMs);
         QScopedValueRollback<int> updateStall(Waits::updateStallMs);
+        QScopedValueRollback<int> tick(Waits::verifyCodeTickMs);
+        QScopedValueRollback<int> poll(Waits::qrPollMs);
+        QScopedValueRollback<int> expiry(Waits::qrExpiryMs);
         qputenv("VESK_WAIT_SCALE_PERCENT", "1");
         Waits::applyEnvironment();
         qunsetenv("VESK_WAIT_SCALE_PERCENT");
