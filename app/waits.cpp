@@ -16,7 +16,6 @@ void Waits::applyEnvironment()
     scale(sdkInfoWaitMs);
     scale(sdkResponseMs);
     scale(spinnerFallbackMs);
-    scale(countdownTickMs);
     scale(updateStallMs);
     scale(verifyCodeTickMs);
     scale(qrPollMs);

@@ -12,8 +12,6 @@ struct Waits
     static inline int sdkInfoWaitMs = 10000;       // start screen's wait for the SDK credentials
     static inline int sdkResponseMs = 30000;       // Meeting SDK initialisation or sign-in answer
     static inline int spinnerFallbackMs = 10000;   // busy indicator's latest stop after a join or invitation request
-    static inline int smsCountdownSecs = 60;       // seconds before an SMS code may be asked for again
-    static inline int countdownTickMs = 1000;      // one step of that countdown
     static inline int updateStallMs = 60000;       // update download given up after this long without data
     static inline int verifyCodeTickMs = 1000;     // one step of the SMS code's 60-step resend countdown
     static inline int qrPollMs = 1000;             // QR sign-in's binding-status poll

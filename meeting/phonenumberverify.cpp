@@ -9,6 +9,7 @@
 #include "http/tmphoneverifyhttp.h"
 #include "http/tmtokenhttp.h"
 #include "login/loginshared.h"
+#include "login/verifycodecountdown.h"
 #include "sdk/wemeetmanager.h"
 #include "widgets/messages.h"
 #include "widgets/waitingspinnerwidget.h"
@@ -61,8 +62,7 @@ PhoneNumberVerify::PhoneNumberVerify(QString meetingNo, QString nickname, QStrin
     m_tokenHttp = new TmTokenHttp(this);
     m_approveHttp = new ActivityApproveHttp(this);
     m_spinner = new WaitingSpinnerWidget(this, true, true);
-    m_countdownTimer = new QTimer(this);
-    m_countdownTimer->setInterval(Waits::countdownTickMs);
+    m_countdown = new VerifyCodeCountdown(ui->pBtnVerifyCode, this);
     m_busyTimer = new QTimer(this);
     m_busyTimer->setSingleShot(true);
 
@@ -85,7 +85,6 @@ PhoneNumberVerify::PhoneNumberVerify(QString meetingNo, QString nickname, QStrin
             onComfirmBtnClicked();
     });
     connect(ui->lblRight, &QLabel::linkActivated, this, &PhoneNumberVerify::onLinkActivated);
-    connect(m_countdownTimer, &QTimer::timeout, this, &PhoneNumberVerify::verifyCodeTimeoutSlot);
     connect(m_busyTimer, &QTimer::timeout, this, &PhoneNumberVerify::stopWaitingSlot);
 
     // Requests
@@ -136,21 +135,12 @@ void PhoneNumberVerify::onVerifyCodeBtnClicked()
         return;
     }
     m_phoneVerifyHttp->request(ui->wtPhoneNumEdit->phoneNumber(), plusCountryCode());
-    m_countdown = Waits::smsCountdownSecs;
-    m_countdownTimer->start();
-    ui->pBtnVerifyCode->setEnabled(false);
+    m_countdown->start();
 }
 
 void PhoneNumberVerify::verifyCodeTimeoutSlot()
 {
-    if (m_countdown <= 0) {
-        m_countdownTimer->stop();
-        ui->pBtnVerifyCode->setText(QStringLiteral("获取验证码"));
-        ui->pBtnVerifyCode->setEnabled(true);
-        return;
-    }
-    ui->pBtnVerifyCode->setText(QStringLiteral("%1秒后重发").arg(m_countdown));
-    --m_countdown;
+    m_countdown->tick();
 }
 
 void PhoneNumberVerify::tmPhoneVerifyResultSlot(QString result)
@@ -160,7 +150,7 @@ void PhoneNumberVerify::tmPhoneVerifyResultSlot(QString result)
         ui->lEditInputVerifyCode->setFocus();
         return;
     }
-    m_countdown = 0;
+    m_countdown->endAtNextTick();
     Messages::notice(this, result);
 }
 

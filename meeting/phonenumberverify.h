@@ -9,6 +9,7 @@ class ActivityApproveHttp;
 class QTimer;
 class TmPhoneVerifyHttp;
 class TmTokenHttp;
+class VerifyCodeCountdown;
 class WaitingSpinnerWidget;
 
 namespace Ui {
@@ -56,11 +57,10 @@ private:
     TmTokenHttp *m_tokenHttp = nullptr;
     ActivityApproveHttp *m_approveHttp = nullptr;
     WaitingSpinnerWidget *m_spinner = nullptr;
-    QTimer *m_countdownTimer = nullptr;
+    VerifyCodeCountdown *m_countdown = nullptr;
     QTimer *m_busyTimer = nullptr;
     QMetaObject::Connection m_tokenConnection;
     QString m_meetingNo;
     QString m_nickname;
-    int m_countdown = 0;
     bool m_approvePending = false;
 };
