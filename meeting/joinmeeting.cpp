@@ -228,7 +228,13 @@ void JoinMeeting::fillHistory()
     ui->cboBoxMeetingNo->setModel(model);
     ui->cboBoxMeetingNo->setView(view);
     QFontMetrics metrics(font());
-    int widest = 0;
+    // The drop-down stays as wide as the field: names give way to numbers.
+    int widestCode = 0;
+    for (const QJsonObject &entry : m_history)
+        widestCode =
+            qMax(widestCode,
+                 metrics.horizontalAdvance(displayMeetingNo(entry.value(QStringLiteral("code")).toString())));
+    const int nameWidth = qMin(historyNameWidth, ui->cboBoxMeetingNo->width() - widestCode - 24);
     for (const QJsonObject &entry : m_history) {
         const QString code = entry.value(QStringLiteral("code")).toString();
         const QString name = entry.value(QStringLiteral("name")).toString();
@@ -245,9 +251,9 @@ void JoinMeeting::fillHistory()
         layout->setSpacing(0);
         auto *nameLabel = new QLabel(row);
         nameLabel->setObjectName(QStringLiteral("leftSpaceQLabel"));
-        nameLabel->setFixedWidth(historyNameWidth);
+        nameLabel->setFixedWidth(nameWidth);
         nameLabel->setToolTip(name);
-        nameLabel->setText(metrics.elidedText(name, Qt::ElideRight, historyNameWidth - 20));
+        nameLabel->setText(metrics.elidedText(name, Qt::ElideRight, nameWidth - 20));
         auto *codeLabel = new QLabel(displayMeetingNo(code), row);
         codeLabel->setObjectName(QStringLiteral("leftSpaceQLabel"));
         layout->addWidget(nameLabel);
@@ -256,7 +262,6 @@ void JoinMeeting::fillHistory()
         for (QLabel *label : {nameLabel, codeLabel})
             label->setAttribute(Qt::WA_TransparentForMouseEvents);
         view->setIndexWidget(model->index(model->rowCount() - 1, 0), row);
-        widest = qMax(widest, historyNameWidth + metrics.horizontalAdvance(displayMeetingNo(code)) + 30);
     }
 
     auto *clearItem = new QStandardItem(QString());
@@ -271,7 +276,6 @@ void JoinMeeting::fillHistory()
     clearLabel->setCursor(Qt::PointingHandCursor);
     connect(clearLabel, &QLabel::linkActivated, this, &JoinMeeting::clearMeetingHistory);
     view->setIndexWidget(model->index(model->rowCount() - 1, 0), clearLabel);
-    view->setMinimumWidth(qMax(ui->cboBoxMeetingNo->width(), widest));
 
     ui->cboBoxMeetingNo->setCurrentIndex(-1);
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
