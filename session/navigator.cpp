@@ -105,8 +105,12 @@ void Navigator::openOver(QWidget *owner, QWidget *dialog)
     track(dialog);
     if (owner) {
         dialog->move(owner->pos());
-        // The dialog goes with the screen that opened it.
-        connect(owner, &QObject::destroyed, dialog, &QWidget::close);
+        // The dialog goes with the screen that opened it. Its closing
+        // signals must not reach the owner, which is half destroyed by then.
+        connect(owner, &QObject::destroyed, dialog, [owner, dialog] {
+            QObject::disconnect(dialog, nullptr, owner, nullptr);
+            dialog->close();
+        });
     }
     dialog->show();
     dialog->raise();
@@ -180,25 +184,9 @@ HomeScreen *Navigator::showHomeScreen(QWidget *from)
 
 // --- Join dialog ----------------------------------------------------------------
 
-namespace {
-
-// The dialog closes when its owner goes, and closing can signal the owner
-// (a join given up, a dialog forgotten): those signals must not reach a
-// screen whose destructor is already running.
-void cutOffOnOwnerDestruction(QWidget *owner, QWidget *dialog)
-{
-    if (owner) {
-        QObject::connect(owner, &QObject::destroyed, dialog,
-                         [owner, dialog] { QObject::disconnect(dialog, nullptr, owner, nullptr); });
-    }
-}
-
-} // namespace
-
 JoinMeeting *Navigator::openJoinMeeting(QWidget *owner, const QString &meetingNo, const QString &nickname)
 {
     auto *dialog = new JoinMeeting(meetingNo, nickname);
-    cutOffOnOwnerDestruction(owner, dialog);
     openOver(owner, dialog);
     return dialog;
 }
@@ -209,7 +197,6 @@ ActivityApprove *Navigator::openActivityApprove(QWidget *owner, const QString &u
                                                 const QString &telephone, const QString &mobileCountryCode)
 {
     auto *dialog = new ActivityApprove(url, meetingId, telephone, mobileCountryCode);
-    cutOffOnOwnerDestruction(owner, dialog);
     openOver(owner, dialog);
     return dialog;
 }
@@ -219,7 +206,6 @@ PhoneNumberVerify *Navigator::openPhoneNumberVerify(QWidget *owner, const QStrin
                                                     const QString &mobileCountryCode)
 {
     auto *dialog = new PhoneNumberVerify(meetingNo, nickname, telephone, mobileCountryCode);
-    cutOffOnOwnerDestruction(owner, dialog);
     openOver(owner, dialog);
     return dialog;
 }
