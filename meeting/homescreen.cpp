@@ -19,7 +19,6 @@
 #include "meeting/invitationtext.h"
 #include "meeting/joinmeeting.h"
 #include "meeting/mtgitem.h"
-#include "meeting/sharemeeting.h"
 #include "meeting/userpop.h"
 #include "sdk/wemeetmanager.h"
 #include "widgets/messages.h"
@@ -348,9 +347,7 @@ void HomeScreen::showShareMeetingSlot(QString result)
         Snackbar::showMessage(QStringLiteral("会议邀请信息取得失败"), this, Waits::noticeMs);
         return;
     }
-    auto *dialog = new ShareMeeting(InvitationText::fromServiceData(doc.object()), nullptr);
-    dialog->show();
-    dialog->activateWindow();
+    Navigator::instance()->openInvitation(InvitationText::fromServiceData(doc.object()));
 }
 
 void HomeScreen::mtgChangeSlot(QString meetingNo)

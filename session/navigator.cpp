@@ -11,6 +11,7 @@
 #include "meeting/joinmeeting.h"
 #include "meeting/phonenumberverify.h"
 #include "meeting/schedulemeeting.h"
+#include "meeting/sharemeeting.h"
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
 #include "session/splashselect.h"
@@ -227,6 +228,16 @@ ScheduleMeeting *Navigator::openScheduleMeeting(QWidget *owner, const QString &m
     open = dialog;
     openOver(owner, dialog);
     return dialog;
+}
+
+// --- Invitation -------------------------------------------------------------------
+
+ShareMeeting *Navigator::openInvitation(const QString &text)
+{
+    auto *share = new ShareMeeting(text, nullptr);
+    share->show();
+    share->activateWindow();
+    return share;
 }
 
 // --- End of the run -----------------------------------------------------------
