@@ -16,4 +16,10 @@ void Waits::applyEnvironment()
     scale(sdkInfoWaitMs);
     scale(sdkResponseMs);
     scale(spinnerFallbackMs);
+    scale(updateStallMs);
+    scale(verifyCodeTickMs);
+    scale(qrPollMs);
+    scale(qrExpiryMs);
+    scale(instanceChannelMs);
+    scale(instanceRetryMs);
 }

@@ -12,6 +12,12 @@ struct Waits
     static inline int sdkInfoWaitMs = 10000;       // start screen's wait for the SDK credentials
     static inline int sdkResponseMs = 30000;       // Meeting SDK initialisation or sign-in answer
     static inline int spinnerFallbackMs = 10000;   // busy indicator's latest stop after a join or invitation request
+    static inline int updateStallMs = 60000;       // update download given up after this long without data
+    static inline int verifyCodeTickMs = 1000;     // one step of the SMS code's 60-step resend countdown
+    static inline int qrPollMs = 1000;             // QR sign-in's binding-status poll
+    static inline int qrExpiryMs = 300000;         // a QR sign-in code's lifetime
+    static inline int instanceChannelMs = 30000;   // second start: connecting to the first instance, its reply
+    static inline int instanceRetryMs = 1000;      // second start: pause between connection attempts
 
     // Scales every wait above by VESK_WAIT_SCALE_PERCENT when it is set.
     static void applyEnvironment();

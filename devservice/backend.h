@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QMap>
@@ -51,6 +52,16 @@ public:
     // form/query decoding: '+' is a blank, %XX is a byte, UTF-8 text
     static QMap<QString, QString> parseForm(const QByteArray &text);
 
+    // A zip archive of the given files, built with QuaZip; empty on failure.
+    struct ArchiveEntry
+    {
+        QString name;
+        QByteArray content;
+        QFile::Permissions permissions =
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+    };
+    static QByteArray zipArchive(const QVector<ArchiveEntry> &entries);
+
 private:
     struct Company
     {
@@ -74,7 +85,13 @@ private:
         bool enableLive = true;
         bool expired = false;
         QString activityId, activityName;
-        QMap<QString, QString> participants; // phone -> "admitted", "register", "sign"
+        // phone -> "admitted", "register" (then "sign"), "sign", "registerOnly" (then admitted)
+        QMap<QString, QString> participants;
+        // What phones not on the list are answered: empty for "010"; a
+        // register or signature code puts them on the list with that step.
+        QString admissionCode;
+        bool phoneVerification = false; // guests must verify a phone by SMS
+        int guestLoginStatus = 0;       // answered to every guest instead (0: none)
     };
     struct Session
     {
@@ -126,6 +143,7 @@ private:
     QJsonObject loginAnswer(const Account &a);
     QJsonObject meetingJson(const Meeting &m) const;
     QString joinUrl(const Meeting &m) const { return fill("{base}/j/" + m.meetingCode); }
+    Reply admissionStep(Meeting &m, const QString &phone, const QString &state);
     QString newDigits(int n) const;
     QString newToken(int hexChars) const;
     QString sendSms(const QString &phone, const QString &countryCode);

@@ -14,11 +14,12 @@
 #include "http/tmmtginvitehttp.h"
 #include "http/tmmtgqueryhttp.h"
 #include "http/tmmtgsummaryhttp.h"
+#include "meeting/activityapprove.h"
 #include "meeting/dateitem.h"
 #include "meeting/invitationtext.h"
+#include "meeting/joinmeeting.h"
 #include "meeting/meetinglist.h"
 #include "meeting/mtgitem.h"
-#include "meeting/sharemeeting.h"
 #include "meeting/userpop.h"
 #include "sdk/wemeetmanager.h"
 #include "widgets/messages.h"
@@ -35,6 +36,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QLocale>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
@@ -140,8 +142,19 @@ void HomeScreen::onCloseBtnClicked()
 
 void HomeScreen::onJoinBtnClicked()
 {
-    // The join dialog arrives with its own screen.
-    qDebug() << "HomeScreen: join dialog not available yet";
+    JoinMeeting *dialog = Navigator::instance()->openJoinMeeting(this, QString(), QString());
+    QPointer<JoinMeeting> guard(dialog);
+    connect(dialog, &JoinMeeting::joinMeetingFinishSignal, this, [this, guard] {
+        if (!guard)
+            return;
+        // The dialog also finishes on a failed join: the home screen stays then.
+        if (guard->outcome() == JoinMeeting::Outcome::Joined) {
+            m_currentMeetingCode = baseValues->currentMeetingCode;
+            closeDialogSlot();
+        } else if (guard->outcome() == JoinMeeting::Outcome::Failed && !guard->joinResult().isEmpty()) {
+            Messages::notice(this, guard->joinResult());
+        }
+    });
 }
 
 void HomeScreen::onCreateBtnClicked()
@@ -332,9 +345,7 @@ void HomeScreen::showShareMeetingSlot(QString result)
         Snackbar::showMessage(QStringLiteral("会议邀请信息取得失败"), this, Waits::noticeMs);
         return;
     }
-    auto *dialog = new ShareMeeting(InvitationText::fromServiceData(doc.object()), nullptr);
-    dialog->show();
-    dialog->activateWindow();
+    Navigator::instance()->openInvitation(InvitationText::fromServiceData(doc.object()));
 }
 
 void HomeScreen::mtgChangeSlot(QString meetingNo)
@@ -449,19 +460,20 @@ void HomeScreen::checkActivityApproveResultSlot(QString result)
                result == QLatin1String("030")) {
         openActivityApprove(baseValues->signatureUrl);
     } else if (result == QLatin1String("010")) {
-        showOneButtonMessage(QStringLiteral("当前手机号/账号未在参会名单，无法加入会议！"), UiText::ok);
+        Messages::tell(this, UiText::notOnParticipantList, UiText::ok);
     } else if (result == QLatin1String("111")) {
-        showOneButtonMessage(QStringLiteral("当前会议号已失效！"), UiText::ok);
+        Messages::tell(this, UiText::meetingNoExpired, UiText::ok);
     } else {
         qDebug().noquote() << QStringLiteral("入会认证失败，error：%1").arg(result);
-        showOneButtonMessage(QStringLiteral("入会认证失败！"), UiText::ok);
+        Messages::tell(this, UiText::admissionFailed, UiText::ok);
     }
 }
 
 void HomeScreen::openActivityApprove(const QString &url)
 {
-    // The admission window arrives with its own screen; until then the join stops here.
-    qDebug() << "HomeScreen: activity admission not available yet for" << url;
+    ActivityApprove *approve = Navigator::instance()->openActivityApprove(
+        this, url, baseValues->meetingId, baseValues->telephone, baseValues->mobileCountryCode);
+    connect(approve, &ActivityApprove::sendWmSdkInitSignal, this, &HomeScreen::activityApproveOkSlot);
 }
 
 void HomeScreen::activityApproveOkSlot()

@@ -7,6 +7,7 @@
 #include "app/userstore.h"
 #include "app/waits.h"
 #include "http/servicetokenhttp.h"
+#include "meeting/invitationtext.h"
 #include "meeting/sharemeeting.h"
 #include "sdk/wemeetmanager.h"
 #include "session/navigator.h"
@@ -207,10 +208,8 @@ void MainWindow::wmLeaveWaitingRoomCompleteSlot(QString result)
 void MainWindow::wmShareToMeetingCompleteSlot(QString jsonInfo)
 {
     emit closeShareMeetingSignal();
-    auto *share = new ShareMeeting(ShareMeeting::sdkInvitationText(jsonInfo), nullptr);
+    ShareMeeting *share = Navigator::instance()->openInvitation(InvitationText::fromSdkInfo(jsonInfo));
     connect(this, &MainWindow::closeShareMeetingSignal, share, &ShareMeeting::onCloseBtnClicked);
-    share->show();
-    share->activateWindow();
 }
 
 void MainWindow::receiveAppParameterSlot(QString appParameter)

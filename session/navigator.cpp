@@ -3,8 +3,15 @@
 #include "app/basevalues.h"
 #include "app/waits.h"
 #include "login/accountlogin.h"
+#include "login/phonelogin.h"
+#include "login/phonenumberpatch.h"
+#include "login/qrcodelogin.h"
+#include "meeting/activityapprove.h"
 #include "meeting/homescreen.h"
+#include "meeting/joinmeeting.h"
+#include "meeting/phonenumberverify.h"
 #include "meeting/schedulemeeting.h"
+#include "meeting/sharemeeting.h"
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
 #include "session/splashselect.h"
@@ -99,8 +106,12 @@ void Navigator::openOver(QWidget *owner, QWidget *dialog)
     track(dialog);
     if (owner) {
         dialog->move(owner->pos());
-        // The dialog goes with the screen that opened it.
-        connect(owner, &QObject::destroyed, dialog, &QWidget::close);
+        // The dialog goes with the screen that opened it. Its closing
+        // signals must not reach the owner, which is half destroyed by then.
+        connect(owner, &QObject::destroyed, dialog, [owner, dialog] {
+            QObject::disconnect(dialog, nullptr, owner, nullptr);
+            dialog->close();
+        });
     }
     dialog->show();
     dialog->raise();
@@ -138,9 +149,30 @@ AccountLogin *Navigator::showAccountLoginFromLink(QWidget *from, const QString &
 
 // --- Phone sign-in ------------------------------------------------------------
 
+PhoneLogin *Navigator::showPhoneLogin(QWidget *from, const QString &type)
+{
+    auto *login = new PhoneLogin(type);
+    handOver(from, login);
+    return login;
+}
+
 // --- QR-code sign-in ----------------------------------------------------------
 
+QRCodeLogin *Navigator::showQRCodeLogin(QWidget *from, const QString &returnTo)
+{
+    auto *login = new QRCodeLogin(returnTo);
+    handOver(from, login);
+    return login;
+}
+
 // --- Phone-number completion --------------------------------------------------
+
+PhoneNumberPatch *Navigator::showPhoneNumberPatch(QWidget *from, int origin)
+{
+    auto *patch = new PhoneNumberPatch(origin);
+    handOver(from, patch);
+    return patch;
+}
 
 // --- Home screen ----------------------------------------------------------------
 
@@ -153,7 +185,31 @@ HomeScreen *Navigator::showHomeScreen(QWidget *from)
 
 // --- Join dialog ----------------------------------------------------------------
 
+JoinMeeting *Navigator::openJoinMeeting(QWidget *owner, const QString &meetingNo, const QString &nickname)
+{
+    auto *dialog = new JoinMeeting(meetingNo, nickname);
+    openOver(owner, dialog);
+    return dialog;
+}
+
 // --- Activity admission and phone verification ------------------------------
+
+ActivityApprove *Navigator::openActivityApprove(QWidget *owner, const QString &url, const QString &meetingId,
+                                                const QString &telephone, const QString &mobileCountryCode)
+{
+    auto *dialog = new ActivityApprove(url, meetingId, telephone, mobileCountryCode);
+    openOver(owner, dialog);
+    return dialog;
+}
+
+PhoneNumberVerify *Navigator::openPhoneNumberVerify(QWidget *owner, const QString &meetingNo,
+                                                    const QString &nickname, const QString &telephone,
+                                                    const QString &mobileCountryCode)
+{
+    auto *dialog = new PhoneNumberVerify(meetingNo, nickname, telephone, mobileCountryCode);
+    openOver(owner, dialog);
+    return dialog;
+}
 
 // --- Scheduling -------------------------------------------------------------------
 
@@ -172,6 +228,16 @@ ScheduleMeeting *Navigator::openScheduleMeeting(QWidget *owner, const QString &m
     open = dialog;
     openOver(owner, dialog);
     return dialog;
+}
+
+// --- Invitation -------------------------------------------------------------------
+
+ShareMeeting *Navigator::openInvitation(const QString &text)
+{
+    auto *share = new ShareMeeting(text, nullptr);
+    share->show();
+    share->activateWindow();
+    return share;
 }
 
 // --- End of the run -----------------------------------------------------------

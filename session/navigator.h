@@ -17,6 +17,7 @@ class QRCodeLogin;
 class QTimer;
 class QWidget;
 class ScheduleMeeting;
+class ShareMeeting;
 class SplashSelect;
 
 // Creates every screen, wires it once and performs the hand-over: the new
@@ -66,6 +67,10 @@ public:
     PhoneNumberVerify *openPhoneNumberVerify(QWidget *owner, const QString &meetingNo,
                                              const QString &nickname, const QString &telephone,
                                              const QString &mobileCountryCode);
+
+    // The invitation window with its text; it stands on its own and does
+    // not keep the run going.
+    ShareMeeting *openInvitation(const QString &text);
 
     // Open screens and dialogs, oldest first.
     QList<QWidget *> openWindows() const;

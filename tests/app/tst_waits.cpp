@@ -43,6 +43,10 @@ private slots:
         QScopedValueRollback<int> sdkInfo(Waits::sdkInfoWaitMs);
         QScopedValueRollback<int> sdkResponse(Waits::sdkResponseMs);
         QScopedValueRollback<int> spinner(Waits::spinnerFallbackMs);
+        QScopedValueRollback<int> updateStall(Waits::updateStallMs);
+        QScopedValueRollback<int> tick(Waits::verifyCodeTickMs);
+        QScopedValueRollback<int> poll(Waits::qrPollMs);
+        QScopedValueRollback<int> expiry(Waits::qrExpiryMs);
         if (percent.isNull())
             qunsetenv("VESK_WAIT_SCALE_PERCENT");
         else
@@ -57,6 +61,10 @@ private slots:
         QCOMPARE(Waits::sdkInfoWaitMs, startupMs);
         QCOMPARE(Waits::sdkResponseMs, startupMs * 3);
         QCOMPARE(Waits::spinnerFallbackMs, startupMs);
+        QCOMPARE(Waits::updateStallMs, startupMs * 6);
+        QCOMPARE(Waits::verifyCodeTickMs, requestMs / 5);
+        QCOMPARE(Waits::qrPollMs, requestMs / 5);
+        QCOMPARE(Waits::qrExpiryMs, startupMs * 30);
     }
 
     void shortenedWaitsNeverReachZero()
@@ -68,6 +76,10 @@ private slots:
         QScopedValueRollback<int> sdkInfo(Waits::sdkInfoWaitMs);
         QScopedValueRollback<int> sdkResponse(Waits::sdkResponseMs);
         QScopedValueRollback<int> spinner(Waits::spinnerFallbackMs);
+        QScopedValueRollback<int> updateStall(Waits::updateStallMs);
+        QScopedValueRollback<int> tick(Waits::verifyCodeTickMs);
+        QScopedValueRollback<int> poll(Waits::qrPollMs);
+        QScopedValueRollback<int> expiry(Waits::qrExpiryMs);
         qputenv("VESK_WAIT_SCALE_PERCENT", "1");
         Waits::applyEnvironment();
         qunsetenv("VESK_WAIT_SCALE_PERCENT");

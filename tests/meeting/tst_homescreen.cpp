@@ -260,7 +260,7 @@ private slots:
             if (qobject_cast<HomeScreen *>(w) || qobject_cast<ShareMeeting *>(w) ||
                 qobject_cast<Snackbar *>(w))
                 w->close();
-        if (QWidget *cast = WemeetSim::screenCastWindow())
+        if (auto *cast = WemeetSim::screenCastWindow())
             cast->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QTest::qWait(20);
@@ -903,7 +903,9 @@ private slots:
         QCOMPARE(answer->message, QStringLiteral("关闭会议后不可恢复，是否确定继续该操作？"));
         std::string query;
         if (!confirm) {
-            QTest::qWait(100);
+            // The answer is handled where the dialog closes; nothing is queued after it.
+            QCoreApplication::processEvents();
+            QVERIFY(home->isEnabled()); // no "正在关闭会议..." behind the answer
             QVERIFY(!requested("/service/tencent-meeting/meeting/deleteMeeting"));
             QVERIFY(rowFor(home, code));
             return;
@@ -982,7 +984,7 @@ private slots:
             QVERIFY(notices(home).isEmpty());
         else
             QCOMPARE(notices(home), QStringList{notice});
-        QTest::qWait(20);
+        QCoreApplication::processEvents();
         QVERIFY(m_urls.urls.isEmpty());
     }
 
@@ -1284,7 +1286,7 @@ private slots:
         HomeScreen *home = openHome();
         QVERIFY(home);
         QTest::keyClick(home, Qt::Key_Escape);
-        QTest::qWait(50);
+        QCoreApplication::processEvents();
         QVERIFY(home->isVisible());
         QCOMPARE(WeMeetManager::instance()->state(), 2);
     }
