@@ -79,6 +79,8 @@ void watchTerminationRequests(QApplication &app)
 
 } // namespace
 
+void installBenchQuit(); // main_bench.cpp
+
 int main(int argc, char **argv)
 {
     std::vector<std::string> systemArguments = programArguments(argc, argv);
@@ -122,6 +124,7 @@ int main(int argc, char **argv)
     baseValues->initBaseValues();
 
     setUpLooks(app);
+    installBenchQuit();
     qDebug().noquote() << QStringLiteral("Vesk云会议v%1").arg(baseValues->versionNo);
 
     const int secondInstanceExit = runStartupStepSingleInstance(arguments);

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -14,44 +15,76 @@
 #include <QPointer>
 #include <QSslCertificate>
 #include <QSslConfiguration>
+#include <QSslError>
 #include <QTimer>
 #include <QUrl>
 
+#include <openssl/x509.h>
+#include <openssl/x509_vfy.h>
+
 namespace {
 
-// Peer verification stays as Qt sets it; a configured PEM file adds the CAs
-// of a company (or of the stand-in service) to the system ones.
-QSslConfiguration buildSslConfiguration()
+// The CAs of a configured PEM file (a company's, or the stand-in service's),
+// read once per file. They are trusted besides the system roots.
+const QList<QSslCertificate> &extraCaCertificates()
 {
-    QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
+    static QString readFrom;
+    static QList<QSslCertificate> extra;
+    static bool read = false;
     const QString caFile = baseValues ? baseValues->caCertificates : QString();
-    if (caFile.isEmpty())
-        return conf;
-    const QList<QSslCertificate> extra = QSslCertificate::fromPath(caFile, QSsl::Pem);
-    if (extra.isEmpty()) {
-        qDebug().noquote() << QStringLiteral("CA证书文件无法读取:") + caFile;
-        return conf;
+    if (!read || caFile != readFrom) {
+        read = true;
+        readFrom = caFile;
+        extra = caFile.isEmpty() ? QList<QSslCertificate>() : QSslCertificate::fromPath(caFile, QSsl::Pem);
+        if (!caFile.isEmpty() && extra.isEmpty())
+            qDebug().noquote() << QStringLiteral("CA证书文件无法读取:") + caFile;
     }
-    // Adding CAs ends the on-demand loading of the system roots, so list
-    // those explicitly; reading them once per run is enough.
-    static const QList<QSslCertificate> systemCas = QSslConfiguration::systemCaCertificates();
-    conf.setCaCertificates(systemCas + extra);
-    return conf;
+    return extra;
 }
 
-// Building it reads the whole CA store; once per CA file is enough.
-QSslConfiguration serviceSslConfiguration()
+X509 *toX509(const QSslCertificate &certificate)
 {
-    static QString builtFor;
-    static QSslConfiguration built;
-    static bool haveBuilt = false;
-    const QString caFile = baseValues ? baseValues->caCertificates : QString();
-    if (!haveBuilt || caFile != builtFor) {
-        built = buildSslConfiguration();
-        builtFor = caFile;
-        haveBuilt = true;
+    const QByteArray der = certificate.toDer();
+    const auto *p = reinterpret_cast<const unsigned char *>(der.constData());
+    return d2i_X509(nullptr, &p, der.size());
+}
+
+// Whether the server's chain leads to one of the configured CAs and names the
+// host. Adding the CAs to the SSL configuration instead would mean listing the
+// whole system store with them, which costs more than the start-up itself.
+bool chainTrustedByExtraCas(const QList<QSslCertificate> &chain, const QString &host)
+{
+    const QList<QSslCertificate> &extra = extraCaCertificates();
+    if (chain.isEmpty() || extra.isEmpty())
+        return false;
+    X509_STORE *store = X509_STORE_new();
+    for (const QSslCertificate &ca : extra) {
+        if (X509 *x = toX509(ca)) {
+            X509_STORE_add_cert(store, x);
+            X509_free(x);
+        }
     }
-    return built;
+    STACK_OF(X509) *untrusted = sk_X509_new_null();
+    for (int i = 1; i < chain.size(); ++i)
+        if (X509 *x = toX509(chain.at(i)))
+            sk_X509_push(untrusted, x);
+    X509 *leaf = toX509(chain.first());
+    X509_STORE_CTX *context = X509_STORE_CTX_new();
+    bool trusted = false;
+    if (leaf && context && X509_STORE_CTX_init(context, store, leaf, untrusted) == 1) {
+        X509_VERIFY_PARAM *param = X509_STORE_CTX_get0_param(context);
+        const QByteArray name = host.toUtf8();
+        const bool named =
+            QHostAddress(host).isNull()
+                ? X509_VERIFY_PARAM_set1_host(param, name.constData(), size_t(name.size())) == 1
+                : X509_VERIFY_PARAM_set1_ip_asc(param, name.constData()) == 1;
+        trusted = named && X509_verify_cert(context) == 1;
+    }
+    X509_STORE_CTX_free(context);
+    X509_free(leaf);
+    sk_X509_pop_free(untrusted, X509_free);
+    X509_STORE_free(store);
+    return trusted;
 }
 
 } // namespace
@@ -64,11 +97,8 @@ QNetworkAccessManager *HttpHelper::sharedManager()
     return manager;
 }
 
-HttpHelper::HttpHelper(QObject *parent)
-    : QObject(parent)
-    , m_timer(new QTimer)
+HttpHelper::HttpHelper(QObject *parent) : QObject(parent), m_timer(new QTimer)
 {
-    m_request.setSslConfiguration(serviceSslConfiguration());
     m_request.setRawHeader("Accept", "application/json;charset=utf-8;");
     m_request.setRawHeader("Content-type", "application/x-www-form-urlencoded;charset=utf-8;");
 
@@ -121,6 +151,14 @@ void HttpHelper::send(const QString &url, bool post, const QByteArray &body)
     // Owned here, so a request object that goes away takes its reply with it.
     reply->setParent(this);
     connect(reply, &QNetworkReply::finished, this, [this, reply] { serviceRequestFinished(reply); });
+    // Peer verification stays as Qt sets it (system roots, loaded on demand);
+    // a server whose chain leads to a configured CA is trusted as well.
+    if (!extraCaCertificates().isEmpty()) {
+        connect(reply, &QNetworkReply::sslErrors, reply, [reply](const QList<QSslError> &errors) {
+            if (chainTrustedByExtraCas(reply->sslConfiguration().peerCertificateChain(), reply->url().host()))
+                reply->ignoreSslErrors(errors);
+        });
+    }
     m_timer->start(Waits::requestTimeoutMs);
 }
 
@@ -202,8 +240,8 @@ void HttpHelper::logFailure(const QString &tag, const Answer &answer)
 {
     switch (answer.kind) {
     case Answer::Refused:
-        logLine(tag + QStringLiteral(" error code:") + answer.errorCode + QStringLiteral(" message:")
-                + answer.errorMsg);
+        logLine(tag + QStringLiteral(" error code:") + answer.errorCode + QStringLiteral(" message:") +
+                answer.errorMsg);
         break;
     case Answer::TimedOut:
         logLine(tag + QStringLiteral(" error:") + timeoutText());

@@ -1,0 +1,112 @@
+// Measurements that need the client's own code in-process; each prints one
+// line of figures and ends. Run by bench/*.sh, which add /usr/bin/time -v.
+//
+//   vesk-bench list N   home screen with N meetings: query answer -> list painted,
+//                       then the mean of 40 wheel steps down the list
+//   vesk-bench log N    N log lines through the client's message handler
+#include "app/basevalues.h"
+#include "app/logging.h"
+#include "meeting/homescreen.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+QString meetingsText(int count)
+{
+    QJsonArray list;
+    const QDateTime base(QDate::currentDate(), QTime(8, 0));
+    for (int i = 0; i < count; ++i) {
+        const QDateTime start = base.addSecs(qint64(i) * 5400);
+        list.append(QJsonObject{
+            {"meetingCode", QString::number(735000000 + i)},
+            {"meetingId", QStringLiteral("m-%1").arg(i)},
+            {"subject", QStringLiteral("项目周例会 %1").arg(i)},
+            {"startTime", QString::number(start.toSecsSinceEpoch())},
+            {"endTime", QString::number(start.addSecs(3600).toSecsSinceEpoch())},
+            {"meetingType", i % 7 == 3 ? "3" : "0"},
+            {"currentHosts", QJsonArray{QJsonObject{{"userId", i % 2 ? "u_other" : "u_bench"}}}}});
+    }
+    return QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact));
+}
+
+int benchList(int count)
+{
+    QFile qss(QStringLiteral(":/qss/style/style.qss"));
+    if (qss.open(QIODevice::ReadOnly))
+        qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
+    baseValues = new BaseValues;
+    // Nothing listens here: the screen's own first load fails at once.
+    baseValues->serviceUrl = QStringLiteral("http://127.0.0.1:9/service/");
+    baseValues->cloudUrl = QStringLiteral("http://127.0.0.1:9/cloud/");
+    baseValues->userId = QStringLiteral("u_bench");
+    const QString answer = meetingsText(count);
+
+    auto *home = new HomeScreen;
+    home->show();
+    QTimer::singleShot(300, [home, answer, count] {
+        QElapsedTimer clock;
+        clock.start();
+        home->tmMtgQueryResultSlot(answer);
+        home->repaint();
+        const double buildMs = clock.nsecsElapsed() / 1e6;
+
+        auto *list = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"));
+        QScrollBar *bar = list->verticalScrollBar();
+        const int step = bar->singleStep() * QApplication::wheelScrollLines();
+        const int steps = 40;
+        clock.restart();
+        for (int i = 0; i < steps; ++i) {
+            bar->setValue(bar->value() + step);
+            list->viewport()->repaint();
+        }
+        const double stepMs = clock.nsecsElapsed() / 1e6 / steps;
+        std::printf("meetings %d  list build+paint %.1f ms  wheel step %.2f ms\n", count, buildMs, stepMs);
+        std::fflush(stdout);
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    });
+    return qApp->exec();
+}
+
+int benchLog(int count)
+{
+    ensureDataFolder();
+    const QDateTime now = QDateTime::currentDateTime();
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < count; ++i)
+        writeLogLine(QtDebugMsg, QStringLiteral("TmMtgQueryHttp error:请求超时 %1").arg(i), now);
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    std::printf("log lines %d  %.0f lines/s\n", count, count / seconds);
+    QFile::remove(logFilePath(now.date()));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    Q_INIT_RESOURCE(resources);
+    // Never the user's own data folder.
+    QStandardPaths::setTestModeEnabled(true);
+    const QStringList args = app.arguments();
+    const int count = args.size() > 2 ? args.at(2).toInt() : 0;
+    if (args.size() > 2 && args.at(1) == QLatin1String("list"))
+        return benchList(count);
+    if (args.size() > 2 && args.at(1) == QLatin1String("log"))
+        return benchLog(count);
+    std::fprintf(stderr, "usage: vesk-bench list N | log N\n");
+    return 2;
+}
