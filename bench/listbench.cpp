@@ -3,6 +3,7 @@
 //
 //   vesk-bench list N   home screen with N meetings: query answer -> list painted,
 //                       then the mean of 40 wheel steps down the list
+//   vesk-bench show N   the same home screen, left open to look at
 //   vesk-bench log N    N log lines through the client's message handler
 #include "app/basevalues.h"
 #include "app/logging.h"
@@ -41,7 +42,7 @@ QString meetingsText(int count)
     return QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact));
 }
 
-int benchList(int count)
+int benchList(int count, bool stay)
 {
     QFile qss(QStringLiteral(":/qss/style/style.qss"));
     if (qss.open(QIODevice::ReadOnly))
@@ -55,7 +56,12 @@ int benchList(int count)
 
     auto *home = new HomeScreen;
     home->show();
-    QTimer::singleShot(300, [home, answer, count] {
+    QTimer::singleShot(300, [home, answer, count, stay] {
+        if (stay) {
+            // For looking at the list by hand (or xdotool) instead of measuring.
+            home->tmMtgQueryResultSlot(answer);
+            return;
+        }
         QElapsedTimer clock;
         clock.start();
         home->tmMtgQueryResultSlot(answer);
@@ -104,9 +110,11 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     const int count = args.size() > 2 ? args.at(2).toInt() : 0;
     if (args.size() > 2 && args.at(1) == QLatin1String("list"))
-        return benchList(count);
+        return benchList(count, false);
+    if (args.size() > 2 && args.at(1) == QLatin1String("show"))
+        return benchList(count, true);
     if (args.size() > 2 && args.at(1) == QLatin1String("log"))
         return benchLog(count);
-    std::fprintf(stderr, "usage: vesk-bench list N | log N\n");
+    std::fprintf(stderr, "usage: vesk-bench list N | show N | log N\n");
     return 2;
 }
