@@ -16,4 +16,5 @@ void Waits::applyEnvironment()
     scale(sdkInfoWaitMs);
     scale(sdkResponseMs);
     scale(spinnerFallbackMs);
+    scale(splashDelayMs);
 }

@@ -8,6 +8,7 @@
 #include "http/logincomverifyhttp.h"
 #include "http/loginhttp.h"
 #include "http/tmtokenhttp.h"
+#include "http/usermessage.h"
 #include "login/loginshared.h"
 #include "sdk/wemeetmanager.h"
 #include "session/navigator.h"
@@ -260,7 +261,7 @@ void AccountLogin::loginResultSlot(QString result)
         m_step = Step::Idle;
         stopBusy();
         qDebug().noquote() << "loginResult err: " + result;
-        Snackbar::showMessage(result, this, Waits::noticeMs);
+        Snackbar::showMessage(userMessage(result), this, Waits::noticeMs);
         return;
     }
     baseValues->accountType = checkedAccountType();
@@ -404,7 +405,8 @@ void AccountLogin::fail(const QString &notice)
 {
     m_step = Step::Idle;
     stopBusy();
-    Snackbar::showMessage(notice, this, Waits::noticeMs);
+    // Also carries request results, which the user reads in words.
+    Snackbar::showMessage(userMessage(notice), this, Waits::noticeMs);
 }
 
 void AccountLogin::waitForSdkAnswer()

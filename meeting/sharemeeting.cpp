@@ -6,11 +6,16 @@
 #include "sdk/wemeetmanager.h"
 #include "widgets/snackbar.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QDebug>
 #include <QEvent>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QtMath>
 
 ShareMeeting::ShareMeeting(QString text, QWidget *parent) : BorderDialog(parent), ui(new Ui::ShareMeeting)
 {
@@ -60,6 +65,37 @@ QString ShareMeeting::text() const
 QString ShareMeeting::sdkInvitationText(const QString &inviteInfo)
 {
     return InvitationText::fromSdkInfo(inviteInfo);
+}
+
+void ShareMeeting::showEvent(QShowEvent *event)
+{
+    BorderDialog::showEvent(event);
+    if (!m_linesFitted) {
+        m_linesFitted = true;
+        fitWholeLines();
+    }
+}
+
+// The box's height is no multiple of a line: grow its bottom padding by the
+// rest, so the last visible line is never cut in half at the edge.
+void ShareMeeting::fitWholeLines()
+{
+    QTextEdit *edit = ui->txtEditShareInfo;
+    QTextDocument *doc = edit->document();
+    const QTextBlock first = doc->begin();
+    doc->documentLayout()->blockBoundingRect(first);
+    if (!first.layout() || first.layout()->lineCount() == 0)
+        return;
+    const int line = qCeil(first.layout()->lineAt(0).height());
+    const int room = edit->viewport()->height() - qCeil(doc->documentMargin());
+    const int rest = line > 0 ? room % line : 0;
+    if (rest <= 0)
+        return;
+    const int bottom = edit->height() - edit->viewport()->geometry().bottom() - 1;
+    edit->setStyleSheet(
+        QStringLiteral("QTextEdit#shareInfoQTextEdit{padding-bottom: %1px;}").arg(bottom + rest));
+    // Wheel and arrow steps of whole lines keep it so while scrolling.
+    edit->verticalScrollBar()->setSingleStep(line);
 }
 
 void ShareMeeting::onCloseBtnClicked()
