@@ -66,6 +66,9 @@ HomeScreen::HomeScreen(QWidget *parent) : BorderDialog(parent), ui(new Ui::HomeS
     for (QLabel *label : {ui->lblJoin, ui->lblQuick, ui->lblCreate, ui->lblCast})
         label->setObjectName(QStringLiteral("messageQLabel"));
     ui->lblempty->setObjectName(QStringLiteral("tipQLabel"));
+    // Room for the rich text of a failed load, which a 16-pixel label cuts off.
+    ui->lblempty->setGeometry(0, 141, ui->lblempty->width(), 22);
+    ui->emptyWidget->resize(ui->emptyWidget->width(), 163);
 
     auto *bar = new QScrollBar(Qt::Vertical, ui->scMtgList);
     bar->setObjectName(QStringLiteral("shareInfoQScrollBar"));

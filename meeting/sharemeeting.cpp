@@ -76,26 +76,37 @@ void ShareMeeting::showEvent(QShowEvent *event)
     }
 }
 
-// The box's height is no multiple of a line: grow its bottom padding by the
-// rest, so the last visible line is never cut in half at the edge.
+// The box's height is no multiple of a line: grow its bottom padding so the
+// line that would be cut at the edge starts below it instead.
 void ShareMeeting::fitWholeLines()
 {
     QTextEdit *edit = ui->txtEditShareInfo;
     QTextDocument *doc = edit->document();
-    const QTextBlock first = doc->begin();
-    doc->documentLayout()->blockBoundingRect(first);
-    if (!first.layout() || first.layout()->lineCount() == 0)
-        return;
-    const int line = qCeil(first.layout()->lineAt(0).height());
-    const int room = edit->viewport()->height() - qCeil(doc->documentMargin());
-    const int rest = line > 0 ? room % line : 0;
+    QAbstractTextDocumentLayout *layout = doc->documentLayout();
+    const int edge = edit->viewport()->height();
+    int rest = 0;
+    int firstLine = 0;
+    for (QTextBlock block = doc->begin(); block.isValid() && rest == 0; block = block.next()) {
+        const QRectF area = layout->blockBoundingRect(block);
+        const QTextLayout *lines = block.layout();
+        for (int i = 0; lines && i < lines->lineCount(); ++i) {
+            const QTextLine line = lines->lineAt(i);
+            const qreal top = area.top() + line.y();
+            if (firstLine == 0)
+                firstLine = qCeil(line.height());
+            if (top < edge && top + line.height() > edge) {
+                rest = edge - qFloor(top);
+                break;
+            }
+        }
+    }
     if (rest <= 0)
         return;
     const int bottom = edit->height() - edit->viewport()->geometry().bottom() - 1;
     edit->setStyleSheet(
         QStringLiteral("QTextEdit#shareInfoQTextEdit{padding-bottom: %1px;}").arg(bottom + rest));
-    // Wheel and arrow steps of whole lines keep it so while scrolling.
-    edit->verticalScrollBar()->setSingleStep(line);
+    // Steps of whole lines keep it so while scrolling.
+    edit->verticalScrollBar()->setSingleStep(firstLine);
 }
 
 void ShareMeeting::onCloseBtnClicked()
