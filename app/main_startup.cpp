@@ -6,6 +6,7 @@
 #include "http/startuprequests.h"
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
+#include "update/checkupdate.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -32,10 +33,15 @@ void runStartupStepServiceToken()
 void runStartupStepVersionCheck()
 {
     checkLatestVersionAtStartup();
-    // The update dialog comes with the software update; a newer version is
-    // only logged until then.
-    if (!baseValues->latestVersion.isEmpty())
-        qDebug().noquote() << "latest version" << baseValues->latestVersion;
+    if (baseValues->latestVersion.isEmpty())
+        return;
+    // The update dialog is the only window yet: closing it must never end the
+    // run before the main window exists.
+    const bool quitOnLastWindowClosed = QApplication::quitOnLastWindowClosed();
+    QApplication::setQuitOnLastWindowClosed(false);
+    auto *dialog = new CheckUpdate(baseValues->latestVersion, baseValues->updateContent);
+    dialog->exec();
+    QApplication::setQuitOnLastWindowClosed(quitOnLastWindowClosed);
 }
 
 void runStartupStepMeetingSdk()

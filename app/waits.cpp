@@ -16,5 +16,6 @@ void Waits::applyEnvironment()
     scale(sdkInfoWaitMs);
     scale(sdkResponseMs);
     scale(spinnerFallbackMs);
+    scale(updateStallMs);
     scale(splashDelayMs);
 }

@@ -12,6 +12,7 @@ struct Waits
     static inline int sdkInfoWaitMs = 10000;       // start screen's wait for the SDK credentials
     static inline int sdkResponseMs = 30000;       // Meeting SDK initialisation or sign-in answer
     static inline int spinnerFallbackMs = 10000;   // busy indicator's latest stop after a join or invitation request
+    static inline int updateStallMs = 60000;       // update download given up after this long without data
     static inline int splashDelayMs = 400;         // start-up waits this long before showing its splash
 
     // Scales every wait above by VESK_WAIT_SCALE_PERCENT when it is set.

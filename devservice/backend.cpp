@@ -1,5 +1,6 @@
 #include "devservice/backend.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QFile>
 #include <QJsonDocument>
@@ -7,6 +8,10 @@
 #include <QRegularExpression>
 #include <QTimeZone>
 #include <QUrl>
+
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+#include <quazip/quazipnewinfo.h>
 
 #include <algorithm>
 
@@ -1231,78 +1236,44 @@ Reply Backend::activityPage(const Call &c)
 
 namespace {
 
-quint32 crc32(const QByteArray &data)
+// The installer the archive carries: a script, kept executable, that records
+// how the client started it (program, argument count, each argument) into
+// $VESK_INSTALLER_RECORD, or beside itself, and ends.
+QByteArray installerScript(const QString &version)
 {
-    quint32 crc = 0xffffffffu;
-    for (const char ch : data) {
-        crc ^= quint8(ch);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-void put16(QByteArray &b, quint16 v)
-{
-    b.append(char(v & 0xff)).append(char(v >> 8));
-}
-void put32(QByteArray &b, quint32 v)
-{
-    put16(b, quint16(v & 0xffff));
-    put16(b, quint16(v >> 16));
-}
-
-// A one-file archive, stored without compression, which any unzip reads.
-QByteArray storedZip(const QByteArray &name, const QByteArray &content)
-{
-    const quint32 crc = crc32(content);
-    QByteArray local;
-    put32(local, 0x04034b50);
-    put16(local, 10);   // version needed
-    put16(local, 0);    // flags
-    put16(local, 0);    // stored
-    put16(local, 0);    // time
-    put16(local, 0x21); // date 1980-01-01
-    put32(local, crc);
-    put32(local, quint32(content.size()));
-    put32(local, quint32(content.size()));
-    put16(local, quint16(name.size()));
-    put16(local, 0);
-    local.append(name).append(content);
-
-    QByteArray central;
-    put32(central, 0x02014b50);
-    put16(central, 20);
-    put16(central, 10);
-    put16(central, 0);
-    put16(central, 0);
-    put16(central, 0);
-    put16(central, 0x21);
-    put32(central, crc);
-    put32(central, quint32(content.size()));
-    put32(central, quint32(content.size()));
-    put16(central, quint16(name.size()));
-    put16(central, 0); // extra
-    put16(central, 0); // comment
-    put16(central, 0); // disk
-    put16(central, 0); // internal attributes
-    put32(central, 0); // external attributes
-    put32(central, 0); // offset of the local header
-    central.append(name);
-
-    QByteArray end;
-    put32(end, 0x06054b50);
-    put16(end, 0);
-    put16(end, 0);
-    put16(end, 1);
-    put16(end, 1);
-    put32(end, quint32(central.size()));
-    put32(end, quint32(local.size()));
-    put16(end, 0);
-    return local + central + end;
+    return QStringLiteral("#!/bin/sh\n"
+                          "# Vesk云会议 %1 stand-in installer\n"
+                          "record=\"${VESK_INSTALLER_RECORD:-$(dirname \"$0\")/installer-started.txt}\"\n"
+                          "{\n"
+                          "  printf 'program=%s\\n' \"$0\"\n"
+                          "  printf 'count=%s\\n' \"$#\"\n"
+                          "  for argument in \"$@\"; do printf 'argument=[%s]\\n' \"$argument\"; done\n"
+                          "  printf 'end\\n'\n"
+                          "} >> \"$record\"\n")
+        .arg(version)
+        .toUtf8();
 }
 
 } // namespace
+
+QByteArray Backend::zipArchive(const QVector<ArchiveEntry> &entries)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    QuaZip zip(&buffer);
+    if (!zip.open(QuaZip::mdCreate))
+        return QByteArray();
+    for (const ArchiveEntry &entry : entries) {
+        QuaZipNewInfo info(entry.name);
+        info.setPermissions(entry.permissions);
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::WriteOnly, info) || file.write(entry.content) != entry.content.size())
+            return QByteArray();
+        file.close();
+    }
+    zip.close();
+    return zip.getZipError() == ZIP_OK ? buffer.data() : QByteArray();
+}
 
 Reply Backend::updateArchive(const Call &)
 {
@@ -1312,9 +1283,16 @@ Reply Backend::updateArchive(const Call &)
     for (const QJsonValue &v : m_versions)
         if (latest.isEmpty() || compareVersions(str(v.toObject(), "version"), latest) > 0)
             latest = str(v.toObject(), "version");
-    // not a real installer: the stand-in only proves download and unpacking
-    r.body = storedZip("VeskLiveMeeting_Windows_UpdateInstaller.exe",
-                       QStringLiteral("Vesk云会议 %1 stand-in installer\n").arg(latest).toUtf8());
+    const QFile::Permissions executable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                          QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                          QFile::ExeOther;
+    r.body =
+        zipArchive({{"VeskLiveMeeting_Windows_UpdateInstaller.exe", installerScript(latest), executable}});
+    if (r.body.isEmpty()) {
+        r.status = 500;
+        r.contentType = "text/plain;charset=UTF-8";
+        r.body = "could not build the update archive";
+    }
     return r;
 }
 

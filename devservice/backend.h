@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QMap>
@@ -50,6 +51,16 @@ public:
 
     // form/query decoding: '+' is a blank, %XX is a byte, UTF-8 text
     static QMap<QString, QString> parseForm(const QByteArray &text);
+
+    // A zip archive of the given files, built with QuaZip; empty on failure.
+    struct ArchiveEntry
+    {
+        QString name;
+        QByteArray content;
+        QFile::Permissions permissions =
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+    };
+    static QByteArray zipArchive(const QVector<ArchiveEntry> &entries);
 
 private:
     struct Company

@@ -19,6 +19,7 @@ NO=1.0.0
 SERVICE_URL=http://127.0.0.1:$port/service/
 CLOUD_URL=http://127.0.0.1:$port/cloud/
 IDM_URL=http://127.0.0.1:$port/idm/
+UPDATE_URL=http://127.0.0.1:$port/update/VeskLiveMeeting_Windows_UpdateInstaller.zip
 INI
 
 "$build/bin/vesk-devservice" --port "$port" &

@@ -27,10 +27,12 @@ SignInChain::~SignInChain()
 {
     // A sign-in still on its way must not leave the SDK signed in once this
     // screen is gone: the manager outlives us, so undo it from there.
-    if (m_step == Step::MeetingSdk || m_undoLateSignIn) {
+    if ((m_step == Step::MeetingSdk || m_undoLateSignIn) && m_loginSent) {
         WeMeetManager *manager = m_manager;
         auto *watch = new QObject(manager);
-        QTimer::singleShot(Waits::sdkResponseMs, watch, &QObject::deleteLater);
+        // Only our own answer, which comes first; a much later sign-in is
+        // another screen's.
+        QTimer::singleShot(4 * Waits::sdkResponseMs, watch, &QObject::deleteLater);
         connect(manager, &WeMeetManager::OnLoginFinishSignal, watch, [manager, watch](const QString &result) {
             if (result.isEmpty() && !baseValues->signedIn) {
                 qDebug() << "Meeting SDK sign-in arrived after its screen closed; signing out again";
@@ -52,8 +54,10 @@ void SignInChain::signInToMeetingSdk()
 {
     m_step = Step::MeetingSdk;
     m_undoLateSignIn = false;
+    m_loginSent = false;
     m_sdkTimer->start(Waits::sdkResponseMs);
     if (m_manager->isInitialized()) {
+        m_loginSent = true;
         m_manager->login();
     } else {
         WeMeetManager::initialize(baseValues->sdkId, baseValues->sdkToken,
@@ -64,7 +68,7 @@ void SignInChain::signInToMeetingSdk()
 
 void SignInChain::abandon()
 {
-    if (m_step == Step::MeetingSdk)
+    if (m_step == Step::MeetingSdk && m_loginSent)
         m_undoLateSignIn = true;
     m_step = Step::Idle;
     m_sdkTimer->stop();
@@ -84,6 +88,7 @@ void SignInChain::onInitialized()
 {
     if (m_step != Step::MeetingSdk)
         return;
+    m_loginSent = true;
     m_manager->login();
 }
 
@@ -98,8 +103,10 @@ void SignInChain::onInitializeFailed(const QString &message)
 void SignInChain::onLoginFinished(const QString &result)
 {
     if (m_step != Step::MeetingSdk) {
-        if (m_undoLateSignIn && result.isEmpty()) {
+        if (m_undoLateSignIn) {
             m_undoLateSignIn = false;
+            if (!result.isEmpty())
+                return;
             qDebug() << "sign-in: Meeting SDK sign-in arrived after the sign-in gave up; signing out";
             m_manager->logoutQuietly();
         }
@@ -119,7 +126,7 @@ void SignInChain::onSdkError(const QString &message)
     if (m_step != Step::MeetingSdk)
         return;
     qDebug().noquote() << "sign-in: Meeting SDK error:" << message;
-    m_undoLateSignIn = true;
+    m_undoLateSignIn = m_loginSent;
     finish(UiText::loginFailed);
 }
 
@@ -128,7 +135,7 @@ void SignInChain::onTimedOut()
     if (m_step != Step::MeetingSdk)
         return;
     qDebug() << "sign-in: Meeting SDK did not answer within" << Waits::sdkResponseMs << "ms";
-    m_undoLateSignIn = true;
+    m_undoLateSignIn = m_loginSent;
     finish(UiText::loginFailed);
 }
 

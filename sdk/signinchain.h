@@ -66,4 +66,6 @@ private:
     Step m_step = Step::Idle;
     // Gave up while a Meeting SDK sign-in was on its way.
     bool m_undoLateSignIn = false;
+    // The Meeting SDK sign-in itself was asked for (not only the initialisation).
+    bool m_loginSent = false;
 };

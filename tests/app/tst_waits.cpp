@@ -43,6 +43,7 @@ private slots:
         QScopedValueRollback<int> sdkInfo(Waits::sdkInfoWaitMs);
         QScopedValueRollback<int> sdkResponse(Waits::sdkResponseMs);
         QScopedValueRollback<int> spinner(Waits::spinnerFallbackMs);
+        QScopedValueRollback<int> updateStall(Waits::updateStallMs);
         if (percent.isNull())
             qunsetenv("VESK_WAIT_SCALE_PERCENT");
         else
@@ -57,6 +58,7 @@ private slots:
         QCOMPARE(Waits::sdkInfoWaitMs, startupMs);
         QCOMPARE(Waits::sdkResponseMs, startupMs * 3);
         QCOMPARE(Waits::spinnerFallbackMs, startupMs);
+        QCOMPARE(Waits::updateStallMs, startupMs * 6);
     }
 
     void shortenedWaitsNeverReachZero()
@@ -68,6 +70,7 @@ private slots:
         QScopedValueRollback<int> sdkInfo(Waits::sdkInfoWaitMs);
         QScopedValueRollback<int> sdkResponse(Waits::sdkResponseMs);
         QScopedValueRollback<int> spinner(Waits::spinnerFallbackMs);
+        QScopedValueRollback<int> updateStall(Waits::updateStallMs);
         qputenv("VESK_WAIT_SCALE_PERCENT", "1");
         Waits::applyEnvironment();
         qunsetenv("VESK_WAIT_SCALE_PERCENT");

@@ -19,7 +19,8 @@ private slots:
     {
         QTest::addColumn<QString>("link");
         QTest::addColumn<QString>("fileName");
-        QTest::newRow("license") << QStringLiteral("SoftwareLicense") << QStringLiteral("软件许可及服务协议.pdf");
+        QTest::newRow("license") << QStringLiteral("SoftwareLicense")
+                                 << QStringLiteral("软件许可及服务协议.pdf");
         QTest::newRow("privacy") << QStringLiteral("PrivacyPolicy") << QStringLiteral("隐私政策.pdf");
     }
 
@@ -29,7 +30,8 @@ private slots:
         QFETCH(QString, fileName);
         const QString path = LoginShared::agreementDocumentPath(link);
         QCOMPARE(QFileInfo(path).absoluteFilePath(),
-                 QFileInfo(QCoreApplication::applicationDirPath() + QLatin1Char('/') + fileName).absoluteFilePath());
+                 QFileInfo(QCoreApplication::applicationDirPath() + QLatin1Char('/') + fileName)
+                     .absoluteFilePath());
         QFile file(path);
         QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path));
         const QByteArray data = file.readAll();
@@ -38,23 +40,6 @@ private slots:
         QVERIFY2(data.size() > 20000, qPrintable(QString::number(data.size())));
         QVERIFY(data.contains("/FontFile"));
         QVERIFY(data.trimmed().endsWith("%%EOF"));
-    }
-
-    void otherLinkNamesNoDocument_data()
-    {
-        QTest::addColumn<QString>("link");
-        QTest::newRow("empty") << QString();
-        QTest::newRow("lower case") << QStringLiteral("softwarelicense");
-        QTest::newRow("file name") << QStringLiteral("隐私政策.pdf");
-        QTest::newRow("url") << QStringLiteral("https://example.com/PrivacyPolicy");
-        QTest::newRow("padded") << QStringLiteral(" PrivacyPolicy");
-    }
-
-    void otherLinkNamesNoDocument()
-    {
-        QFETCH(QString, link);
-        QVERIFY(LoginShared::agreementDocumentPath(link).isEmpty());
-        QVERIFY(!LoginShared::openAgreementDocument(link));
     }
 };
 

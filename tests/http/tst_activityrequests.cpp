@@ -91,9 +91,12 @@ void TestActivityRequests::activityDetailIsTheFirstEntry_data()
 {
     QTest::addColumn<QString>("meetingIds");
     QTest::addColumn<QString>("activityId");
-    QTest::newRow("activity meeting") << "14502348210934758206" << "ACT20260001";
-    QTest::newRow("two meetings") << "14502348210934758209,14502348210934758206" << "ACT20260002";
-    QTest::newRow("plain meeting") << "14502348210934758201" << "";
+    QTest::newRow("activity meeting") << "14502348210934758206"
+                                      << "ACT20260001";
+    QTest::newRow("two meetings") << "14502348210934758209,14502348210934758206"
+                                  << "ACT20260002";
+    QTest::newRow("plain meeting") << "14502348210934758201"
+                                   << "";
 }
 
 void TestActivityRequests::activityDetailIsTheFirstEntry()
@@ -124,12 +127,24 @@ void TestActivityRequests::admissionAnswersCarryTheCodeAndAddresses_data()
     QTest::addColumn<bool>("shortUrl");
     QTest::addColumn<bool>("signature");
 
-    QTest::newRow("admitted") << "14502348210934758206" << "13800138000" << "" << false << false;
-    QTest::newRow("plain meeting") << "14502348210934758201" << "13000000000" << "" << false << false;
-    QTest::newRow("must register") << "14502348210934758206" << "13900139001" << "005" << true << false;
-    QTest::newRow("must sign") << "14502348210934758206" << "13600136003" << "030" << false << true;
-    QTest::newRow("not listed") << "14502348210934758206" << "13000000000" << "010" << false << false;
-    QTest::newRow("expired") << "14502348210934758211" << "13800138000" << "111" << false << false;
+    QTest::newRow("admitted") << "14502348210934758206"
+                              << "13800138000"
+                              << "" << false << false;
+    QTest::newRow("plain meeting") << "14502348210934758201"
+                                   << "13000000000"
+                                   << "" << false << false;
+    QTest::newRow("must register") << "14502348210934758206"
+                                   << "13900139001"
+                                   << "005" << true << false;
+    QTest::newRow("must sign") << "14502348210934758206"
+                               << "13600136003"
+                               << "030" << false << true;
+    QTest::newRow("not listed") << "14502348210934758206"
+                                << "13000000000"
+                                << "010" << false << false;
+    QTest::newRow("expired") << "14502348210934758211"
+                             << "13800138000"
+                             << "111" << false << false;
 }
 
 void TestActivityRequests::admissionAnswersCarryTheCodeAndAddresses()
@@ -150,12 +165,15 @@ void TestActivityRequests::admissionAnswersCarryTheCodeAndAddresses()
     QCOMPARE(!baseValues->signatureUrl.isEmpty(), signature);
     QCOMPARE(!baseValues->signatureId.isEmpty(), signature);
     if (shortUrl)
-        QVERIFY(baseValues->activityShortUrl.startsWith(qs(m_service->server().baseUrl()) + QStringLiteral("/a/")));
+        QVERIFY(baseValues->activityShortUrl.startsWith(qs(m_service->server().baseUrl()) +
+                                                        QStringLiteral("/a/")));
 }
 
 void TestActivityRequests::admissionRefusalWithoutSignatureUrlStoresItEmpty()
 {
-    CannedServer canned(200, R"({"success":false,"errorCode":"005","errorMsg":"x","result":{"activityShortUrl":"http://a/1"}})");
+    CannedServer canned(
+        200,
+        R"({"success":false,"errorCode":"005","errorMsg":"x","result":{"activityShortUrl":"http://a/1"}})");
     freshBaseValues(canned.baseUrl());
     baseValues->signatureUrl = QStringLiteral("old");
     QCOMPARE(approve(QStringLiteral("1"), QStringLiteral("2")), QStringLiteral("005"));
@@ -176,7 +194,8 @@ void TestActivityRequests::admissionLateAnswerOverwritesTheEmptiedValues()
 
     ActivityApproveHttp http;
     QSignalSpy spy(&http, &ActivityApproveHttp::sendCheckActivityApproveResultSignal);
-    http.request(QStringLiteral("14502348210934758206"), QStringLiteral("13600136003"), QStringLiteral("+86"));
+    http.request(QStringLiteral("14502348210934758206"), QStringLiteral("13600136003"),
+                 QStringLiteral("+86"));
     QCOMPARE(resultAt(spy, 0), QStringLiteral("error:请求超时"));
     QCOMPARE(baseValues->signatureUrl, QString());
     QCOMPARE(resultAt(spy, 1), QStringLiteral("030"));
@@ -320,8 +339,10 @@ void TestActivityRequests::startupTokenAnsweredAfterTheRequestTimeOutCounts()
 
 void TestActivityRequests::sslSupportIsLogged()
 {
-    QTest::ignoreMessage(QtDebugMsg, qPrintable(QStringLiteral("QSslSocket=") + QSslSocket::sslLibraryBuildVersionString()));
-    QTest::ignoreMessage(QtDebugMsg, QSslSocket::supportsSsl() ? "OpenSSL支持情况:true" : "OpenSSL支持情况:false");
+    QTest::ignoreMessage(
+        QtDebugMsg, qPrintable(QStringLiteral("QSslSocket=") + QSslSocket::sslLibraryBuildVersionString()));
+    QTest::ignoreMessage(QtDebugMsg,
+                         QSslSocket::supportsSsl() ? "OpenSSL支持情况:true" : "OpenSSL支持情况:false");
     logSslSupport();
 }
 

@@ -56,10 +56,10 @@ public:
     {
         QFile handOff(m_dataHome + QStringLiteral("/VeskDesk/VeskLiveMeeting.txt"));
         if (handOff.open(QIODevice::WriteOnly | QIODevice::Text))
-            handOff.write(QStringLiteral("veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=%1\n")
-                              .arg(QDateTime::currentDateTime().addSecs(-60).toString(
-                                  QStringLiteral("yyyyMMddhhmmss")))
-                              .toUtf8());
+            handOff.write(
+                QStringLiteral("veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=%1\n")
+                    .arg(QDateTime::currentDateTime().addSecs(-60).toString(QStringLiteral("yyyyMMddhhmmss")))
+                    .toUtf8());
     }
 
     bool start(const QString &simScript)
@@ -92,8 +92,8 @@ public:
                           QStringLiteral("--pid"), QString::number(m_program.processId()),
                           QStringLiteral("--name"), QStringLiteral("^Vesk云会议$")});
             search.waitForFinished(5000);
-            const QStringList ids =
-                QString::fromUtf8(search.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            const QStringList ids = QString::fromUtf8(search.readAllStandardOutput())
+                                        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
             for (auto it = ids.crbegin(); it != ids.crend(); ++it) {
                 const qulonglong id = it->toULongLong();
                 if (id && id != notThis)
@@ -108,15 +108,16 @@ public:
     static bool click(qulonglong window, int x, int y)
     {
         return QProcess::execute(QStringLiteral("xdotool"),
-                                 {QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(window),
-                                  QString::number(x), QString::number(y), QStringLiteral("click"),
-                                  QStringLiteral("1")}) == 0;
+                                 {QStringLiteral("mousemove"), QStringLiteral("--window"),
+                                  QString::number(window), QString::number(x), QString::number(y),
+                                  QStringLiteral("click"), QStringLiteral("1")}) == 0;
     }
 
     // The window manager's close (Alt+F4, the taskbar).
     static bool closeLikeWindowManager(qulonglong window)
     {
-        return QProcess::execute(QStringLiteral(VESK_TESTS_BIN_DIR "/x11close"), {QString::number(window)}) == 0;
+        return QProcess::execute(QStringLiteral(VESK_TESTS_BIN_DIR "/x11close"), {QString::number(window)}) ==
+               0;
     }
 
     bool endsWithin(int ms) { return m_program.waitForFinished(ms); }

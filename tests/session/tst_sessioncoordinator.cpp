@@ -551,9 +551,8 @@ void TestSessionCoordinator::staleLinkIsNotJoinedAfterLeaving()
     QTRY_VERIFY(visibleTopLevel<HomeScreen>());
     HomeScreen *home = visibleTopLevel<HomeScreen>();
     // A remembered link is joined right after the list's first load.
-    QTRY_VERIFY_WITH_TIMEOUT(home->findChild<QWidget *>(QStringLiteral("scMtgList"))->isVisible() &&
-                                 home->isEnabled(),
-                             8000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        home->findChild<QWidget *>(QStringLiteral("scMtgList"))->isVisible() && home->isEnabled(), 8000);
     QCoreApplication::processEvents();
     QCOMPARE(WemeetSim::calls().count(QStringLiteral("JoinMeeting")), joins);
     QCOMPARE(WeMeetManager::instance()->state(), 2);
