@@ -44,6 +44,7 @@ private slots:
         QScopedValueRollback<int> sdkResponse(Waits::sdkResponseMs);
         QScopedValueRollback<int> spinner(Waits::spinnerFallbackMs);
         QScopedValueRollback<int> updateStall(Waits::updateStallMs);
+        QScopedValueRollback<int> splash(Waits::splashDelayMs);
         if (percent.isNull())
             qunsetenv("VESK_WAIT_SCALE_PERCENT");
         else
@@ -59,6 +60,7 @@ private slots:
         QCOMPARE(Waits::sdkResponseMs, startupMs * 3);
         QCOMPARE(Waits::spinnerFallbackMs, startupMs);
         QCOMPARE(Waits::updateStallMs, startupMs * 6);
+        QCOMPARE(Waits::splashDelayMs, startupMs / 25);
     }
 
     void shortenedWaitsNeverReachZero()
@@ -71,6 +73,7 @@ private slots:
         QScopedValueRollback<int> sdkResponse(Waits::sdkResponseMs);
         QScopedValueRollback<int> spinner(Waits::spinnerFallbackMs);
         QScopedValueRollback<int> updateStall(Waits::updateStallMs);
+        QScopedValueRollback<int> splash(Waits::splashDelayMs);
         qputenv("VESK_WAIT_SCALE_PERCENT", "1");
         Waits::applyEnvironment();
         qunsetenv("VESK_WAIT_SCALE_PERCENT");
