@@ -89,11 +89,6 @@ void StartupSplash::end()
     ending->deleteLater();
 }
 
-StartupSplash *StartupSplash::current()
-{
-    return splash;
-}
-
 bool StartupSplash::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Show && watched != this && watched->isWidgetType()) {

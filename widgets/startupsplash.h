@@ -17,8 +17,6 @@ public:
     // Start-up calls these around its waits; end() may come more than once.
     static void begin();
     static void end();
-    // The splash of this start-up while it lives (shown or not yet).
-    static StartupSplash *current();
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 
