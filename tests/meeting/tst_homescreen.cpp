@@ -587,6 +587,12 @@ private slots:
             home->tmMtgUpdatedSlot();
         QTRY_VERIFY_WITH_TIMEOUT(!notices(home).isEmpty(), 5000);
         QCOMPARE(notices(home), QStringList{shown});
+        if (status == -1 && !quickMeeting) {
+            // The answer that comes after all replaces the failure state.
+            QTRY_VERIFY_WITH_TIMEOUT(home->findChild<QScrollArea *>(QStringLiteral("scMtgList"))->isVisible(),
+                                     3000);
+            QVERIFY(!home->findChild<QWidget *>(QStringLiteral("emptyWidget"))->isVisible());
+        }
     }
 
     // --- joining --------------------------------------------------------------
