@@ -17,5 +17,8 @@ void Waits::applyEnvironment()
     scale(sdkResponseMs);
     scale(spinnerFallbackMs);
     scale(updateStallMs);
+    scale(verifyCodeTickMs);
+    scale(qrPollMs);
+    scale(qrExpiryMs);
     scale(splashDelayMs);
 }

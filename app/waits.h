@@ -13,6 +13,9 @@ struct Waits
     static inline int sdkResponseMs = 30000;       // Meeting SDK initialisation or sign-in answer
     static inline int spinnerFallbackMs = 10000;   // busy indicator's latest stop after a join or invitation request
     static inline int updateStallMs = 60000;       // update download given up after this long without data
+    static inline int verifyCodeTickMs = 1000;     // one step of the SMS code's 60-step resend countdown
+    static inline int qrPollMs = 1000;             // QR sign-in's binding-status poll
+    static inline int qrExpiryMs = 300000;         // a QR sign-in code's lifetime
     static inline int splashDelayMs = 400;         // start-up waits this long before showing its splash
 
     // Scales every wait above by VESK_WAIT_SCALE_PERCENT when it is set.

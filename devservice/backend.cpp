@@ -77,6 +77,19 @@ QByteArray htmlPage(const QString &title, const QString &text)
         .toUtf8();
 }
 
+// Admission codes that send the participant to the registration page, and
+// those that send to the signature page.
+const QStringList &registerCodes()
+{
+    static const QStringList codes{"001", "002", "005"};
+    return codes;
+}
+const QStringList &signCodes()
+{
+    static const QStringList codes{"006", "007", "030"};
+    return codes;
+}
+
 QString lastSegment(const QString &path)
 {
     QString p = path;
@@ -197,6 +210,8 @@ bool Backend::reset(QString *error)
         m.liveConfig = o.value("liveConfig").toObject();
         m.guests = o.value("guests").toArray();
         m.expired = o.value("expired").toBool();
+        m.phoneVerification = o.value("phoneVerification").toBool();
+        m.guestLoginStatus = o.value("guestLoginStatus").toInt();
         QDateTime start;
         if (o.contains("startInMinutes")) {
             qint64 s = now.toSecsSinceEpoch() + o.value("startInMinutes").toInt() * 60;
@@ -215,6 +230,7 @@ bool Backend::reset(QString *error)
         const QJsonObject people = act.value("participants").toObject();
         for (auto it = people.begin(); it != people.end(); ++it)
             m.participants.insert(it.key(), it.value().toString());
+        m.admissionCode = str(act, "admissionCode");
         m_meetings.append(m);
     }
     m_versions = root.value("versions").toArray();
@@ -764,7 +780,9 @@ Reply Backend::meetingToken(const Call &c)
         if (nickName.trimmed().isEmpty())
             return fail("400", QStringLiteral("昵称不能为空"));
         int status = 1;
-        if (!m->activityId.isEmpty()) {
+        if (m->guestLoginStatus != 0) {
+            status = m->guestLoginStatus;
+        } else if (!m->activityId.isEmpty() || m->phoneVerification) {
             // activity meetings admit guests only with a verified phone
             status = 2;
             if (!verifyCode.isEmpty()) {
@@ -1136,35 +1154,61 @@ Reply Backend::activityApprove(const Call &c)
         r.body = QJsonDocument(o).toJson(QJsonDocument::Compact);
         return r;
     };
-    if (!m || m->expired)
+    if (!m || m->expired || m->admissionCode == "111")
         return refuse("111", QStringLiteral("当前会议号已失效"), QJsonObject());
     if (m->activityId.isEmpty())
         return ok(QJsonObject{{"approved", true}});
-    const QString state = m->participants.value(phone);
-    if (phone.isEmpty() || state.isEmpty())
-        return refuse("010", QStringLiteral("当前手机号未在参会名单"), QJsonObject());
+    QString state = m->participants.value(phone);
+    if (state.isEmpty() && !phone.isEmpty() && registerCodes().contains(m->admissionCode))
+        state = m->participants[phone] = "registerOnly";
+    else if (state.isEmpty() && !phone.isEmpty() && signCodes().contains(m->admissionCode))
+        state = m->participants[phone] = "sign";
+    if (phone.isEmpty() || state.isEmpty()) {
+        const QString code = m->admissionCode.isEmpty() ? QStringLiteral("010") : m->admissionCode;
+        return refuse(
+            code, code == "010" ? QStringLiteral("当前手机号未在参会名单") : QStringLiteral("入会认证未通过"),
+            QJsonObject());
+    }
     if (state == "admitted")
         return ok(QJsonObject{{"approved", true}});
+    return admissionStep(*m, phone, state);
+}
 
-    const QString step = state == "register" ? "a" : "s";
+// Refuses with the step still to do and the page that does it; opening the
+// page (as scanning its QR code does) completes the step.
+Reply Backend::admissionStep(Meeting &m, const QString &phone, const QString &state)
+{
+    const bool registering = state != "sign";
+    const QString step = registering ? "a" : "s";
     QString linkToken;
     for (auto it = m_admissionLinks.begin(); it != m_admissionLinks.end(); ++it)
-        if (it->meetingId == m->meetingId && it->phone == phone && it.key().startsWith(step))
+        if (it->meetingId == m.meetingId && it->phone == phone && it.key().startsWith(step))
             linkToken = it.key();
     if (linkToken.isEmpty()) {
         linkToken = step + newToken(9);
-        m_admissionLinks.insert(linkToken, AdmissionLink{m->meetingId, phone});
+        m_admissionLinks.insert(linkToken, AdmissionLink{m.meetingId, phone});
     }
     const QString url = fill(QStringLiteral("{base}/%1/%2").arg(step, linkToken.mid(1)));
     event(QStringLiteral("activity %1: %2 must %3; open %4 to do it")
-              .arg(m->meetingCode, phone, state == "register" ? "register" : "sign the letter", url));
-    if (state == "register")
-        return refuse("005", QStringLiteral("请先完成活动报名"),
-                      QJsonObject{{"activityShortUrl", url}, {"signatureUrl", ""}, {"signatureId", ""}});
-    return refuse("030", QStringLiteral("请先签署承诺函"),
-                  QJsonObject{{"activityShortUrl", ""},
-                              {"signatureUrl", url},
-                              {"signatureId", "SIG" + m->activityId.right(4) + phone.right(4)}});
+              .arg(m.meetingCode, phone, registering ? "register" : "sign the letter", url));
+    // A meeting with an admission code of its own answers it for its step.
+    QString code = registering ? QStringLiteral("005") : QStringLiteral("030");
+    if (state == "registerOnly")
+        code = registerCodes().contains(m.admissionCode) ? m.admissionCode : QStringLiteral("001");
+    else if (state == "sign" && signCodes().contains(m.admissionCode))
+        code = m.admissionCode;
+    QJsonObject o{
+        {"success", false},
+        {"errorCode", code},
+        {"errorMsg", registering ? QStringLiteral("请先完成活动报名") : QStringLiteral("请先签署承诺函")},
+        {"result", registering
+                       ? QJsonObject{{"activityShortUrl", url}, {"signatureUrl", ""}, {"signatureId", ""}}
+                       : QJsonObject{{"activityShortUrl", ""},
+                                     {"signatureUrl", url},
+                                     {"signatureId", "SIG" + m.activityId.right(4) + phone.right(4)}}}};
+    Reply r;
+    r.body = QJsonDocument(o).toJson(QJsonDocument::Compact);
+    return r;
 }
 
 Reply Backend::admissionPage(const Call &c)
@@ -1180,8 +1224,8 @@ Reply Backend::admissionPage(const Call &c)
         return r;
     }
     QString &state = m->participants[it->phone];
-    if (step == "a" && state == "register") {
-        state = "sign";
+    if (step == "a" && (state == "register" || state == "registerOnly")) {
+        state = state == "register" ? "sign" : "admitted";
         event(QStringLiteral("activity %1: %2 registered").arg(m->activityId, it->phone));
     } else if (step == "s" && state == "sign") {
         state = "admitted";
@@ -1357,14 +1401,29 @@ QString Backend::demoInfo() const
     static const QMap<QString, QString> steps{
         {"admitted", "admitted"}, {"register", "must register (005)"}, {"sign", "must sign (030)"}};
     for (const Meeting &m : m_meetings) {
+        if (m.phoneVerification)
+            lines << QStringLiteral("meeting %1 \"%2\": guests verify a phone by SMS code first")
+                         .arg(m.meetingCode, m.subject);
+        if (m.guestLoginStatus != 0)
+            lines << QStringLiteral("meeting %1 \"%2\": guest token answers loginStatus %3")
+                         .arg(m.meetingCode, m.subject)
+                         .arg(m.guestLoginStatus);
         if (m.activityId.isEmpty())
             continue;
         QStringList people;
         for (auto it = m.participants.begin(); it != m.participants.end(); ++it)
             people << it.key() + " " + steps.value(it.value(), it.value());
-        lines << QStringLiteral("activity meeting %1 \"%2\"%3: %4; other phones are not on the list (010)")
+        QString others = QStringLiteral("not on the list (010)");
+        if (registerCodes().contains(m.admissionCode))
+            others =
+                QStringLiteral("must register (%1, admitted once the page is opened)").arg(m.admissionCode);
+        else if (signCodes().contains(m.admissionCode))
+            others = QStringLiteral("must sign (%1, admitted once the page is opened)").arg(m.admissionCode);
+        else if (!m.admissionCode.isEmpty())
+            others = QStringLiteral("refused (%1)").arg(m.admissionCode);
+        lines << QStringLiteral("activity meeting %1 \"%2\"%3: %4%5other phones %6")
                      .arg(m.meetingCode, m.subject, m.expired ? QStringLiteral(" (expired, 111)") : QString(),
-                          people.join(", "));
+                          people.join(", "), people.isEmpty() ? QString() : QStringLiteral("; "), others);
     }
     return lines.join('\n');
 }

@@ -85,7 +85,13 @@ private:
         bool enableLive = true;
         bool expired = false;
         QString activityId, activityName;
-        QMap<QString, QString> participants; // phone -> "admitted", "register", "sign"
+        // phone -> "admitted", "register" (then "sign"), "sign", "registerOnly" (then admitted)
+        QMap<QString, QString> participants;
+        // What phones not on the list are answered: empty for "010"; a
+        // register or signature code puts them on the list with that step.
+        QString admissionCode;
+        bool phoneVerification = false; // guests must verify a phone by SMS
+        int guestLoginStatus = 0;       // answered to every guest instead (0: none)
     };
     struct Session
     {
@@ -137,6 +143,7 @@ private:
     QJsonObject loginAnswer(const Account &a);
     QJsonObject meetingJson(const Meeting &m) const;
     QString joinUrl(const Meeting &m) const { return fill("{base}/j/" + m.meetingCode); }
+    Reply admissionStep(Meeting &m, const QString &phone, const QString &state);
     QString newDigits(int n) const;
     QString newToken(int hexChars) const;
     QString sendSms(const QString &phone, const QString &countryCode);

@@ -2,33 +2,24 @@
 #include "ui_accountlogin.h"
 
 #include "app/basevalues.h"
-#include "app/platform.h"
+#include "app/uitexts.h"
 #include "app/userstore.h"
-#include "app/waits.h"
 #include "http/logincomverifyhttp.h"
 #include "http/loginhttp.h"
-#include "http/tmtokenhttp.h"
 #include "http/usermessage.h"
 #include "login/loginshared.h"
-#include "sdk/wemeetmanager.h"
+#include "sdk/signinchain.h"
 #include "session/navigator.h"
-#include "widgets/snackbar.h"
+#include "widgets/messages.h"
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QButtonGroup>
-#include <QCoreApplication>
 #include <QDebug>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QStandardPaths>
-#include <QTimer>
-
-namespace {
-const QString loginFailedText = QStringLiteral("登录失败，请重试！");
-}
 
 AccountLogin::AccountLogin(QString type, QWidget *parent)
-    : BorderDialog(parent), ui(new Ui::AccountLogin), m_manager(WeMeetManager::instance()), m_type(type)
+    : BorderDialog(parent), ui(new Ui::AccountLogin), m_type(type)
 {
     ui->setupUi(this);
     setDraggable(true);
@@ -64,12 +55,9 @@ AccountLogin::AccountLogin(QString type, QWidget *parent)
     ui->btnGroupType->setId(ui->rdoBtnFinancial, 3);
 
     m_loginHttp = new LoginHttp(this);
-    m_tmTokenHttp = new TmTokenHttp(this);
     m_comVerifyHttp = new LoginComVerifyHttp(this);
+    m_chain = new SignInChain(this);
     m_spinner = new WaitingSpinnerWidget(this, true, true);
-    m_sdkInitTimer = new QTimer(this);
-    m_sdkInitTimer->setSingleShot(true);
-    connect(m_sdkInitTimer, &QTimer::timeout, this, &AccountLogin::sdkAnswerTimedOut);
 
     // Title bar
     connect(ui->pBtnMin, &QPushButton::clicked, this, &AccountLogin::onMinBtnClicked);
@@ -78,9 +66,6 @@ AccountLogin::AccountLogin(QString type, QWidget *parent)
     connect(ui->pBtnQRCode, &QPushButton::clicked, this, &AccountLogin::onQRCodeBtnClicked);
 
     // Version, fields and choices
-    connect(ui->rdoBtnEnterprise, &QRadioButton::toggled, this, &AccountLogin::onEnterpriseRdoBtnToggled);
-    connect(ui->rdoBtnRegulatory, &QRadioButton::toggled, this, &AccountLogin::onRegulatoryRdoBtnToggled);
-    connect(ui->rdoBtnFinancial, &QRadioButton::toggled, this, &AccountLogin::onFinancialRdoBtnToggled);
     connect(ui->lEditCompanyCode, &QLineEdit::textChanged, this, &AccountLogin::comfirmBtnEnabledStatusSlot);
     connect(ui->lEditAccount, &QLineEdit::textChanged, this, &AccountLogin::comfirmBtnEnabledStatusSlot);
     connect(ui->lEditPassword, &QLineEdit::textChanged, this, &AccountLogin::comfirmBtnEnabledStatusSlot);
@@ -98,9 +83,8 @@ AccountLogin::AccountLogin(QString type, QWidget *parent)
     connect(m_comVerifyHttp, &LoginComVerifyHttp::sendComVerifyResultSignal, this,
             &AccountLogin::loginComVerifyResultSlot);
     connect(m_loginHttp, &LoginHttp::sendLoginResultSignal, this, &AccountLogin::loginResultSlot);
-    connect(m_tmTokenHttp, &TmTokenHttp::sendTmTokenResultSignal, this, &AccountLogin::tmTokenResultSlot);
-    connect(m_manager, &WeMeetManager::OnLoginFinishSignal, this, &AccountLogin::wmLoginCompleteSlot);
-    connect(m_manager, &WeMeetManager::OnSDKErrorSignal, this, &AccountLogin::wmSDKErrorSlot);
+    connect(m_chain, &SignInChain::tokenAnswered, this, &AccountLogin::tmTokenResultSlot);
+    connect(m_chain, &SignInChain::meetingSdkFinished, this, &AccountLogin::wmLoginCompleteSlot);
     connect(this, &AccountLogin::uiLoadedFinishSignal, this, &AccountLogin::uiLoadedFinishSlot,
             Qt::QueuedConnection);
 
@@ -113,17 +97,7 @@ AccountLogin::AccountLogin(QString type, QWidget *parent)
     loadLoginInfo();
     const int preselected = type.toInt();
     if (preselected == baseValues->accountType) {
-        if (QAbstractButton *button = ui->btnGroupType->button(preselected))
-            button->setChecked(true);
-        if (baseValues->rememberPassword.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
-            ui->lEditCompanyCode->setText(baseValues->accountCompanyCode);
-            ui->lEditAccount->setText(baseValues->accountUserName);
-            ui->lEditPassword->setText(LoginShared::decodePassword(baseValues->accountPassword));
-            ui->chkBoxRemberPwd->setChecked(true);
-        } else {
-            ui->chkBoxRemberPwd->setChecked(false);
-        }
-        ui->chkBoxAutoLogin->setChecked(baseValues->autoLogin == QLatin1String("1"));
+        fillRemembered(preselected);
     } else {
         ui->lEditCompanyCode->clear();
         ui->lEditAccount->clear();
@@ -131,14 +105,20 @@ AccountLogin::AccountLogin(QString type, QWidget *parent)
         ui->chkBoxAutoLogin->setChecked(false);
         ui->chkBoxRemberPwd->setChecked(false);
     }
+    if (ui->rdoBtnRegulatory->isChecked())
+        ui->lEditCompanyCode->setPlaceholderText(QStringLiteral("请输入部署的证监局代码"));
     comfirmBtnEnabledStatusSlot();
+
+    // Only now: "金融版" preselected must not hand over from inside the constructor.
+    connect(ui->rdoBtnEnterprise, &QRadioButton::toggled, this, &AccountLogin::onEnterpriseRdoBtnToggled);
+    connect(ui->rdoBtnRegulatory, &QRadioButton::toggled, this, &AccountLogin::onRegulatoryRdoBtnToggled);
+    connect(ui->rdoBtnFinancial, &QRadioButton::toggled, this, &AccountLogin::onFinancialRdoBtnToggled);
 
     emit uiLoadedFinishSignal();
 }
 
 AccountLogin::~AccountLogin()
 {
-    disconnect(m_manager, &WeMeetManager::OnLoginFinishSignal, this, &AccountLogin::wmLoginCompleteSlot);
     delete ui;
 }
 
@@ -146,7 +126,7 @@ void AccountLogin::simulateLogin(const QString &companyCode, const QString &user
 {
     m_signInRequested = true;
     m_step = Step::SignIn;
-    startBusy(QStringLiteral("正在登录帐号..."));
+    startBusy(UiText::signingInAccount);
     m_loginHttp->simulateLogin(companyCode, userName);
 }
 
@@ -170,13 +150,12 @@ void AccountLogin::onReturnBtnClicked()
 
 void AccountLogin::onPhoneLoginBtnClicked()
 {
-    // The phone sign-in screen comes with its own release.
-    qDebug() << "phone sign-in is not available in this build, type" << ui->btnGroupType->checkedId();
+    Navigator::instance()->showPhoneLogin(this, QString::number(ui->btnGroupType->checkedId()));
 }
 
 void AccountLogin::onQRCodeBtnClicked()
 {
-    qDebug() << "QR-code sign-in is not available in this build";
+    Navigator::instance()->showQRCodeLogin(this, QStringLiteral("AccountLogin"));
 }
 
 void AccountLogin::onAccountLoginBtnClicked()
@@ -190,21 +169,25 @@ void AccountLogin::onAccountLoginBtnClicked()
 
 void AccountLogin::onEnterpriseRdoBtnToggled(bool checked)
 {
-    if (checked)
-        ui->lEditCompanyCode->setPlaceholderText(QStringLiteral("请输入公司代码"));
+    if (!checked)
+        return;
+    ui->lEditCompanyCode->setPlaceholderText(QStringLiteral("请输入公司代码"));
+    fillRemembered(1);
 }
 
 void AccountLogin::onRegulatoryRdoBtnToggled(bool checked)
 {
-    if (checked)
-        ui->lEditCompanyCode->setPlaceholderText(QStringLiteral("请输入部署的证监局代码"));
+    if (!checked)
+        return;
+    ui->lEditCompanyCode->setPlaceholderText(QStringLiteral("请输入部署的证监局代码"));
+    fillRemembered(2);
 }
 
 void AccountLogin::onFinancialRdoBtnToggled(bool checked)
 {
-    // Financial accounts sign in by phone only; that screen comes with its own release.
+    // Financial accounts sign in by phone only.
     if (checked)
-        qDebug() << "financial accounts sign in by phone; phone sign-in is not available in this build";
+        Navigator::instance()->showPhoneLogin(this, QStringLiteral("3"));
 }
 
 void AccountLogin::onAutoLoginChkBoxStateChanged(int arg1)
@@ -239,7 +222,7 @@ void AccountLogin::loginComVerifyResultSlot(QString result)
         fail(QStringLiteral("该公司未开通服务"));
     } else if (result == QString::number(baseValues->accountType)) {
         m_step = Step::SignIn;
-        m_spinner->setText(QStringLiteral("正在登录帐号..."));
+        m_spinner->setText(UiText::signingInAccount);
         m_loginHttp->loginByAccount(ui->lEditCompanyCode->text(), ui->lEditAccount->text(),
                                     ui->lEditPassword->text(), baseValues->accountType);
     } else if (result == QLatin1String("1")) {
@@ -261,7 +244,7 @@ void AccountLogin::loginResultSlot(QString result)
         m_step = Step::Idle;
         stopBusy();
         qDebug().noquote() << "loginResult err: " + result;
-        Snackbar::showMessage(userMessage(result), this, Waits::noticeMs);
+        Messages::notice(this, userMessage(result));
         return;
     }
     baseValues->accountType = checkedAccountType();
@@ -271,15 +254,15 @@ void AccountLogin::loginResultSlot(QString result)
     baseValues->accountCompanyCode = ui->lEditCompanyCode->text();
     baseValues->accountUserName = ui->lEditAccount->text();
     baseValues->accountPassword = LoginShared::encodePassword(ui->lEditPassword->text());
-    m_step = Step::Token;
-    m_spinner->setText(QStringLiteral("正在登录云会议..."));
-    m_tmTokenHttp->requestForMember(baseValues->tenantInfo, baseValues->telephone,
-                                    baseValues->mobileCountryCode, QString());
+    m_step = Step::Chain;
+    m_spinner->setText(UiText::signingInMeeting);
+    m_chain->requestMemberToken(baseValues->tenantInfo, baseValues->telephone, baseValues->mobileCountryCode,
+                                QString());
 }
 
 void AccountLogin::tmTokenResultSlot(QString result)
 {
-    if (!expecting(Step::Token, "meeting-service token"))
+    if (!expecting(Step::Chain, "meeting-service token"))
         return;
     if (!result.isEmpty()) {
         fail(result);
@@ -288,52 +271,28 @@ void AccountLogin::tmTokenResultSlot(QString result)
     const bool autoLoginChecked = ui->chkBoxAutoLogin->isChecked();
     if (baseValues->loginStatus == QLatin1String("1")) {
         saveAccountLogin(autoLoginChecked);
-        m_step = Step::MeetingSdk;
-        if (m_manager->isInitialized()) {
-            waitForSdkAnswer();
-            m_manager->login();
-        } else {
-            connect(m_manager, &WeMeetManager::OnSDKInitializeFinishSignal, this,
-                    &AccountLogin::wmSDKInitializeCompleteSlot, Qt::UniqueConnection);
-            waitForSdkAnswer();
-            WeMeetManager::initialize(baseValues->sdkId, baseValues->sdkToken,
-                                      QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
-                                      baseValues->appName);
-        }
+        m_chain->signInToMeetingSdk();
     } else if (baseValues->loginStatus == QLatin1String("3")) {
-        // The phone-number completion screen comes with its own release; until
-        // then say why the sign-in cannot go on instead of leaving the user waiting.
-        qDebug() << "account has no phone number yet; phone-number completion is not available in this build";
-        fail(QStringLiteral("该账号尚未绑定手机号，请先在Vesk APP中绑定手机号"));
+        m_step = Step::Idle;
+        stopBusy();
+        Navigator::instance()->showPhoneNumberPatch(this, autoLoginChecked ? 1 : 0);
     } else {
-        qDebug() << "unexpected loginStatus" << baseValues->loginStatus;
-        fail(loginFailedText);
+        // Nothing would ever stop the busy indicator.
+        qDebug().noquote() << "sign-in: unhandled loginStatus" << baseValues->loginStatus;
+        fail(UiText::loginFailed);
     }
-}
-
-void AccountLogin::wmSDKInitializeCompleteSlot()
-{
-    if (!expecting(Step::MeetingSdk, "Meeting SDK initialisation"))
-        return;
-    disconnect(m_manager, &WeMeetManager::OnSDKInitializeFinishSignal, this,
-               &AccountLogin::wmSDKInitializeCompleteSlot);
-    waitForSdkAnswer();
-    m_manager->login();
 }
 
 void AccountLogin::wmLoginCompleteSlot(QString result)
 {
-    if (!expecting(Step::MeetingSdk, "Meeting SDK sign-in"))
+    if (!expecting(Step::Chain, "Meeting SDK sign-in"))
         return;
     m_step = Step::Idle;
-    m_sdkInitTimer->stop();
     stopBusy();
-    if (result.isEmpty()) {
-        baseValues->signedIn = true;
+    if (result.isEmpty())
         QMetaObject::invokeMethod(this, "showHomeViewSlot", Qt::QueuedConnection);
-    } else {
-        Snackbar::showMessage(loginFailedText, this, Waits::noticeMs);
-    }
+    else
+        Messages::notice(this, UiText::loginFailed);
 }
 
 void AccountLogin::showHomeViewSlot()
@@ -354,21 +313,13 @@ void AccountLogin::uiLoadedFinishSlot()
         baseValues->ssoUserName.clear();
         simulateLogin(companyCode, userName);
     } else if (baseValues->autoLogin == QLatin1String("1") && !baseValues->autoLoginBlocked) {
-        onAccountLoginBtnClicked();
+        // Remembered for another version than this window opened with: the
+        // fields are empty, and a sign-in with them could only fail.
+        if (ui->pBtnAccountLogin->isEnabled())
+            onAccountLoginBtnClicked();
+        else
+            qDebug() << "automatic sign-in skipped: nothing remembered for this version";
     }
-}
-
-void AccountLogin::wmSDKErrorSlot(QString result)
-{
-    qDebug() << "Meeting SDK error:" << result;
-    // An error of a guest preparation while the user is still typing is no
-    // failed sign-in.
-    if (m_step == Step::Idle)
-        return;
-    m_sdkInitTimer->stop();
-    disconnect(m_manager, &WeMeetManager::OnSDKInitializeFinishSignal, this,
-               &AccountLogin::wmSDKInitializeCompleteSlot);
-    fail(loginFailedText);
 }
 
 int AccountLogin::checkedAccountType() const
@@ -406,26 +357,46 @@ void AccountLogin::fail(const QString &notice)
     m_step = Step::Idle;
     stopBusy();
     // Also carries request results, which the user reads in words.
-    Snackbar::showMessage(userMessage(notice), this, Waits::noticeMs);
+    Messages::notice(this, userMessage(notice));
 }
 
-void AccountLogin::waitForSdkAnswer()
+void AccountLogin::fillRemembered(int type)
 {
-    m_sdkInitTimer->start(Waits::sdkResponseMs);
+    if (type != baseValues->accountType || type == 0) {
+        // Remembered values must not travel with another version.
+        if (showsRemembered()) {
+            ui->lEditCompanyCode->clear();
+            ui->lEditAccount->clear();
+            ui->lEditPassword->clear();
+            ui->chkBoxAutoLogin->setChecked(false);
+            ui->chkBoxRemberPwd->setChecked(false);
+        }
+        return;
+    }
+    if (QAbstractButton *button = ui->btnGroupType->button(type))
+        button->setChecked(true);
+    if (baseValues->rememberPassword.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
+        ui->lEditCompanyCode->setText(baseValues->accountCompanyCode);
+        ui->lEditAccount->setText(baseValues->accountUserName);
+        ui->lEditPassword->setText(LoginShared::decodePassword(baseValues->accountPassword));
+        ui->chkBoxRemberPwd->setChecked(true);
+    } else {
+        ui->chkBoxRemberPwd->setChecked(false);
+    }
+    ui->chkBoxAutoLogin->setChecked(baseValues->autoLogin == QLatin1String("1"));
 }
 
-void AccountLogin::sdkAnswerTimedOut()
+bool AccountLogin::showsRemembered() const
 {
-    // A failed initialisation reports nothing; do not spin forever.
-    qDebug() << "Meeting SDK did not answer within" << Waits::sdkResponseMs << "ms";
-    disconnect(m_manager, &WeMeetManager::OnSDKInitializeFinishSignal, this,
-               &AccountLogin::wmSDKInitializeCompleteSlot);
-    fail(loginFailedText);
+    return !baseValues->accountCompanyCode.isEmpty() &&
+           ui->lEditCompanyCode->text() == baseValues->accountCompanyCode &&
+           ui->lEditAccount->text() == baseValues->accountUserName &&
+           ui->lEditPassword->text() == LoginShared::decodePassword(baseValues->accountPassword);
 }
 
 void AccountLogin::keyPressEvent(QKeyEvent *event)
 {
-    // Escape never ends the run.
+    // Escape would close the screen; it never ends the run.
     if (event->key() == Qt::Key_Escape) {
         event->accept();
         return;

@@ -9,10 +9,8 @@ class AccountLogin;
 }
 class LoginComVerifyHttp;
 class LoginHttp;
-class QTimer;
-class TmTokenHttp;
+class SignInChain;
 class WaitingSpinnerWidget;
-class WeMeetManager;
 
 // Sign-in with account type, company code, account name and password. Runs
 // the whole chain: company check, service sign-in, meeting-service token,
@@ -50,40 +48,36 @@ public slots:
     void loginComVerifyResultSlot(QString result);
     void loginResultSlot(QString result);
     void tmTokenResultSlot(QString result);
-    void wmSDKInitializeCompleteSlot();
     void wmLoginCompleteSlot(QString result);
     void showHomeViewSlot();
     void uiLoadedFinishSlot();
-    void wmSDKErrorSlot(QString result);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     int checkedAccountType() const;
+    void fillRemembered(int type);
+    bool showsRemembered() const;
     void startBusy(const QString &text);
     void stopBusy();
     void fail(const QString &notice);
-    void sdkAnswerTimedOut();
-    void waitForSdkAnswer();
 
     Ui::AccountLogin *ui = nullptr;
     LoginHttp *m_loginHttp = nullptr;
-    TmTokenHttp *m_tmTokenHttp = nullptr;
     LoginComVerifyHttp *m_comVerifyHttp = nullptr;
-    WeMeetManager *m_manager = nullptr;
+    SignInChain *m_chain = nullptr;
     WaitingSpinnerWidget *m_spinner = nullptr;
-    QTimer *m_sdkInitTimer = nullptr;
     QString m_type;
-    // The step of the chain whose answer is awaited. A request that timed out
-    // may still answer later; such an answer must not carry the chain on.
+    // The step of the first half whose answer is awaited. A request that timed
+    // out may still answer later; such an answer must not carry the chain on.
+    // The token and the Meeting SDK steps are the chain's.
     enum class Step
     {
         Idle,
         CompanyCheck,
         SignIn,
-        Token,
-        MeetingSdk
+        Chain
     };
     Step m_step = Step::Idle;
     bool expecting(Step step, const char *what);

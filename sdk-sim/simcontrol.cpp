@@ -1,9 +1,8 @@
 #include "sdk-sim/simcontrol.h"
 
 #include "sdk-sim/simsdk.h"
-#include "sdk-sim/simwindows.h"
+#include "sdk-sim/simwindowhost.h"
 
-#include <QPushButton>
 #include <QtDebug>
 
 namespace WemeetSim {
@@ -36,8 +35,8 @@ int toMs(const QString &key, const QString &value, int fallback)
 bool toBool(const QString &value)
 {
     const QString v = value.trimmed().toLower();
-    return v == QLatin1String("1") || v == QLatin1String("true") || v == QLatin1String("yes")
-        || v == QLatin1String("on");
+    return v == QLatin1String("1") || v == QLatin1String("true") || v == QLatin1String("yes") ||
+           v == QLatin1String("on");
 }
 
 SimSdk *sdk()
@@ -45,15 +44,25 @@ SimSdk *sdk()
     return SimSdk::obtain();
 }
 
-bool clickOrCall(QWidget *window, const char *buttonName, const std::function<void()> &fallback)
+WindowHost *host()
 {
-    if (window) {
-        if (auto *button = window->findChild<QPushButton *>(QLatin1String(buttonName))) {
-            button->click();
-            return true;
-        }
-    }
-    fallback();
+    return config().headless ? nullptr : WindowHost::instance();
+}
+
+SimWindow *shown(int kind)
+{
+    WindowHost *h = SimSdk::current() ? host() : nullptr;
+    return h ? h->window(WindowHost::Kind(kind)) : nullptr;
+}
+
+// A click in the window when it is open; without windows the button's
+// effect directly.
+bool clickOrCall(SimWindow *window, const char *buttonName, const std::function<void()> &fallback)
+{
+    if (window)
+        window->click(QLatin1String(buttonName));
+    else
+        fallback();
     return true;
 }
 
@@ -75,7 +84,7 @@ Records &records()
 
 void reset()
 {
-    SimSdk::discard();   // obtain() makes a fresh one when next asked
+    SimSdk::discard(); // obtain() makes a fresh one when next asked
     s_records = Records();
     s_config = Config();
     s_configLoaded = true;
@@ -228,22 +237,27 @@ bool pressInvite()
     SimSdk *s = sdk();
     if (s->phase != Phase::InMeeting)
         return false;
-    return clickOrCall(s->meetingWindow, "simInviteButton", [s] { s->doInvite(); });
+    return clickOrCall(shown(WindowHost::Meeting), "simInviteButton", [s] { s->doInvite(); });
 }
 
 bool pressLeave()
 {
     SimSdk *s = sdk();
     if (s->phase == Phase::InMeeting)
-        return clickOrCall(s->meetingWindow, "simLeaveButton", [s] { s->doLeave(1); });
+        return clickOrCall(shown(WindowHost::Meeting), "simLeaveButton", [s] { s->doLeave(1); });
     if (s->phase == Phase::Waiting)
-        return clickOrCall(s->waitingWindow, "simWaitingLeaveButton", [s] { s->doLeave(1); });
+        return clickOrCall(shown(WindowHost::WaitingRoom), "simWaitingLeaveButton", [s] { s->doLeave(1); });
     return false;
 }
 
 Phase phase()
 {
     return SimSdk::current() ? SimSdk::current()->phase : Phase::NotInitialized;
+}
+
+bool signedIn()
+{
+    return SimSdk::current() && SimSdk::current()->signedIn;
 }
 
 InitRecord initRecord()
@@ -291,19 +305,25 @@ int pendingCallbacks()
     return SimSdk::current() ? SimSdk::current()->pending() : 0;
 }
 
-QWidget *meetingWindow()
+SimWindow *meetingWindow()
 {
-    return SimSdk::current() ? SimSdk::current()->meetingWindow.data() : nullptr;
+    return shown(WindowHost::Meeting);
 }
 
-QWidget *waitingRoomWindow()
+SimWindow *waitingRoomWindow()
 {
-    return SimSdk::current() ? SimSdk::current()->waitingWindow.data() : nullptr;
+    return shown(WindowHost::WaitingRoom);
 }
 
-QWidget *screenCastWindow()
+SimWindow *screenCastWindow()
 {
-    return SimSdk::current() ? SimSdk::current()->screenCastWindow.data() : nullptr;
+    return shown(WindowHost::ScreenCast);
+}
+
+qint64 windowProcessId()
+{
+    WindowHost *h = WindowHost::instance();
+    return h ? h->processId() : 0;
 }
 
 } // namespace WemeetSim

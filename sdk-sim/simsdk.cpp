@@ -1,10 +1,12 @@
 #include "sdk-sim/simsdk.h"
 
-#include "sdk-sim/simwindows.h"
+#include "sdk-sim/simwindowhost.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QUrl>
+#include <QUrlQuery>
 #include <QtDebug>
 
 #include <cstring>
@@ -32,7 +34,8 @@ bool allDigits(const QString &code)
 }
 
 // Error codes of the simulator; the client only tells 0 from the rest.
-enum : int32_t {
+enum : int32_t
+{
     NotInitializedCode = 10,
     NotSignedInCode = 11,
     BadArgumentCode = 12,
@@ -123,13 +126,20 @@ SimSdk::SimSdk()
     connect(&m_forcedLogoutTimer, &QTimer::timeout, this, [this] { doForcedLogout(); });
     m_admitTimer.setSingleShot(true);
     connect(&m_admitTimer, &QTimer::timeout, this, [this] { doAdmit(); });
+    if (WindowHost *host = WindowHost::instance()) {
+        // The host outlives SDK objects; it reports to whichever is current.
+        host->onAction = [](WindowHost::Kind kind, const QString &action, bool on) {
+            if (SimSdk *sdk = SimSdk::current())
+                sdk->windowAction(kind, action, on);
+        };
+    }
 }
 
 SimSdk::~SimSdk()
 {
-    delete meetingWindow.data();
-    delete waitingWindow.data();
-    delete screenCastWindow.data();
+    // Headless or not now, no window of this SDK object may stay open.
+    if (WindowHost *host = WindowHost::instance())
+        host->closeAll();
 }
 
 SimSdk *SimSdk::current()
@@ -140,7 +150,7 @@ SimSdk *SimSdk::current()
 SimSdk *SimSdk::obtain()
 {
     if (!s_sdk) {
-        config();   // reads VESK_SDK_SIM on first use
+        config(); // reads VESK_SDK_SIM on first use
         s_sdk = new SimSdk;
     }
     return s_sdk;
@@ -158,11 +168,13 @@ void SimSdk::release()
     ++records().releases;
     delete s_sdk;
     s_sdk = nullptr;
+    // The SDK's processes end with it.
+    WindowHost::shutdown();
 }
 
-bool SimSdk::windowsAllowed() const
+WindowHost *SimSdk::windows() const
 {
-    return !config().headless && qobject_cast<QApplication *>(QCoreApplication::instance());
+    return config().headless ? nullptr : WindowHost::instance();
 }
 
 void SimSdk::later(std::function<void()> fn, int delayMs)
@@ -201,7 +213,7 @@ void SimSdk::Initialize(const WemeetSDKParams &params, ISDKCallback *callback)
     r.init.iconPath = text(params.app_icon);
     r.init.callbackSet = callback != nullptr;
     const QPair<const char *, const char *> fields[] = {
-        {"sdk_id", params.sdk_id},       {"sdk_token", params.sdk_token}, {"reserved_a", params.reserved_a},
+        {"sdk_id", params.sdk_id},         {"sdk_token", params.sdk_token}, {"reserved_a", params.reserved_a},
         {"reserved_b", params.reserved_b}, {"data_path", params.data_path}, {"app_name", params.app_name},
         {"app_icon", params.app_icon},
     };
@@ -213,7 +225,7 @@ void SimSdk::Initialize(const WemeetSDKParams &params, ISDKCallback *callback)
 
     m_sdkCallback = callback;
     if (!callback)
-        return;   // nobody to tell
+        return; // nobody to tell
 
     const QString sdkId = r.init.sdkId.trimmed();
     const QByteArray token = QByteArray(params.sdk_token ? params.sdk_token : "");
@@ -221,6 +233,10 @@ void SimSdk::Initialize(const WemeetSDKParams &params, ISDKCallback *callback)
         if (!m_sdkCallback)
             return;
         if (phase != Phase::NotInitialized) {
+            // Already up (e.g. for a guest, then with the guest's token):
+            // the session goes on, later expiry reports name the newer token.
+            if (!token.trimmed().isEmpty())
+                m_sdkToken = token;
             m_sdkCallback->Initialize(0, "");
             return;
         }
@@ -242,10 +258,12 @@ void SimSdk::Initialize(const WemeetSDKParams &params, ISDKCallback *callback)
         // Scheduled before the answer: the client may release the SDK
         // object from inside its callback.
         if (!c.sdkError.isEmpty())
-            later([this, msg = c.sdkError.toUtf8()] {
-                if (m_sdkCallback)
-                    m_sdkCallback->SDKError(1, msg.constData());
-            }, c.sdkErrorAfterMs);
+            later(
+                [this, msg = c.sdkError.toUtf8()] {
+                    if (m_sdkCallback)
+                        m_sdkCallback->SDKError(1, msg.constData());
+                },
+                c.sdkErrorAfterMs);
         m_sdkCallback->Initialize(0, "");
     });
 }
@@ -264,9 +282,11 @@ void SimSdk::Uninitialize()
     m_forcedLogoutTimer.stop();
     m_admitTimer.stop();
     closeMeetingWindows();
-    if (screenCastWindow)
-        screenCastWindow->close();
+    if (WindowHost *host = windows())
+        host->closeQuietly(WindowHost::ScreenCast);
     phase = Phase::NotInitialized;
+    signedIn = false;
+    m_meeting = JoinRecord();
     m_sdkToken.clear();
 }
 
@@ -284,11 +304,21 @@ void SimSdk::doLogin(const QByteArray &address)
             cb->Login(BadArgumentCode, "登录地址为空");
             return;
         }
+        // An address that names the id token but carries none cannot sign
+        // anybody in, e.g. a token answer without "idToken".
+        const QUrl url(QString::fromUtf8(address));
+        const QUrlQuery query(url);
+        if (query.hasQueryItem(QStringLiteral("id_token")) &&
+            query.queryItemValue(QStringLiteral("id_token")).trimmed().isEmpty()) {
+            cb->Login(BadArgumentCode, "登录凭证无效");
+            return;
+        }
         const Config &c = config();
         if (!c.loginFailure.isEmpty()) {
             cb->Login(c.loginFailureCode, c.loginFailure.toUtf8().constData());
             return;
         }
+        signedIn = true;
         if (phase == Phase::Initialized)
             phase = Phase::SignedIn;
         if (c.forcedLogoutAfterMs >= 0)
@@ -302,9 +332,10 @@ void SimSdk::endSession()
     m_forcedLogoutTimer.stop();
     m_admitTimer.stop();
     closeMeetingWindows();
-    if (screenCastWindow)
-        screenCastWindow->close();
+    if (WindowHost *host = windows())
+        host->closeQuietly(WindowHost::ScreenCast);
     m_meeting = JoinRecord();
+    signedIn = false;
     phase = Phase::Initialized;
 }
 
@@ -318,8 +349,11 @@ void SimSdk::doLogout()
             cb->Logout(1, NotInitializedCode, notInitialized);
             return;
         }
+        // Nobody signed in: already where a sign-out leads, which the SDK
+        // confirms like any other (a guest who met without signing in ends
+        // this way too).
         if (phase == Phase::Initialized) {
-            cb->Logout(1, NotSignedInCode, notSignedIn);
+            cb->Logout(1, 0, "");
             return;
         }
         const Config &c = config();
@@ -336,7 +370,7 @@ void SimSdk::doLogout()
 
 bool SimSdk::doForcedLogout()
 {
-    if (phase == Phase::NotInitialized || phase == Phase::Initialized)
+    if (!signedIn)
         return false;
     endSession();
     later([this] {
@@ -357,10 +391,7 @@ void SimSdk::doJoin(const JoinRecord &join)
             cb->JoinMeeting(NotInitializedCode, notInitialized, code.constData());
             return;
         }
-        if (phase == Phase::Initialized) {
-            cb->JoinMeeting(NotSignedInCode, notSignedIn, code.constData());
-            return;
-        }
+        // Signed in or not: guests join with the meeting number alone.
         if (phase == Phase::Waiting || phase == Phase::InMeeting) {
             cb->JoinMeeting(BusyCode, "已在会议中", code.constData());
             return;
@@ -385,14 +416,10 @@ void SimSdk::doJoin(const JoinRecord &join)
         }
         // The join stays pending until the host admits or the user leaves.
         phase = Phase::Waiting;
-        if (windowsAllowed() && !join.hideMeetingWindow) {
-            auto *w = new SimWaitingRoomWindow(QStringLiteral("%1 等候室").arg(records().init.appName),
-                                               join.meetingCode, join.nickname);
-            w->onAdmit = [this] { doAdmit(); };
-            w->onLeave = [this] { doLeave(1); };
-            waitingWindow = w;
-            w->show();
-        }
+        WindowHost *host = windows();
+        if (host && !join.hideMeetingWindow)
+            host->show(WindowHost::WaitingRoom, QStringLiteral("%1 等候室").arg(records().init.appName),
+                       QJsonObject{{"meetingCode", join.meetingCode}, {"nickname", join.nickname}});
         if (c.admitAfterMs >= 0)
             m_admitTimer.start(c.admitAfterMs);
     });
@@ -402,19 +429,15 @@ void SimSdk::enterMeeting()
 {
     phase = Phase::InMeeting;
     m_joinedAt = QDateTime::currentDateTime();
-    if (windowsAllowed() && !m_meeting.hideMeetingWindow) {
-        auto *w = new SimMeetingWindow(QStringLiteral("%1 会议 %2").arg(records().init.appName, m_meeting.meetingCode),
-                                       m_meeting.meetingCode, m_meeting.nickname,
-                                       m_meeting.showInviteButton);
-        w->setMic(m_meeting.micOn);
-        w->setCamera(m_meeting.cameraOn);
-        w->onInvite = [this] { doInvite(); };
-        w->onLeave = [this] { doLeave(1); };
-        w->onMic = [this](bool on) { setMic(on); };
-        w->onCamera = [this](bool on) { setCamera(on); };
-        meetingWindow = w;
-        w->show();
-    }
+    WindowHost *host = windows();
+    if (host && !m_meeting.hideMeetingWindow)
+        host->show(WindowHost::Meeting,
+                   QStringLiteral("%1 会议 %2").arg(records().init.appName, m_meeting.meetingCode),
+                   QJsonObject{{"meetingCode", m_meeting.meetingCode},
+                               {"nickname", m_meeting.nickname},
+                               {"showInvite", m_meeting.showInviteButton},
+                               {"mic", m_meeting.micOn},
+                               {"camera", m_meeting.cameraOn}});
     if (IPreMeetingCallback *cb = m_pre.callback)
         cb->JoinMeeting(0, "", m_meeting.meetingCode.toUtf8().constData());
 }
@@ -424,8 +447,8 @@ bool SimSdk::doAdmit()
     if (phase != Phase::Waiting)
         return false;
     m_admitTimer.stop();
-    if (waitingWindow)
-        waitingWindow->closeQuietly();
+    if (WindowHost *host = windows())
+        host->closeQuietly(WindowHost::WaitingRoom);
     // Admission is the host's doing and reaches the client later as well.
     later([this] {
         if (phase == Phase::Waiting)
@@ -444,15 +467,15 @@ void SimSdk::doShowScreenCast()
             cb->ShowScreenCastViewResult(NotInitializedCode, notInitialized);
             return;
         }
-        if (phase == Phase::Initialized) {
+        if (!signedIn) {
             cb->ShowScreenCastViewResult(NotSignedInCode, notSignedIn);
             return;
         }
-        if (windowsAllowed()) {
-            if (!screenCastWindow)
-                screenCastWindow = new SimScreenCastWindow(QStringLiteral("%1 投屏").arg(records().init.appName));
-            screenCastWindow->show();
-            screenCastWindow->raise();
+        if (WindowHost *host = windows()) {
+            if (host->window(WindowHost::ScreenCast))
+                host->raise(WindowHost::ScreenCast);
+            else
+                host->show(WindowHost::ScreenCast, QStringLiteral("%1 投屏").arg(records().init.appName));
         }
         cb->ShowScreenCastViewResult(0, "");
     });
@@ -471,7 +494,8 @@ void SimSdk::doLeave(int type)
         m_admitTimer.stop();
         closeMeetingWindows();
         m_meeting = JoinRecord();
-        phase = Phase::SignedIn;
+        // A guest who met without signing in is back to merely initialised.
+        phase = signedIn ? Phase::SignedIn : Phase::Initialized;
         if (cb)
             cb->LeaveMeeting(1, 0, "", code.constData());
     });
@@ -484,10 +508,12 @@ void SimSdk::doInvite()
     const Config &c = config();
     const QString code = m_meeting.meetingCode;
     QJsonObject info;
-    info.insert(QStringLiteral("host_name"), c.inviteHostName.isEmpty() ? m_meeting.nickname : c.inviteHostName);
+    info.insert(QStringLiteral("host_name"),
+                c.inviteHostName.isEmpty() ? m_meeting.nickname : c.inviteHostName);
     info.insert(QStringLiteral("meeting_code"), code);
-    info.insert(QStringLiteral("subject"),
-                c.inviteSubject.isEmpty() ? QStringLiteral("%1的会议").arg(m_meeting.nickname) : c.inviteSubject);
+    info.insert(QStringLiteral("subject"), c.inviteSubject.isEmpty()
+                                               ? QStringLiteral("%1的会议").arg(m_meeting.nickname)
+                                               : c.inviteSubject);
     info.insert(QStringLiteral("meeting_url"),
                 m_meeting.joinUrl.isEmpty() ? QStringLiteral("https://meeting.vesk.example/j/%1").arg(code)
                                             : m_meeting.joinUrl);
@@ -531,32 +557,45 @@ void SimSdk::doTokenExpired()
 void SimSdk::setMic(bool on)
 {
     m_meeting.micOn = on;
-    if (meetingWindow)
-        meetingWindow->setMic(on);
+    if (WindowHost *host = windows())
+        host->set(WindowHost::Meeting, QJsonObject{{"mic", on}});
 }
 
 void SimSdk::setCamera(bool on)
 {
     m_meeting.cameraOn = on;
-    if (meetingWindow)
-        meetingWindow->setCamera(on);
+    if (WindowHost *host = windows())
+        host->set(WindowHost::Meeting, QJsonObject{{"camera", on}});
+}
+
+void SimSdk::windowAction(int kind, const QString &action, bool on)
+{
+    if (kind == WindowHost::WaitingRoom) {
+        if (phase != Phase::Waiting)
+            return;
+        if (action == QLatin1String("admit"))
+            doAdmit();
+        else if (action == QLatin1String("leave"))
+            doLeave(1);
+        return;
+    }
+    if (kind != WindowHost::Meeting || phase != Phase::InMeeting)
+        return;
+    if (action == QLatin1String("leave"))
+        doLeave(1);
+    else if (action == QLatin1String("invite"))
+        doInvite();
+    else if (action == QLatin1String("mic"))
+        setMic(on);
+    else if (action == QLatin1String("camera"))
+        setCamera(on);
 }
 
 void SimSdk::closeMeetingWindows()
 {
-    if (meetingWindow) {
-        meetingWindow->onInvite = nullptr;
-        meetingWindow->onLeave = nullptr;
-        meetingWindow->onMic = nullptr;
-        meetingWindow->onCamera = nullptr;
-        meetingWindow->closeQuietly();
-        meetingWindow.clear();
-    }
-    if (waitingWindow) {
-        waitingWindow->onAdmit = nullptr;
-        waitingWindow->onLeave = nullptr;
-        waitingWindow->closeQuietly();
-        waitingWindow.clear();
+    if (WindowHost *host = windows()) {
+        host->closeQuietly(WindowHost::Meeting);
+        host->closeQuietly(WindowHost::WaitingRoom);
     }
 }
 
@@ -593,5 +632,4 @@ void WEMEET_SDK_CALL GetWemeetSDKVersion(char *buffer, int32_t size)
     std::memcpy(buffer, version, n);
     buffer[n] = '\0';
 }
-
 }

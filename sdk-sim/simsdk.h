@@ -14,10 +14,6 @@
 
 #include <functional>
 
-class SimMeetingWindow;
-class SimWaitingRoomWindow;
-class SimScreenCastWindow;
-
 namespace WemeetSim {
 
 // Scripted behaviour; survives the release of the SDK object.
@@ -110,10 +106,10 @@ public:
     SimSdk();
     ~SimSdk() override;
 
-    static SimSdk *current();            // null when none is created
-    static SimSdk *obtain();             // creates it on first use
+    static SimSdk *current(); // null when none is created
+    static SimSdk *obtain();  // creates it on first use
     static void release();
-    static void discard();               // as release(), but not counted
+    static void discard(); // as release(), but not counted
 
     void Initialize(const WemeetSDKParams &params, ISDKCallback *callback) override;
     bool IsInitialized() override;
@@ -141,17 +137,18 @@ public:
 
     void setMic(bool on);
     void setCamera(bool on);
+    // What the user did in one of the simulator's windows.
+    void windowAction(int kind, const QString &action, bool on);
 
     Phase phase = Phase::NotInitialized;
-    QPointer<SimMeetingWindow> meetingWindow;
-    QPointer<SimWaitingRoomWindow> waitingWindow;
-    QPointer<SimScreenCastWindow> screenCastWindow;
+    // Signed in with an address; a guest may meet without.
+    bool signedIn = false;
 
 private:
     void enterMeeting();
     void closeMeetingWindows();
     void endSession();
-    bool windowsAllowed() const;
+    WindowHost *windows() const;
 
     SimAuthService m_auth{this};
     SimPreMeetingService m_pre{this};

@@ -3,6 +3,9 @@
 #include "app/basevalues.h"
 #include "app/waits.h"
 #include "login/accountlogin.h"
+#include "login/phonelogin.h"
+#include "login/phonenumberpatch.h"
+#include "login/qrcodelogin.h"
 #include "meeting/homescreen.h"
 #include "meeting/schedulemeeting.h"
 #include "sdk/wemeetmanager.h"
@@ -138,9 +141,30 @@ AccountLogin *Navigator::showAccountLoginFromLink(QWidget *from, const QString &
 
 // --- Phone sign-in ------------------------------------------------------------
 
+PhoneLogin *Navigator::showPhoneLogin(QWidget *from, const QString &type)
+{
+    auto *login = new PhoneLogin(type);
+    handOver(from, login);
+    return login;
+}
+
 // --- QR-code sign-in ----------------------------------------------------------
 
+QRCodeLogin *Navigator::showQRCodeLogin(QWidget *from, const QString &returnTo)
+{
+    auto *login = new QRCodeLogin(returnTo);
+    handOver(from, login);
+    return login;
+}
+
 // --- Phone-number completion --------------------------------------------------
+
+PhoneNumberPatch *Navigator::showPhoneNumberPatch(QWidget *from, int origin)
+{
+    auto *patch = new PhoneNumberPatch(origin);
+    handOver(from, patch);
+    return patch;
+}
 
 // --- Home screen ----------------------------------------------------------------
 

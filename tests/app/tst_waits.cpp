@@ -44,6 +44,9 @@ private slots:
         QScopedValueRollback<int> sdkResponse(Waits::sdkResponseMs);
         QScopedValueRollback<int> spinner(Waits::spinnerFallbackMs);
         QScopedValueRollback<int> updateStall(Waits::updateStallMs);
+        QScopedValueRollback<int> tick(Waits::verifyCodeTickMs);
+        QScopedValueRollback<int> poll(Waits::qrPollMs);
+        QScopedValueRollback<int> expiry(Waits::qrExpiryMs);
         QScopedValueRollback<int> splash(Waits::splashDelayMs);
         if (percent.isNull())
             qunsetenv("VESK_WAIT_SCALE_PERCENT");
@@ -60,6 +63,9 @@ private slots:
         QCOMPARE(Waits::sdkResponseMs, startupMs * 3);
         QCOMPARE(Waits::spinnerFallbackMs, startupMs);
         QCOMPARE(Waits::updateStallMs, startupMs * 6);
+        QCOMPARE(Waits::verifyCodeTickMs, requestMs / 5);
+        QCOMPARE(Waits::qrPollMs, requestMs / 5);
+        QCOMPARE(Waits::qrExpiryMs, startupMs * 30);
         QCOMPARE(Waits::splashDelayMs, startupMs / 25);
     }
 
@@ -73,6 +79,9 @@ private slots:
         QScopedValueRollback<int> sdkResponse(Waits::sdkResponseMs);
         QScopedValueRollback<int> spinner(Waits::spinnerFallbackMs);
         QScopedValueRollback<int> updateStall(Waits::updateStallMs);
+        QScopedValueRollback<int> tick(Waits::verifyCodeTickMs);
+        QScopedValueRollback<int> poll(Waits::qrPollMs);
+        QScopedValueRollback<int> expiry(Waits::qrExpiryMs);
         QScopedValueRollback<int> splash(Waits::splashDelayMs);
         qputenv("VESK_WAIT_SCALE_PERCENT", "1");
         Waits::applyEnvironment();

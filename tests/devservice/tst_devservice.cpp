@@ -496,6 +496,121 @@ private slots:
         QCOMPARE(a.result().toObject().value("meetingType").toString(), QString("活动系统"));
     }
 
+    void meetingsWithTheirOwnAdmissionCode_data()
+    {
+        QTest::addColumn<QString>("meetingId");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("page"); // the result key with the page to open; empty: none
+        QTest::newRow("register first (001)") << "14502348210934758212"
+                                              << "001"
+                                              << "activityShortUrl";
+        QTest::newRow("sign first (006)") << "14502348210934758213"
+                                          << "006"
+                                          << "signatureUrl";
+        QTest::newRow("not on the list (010)") << "14502348210934758214"
+                                               << "010"
+                                               << "";
+        QTest::newRow("meeting no longer valid (111)") << "14502348210934758215"
+                                                       << "111"
+                                                       << "";
+    }
+
+    void meetingsWithTheirOwnAdmissionCode()
+    {
+        QFETCH(QString, meetingId);
+        QFETCH(QString, code);
+        QFETCH(QString, page);
+        const QByteArray token = serviceToken().toUtf8();
+        auto check = [&] {
+            return send(
+                nam, "POST", service + "tencent-meeting/activity/checkActivityApprove",
+                json({{"meetingId", meetingId}, {"telephone", "13011112222"}, {"mobileCountryCode", "+86"}}),
+                {{"Content-type", "application/json;charset=utf-8;"}, {"Authorization", token}});
+        };
+        const Answer first = check();
+        QVERIFY(!first.success());
+        QCOMPARE(first.json().value("errorCode").toString(), code);
+        // Asking again before the page was opened changes nothing.
+        const Answer again = check();
+        QCOMPARE(again.json().value("errorCode").toString(), code);
+        if (page.isEmpty()) {
+            QVERIFY(first.result().toObject().value("activityShortUrl").toString().isEmpty());
+            return;
+        }
+        const QString url = first.result().toObject().value(page).toString();
+        QVERIFY(url.startsWith(QString::fromStdString(server->baseUrl())));
+        QCOMPARE(again.result().toObject().value(page).toString(), url);
+
+        server->clearRequests();
+        QCOMPARE(send(nam, "GET", url).status, 200); // as scanning the QR code does
+        const std::vector<devservice::LoggedRequest> log = server->requests();
+        QCOMPARE(log.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(log.front().path), QUrl(url).path());
+        QVERIFY(check().success());
+        // Another phone still has the step to do.
+        QCOMPARE(
+            send(nam, "POST", service + "tencent-meeting/activity/checkActivityApprove",
+                 json({{"meetingId", meetingId}, {"telephone", "13011113333"}, {"mobileCountryCode", "+86"}}),
+                 {{"Content-type", "application/json;charset=utf-8;"}, {"Authorization", token}})
+                .json()
+                .value("errorCode")
+                .toString(),
+            code);
+    }
+
+    void guestTokenAsksForAVerifiedPhoneWhereTheMeetingDoes_data()
+    {
+        QTest::addColumn<QString>("meetingCode");
+        QTest::addColumn<int>("withoutPhone"); // loginStatus
+        QTest::addColumn<int>("withCode");     // loginStatus once verified
+        QTest::newRow("ordinary meeting") << "482915736" << 1 << 1;
+        QTest::newRow("phone verification") << "729364051" << 2 << 1;
+        QTest::newRow("activity meeting") << "618203947" << 2 << 1;
+        QTest::newRow("guests turned away") << "729364062" << 4 << 4;
+    }
+
+    void guestTokenAsksForAVerifiedPhoneWhereTheMeetingDoes()
+    {
+        QFETCH(QString, meetingCode);
+        QFETCH(int, withoutPhone);
+        QFETCH(int, withCode);
+        const QString serviceTok = serviceToken();
+        const QString url = service + "tencent-meeting/user/token?access_token=" + serviceTok;
+        const QList<QPair<QByteArray, QByteArray>> headers{
+            {"Content-type", "application/json;charset=utf-8;"}};
+        QJsonObject body{
+            {"accountType", "2"}, {"serialNo", "0123"}, {"meetingCode", meetingCode}, {"nickName", "访客"}};
+        Answer a = send(nam, "POST", url, json(body), headers);
+        QVERIFY(a.success());
+        QCOMPARE(a.result().toObject().value("loginStatus").toInt(), withoutPhone);
+        QVERIFY(!a.result().toObject().value("meetingId").toString().isEmpty());
+
+        // A phone from a link, not yet verified, is not enough.
+        body.insert("telephone", "13011112222");
+        body.insert("mobileCountryCode", "+86");
+        QCOMPARE(send(nam, "POST", url, json(body), headers).result().toObject().value("loginStatus").toInt(),
+                 withoutPhone);
+        body.insert("verifyCode", "000000");
+        a = send(nam, "POST", url, json(body), headers);
+        if (withoutPhone == 2) {
+            QVERIFY(!a.success());
+            QCOMPARE(a.json().value("errorCode").toString(), QString("1003"));
+        }
+
+        a = send(nam, "GET",
+                 service + "tencent-meeting/user/getVerifyCode?access_token=" + serviceTok +
+                     "&telephone=13011112222&mobileCountryCode=%2B86");
+        QVERIFY(a.success());
+        body.insert("verifyCode", QString::fromStdString(server->lastSmsCode("13011112222")));
+        a = send(nam, "POST", url, json(body), headers);
+        QVERIFY(a.success());
+        QCOMPARE(a.result().toObject().value("loginStatus").toInt(), withCode);
+        if (withoutPhone == 2) {
+            QCOMPARE(a.result().toObject().value("telephone").toString(), QString("13011112222"));
+            QVERIFY(!send(nam, "POST", url, json(body), headers).success()); // the code is used up
+        }
+    }
+
     void versionCheckOffersOnlyNewerReleases()
     {
         Answer a = send(nam, "POST", cloud + "analyze/getLastVersion", "appType=7&version=1.0.0");

@@ -216,7 +216,7 @@ private slots:
             if (qobject_cast<HomeScreen *>(w) || qobject_cast<ShareMeeting *>(w) ||
                 qobject_cast<Snackbar *>(w))
                 w->close();
-        if (QWidget *cast = WemeetSim::screenCastWindow())
+        if (auto *cast = WemeetSim::screenCastWindow())
             cast->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QTest::qWait(20);

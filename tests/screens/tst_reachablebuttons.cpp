@@ -4,6 +4,9 @@
 #include "meeting/meetingtestsupport.h"
 
 #include "login/accountlogin.h"
+#include "login/phonelogin.h"
+#include "login/phonenumberpatch.h"
+#include "login/qrcodelogin.h"
 #include "meeting/homescreen.h"
 #include "meeting/sharemeeting.h"
 #include "meeting/userpop.h"
@@ -87,8 +90,9 @@ private slots:
     void everyButtonTakesClicksAllOver_data()
     {
         QTest::addColumn<QString>("screen");
-        for (const char *name : {"TwoBtnDlg two buttons", "TwoBtnDlg one button", "SplashSelect",
-                                 "AccountLogin", "HomeScreen", "ShareMeeting", "userPop", "userRenameDlg"})
+        for (const char *name :
+             {"TwoBtnDlg two buttons", "TwoBtnDlg one button", "SplashSelect", "AccountLogin", "PhoneLogin",
+              "QRCodeLogin", "PhoneNumberPatch", "HomeScreen", "ShareMeeting", "userPop", "userRenameDlg"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void everyButtonTakesClicksAllOver()
@@ -107,6 +111,12 @@ private slots:
             window = new SplashSelect;
         } else if (screen == QLatin1String("AccountLogin")) {
             window = new AccountLogin(QStringLiteral("1"));
+        } else if (screen == QLatin1String("PhoneLogin")) {
+            window = new PhoneLogin(QStringLiteral("1"));
+        } else if (screen == QLatin1String("QRCodeLogin")) {
+            window = new QRCodeLogin(QStringLiteral("AccountLogin"));
+        } else if (screen == QLatin1String("PhoneNumberPatch")) {
+            window = new PhoneNumberPatch(0);
         } else if (screen == QLatin1String("HomeScreen")) {
             window = new HomeScreen;
         } else if (screen == QLatin1String("ShareMeeting")) {

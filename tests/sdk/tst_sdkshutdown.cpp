@@ -47,7 +47,7 @@ void TestSdkShutdown::uninitialisedSdkIsOnlyReleased()
 
 void TestSdkShutdown::initialisedSdkIsUninitialisedThenReleased_data()
 {
-    QTest::addColumn<int>("stage");   // 1 initialised, 2 signed in, 4 in a meeting
+    QTest::addColumn<int>("stage"); // 1 initialised, 2 signed in, 4 in a meeting
     QTest::newRow("initialised") << 1;
     QTest::newRow("signed in") << 2;
     QTest::newRow("in a meeting") << 4;
@@ -58,7 +58,8 @@ void TestSdkShutdown::initialisedSdkIsUninitialisedThenReleased()
     QFETCH(int, stage);
     WeMeetManager *manager = WeMeetManager::instance();
     QSignalSpy initialised(manager, &WeMeetManager::OnSDKInitializeFinishSignal);
-    WeMeetManager::initialize(QStringLiteral("id"), QStringLiteral("token"), QStringLiteral("/tmp"), QStringLiteral("a"));
+    WeMeetManager::initialize(QStringLiteral("id"), QStringLiteral("token"), QStringLiteral("/tmp"),
+                              QStringLiteral("a"));
     QVERIFY(initialised.wait(2000));
     if (stage >= 2) {
         QSignalSpy login(manager, &WeMeetManager::OnLoginFinishSignal);
@@ -70,6 +71,7 @@ void TestSdkShutdown::initialisedSdkIsUninitialisedThenReleased()
         manager->joinMeeting(QStringLiteral("123456789"), QStringLiteral("n"), false, false, QString());
         QVERIFY(joined.wait(2000));
         QVERIFY(WemeetSim::meetingWindow());
+        QTRY_VERIFY(WemeetSim::windowProcessId() != 0);
     }
     QCOMPARE(manager->state(), stage);
 
@@ -79,6 +81,8 @@ void TestSdkShutdown::initialisedSdkIsUninitialisedThenReleased()
                                               QStringLiteral("Release")}));
     QCOMPARE(WemeetSim::releaseCount(), 1);
     QVERIFY(!WemeetSim::meetingWindow());
+    // The SDK's window process ends with it.
+    QCOMPARE(WemeetSim::windowProcessId(), 0);
     // Shutting down leaves the session state alone; the SDK's own answer
     // still tells that nothing is initialised any more.
     QCOMPARE(manager->state(), stage);
@@ -101,7 +105,8 @@ void TestSdkShutdown::answersStillOnTheWayAreDroppedAtShutdown()
 void TestSdkShutdown::failedInitialisationIsNotUninitialised()
 {
     WemeetSim::setInitFailure(QStringLiteral("x"));
-    WeMeetManager::initialize(QStringLiteral("id"), QStringLiteral("token"), QStringLiteral("/tmp"), QStringLiteral("a"));
+    WeMeetManager::initialize(QStringLiteral("id"), QStringLiteral("token"), QStringLiteral("/tmp"),
+                              QStringLiteral("a"));
     QTRY_VERIFY(WemeetSim::initRecord().received && WemeetSim::pendingCallbacks() == 0);
     WemeetSim::clearCalls();
     WeMeetManager::instance()->uninitialize();
@@ -129,11 +134,14 @@ void TestSdkShutdown::shuttingDownFromInsideAnAnswerEndsEverything()
 
     QObject context;
     if (onSignIn)
-        connect(manager, &WeMeetManager::OnLoginFinishSignal, &context, [manager] { manager->uninitialize(); });
+        connect(manager, &WeMeetManager::OnLoginFinishSignal, &context,
+                [manager] { manager->uninitialize(); });
     else
-        connect(manager, &WeMeetManager::OnSDKInitializeFinishSignal, &context, [manager] { manager->uninitialize(); });
+        connect(manager, &WeMeetManager::OnSDKInitializeFinishSignal, &context,
+                [manager] { manager->uninitialize(); });
 
-    WeMeetManager::initialize(QStringLiteral("id"), QStringLiteral("token"), QStringLiteral("/tmp"), QStringLiteral("a"));
+    WeMeetManager::initialize(QStringLiteral("id"), QStringLiteral("token"), QStringLiteral("/tmp"),
+                              QStringLiteral("a"));
     QVERIFY(initialised.wait(2000));
     if (onSignIn) {
         // The scripted error would come first; this row is about sign-in.

@@ -17,80 +17,32 @@
 namespace testsupport {
 
 // Sets the client's own values and points the base URLs at the server.
-inline void pointBaseValuesAt(const devservice::Server &server)
-{
-    if (!baseValues)
-        baseValues = new BaseValues;
-    baseValues->appName = QStringLiteral("Vesk云会议");
-    baseValues->versionNo = QStringLiteral("1.0.0");
-    baseValues->clientId = QStringLiteral("3b9e07c4d2a15f68");
-    baseValues->clientSecret = QStringLiteral("a81d5e2f3b9e07c4d2a15f6870c4b1e9");
-    baseValues->serviceUrl = QString::fromStdString(server.serviceUrl());
-    baseValues->serviceVmUrl = QStringLiteral("video-meeting/");
-    baseValues->cloudUrl = QString::fromStdString(server.cloudUrl());
-    baseValues->idmUrl = QString::fromStdString(server.idmUrl());
-}
+void pointBaseValuesAt(const devservice::Server &server);
 
 // Collects the debug lines written while it lives, exactly as the log
 // handler gets them; the handler before it still sees every line.
 class LogCapture final
 {
 public:
-    LogCapture()
-    {
-        s_self = this;
-        s_previous = qInstallMessageHandler(&LogCapture::handler);
-    }
-    ~LogCapture()
-    {
-        qInstallMessageHandler(s_previous);
-        s_self = nullptr;
-    }
+    LogCapture();
+    ~LogCapture();
     LogCapture(const LogCapture &) = delete;
     LogCapture &operator=(const LogCapture &) = delete;
 
-    QStringList lines() const
-    {
-        QMutexLocker locker(&m_mutex);
-        return m_lines;
-    }
-    void clear()
-    {
-        QMutexLocker locker(&m_mutex);
-        m_lines.clear();
-    }
+    QStringList lines() const;
+    void clear();
     // Some line holds the text.
-    bool contains(const QString &text) const
-    {
-        QMutexLocker locker(&m_mutex);
-        for (const QString &line : m_lines) {
-            if (line.contains(text))
-                return true;
-        }
-        return false;
-    }
+    bool contains(const QString &text) const;
     // The whole line, as it goes into the log file.
-    bool hasLine(const QString &line) const
-    {
-        QMutexLocker locker(&m_mutex);
-        return m_lines.contains(line);
-    }
+    bool hasLine(const QString &line) const;
 
 private:
-    static void handler(QtMsgType type, const QMessageLogContext &context, const QString &msg)
-    {
-        if (s_self) {
-            QMutexLocker locker(&s_self->m_mutex);
-            s_self->m_lines << msg;
-        }
-        if (s_previous)
-            s_previous(type, context, msg);
-    }
+    static void handler(QtMsgType type, const QMessageLogContext &context, const QString &msg);
 
     mutable QMutex m_mutex;
     QStringList m_lines;
-    static inline LogCapture *s_self = nullptr;
-    static inline QtMessageHandler s_previous = nullptr;
+    static LogCapture *s_self;
+    static QtMessageHandler s_previous;
 };
 
 // Waits for one result of a request signal; returns it, or "<none>".
@@ -188,107 +140,21 @@ struct DialogAnswer
     QStringList buttons; // every button it showed
 };
 
-inline QList<QTimer *> &pendingAnswers()
-{
-    static QList<QTimer *> timers;
-    return timers;
-}
-
 // Answers the next TwoBtnDlg once it shows: clicks the button with
 // buttonText, or the right-hand one (the left one when confirm is false)
 // when buttonText is empty, and records what the dialog showed. Gives up
 // after timeoutMs; cancelDialogAnswers() drops the ones still waiting.
-inline std::shared_ptr<DialogAnswer> answerNextDialogWith(bool confirm, const QString &buttonText,
-                                                          int timeoutMs)
-{
-    auto answer = std::make_shared<DialogAnswer>();
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    pendingAnswers() << timer;
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, confirm, buttonText, answer, started, timeoutMs] {
-        auto finish = [timer] {
-            timer->stop();
-            pendingAnswers().removeAll(timer);
-            timer->deleteLater();
-        };
-        if (started->elapsed() > timeoutMs) {
-            finish();
-            return;
-        }
-        auto *dialog = qobject_cast<TwoBtnDlg *>(QApplication::activeModalWidget());
-        if (!dialog) {
-            for (TwoBtnDlg *d : visibleTopLevels<TwoBtnDlg>())
-                dialog = d;
-        }
-        if (!dialog)
-            return;
-        finish();
-        answer->answered = true;
-        answer->message = dialog->findChild<QLabel *>(QStringLiteral("messageQLabel"))->text();
-        auto *right = dialog->findChild<QAbstractButton *>(QStringLiteral("defaultQPushButton"));
-        auto *left = dialog->findChild<QAbstractButton *>(QStringLiteral("normalQPushButton"));
-        answer->button = right->text();
-        QAbstractButton *target = nullptr;
-        for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>()) {
-            if (!button->isVisible())
-                continue;
-            answer->buttons << button->text();
-            if (!buttonText.isEmpty() && button->text() == buttonText)
-                target = button;
-        }
-        if (buttonText.isEmpty())
-            target = confirm ? right : left;
-        if (target)
-            QTest::mouseClick(target, Qt::LeftButton);
-        else
-            dialog->reject();
-    });
-    timer->start();
-    return answer;
-}
-
-inline std::shared_ptr<DialogAnswer> answerNextDialog(bool confirm = true, int timeoutMs = 10000)
-{
-    return answerNextDialogWith(confirm, QString(), timeoutMs);
-}
-
+std::shared_ptr<DialogAnswer> answerNextDialogWith(bool confirm, const QString &buttonText, int timeoutMs);
+std::shared_ptr<DialogAnswer> answerNextDialog(bool confirm = true, int timeoutMs = 10000);
 // Clicks the button showing buttonText, the right-hand one when it is empty.
-inline std::shared_ptr<DialogAnswer> answerNextDialog(const QString &buttonText, int timeoutMs = 10000)
-{
-    return answerNextDialogWith(true, buttonText, timeoutMs);
-}
-
-inline void cancelDialogAnswers()
-{
-    for (QTimer *timer : pendingAnswers()) {
-        timer->stop();
-        timer->deleteLater();
-    }
-    pendingAnswers().clear();
-}
+std::shared_ptr<DialogAnswer> answerNextDialog(const QString &buttonText, int timeoutMs = 10000);
+void cancelDialogAnswers();
 
 // Types text as key presses; characters beyond ASCII arrive as text input.
-inline void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() < 0x80 && c.isPrint())
-            QTest::keyClick(widget, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
+void typeText(QWidget *widget, const QString &text);
 
 // The client's style sheet, so sizes and hit areas are the shipped ones.
-inline bool applyStyleSheet()
-{
-    QFile qss(QStringLiteral(":/qss/style/style.qss"));
-    if (!qss.open(QIODevice::ReadOnly))
-        return false;
-    qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
-    return true;
-}
+bool applyStyleSheet();
 
 } // namespace testsupport
 

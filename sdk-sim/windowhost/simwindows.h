@@ -1,7 +1,8 @@
 #pragma once
 
 // The simulator's own windows: the meeting, the waiting room and the
-// screen-cast view, standing in for the real SDK's windows.
+// screen-cast view, standing in for the real SDK's windows. They live in the
+// simulator's window process, never in the client's.
 
 #include <QWidget>
 

@@ -1,12 +1,12 @@
-#include "sdk-sim/simwindows.h"
+#include "sdk-sim/windowhost/simwindows.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -45,8 +45,8 @@ QString onOff(bool on)
 
 } // namespace
 
-SimMeetingWindow::SimMeetingWindow(const QString &title, const QString &meetingCode,
-                                   const QString &nickname, bool showInvite)
+SimMeetingWindow::SimMeetingWindow(const QString &title, const QString &meetingCode, const QString &nickname,
+                                   bool showInvite)
 {
     setObjectName(QStringLiteral("simMeetingWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -143,8 +143,10 @@ SimWaitingRoomWindow::SimWaitingRoomWindow(const QString &title, const QString &
     auto *buttons = new QHBoxLayout;
     layout->addLayout(buttons);
     // Stands in for the host letting the user in.
-    QPushButton *admit = addButton(buttons, QStringLiteral("simAdmitButton"), QStringLiteral("模拟主持人准入"));
-    QPushButton *leave = addButton(buttons, QStringLiteral("simWaitingLeaveButton"), QStringLiteral("离开等候室"));
+    QPushButton *admit =
+        addButton(buttons, QStringLiteral("simAdmitButton"), QStringLiteral("模拟主持人准入"));
+    QPushButton *leave =
+        addButton(buttons, QStringLiteral("simWaitingLeaveButton"), QStringLiteral("离开等候室"));
     connect(admit, &QPushButton::clicked, this, [this] {
         if (onAdmit)
             onAdmit();
@@ -190,6 +192,7 @@ SimScreenCastWindow::SimScreenCastWindow(const QString &title)
     auto *buttons = new QHBoxLayout;
     layout->addLayout(buttons);
     buttons->addStretch();
-    QPushButton *close = addButton(buttons, QStringLiteral("simScreenCastCloseButton"), QStringLiteral("关闭"));
+    QPushButton *close =
+        addButton(buttons, QStringLiteral("simScreenCastCloseButton"), QStringLiteral("关闭"));
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 }

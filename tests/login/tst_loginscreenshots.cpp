@@ -1,0 +1,132 @@
+// Pictures of the phone and QR-code sign-ins and the phone-number completion
+// with the application style sheet, for looking at and for the README. Run
+// under Xvfb when it is there (see CMakeLists.txt), offscreen otherwise.
+
+#include "session/sessiontestsupport.h"
+
+#include "app/waits.h"
+#include "login/phonelogin.h"
+#include "login/phonenumberpatch.h"
+#include "login/qrcodelogin.h"
+#include "session/navigator.h"
+
+#include <QDir>
+#include <QImage>
+#include <QPushButton>
+#include <QScopedValueRollback>
+
+using namespace sessiontest;
+
+class TestLoginScreenshots : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void phoneSignIn();
+    void qrCodeSignIn();
+    void qrCodeExpired();
+    void qrCodeScanned();
+    void phoneNumberCompletion();
+
+private:
+    void save(QWidget *window, const QString &name);
+    QString m_dir;
+    std::unique_ptr<devservice::Server> m_server;
+};
+
+void TestLoginScreenshots::initTestCase()
+{
+    useOwnHomeFolder();
+    Q_INIT_RESOURCE(resources);
+    QVERIFY(testsupport::applyStyleSheet());
+    qApp->setFont(QFont(QStringLiteral("Microsoft YaHei")));
+    m_dir = qEnvironmentVariable("VESK_SCREENSHOT_DIR",
+                                 QStringLiteral(VESK_BIN_DIR) + QStringLiteral("/../screenshots"));
+    QVERIFY(QDir().mkpath(m_dir));
+    m_server = std::make_unique<devservice::Server>();
+    QVERIFY(m_server->start() > 0);
+}
+
+void TestLoginScreenshots::init()
+{
+    QVERIFY(freshStart(*m_server));
+    baseValues->appName = QStringLiteral("Vesk云会议");
+}
+
+void TestLoginScreenshots::cleanup()
+{
+    deleteAllWindows();
+}
+
+void TestLoginScreenshots::save(QWidget *window, const QString &name)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QTest::qWait(200);
+    const QImage image = window->grab().toImage();
+    QVERIFY(!image.isNull());
+    const QString path = m_dir + QLatin1Char('/') + name;
+    QVERIFY(image.save(path));
+    qInfo().noquote() << "screenshot" << QDir::cleanPath(path);
+    // White content inside a shadow that leaves the corner transparent.
+    QCOMPARE(image.pixelColor(window->width() / 2, 12), QColor(Qt::white));
+    QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
+}
+
+void TestLoginScreenshots::phoneSignIn()
+{
+    PhoneLogin *login = Navigator::instance()->showPhoneLogin(nullptr, QStringLiteral("1"));
+    QTest::keyClicks(editWithPlaceholder(login, QStringLiteral("请输入公司代码")), QStringLiteral("600888"));
+    QTest::keyClicks(editWithPlaceholder(login, QStringLiteral("请输入手机号")),
+                     QStringLiteral("13800138000"));
+    auto *button = childWithText<QPushButton>(login, QStringLiteral("获取验证码"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(button->text() == QStringLiteral("60秒后重发"), 3000);
+    save(login, QStringLiteral("phone-sign-in.png"));
+}
+
+void TestLoginScreenshots::qrCodeSignIn()
+{
+    QRCodeLogin *login = Navigator::instance()->showQRCodeLogin(nullptr, QStringLiteral("AccountLogin"));
+    QTRY_VERIFY_WITH_TIMEOUT(login->findChild<QLabel *>(QStringLiteral("lblQRCode"))->pixmap(), 5000);
+    save(login, QStringLiteral("qr-sign-in.png"));
+}
+
+void TestLoginScreenshots::qrCodeExpired()
+{
+    QScopedValueRollback<int> expiry(Waits::qrExpiryMs, 300);
+    QRCodeLogin *login = Navigator::instance()->showQRCodeLogin(nullptr, QStringLiteral("AccountLogin"));
+    QTRY_VERIFY_WITH_TIMEOUT(childWithText<QPushButton>(login, QStringLiteral("重新获取二维码"))->isVisible(),
+                             5000);
+    save(login, QStringLiteral("qr-sign-in-expired.png"));
+}
+
+void TestLoginScreenshots::qrCodeScanned()
+{
+    QScopedValueRollback<int> poll(Waits::qrPollMs, 50);
+    devservice::Fault slow;
+    slow.delayMs = 3000;
+    m_server->setFault("/idm/api/user/simulateLoginByUUID", slow);
+    QRCodeLogin *login = Navigator::instance()->showQRCodeLogin(nullptr, QStringLiteral("AccountLogin"));
+    QTRY_VERIFY_WITH_TIMEOUT(!baseValues->wxUuid.isEmpty(), 5000);
+    QVERIFY(m_server->scanWxUuid(baseValues->wxUuid.toStdString()));
+    QTRY_VERIFY_WITH_TIMEOUT(childWithText<QLabel>(login, QStringLiteral("扫码完成"))->isVisible(), 5000);
+    save(login, QStringLiteral("qr-sign-in-scanned.png"));
+}
+
+void TestLoginScreenshots::phoneNumberCompletion()
+{
+    baseValues->personName = QStringLiteral("王芳");
+    PhoneNumberPatch *patch = Navigator::instance()->showPhoneNumberPatch(nullptr, 0);
+    QTest::keyClicks(patch->findChild<QLineEdit *>(QStringLiteral("underlinePaddingQLineEdit")),
+                     QStringLiteral("13712345678"));
+    save(patch, QStringLiteral("phone-number-completion.png"));
+}
+
+QTEST_MAIN(TestLoginScreenshots)
+#include "tst_loginscreenshots.moc"
