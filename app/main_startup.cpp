@@ -3,25 +3,104 @@
 #include "app/startup.h"
 
 #include "app/basevalues.h"
+#include "app/instancemarker.h"
+#include "app/platform.h"
+#include "app/veskmeetingclient.h"
+#include "app/veskmeetingserver.h"
+#include "app/waits.h"
 #include "http/startuprequests.h"
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
 #include "update/checkupdate.h"
+#include "widgets/messages.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDebug>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QTimer>
+
+namespace {
+
+// The first instance's end of the channel; lives as long as the application.
+VeskMeetingServer *instanceServer = nullptr;
+
+// Waits without user input, like the other start-up waits.
+void pause(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+// Connects to the first instance. When nobody answers, the marker may be
+// left over from an instance that crashed or was killed: then this start
+// takes it over and becomes the first instance (returns false with
+// firstInstance set). A running instance that is not listening yet is
+// still in its first moments; it is given the channel's wait.
+bool connectToFirstInstance(VeskMeetingClient &client, bool &firstInstance)
+{
+    const QString name = VeskMeetingServer::serverName();
+    if (client.connectToServer(name))
+        return true;
+    if (takeOverInstanceMarker()) {
+        firstInstance = true;
+        return false;
+    }
+    QDeadlineTimer deadline(Waits::instanceChannelMs);
+    while (!deadline.hasExpired()) {
+        pause(Waits::instanceRetryMs);
+        if (client.connectToServer(name))
+            return true;
+    }
+    qWarning() << "no running instance answered";
+    return false;
+}
+
+// Only a platform with native windows has a window of the first instance to
+// find; offscreen and minimal have none.
+bool hasWindowSystem()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+} // namespace
 
 int runStartupStepSingleInstance(const QStringList &arguments)
 {
-    // The single-instance channel comes with the launch-link hand-over; until
-    // then every start is the first instance.
-    Q_UNUSED(arguments)
-    return 0;
+    if (createInstanceMarker())
+        return 0;
+
+    {
+        VeskMeetingClient client;
+        bool firstInstance = false;
+        const bool connected = connectToFirstInstance(client, firstInstance);
+        if (firstInstance)
+            return 0;
+        if (connected && arguments.size() == 2)
+            client.sendMessage(arguments.at(1));
+    }
+
+    if (hasWindowSystem() && raiseWindowWithTitle(baseValues->appName.toStdWString())) {
+        qDebug() << "another instance is running: its window was brought to the front";
+        return 1;
+    }
+    const QString message = QStringLiteral("Vesk云会议已经在运行！");
+    qDebug().noquote() << message;
+    QEventLoop loop;
+    Messages::tell(nullptr, message, QStringLiteral("确定"), [&loop] { loop.quit(); });
+    loop.exec();
+    return -1;
 }
 
 void runStartupStepInstanceServer()
 {
-    // Nothing listens for a second instance yet (see above).
+    instanceServer = new VeskMeetingServer;
+    // Deleted with the application, which closes the socket and removes its file.
+    instanceServer->setParent(qApp);
+    instanceServer->runServer();
 }
 
 void runStartupStepServiceToken()
@@ -53,7 +132,7 @@ void runStartupStepMeetingSdk()
 
 int runStartupStepMainWindow()
 {
-    MainWindow *mainWindow = MainWindow::createConnected(nullptr);
+    MainWindow *mainWindow = MainWindow::createConnected(instanceServer);
     // Start-up is over: answers to its requests no longer matter.
     finishStartupRequests();
     mainWindow->setEndsEventLoop(true);

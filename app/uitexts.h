@@ -20,6 +20,9 @@ inline const QString differentAccount = QStringLiteral("本地已登录另一账
 inline const QString joiningOtherMeeting =
     QStringLiteral("当前正在进入会议，如需进入新会议请先退出当前会议。");
 inline const QString leaveForNewMeeting = QStringLiteral("确定离开当前会议，加入新会议？");
+inline const QString notOnParticipantList = QStringLiteral("当前手机号/账号未在参会名单，无法加入会议！");
+inline const QString meetingNoExpired = QStringLiteral("当前会议号已失效！");
+inline const QString admissionFailed = QStringLiteral("入会认证失败！");
 inline const QString forcedLogout = QStringLiteral("您已经在其他设备登录，当前设备被登出。");
 
 } // namespace UiText

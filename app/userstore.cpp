@@ -241,9 +241,14 @@ void saveWxLogin(bool autoLogin)
 
 void loadUserInfo()
 {
-    auto settings = openStore(Access::Read);
-    baseValues->wmNickname = text(*settings, "/USERINFO/NICKNAME");
-    baseValues->meetingHistory = text(*settings, "/USERINFO/HISMEETLST");
+    {
+        auto settings = openStore(Access::Read);
+        baseValues->wmNickname = text(*settings, "/USERINFO/NICKNAME");
+        baseValues->meetingHistory = text(*settings, "/USERINFO/HISMEETLST");
+    }
+    // The join switches come with the rest: quick meetings and list joins use
+    // them before any join dialog has run.
+    loadMeetingInfo();
 }
 
 void saveUserInfo()

@@ -20,5 +20,7 @@ void Waits::applyEnvironment()
     scale(verifyCodeTickMs);
     scale(qrPollMs);
     scale(qrExpiryMs);
+    scale(instanceChannelMs);
+    scale(instanceRetryMs);
     scale(splashDelayMs);
 }

@@ -15,8 +15,10 @@
 #include "http/tmmtgqueryhttp.h"
 #include "http/tmmtgsummaryhttp.h"
 #include "http/usermessage.h"
+#include "meeting/activityapprove.h"
 #include "meeting/dateitem.h"
 #include "meeting/invitationtext.h"
+#include "meeting/joinmeeting.h"
 #include "meeting/mtgitem.h"
 #include "meeting/sharemeeting.h"
 #include "meeting/userpop.h"
@@ -36,6 +38,7 @@
 #include <QJsonParseError>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
@@ -146,8 +149,19 @@ void HomeScreen::onCloseBtnClicked()
 
 void HomeScreen::onJoinBtnClicked()
 {
-    // The join dialog arrives with its own screen.
-    qDebug() << "HomeScreen: join dialog not available yet";
+    JoinMeeting *dialog = Navigator::instance()->openJoinMeeting(this, QString(), QString());
+    QPointer<JoinMeeting> guard(dialog);
+    connect(dialog, &JoinMeeting::joinMeetingFinishSignal, this, [this, guard] {
+        if (!guard)
+            return;
+        // The dialog also finishes on a failed join: the home screen stays then.
+        if (guard->outcome() == JoinMeeting::Outcome::Joined) {
+            m_currentMeetingCode = baseValues->currentMeetingCode;
+            closeDialogSlot();
+        } else if (guard->outcome() == JoinMeeting::Outcome::Failed && !guard->joinResult().isEmpty()) {
+            Messages::notice(this, guard->joinResult());
+        }
+    });
 }
 
 void HomeScreen::onCreateBtnClicked()
@@ -491,19 +505,20 @@ void HomeScreen::checkActivityApproveResultSlot(QString result)
                result == QLatin1String("030")) {
         openActivityApprove(baseValues->signatureUrl);
     } else if (result == QLatin1String("010")) {
-        showOneButtonMessage(QStringLiteral("当前手机号/账号未在参会名单，无法加入会议！"), UiText::ok);
+        Messages::tell(this, UiText::notOnParticipantList, UiText::ok);
     } else if (result == QLatin1String("111")) {
-        showOneButtonMessage(QStringLiteral("当前会议号已失效！"), UiText::ok);
+        Messages::tell(this, UiText::meetingNoExpired, UiText::ok);
     } else {
         qDebug().noquote() << QStringLiteral("入会认证失败，error：%1").arg(result);
-        showOneButtonMessage(QStringLiteral("入会认证失败！"), UiText::ok);
+        Messages::tell(this, UiText::admissionFailed, UiText::ok);
     }
 }
 
 void HomeScreen::openActivityApprove(const QString &url)
 {
-    // The admission window arrives with its own screen; until then the join stops here.
-    qDebug() << "HomeScreen: activity admission not available yet for" << url;
+    ActivityApprove *approve = Navigator::instance()->openActivityApprove(
+        this, url, baseValues->meetingId, baseValues->telephone, baseValues->mobileCountryCode);
+    connect(approve, &ActivityApprove::sendWmSdkInitSignal, this, &HomeScreen::activityApproveOkSlot);
 }
 
 void HomeScreen::activityApproveOkSlot()

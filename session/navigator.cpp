@@ -6,7 +6,10 @@
 #include "login/phonelogin.h"
 #include "login/phonenumberpatch.h"
 #include "login/qrcodelogin.h"
+#include "meeting/activityapprove.h"
 #include "meeting/homescreen.h"
+#include "meeting/joinmeeting.h"
+#include "meeting/phonenumberverify.h"
 #include "meeting/schedulemeeting.h"
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
@@ -177,7 +180,49 @@ HomeScreen *Navigator::showHomeScreen(QWidget *from)
 
 // --- Join dialog ----------------------------------------------------------------
 
+namespace {
+
+// The dialog closes when its owner goes, and closing can signal the owner
+// (a join given up, a dialog forgotten): those signals must not reach a
+// screen whose destructor is already running.
+void cutOffOnOwnerDestruction(QWidget *owner, QWidget *dialog)
+{
+    if (owner) {
+        QObject::connect(owner, &QObject::destroyed, dialog,
+                         [owner, dialog] { QObject::disconnect(dialog, nullptr, owner, nullptr); });
+    }
+}
+
+} // namespace
+
+JoinMeeting *Navigator::openJoinMeeting(QWidget *owner, const QString &meetingNo, const QString &nickname)
+{
+    auto *dialog = new JoinMeeting(meetingNo, nickname);
+    cutOffOnOwnerDestruction(owner, dialog);
+    openOver(owner, dialog);
+    return dialog;
+}
+
 // --- Activity admission and phone verification ------------------------------
+
+ActivityApprove *Navigator::openActivityApprove(QWidget *owner, const QString &url, const QString &meetingId,
+                                                const QString &telephone, const QString &mobileCountryCode)
+{
+    auto *dialog = new ActivityApprove(url, meetingId, telephone, mobileCountryCode);
+    cutOffOnOwnerDestruction(owner, dialog);
+    openOver(owner, dialog);
+    return dialog;
+}
+
+PhoneNumberVerify *Navigator::openPhoneNumberVerify(QWidget *owner, const QString &meetingNo,
+                                                    const QString &nickname, const QString &telephone,
+                                                    const QString &mobileCountryCode)
+{
+    auto *dialog = new PhoneNumberVerify(meetingNo, nickname, telephone, mobileCountryCode);
+    cutOffOnOwnerDestruction(owner, dialog);
+    openOver(owner, dialog);
+    return dialog;
+}
 
 // --- Scheduling -------------------------------------------------------------------
 

@@ -7,6 +7,7 @@
 #include "app/userstore.h"
 #include "app/waits.h"
 #include "http/tmsdkinfohttp.h"
+#include "meeting/joinmeeting.h"
 #include "sdk/wemeetmanager.h"
 #include "session/navigator.h"
 #include "widgets/messages.h"
@@ -161,8 +162,39 @@ void SplashSelect::onCloseBtnClicked()
 
 void SplashSelect::onJoinMeetingBtnClicked()
 {
-    // The join dialog comes with its own release.
-    qDebug() << "join dialog is not available in this build";
+    if (!m_joinMeeting) {
+        openJoinDialog(QString(), QString());
+        return;
+    }
+    m_joinMeeting->move(pos());
+    m_joinMeeting->show();
+    m_joinMeeting->raise();
+    m_joinMeeting->activateWindow();
+}
+
+JoinMeeting *SplashSelect::openJoinDialog(const QString &meetingNo, const QString &nickname)
+{
+    JoinMeeting *dialog = Navigator::instance()->openJoinMeeting(this, meetingNo, nickname);
+    m_joinMeeting = dialog;
+    QPointer<JoinMeeting> guard(dialog);
+    connect(dialog, &JoinMeeting::joinMeetingFinishSignal, this, [this, guard] {
+        if (!guard)
+            return;
+        switch (guard->outcome()) {
+        case JoinMeeting::Outcome::Failed:
+            // A failed guest join keeps this screen, the one place to try again.
+            if (!guard->joinResult().isEmpty())
+                Messages::notice(this, guard->joinResult());
+            return;
+        case JoinMeeting::Outcome::Closed:
+        case JoinMeeting::Outcome::Open:
+            return;
+        default:
+            onCloseBtnClicked();
+        }
+    });
+    connect(dialog, &QDialog::accepted, this, &SplashSelect::joinMeetingClosedSlot);
+    return dialog;
 }
 
 void SplashSelect::onLoginBtnClicked()
@@ -297,10 +329,24 @@ void SplashSelect::linkJoinMeetingSlot()
             m_handedOver = true;
             Navigator::instance()->showAccountLoginFromLink(this, companyCode, userName);
         } else {
-            // Guests join through the join dialog, which comes with its own release.
+            auto *dialog = qobject_cast<JoinMeeting *>(m_joinMeeting.data());
+            if (!dialog) {
+                dialog = openJoinDialog(meetingCode, name);
+            } else {
+                qDebug() << "JoinMeeting is not null";
+                dialog->setMeetingNo(meetingCode);
+                if (!name.isEmpty())
+                    dialog->setNickname(name);
+            }
+            connect(this, &SplashSelect::linkJoinMeetingSignal, dialog, &JoinMeeting::linkJoinMeetingSlot,
+                    Qt::UniqueConnection);
             qDebug().noquote() << "baseValues.wmNickname ==" << baseValues->wmNickname;
-            qDebug() << "join dialog is not available in this build; link for meeting" << meetingCode
-                     << "kept";
+            dialog->move(pos());
+            dialog->show();
+            dialog->raise();
+            // With a nickname the dialog joins at once; without one it waits for the user.
+            if (!baseValues->wmNickname.isEmpty() || !name.isEmpty())
+                emit linkJoinMeetingSignal();
         }
         return;
     }

@@ -9,6 +9,7 @@
 namespace Ui {
 class SplashSelect;
 }
+class JoinMeeting;
 class QTimer;
 class TmSDKInfoHttp;
 class WaitingSpinnerWidget;
@@ -56,6 +57,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // Opens the join dialog over this screen and wires its end.
+    JoinMeeting *openJoinDialog(const QString &meetingNo, const QString &nickname);
     void sdkInfoWaitOver();
     void continueStartUp();
 

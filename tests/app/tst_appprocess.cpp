@@ -1,3 +1,5 @@
+#include "support/instancemarker.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -98,7 +100,12 @@ private slots:
         config.sync();
     }
 
-    void cleanup() { m_root.reset(); }
+    void cleanup()
+    {
+        // Programs killed by a test leave their instance marker.
+        testsupport::releaseInstanceMarker(m_root->filePath(QStringLiteral("tmp")));
+        m_root.reset();
+    }
 
     void firstStartCreatesTheUserStoreAndLogsTheVersion()
     {

@@ -3,6 +3,7 @@
 // invisibly (a lingering client would later be taken for "already running").
 
 #include "devservice/devservice.h"
+#include "support/instancemarker.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -146,6 +147,8 @@ public:
             m_program.kill();
             m_program.waitForFinished(5000);
         }
+        // A program ended at once (or killed) leaves its instance marker.
+        testsupport::releaseInstanceMarker(m_tmp.filePath(QStringLiteral("tmp")));
     }
 
     QProcess &program() { return m_program; }

@@ -3,6 +3,7 @@
 // must sign in by itself and end up in the meeting.
 
 #include "devservice/devservice.h"
+#include "support/instancemarker.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -109,6 +110,7 @@ void TestSessionProcess::handOffAndLinkEndInTheMeeting()
     const bool running = program.state() == QProcess::Running;
     program.kill();
     program.waitForFinished(5000);
+    testsupport::releaseInstanceMarker(tmpDir);
     QVERIFY2(logs.contains(joined),
              qPrintable(QStringLiteral("process %1 (exit %4, %5); output:\n%2\nlog:\n%3")
                             .arg(running ? "running" : "ended",

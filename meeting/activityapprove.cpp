@@ -1,0 +1,117 @@
+#include "meeting/activityapprove.h"
+#include "ui_activityapprove.h"
+
+#include "http/activityapprovehttp.h"
+#include "http/usermessage.h"
+#include "sdk/wemeetmanager.h"
+#include "widgets/messages.h"
+#include "widgets/qrcode.h"
+#include "widgets/waitingspinnerwidget.h"
+
+#include <QDebug>
+#include <QGraphicsDropShadowEffect>
+#include <QIcon>
+#include <QPixmap>
+
+ActivityApprove::ActivityApprove(QString url, QString meetingId, QString telephone, QString mobileCountryCode,
+                                 QWidget *parent)
+    : BorderDialog(parent), ui(new Ui::ActivityApprove), m_url(std::move(url)),
+      m_meetingId(std::move(meetingId)), m_telephone(std::move(telephone)),
+      m_mobileCountryCode(std::move(mobileCountryCode))
+{
+    ui->setupUi(this);
+    setDraggable(true);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::ApplicationModal);
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint);
+    setWindowTitle(QStringLiteral("实名认证"));
+
+    ui->pBtnMin->setIcon(QIcon(QStringLiteral(":/image/images/minimize.png")));
+    ui->pBtnClose->setIcon(QIcon(QStringLiteral(":/image/images/close.png")));
+    ui->pBtnReturn->setIcon(QIcon(QStringLiteral(":/image/images/return.png")));
+    ui->lblCompleteIcon->setPixmap(QPixmap(QStringLiteral(":/image/images/signComplete.png")));
+    auto *shadow = new QGraphicsDropShadowEffect(ui->frmSignComplete);
+    shadow->setOffset(0, 0);
+    shadow->setColor(Qt::black);
+    shadow->setBlurRadius(8);
+    ui->frmSignComplete->setGraphicsEffect(shadow);
+    ui->frmSignComplete->hide();
+
+    // Style object names; the form names above are the designer's.
+    ui->backgroundWidget->setObjectName(QStringLiteral("backgroundWidget"));
+    ui->pBtnMin->setObjectName(QStringLiteral("titlePushButton"));
+    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
+    ui->pBtnReturn->setObjectName(QStringLiteral("titlePushButton"));
+    ui->lblTitle->setObjectName(QStringLiteral("titleQLabel"));
+    ui->lblHint->setObjectName(QStringLiteral("hintQLabel"));
+    ui->lblQRCodeFrame->setObjectName(QStringLiteral("borderQLabel"));
+    ui->frmSignComplete->setObjectName(QStringLiteral("whiteMaskQFrame"));
+    ui->lblSignComplete->setObjectName(QStringLiteral("blackMaskQLabel"));
+    ui->lblScanTip->setObjectName(QStringLiteral("normalQLabel"));
+    ui->lblScanHint->setObjectName(QStringLiteral("redQLabel"));
+    ui->pBtnJoinMeeting->setObjectName(QStringLiteral("defaultQPushButton"));
+
+    if (!drawQRCode(ui->lblQRCode, m_url))
+        qDebug() << "admission address does not fit a QR code:" << m_url;
+
+    m_approveHttp = new ActivityApproveHttp(this);
+    m_spinner = new WaitingSpinnerWidget(this, true, true);
+
+    connect(ui->pBtnMin, &QPushButton::clicked, this, &ActivityApprove::onMinBtnClicked);
+    connect(ui->pBtnClose, &QPushButton::clicked, this, &ActivityApprove::onCloseBtnClicked);
+    connect(ui->pBtnReturn, &QPushButton::clicked, this, &ActivityApprove::onReturnBtnClicked);
+    connect(ui->pBtnJoinMeeting, &QPushButton::clicked, this, &ActivityApprove::onJoinMeetingBtnClicked);
+    connect(m_approveHttp, &ActivityApproveHttp::sendCheckActivityApproveResultSignal, this,
+            &ActivityApprove::checkActivityApproveResultSlot);
+    connect(WeMeetManager::instance(), &WeMeetManager::linkJoinMeetingSignal, this,
+            &ActivityApprove::onCloseBtnClicked);
+}
+
+ActivityApprove::~ActivityApprove()
+{
+    delete ui;
+}
+
+void ActivityApprove::onMinBtnClicked()
+{
+    showMinimized();
+}
+
+void ActivityApprove::onCloseBtnClicked()
+{
+    close();
+}
+
+void ActivityApprove::onReturnBtnClicked()
+{
+    close();
+}
+
+void ActivityApprove::onJoinMeetingBtnClicked()
+{
+    if (m_checkPending)
+        return;
+    m_checkPending = true;
+    m_spinner->start();
+    m_approveHttp->request(m_meetingId, m_telephone, m_mobileCountryCode);
+}
+
+void ActivityApprove::checkActivityApproveResultSlot(QString result)
+{
+    if (!m_checkPending)
+        return;
+    m_checkPending = false;
+    m_spinner->stop();
+    if (result.isEmpty()) {
+        emit sendWmSdkInitSignal();
+        close();
+        return;
+    }
+    // A request that never reached the service says so, not "scan first".
+    if (result.startsWith(QLatin1String("error:"))) {
+        Messages::notice(this, userMessage(result));
+        return;
+    }
+    Messages::notice(this, QStringLiteral("请先扫码完成所有入会验证！"));
+}

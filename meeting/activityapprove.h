@@ -1,0 +1,49 @@
+#pragma once
+
+#include "widgets/borderdialog.h"
+
+#include <QString>
+
+class ActivityApproveHttp;
+class WaitingSpinnerWidget;
+
+namespace Ui {
+class ActivityApprove;
+}
+
+// Admission to an activity meeting: shows the activity's registration or
+// signature address as a QR code to scan with a phone; its join button asks
+// the service again and lets the join continue once the steps are done.
+class ActivityApprove final : public BorderDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(ActivityApprove)
+
+public:
+    ActivityApprove(QString url, QString meetingId, QString telephone, QString mobileCountryCode,
+                    QWidget *parent = nullptr);
+    ~ActivityApprove() override;
+
+    QString url() const { return m_url; }
+
+signals:
+    // Admission granted: the join goes on.
+    void sendWmSdkInitSignal();
+
+public slots:
+    void onMinBtnClicked();
+    void onCloseBtnClicked();
+    void onReturnBtnClicked();
+    void onJoinMeetingBtnClicked();
+    void checkActivityApproveResultSlot(QString result);
+
+private:
+    Ui::ActivityApprove *ui = nullptr;
+    ActivityApproveHttp *m_approveHttp = nullptr;
+    WaitingSpinnerWidget *m_spinner = nullptr;
+    QString m_url;
+    QString m_meetingId;
+    QString m_telephone;
+    QString m_mobileCountryCode;
+    bool m_checkPending = false;
+};

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "widgets/borderdialog.h"
+
+#include <QJsonObject>
+#include <QList>
+#include <QMetaObject>
+#include <QString>
+
+class ActivityApproveHttp;
+class QTimer;
+class TmMtgSummaryHttp;
+class TmTokenHttp;
+class WaitingSpinnerWidget;
+class WeMeetManager;
+
+namespace Ui {
+class JoinMeeting;
+}
+
+// Joins a meeting by its number, signed in or as a guest: formats the number
+// as it is typed, offers the last five meetings, takes nickname, microphone
+// and camera, gets what the Meeting SDK needs, checks activity admission and
+// asks the SDK to join. Number, nickname and choices are remembered in
+// User.dat.
+class JoinMeeting final : public BorderDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(JoinMeeting)
+
+public:
+    // How the dialog ended, for the screen beneath it.
+    enum class Outcome
+    {
+        Open,            // still running
+        Joined,          // in the meeting
+        Failed,          // the Meeting SDK refused the join (joinResult() says why)
+        LeftWaitingRoom, // the user left the waiting room
+        Closed,          // closed by the user, also while joining
+        ForcedOut        // the account was signed in elsewhere
+    };
+
+    explicit JoinMeeting(QString meetingNo, QString nickname, QWidget *parent = nullptr);
+    ~JoinMeeting() override;
+
+    void setMeetingNo(QString meetingNo);
+    void setNickname(QString nickname);
+
+    Outcome outcome() const { return m_outcome; }
+    // The Meeting SDK's answer to the join: empty on success.
+    QString joinResult() const { return m_joinResult; }
+
+signals:
+    void joinMeetingFinishSignal();
+
+public slots:
+    void onCloseBtnClicked();
+    void onJoinMeetingBtnClicked();
+    void onMeetingNoCboBoxEditTextChanged(QString arg1);
+    void clearMeetingHistory(QString link);
+    void wmTokenResultSlot(QString result);
+    void wmSDKInitializeCompleteSlot();
+    void wmLoginCompleteSlot(QString result);
+    void wmJoinMeetingSlot();
+    void wmJoinMeetingCompleteSlot(QString result);
+    void wmLeaveWaitingRoomCompleteSlot(QString result);
+    void wmForcedLogoutCompleteSlot();
+    void stopWaitingSlot();
+    void meetingSummaryResultSlot(QString result);
+    void activityApproveSlot(QString url, QString telephone, QString mobileCountryCode);
+    void wmSdkInitSlot();
+    void checkActivityApproveResultSlot(QString result);
+    void linkJoinMeetingSlot();
+    void wmSDKErrorSlot(QString result);
+
+public:
+    void reject() override;
+
+private:
+    // "123  456  789": groups of a meeting number of up to 12 digits.
+    static QString displayMeetingNo(const QString &digits);
+    // The history as kept in meetingHistory with one more join at its head:
+    // the same code moves up, at most five entries stay.
+    static QString historyWithEntry(const QString &history, const QString &code, const QString &name,
+                                    const QString &time);
+    void fillHistory();
+    QString meetingNo() const;
+    QString nickname() const;
+    void requestGuestToken(const QString &telephone, const QString &mobileCountryCode);
+    void initializeSdk();
+    void signInToSdk();
+    void wmSDKInitializeFailedSlot(QString result);
+    void openPhoneNumberVerify();
+    void rememberJoin();
+    // Ends the dialog after a join answer, a waiting-room answer or a forced
+    // logout: no further answers are taken, then it closes and deletes itself.
+    void finish(Outcome outcome);
+    void stopJoinWait();
+    // The busy indicator's latest stop; it never cancels what is under way.
+    void armJoinWait();
+
+    Ui::JoinMeeting *ui = nullptr;
+    WeMeetManager *m_manager = nullptr;
+    TmTokenHttp *m_tokenHttp = nullptr;
+    TmMtgSummaryHttp *m_summaryHttp = nullptr;
+    ActivityApproveHttp *m_approveHttp = nullptr;
+    WaitingSpinnerWidget *m_spinner = nullptr;
+    QTimer *m_joinWaitTimer = nullptr;
+    QMetaObject::Connection m_tokenConnection;
+    QMetaObject::Connection m_initConnection;
+    QMetaObject::Connection m_initFailedConnection;
+    QList<QJsonObject> m_history;
+    QString m_nickname;
+    QString m_telephone;
+    QString m_mobileCountryCode;
+    // Answers of the Meeting SDK and the service count only for what this
+    // dialog asked for; other screens use the same manager.
+    bool m_loginPending = false;
+    bool m_joinPending = false;
+    bool m_summaryPending = false;
+    bool m_approvePending = false;
+    bool m_filtering = false;
+    bool m_closing = false;
+    Outcome m_outcome = Outcome::Open;
+    QString m_joinResult;
+};

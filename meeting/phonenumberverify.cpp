@@ -1,0 +1,244 @@
+#include "meeting/phonenumberverify.h"
+#include "ui_phonenumberverify.h"
+
+#include "app/areacode.h"
+#include "app/basevalues.h"
+#include "app/uitexts.h"
+#include "app/waits.h"
+#include "http/activityapprovehttp.h"
+#include "http/tmphoneverifyhttp.h"
+#include "http/tmtokenhttp.h"
+#include "http/usermessage.h"
+#include "login/loginshared.h"
+#include "login/verifycodecountdown.h"
+#include "sdk/wemeetmanager.h"
+#include "widgets/messages.h"
+#include "widgets/waitingspinnerwidget.h"
+
+#include <QDebug>
+#include <QIcon>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+PhoneNumberVerify::PhoneNumberVerify(QString meetingNo, QString nickname, QString telephone,
+                                     QString mobileCountryCode, QWidget *parent)
+    : BorderDialog(parent), ui(new Ui::PhoneNumberVerify), m_meetingNo(std::move(meetingNo)),
+      m_nickname(std::move(nickname))
+{
+    ui->setupUi(this);
+    setDraggable(true);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::ApplicationModal);
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint);
+    setWindowTitle(QStringLiteral("手机号码验证"));
+
+    ui->pBtnMin->setIcon(QIcon(QStringLiteral(":/image/images/minimize.png")));
+    ui->pBtnClose->setIcon(QIcon(QStringLiteral(":/image/images/close.png")));
+    ui->pBtnReturn->setIcon(QIcon(QStringLiteral(":/image/images/return.png")));
+
+    // Style object names; the form names above are the designer's.
+    ui->backgroundWidget->setObjectName(QStringLiteral("backgroundWidget"));
+    ui->pBtnMin->setObjectName(QStringLiteral("titlePushButton"));
+    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
+    ui->pBtnReturn->setObjectName(QStringLiteral("titlePushButton"));
+    ui->lblTitle->setObjectName(QStringLiteral("titleQLabel"));
+    ui->lblPhoneNumber->setObjectName(QStringLiteral("normalQLabel"));
+    ui->wtPhoneNumEdit->setObjectName(QStringLiteral("PhoneNumEdit"));
+    ui->lblVerifyCode->setObjectName(QStringLiteral("normalQLabel"));
+    ui->lEditInputVerifyCode->setObjectName(QStringLiteral("underlineQLineEdit"));
+    ui->pBtnVerifyCode->setObjectName(QStringLiteral("normalQPushButton"));
+    ui->pBtnComfirm->setObjectName(QStringLiteral("defaultQPushButton"));
+    ui->lblTip->setObjectName(QStringLiteral("tipQLabel"));
+    ui->lblRight->setObjectName(QStringLiteral("tipQLabel"));
+
+    ui->wtPhoneNumEdit->setAreaCodeList(readAreaCodes());
+    if (!telephone.isEmpty())
+        ui->wtPhoneNumEdit->setPhoneNumber(telephone);
+    ui->wtPhoneNumEdit->setAreaCode(QString(mobileCountryCode).remove(QLatin1Char('+')));
+    ui->wtPhoneNumEdit->raise();
+
+    m_phoneVerifyHttp = new TmPhoneVerifyHttp(this);
+    m_tokenHttp = new TmTokenHttp(this);
+    m_approveHttp = new ActivityApproveHttp(this);
+    m_spinner = new WaitingSpinnerWidget(this, true, true);
+    m_countdown = new VerifyCodeCountdown(ui->pBtnVerifyCode, this);
+    m_busyTimer = new QTimer(this);
+    m_busyTimer->setSingleShot(true);
+
+    // Title bar
+    connect(ui->pBtnMin, &QPushButton::clicked, this, &PhoneNumberVerify::onMinBtnClicked);
+    connect(ui->pBtnClose, &QPushButton::clicked, this, &PhoneNumberVerify::onCloseBtnClicked);
+    connect(ui->pBtnReturn, &QPushButton::clicked, this, &PhoneNumberVerify::onReturnBtnClicked);
+
+    // Fields and actions
+    connect(ui->lEditInputVerifyCode, &QLineEdit::textChanged, this,
+            &PhoneNumberVerify::comfirmBtnEnabledStatusSlot);
+    for (const char *name : {"noBorderQLineEdit", "underlinePaddingQLineEdit"}) {
+        if (auto *edit = ui->wtPhoneNumEdit->findChild<QLineEdit *>(QLatin1String(name)))
+            connect(edit, &QLineEdit::textChanged, this, &PhoneNumberVerify::comfirmBtnEnabledStatusSlot);
+    }
+    connect(ui->pBtnVerifyCode, &QPushButton::clicked, this, &PhoneNumberVerify::onVerifyCodeBtnClicked);
+    connect(ui->pBtnComfirm, &QPushButton::clicked, this, &PhoneNumberVerify::onComfirmBtnClicked);
+    connect(ui->lEditInputVerifyCode, &QLineEdit::returnPressed, this, [this] {
+        if (ui->pBtnComfirm->isEnabled())
+            onComfirmBtnClicked();
+    });
+    connect(ui->lblRight, &QLabel::linkActivated, this, &PhoneNumberVerify::onLinkActivated);
+    connect(m_busyTimer, &QTimer::timeout, this, &PhoneNumberVerify::stopWaitingSlot);
+
+    // Requests
+    connect(m_phoneVerifyHttp, &TmPhoneVerifyHttp::sendTmPhoneVerifyResultSignal, this,
+            &PhoneNumberVerify::tmPhoneVerifyResultSlot);
+    connect(m_approveHttp, &ActivityApproveHttp::sendCheckActivityApproveResultSignal, this,
+            &PhoneNumberVerify::checkActivityApproveResultSlot);
+    connect(WeMeetManager::instance(), &WeMeetManager::linkJoinMeetingSignal, this,
+            &PhoneNumberVerify::onCloseBtnClicked);
+
+    comfirmBtnEnabledStatusSlot();
+    ui->wtPhoneNumEdit->setPhoneNumberFocus();
+}
+
+PhoneNumberVerify::~PhoneNumberVerify()
+{
+    delete ui;
+}
+
+QString PhoneNumberVerify::plusCountryCode() const
+{
+    return QStringLiteral("+") + ui->wtPhoneNumEdit->areaCode();
+}
+
+void PhoneNumberVerify::onMinBtnClicked()
+{
+    showMinimized();
+}
+
+void PhoneNumberVerify::onCloseBtnClicked()
+{
+    close();
+}
+
+void PhoneNumberVerify::onReturnBtnClicked()
+{
+    close();
+}
+
+void PhoneNumberVerify::onVerifyCodeBtnClicked()
+{
+    if (ui->wtPhoneNumEdit->areaCode().isEmpty()) {
+        Messages::notice(this, QStringLiteral("区号不能为空"));
+        return;
+    }
+    if (ui->wtPhoneNumEdit->phoneNumber().isEmpty()) {
+        Messages::notice(this, QStringLiteral("手机号不能为空"));
+        return;
+    }
+    m_phoneVerifyHttp->request(ui->wtPhoneNumEdit->phoneNumber(), plusCountryCode());
+    m_countdown->start();
+}
+
+void PhoneNumberVerify::verifyCodeTimeoutSlot()
+{
+    m_countdown->tick();
+}
+
+void PhoneNumberVerify::tmPhoneVerifyResultSlot(QString result)
+{
+    if (result.isEmpty()) {
+        Messages::notice(this, QStringLiteral("手机验证码已发送"));
+        ui->lEditInputVerifyCode->setFocus();
+        return;
+    }
+    m_countdown->endAtNextTick();
+    Messages::notice(this, userMessage(result));
+}
+
+void PhoneNumberVerify::comfirmBtnEnabledStatusSlot()
+{
+    ui->pBtnComfirm->setEnabled(!ui->wtPhoneNumEdit->areaCode().isEmpty() &&
+                                !ui->wtPhoneNumEdit->phoneNumber().isEmpty() &&
+                                !ui->lEditInputVerifyCode->text().isEmpty());
+}
+
+void PhoneNumberVerify::onComfirmBtnClicked()
+{
+    if (m_tokenConnection || m_approvePending)
+        return;
+    m_tokenConnection = connect(m_tokenHttp, &TmTokenHttp::sendTmTokenResultSignal, this,
+                                &PhoneNumberVerify::tmTokenResultSlot);
+    m_tokenHttp->requestForGuest(baseValues->serialNo, m_meetingNo, m_nickname,
+                                 ui->wtPhoneNumEdit->phoneNumber(), plusCountryCode(),
+                                 ui->lEditInputVerifyCode->text());
+    m_spinner->start();
+    // The same latest stop as the other screens' waits.
+    m_busyTimer->start(Waits::spinnerFallbackMs);
+}
+
+void PhoneNumberVerify::tmTokenResultSlot(QString result)
+{
+    disconnect(m_tokenConnection);
+    m_tokenConnection = {};
+    if (!result.isEmpty()) {
+        stopBusy();
+        Messages::notice(this, userMessage(result));
+        return;
+    }
+    if (baseValues->loginStatus != QLatin1String("1")) {
+        // The code was taken but the service still does not let the guest in.
+        qDebug().noquote()
+            << QStringLiteral("verified guest token loginStatus %1").arg(baseValues->loginStatus);
+        stopBusy();
+        Messages::notice(this, QStringLiteral("加入会议失败，请重试！"));
+        return;
+    }
+    m_approvePending = true;
+    m_approveHttp->request(baseValues->meetingId, ui->wtPhoneNumEdit->phoneNumber(), plusCountryCode());
+}
+
+void PhoneNumberVerify::checkActivityApproveResultSlot(QString result)
+{
+    if (!m_approvePending)
+        return;
+    m_approvePending = false;
+    stopBusy();
+    const QString number = ui->wtPhoneNumEdit->phoneNumber();
+    if (result.isEmpty()) {
+        emit sendWmSdkInitSignal();
+        close();
+    } else if (result == QLatin1String("001") || result == QLatin1String("002") ||
+               result == QLatin1String("005")) {
+        emit sendActivityApproveSignal(baseValues->activityShortUrl, number, plusCountryCode());
+        close();
+    } else if (result == QLatin1String("006") || result == QLatin1String("007") ||
+               result == QLatin1String("030")) {
+        emit sendActivityApproveSignal(baseValues->signatureUrl, number, plusCountryCode());
+        close();
+    } else if (result == QLatin1String("010")) {
+        Messages::tell(this, UiText::notOnParticipantList, UiText::ok);
+    } else if (result == QLatin1String("111")) {
+        Messages::tell(this, UiText::meetingNoExpired, UiText::ok);
+    } else if (result.startsWith(QLatin1String("error:"))) {
+        Messages::notice(this, userMessage(result));
+    } else {
+        qDebug().noquote() << QStringLiteral("入会认证失败，error：%1").arg(result);
+        Messages::tell(this, UiText::admissionFailed, UiText::ok);
+    }
+}
+
+void PhoneNumberVerify::onLinkActivated(QString link)
+{
+    LoginShared::openAgreementDocument(link);
+}
+
+void PhoneNumberVerify::stopWaitingSlot()
+{
+    m_spinner->stop();
+}
+
+void PhoneNumberVerify::stopBusy()
+{
+    m_busyTimer->stop();
+    m_spinner->stop();
+}

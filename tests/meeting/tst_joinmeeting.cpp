@@ -1,0 +1,395 @@
+#include "jointestsupport.h"
+
+#include "meetingtestsupport.h"
+
+#include "meeting/homescreen.h"
+
+#include "widgets/waitingspinnerwidget.h"
+
+#include <QDate>
+#include <QScopedValueRollback>
+
+using namespace jointest;
+
+// The join dialog over the start screen, driven as a guest would.
+class JoinMeetingTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    devservice::Server m_server;
+
+    JoinMeeting *openFromStartScreen()
+    {
+        SplashSelect *splash = openStartScreen();
+        return splash ? clickJoinOn(splash, QStringLiteral("defaultQPushButton")) : nullptr;
+    }
+    // Guest join until the Meeting SDK has the meeting.
+    bool joinAsGuest(const QString &code, const QString &nickname = QStringLiteral("访客A"))
+    {
+        JoinMeeting *dialog = openFromStartScreen();
+        if (!dialog)
+            return false;
+        QPointer<JoinMeeting> guard(dialog);
+        fillAndJoin(formOf(dialog), code, nickname);
+        QElapsedTimer timer;
+        timer.start();
+        while ((guard || WeMeetManager::instance()->state() != 4) && timer.elapsed() < 8000)
+            QTest::qWait(10);
+        return WeMeetManager::instance()->state() == 4;
+    }
+    MainWindow *startWithCoordinator()
+    {
+        MainWindow *window = newCoordinator();
+        QElapsedTimer timer;
+        timer.start();
+        while (WeMeetManager::instance()->state() < 1 && timer.elapsed() < 8000)
+            QTest::qWait(10);
+        return window;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        useOwnHomeFolder();
+        QVERIFY(m_server.start() > 0);
+        applyStyleSheet();
+        keepRunOpen();
+    }
+    void init()
+    {
+        QVERIFY(freshStart(m_server));
+        loadSerialNo();
+    }
+    void cleanup()
+    {
+        cancelDialogAnswers();
+        deleteAllWindows();
+    }
+
+    void meetingNumberIsFilteredAndGrouped_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<bool>("pasted");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("dash and blank dropped") << "123-456 789" << false << "123  456  789";
+        QTest::newRow("letter restores the text before") << "12a" << false << "12";
+        QTest::newRow("13th digit refused") << "1234567890123" << false << "1234  5678  9012";
+        QTest::newRow("five digits") << "12345" << false << "123  45";
+        QTest::newRow("ten digits") << "1234567890" << false << "123  456  7890";
+        QTest::newRow("eleven digits") << "12345678901" << false << "123  4567  8901";
+        QTest::newRow("text before full-width colon dropped")
+            << "会议号：482-915-736" << true << "482  915  736";
+        QTest::newRow("pasted letters keep the old text") << "abc" << true << "";
+    }
+    void meetingNumberIsFilteredAndGrouped()
+    {
+        QFETCH(QString, input);
+        QFETCH(bool, pasted);
+        QFETCH(QString, shown);
+        JoinMeeting *dialog = openFromStartScreen();
+        QVERIFY(dialog);
+        QLineEdit *edit = formOf(dialog).number->lineEdit();
+        if (pasted)
+            edit->insert(input);
+        else
+            typeText(edit, input);
+        QCOMPARE(edit->text(), shown);
+    }
+
+    void joinIsRefusedBeforeAnyRequest_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("nickname");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("no number") << ""
+                                   << "访客A"
+                                   << "请输入会议号";
+        QTest::newRow("ten digits") << "4829157360"
+                                    << "访客A"
+                                    << "当前会议号无效";
+        QTest::newRow("no nickname") << "482915736"
+                                     << ""
+                                     << "请输入您的昵称";
+    }
+    void joinIsRefusedBeforeAnyRequest()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, nickname);
+        QFETCH(QString, notice);
+        JoinMeeting *dialog = openFromStartScreen();
+        QVERIFY(dialog);
+        fillAndJoin(formOf(dialog), number, nickname);
+        QTRY_VERIFY(noticeTexts().contains(notice));
+        QVERIFY(dialog->isVisible());
+        QVERIFY(requestsTo(m_server, tokenPath).isEmpty());
+    }
+
+    void guestJoinSendsTokenAndRemembersChoices_data()
+    {
+        QTest::addColumn<QString>("phone");
+        QTest::addColumn<QString>("countryCode");
+        QTest::newRow("typed, no phone") << ""
+                                         << "";
+        QTest::newRow("link with phone") << "13300133005"
+                                         << "+86";
+    }
+    void guestJoinSendsTokenAndRemembersChoices()
+    {
+        QFETCH(QString, phone);
+        QFETCH(QString, countryCode);
+        const QString code = QStringLiteral("482915736");
+        if (phone.isEmpty()) {
+            JoinMeeting *dialog = openFromStartScreen();
+            QVERIFY(dialog);
+            const JoinForm form = formOf(dialog);
+            QVERIFY(form.complete());
+            form.mic->setChecked(false);
+            form.camera->setChecked(true);
+            fillAndJoin(form, code, QStringLiteral("访客A"));
+        } else {
+            SplashSelect *splash = openStartScreen();
+            QVERIFY(splash);
+            baseValues->linkInfo = {{"meetingCode", code},
+                                    {"name", QStringLiteral("访客A")},
+                                    {"phone", phone},
+                                    {"mobileCountryCode", countryCode}};
+            emit WeMeetManager::instance()->linkJoinMeetingSignal();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(WeMeetManager::instance()->state(), 4, 8000);
+        QTRY_VERIFY(visibleTopLevels<JoinMeeting>().isEmpty());
+
+        const QList<devservice::LoggedRequest> tokens = requestsTo(m_server, tokenPath);
+        QCOMPARE(tokens.size(), 1);
+        const QJsonObject body = jsonBody(tokens.first());
+        QCOMPARE(body.value("accountType").toString(), QStringLiteral("2"));
+        QCOMPARE(body.value("serialNo").toString(), baseValues->serialNo);
+        QCOMPARE(body.value("meetingCode").toString(), code);
+        QCOMPARE(body.value("nickName").toString(), QStringLiteral("访客A"));
+        QCOMPARE(body.contains("telephone"), !phone.isEmpty());
+        QCOMPARE(body.value("telephone").toString(), phone);
+        QCOMPARE(body.value("mobileCountryCode").toString(), countryCode);
+        QVERIFY(!body.contains("verifyCode"));
+
+        const WemeetSim::JoinRecord join = WemeetSim::lastJoin();
+        QCOMPARE(join.meetingCode, code);
+        QCOMPARE(join.nickname, QStringLiteral("访客A"));
+        QVERIFY(!join.joinUrl.isEmpty());
+        QSettings stored(userDatPath(), QSettings::IniFormat);
+        stored.setIniCodec("UTF-8");
+        QCOMPARE(stored.value("/USERINFO/NICKNAME").toString(), QStringLiteral("访客A"));
+        QCOMPARE(historyCodes(), QStringList{code});
+        if (phone.isEmpty()) {
+            QVERIFY(!join.micOn);
+            QVERIFY(join.cameraOn);
+            QCOMPARE(stored.value("/MEETINGINFO/MICON").toString(), QStringLiteral("False"));
+            QCOMPARE(stored.value("/MEETINGINFO/CAMERAON").toString(), QStringLiteral("True"));
+        }
+        // Joined: the start screen made way for the meeting.
+        QTRY_VERIFY(visibleTopLevels<SplashSelect>().isEmpty());
+    }
+
+    void linkWithoutNicknameWaitsForTheUser()
+    {
+        SplashSelect *splash = openStartScreen();
+        QVERIFY(splash);
+        splash->move(120, 80);
+        baseValues->linkInfo = {{"meetingCode", QStringLiteral("482915736")}};
+        emit WeMeetManager::instance()->linkJoinMeetingSignal();
+        JoinMeeting *dialog = visibleTopLevel<JoinMeeting>();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->pos(), splash->pos());
+        QCOMPARE(formOf(dialog).number->currentText(), QStringLiteral("482  915  736"));
+        QTest::qWait(100);
+        QVERIFY(requestsTo(m_server, tokenPath).isEmpty());
+        QVERIFY(dialog->isEnabled());
+    }
+
+    void historyKeepsFiveNewestFirst_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QString>("joined");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("same meeting moves to the top")
+            << QStringList{"111111111", "482915736", "222222222"} << "482915736"
+            << QStringList{"482915736", "111111111", "222222222"};
+        QTest::newRow("sixth pushes out the oldest")
+            << QStringList{"111111111", "222222222", "333333333", "444444444", "555555555"} << "482915736"
+            << QStringList{"482915736", "111111111", "222222222", "333333333", "444444444"};
+    }
+    void historyKeepsFiveNewestFirst()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QString, joined);
+        QFETCH(QStringList, after);
+        QList<QPair<QString, QString>> entries;
+        for (int i = 0; i < before.size(); ++i)
+            entries << qMakePair(before.at(i), QStringLiteral("2026010%1120000000").arg(9 - i));
+        writeHistory(entries);
+        QVERIFY(joinAsGuest(joined));
+        QCOMPARE(historyCodes(), after);
+    }
+
+    void historyDropDownShowsRecentMeetings_data()
+    {
+        QTest::addColumn<int>("daysAgo");
+        QTest::addColumn<int>("currentRow");
+        QTest::newRow("joined today") << 0 << 0;
+        QTest::newRow("joined yesterday") << 1 << -1;
+    }
+    void historyDropDownShowsRecentMeetings()
+    {
+        QFETCH(int, daysAgo);
+        QFETCH(int, currentRow);
+        const QString newest = QDate::currentDate().addDays(-daysAgo).toString("yyyyMMdd") + "093000000";
+        // Written out of order: the drop-down sorts by time.
+        writeHistory({{"604185273", "20260101090000000"}, {"482915736", newest}});
+        JoinMeeting *dialog = openFromStartScreen();
+        QVERIFY(dialog);
+        QComboBox *combo = formOf(dialog).number;
+        QCOMPARE(combo->count(), 3); // two meetings and "清空记录"
+        QCOMPARE(combo->itemText(0), QStringLiteral("482  915  736"));
+        QCOMPARE(combo->itemText(1), QStringLiteral("604  185  273"));
+        QCOMPARE(combo->currentIndex(), currentRow);
+        QVERIFY(combo->currentText().isEmpty());
+
+        combo->showPopup();
+        auto *clear = combo->view()->findChild<QLabel *>(QStringLiteral("leftSpaceBlueQLabel"));
+        QVERIFY(clear);
+        QVERIFY(clear->text().contains(QStringLiteral("清空记录")));
+        emit clear->linkActivated(QStringLiteral("clearMeetingHis"));
+        QCOMPARE(combo->count(), 1);
+        QVERIFY(historyCodes().isEmpty());
+        QVERIFY(baseValues->meetingHistory.isEmpty());
+    }
+
+    // Whatever ends the join, the user is left with one start screen.
+    void everyEndLeavesOneStartScreen_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<bool>("remembered");
+        QTest::newRow("join fails") << "fail"
+                                    << "会议已锁定" << false;
+        QTest::newRow("waiting room left") << "leave"
+                                           << "" << true;
+        QTest::newRow("closed while waiting") << "close"
+                                              << "" << false;
+        QTest::newRow("forced out while waiting") << "forced"
+                                                  << "" << false;
+    }
+    void everyEndLeavesOneStartScreen()
+    {
+        QFETCH(QString, end);
+        QFETCH(QString, notice);
+        QFETCH(bool, remembered);
+        QScopedValueRollback<int> fallback(Waits::spinnerFallbackMs, 300);
+        if (end == QLatin1String("fail")) {
+            WemeetSim::setJoinFailure(notice);
+        } else {
+            WemeetSim::setWaitingRoom(true);
+            WemeetSim::setAdmitAfterMs(-1);
+        }
+        startWithCoordinator();
+        SplashSelect *splash = visibleTopLevel<SplashSelect>();
+        QVERIFY(splash);
+        QPointer<JoinMeeting> dialog = clickJoinOn(splash, QStringLiteral("defaultQPushButton"));
+        QVERIFY(dialog);
+        QSignalSpy finished(dialog.data(), &JoinMeeting::joinMeetingFinishSignal);
+        fillAndJoin(formOf(dialog), QStringLiteral("482915736"), QStringLiteral("访客A"));
+
+        if (end != QLatin1String("fail")) {
+            QTRY_COMPARE(WemeetSim::phase(), WemeetSim::Phase::Waiting);
+            QVERIFY(dialog);
+            if (end == QLatin1String("leave")) {
+                QVERIFY(WemeetSim::pressLeave());
+            } else if (end == QLatin1String("close")) {
+                // The busy indicator holds the dialog until its latest stop.
+                QTRY_VERIFY(dialog->isEnabled());
+                QTest::mouseClick(findByName<QPushButton>(dialog, QStringLiteral("titlePushButton")),
+                                  Qt::LeftButton);
+                QCOMPARE(WeMeetManager::instance()->state(), 2);
+            } else {
+                auto answer = answerNextDialog();
+                QVERIFY(WemeetSim::triggerForcedLogout());
+                QTRY_VERIFY(answer->answered);
+                QCOMPARE(answer->message, QStringLiteral("您已经在其他设备登录，当前设备被登出。"));
+            }
+        }
+        QTRY_VERIFY(!dialog);
+        QCOMPARE(finished.size(), 1);
+        QTRY_COMPARE(visibleTopLevels<SplashSelect>().size(), 1);
+        if (!notice.isEmpty())
+            QTRY_VERIFY(noticeTexts().contains(notice));
+        QCOMPARE(historyCodes().contains(QStringLiteral("482915736")), remembered);
+        QTRY_VERIFY(WeMeetManager::instance()->state() < 3);
+        // The start screen left over is the usable one.
+        QTest::qWait(50);
+        QCOMPARE(visibleTopLevels<SplashSelect>().size(), 1);
+        QVERIFY(visibleTopLevel<SplashSelect>()->isEnabled());
+    }
+
+    // Quick meetings and list joins use the remembered switches even when
+    // no join dialog has run in this session.
+    void rememberedChoicesReachListJoins_data()
+    {
+        QTest::addColumn<QString>("storedMic");
+        QTest::addColumn<QString>("storedCamera");
+        QTest::addColumn<bool>("micOn");
+        QTest::addColumn<bool>("cameraOn");
+        QTest::newRow("nothing stored") << ""
+                                        << "" << true << false;
+        QTest::newRow("mic off, camera on") << "False"
+                                            << "True" << false << true;
+    }
+    void rememberedChoicesReachListJoins()
+    {
+        QFETCH(QString, storedMic);
+        QFETCH(QString, storedCamera);
+        QFETCH(bool, micOn);
+        QFETCH(bool, cameraOn);
+        if (!storedMic.isEmpty()) {
+            QSettings settings(userDatPath(), QSettings::IniFormat);
+            settings.setValue("/MEETINGINFO/MICON", storedMic);
+            settings.setValue("/MEETINGINFO/CAMERAON", storedCamera);
+        }
+        QVERIFY(openStartScreen());
+        QVERIFY(meetingtest::signIn());
+        HomeScreen *home = Navigator::instance()->showHomeScreen(nullptr);
+        QVERIFY(meetingtest::waitHomeLoaded(home));
+        home->joinMeetingSlot(QStringLiteral("482915736"));
+        QTRY_COMPARE(WeMeetManager::instance()->state(), 4);
+        QCOMPARE(WemeetSim::lastJoin().micOn, micOn);
+        QCOMPARE(WemeetSim::lastJoin().cameraOn, cameraOn);
+    }
+
+    void joinWaitEndsWithoutAnAnswer()
+    {
+        QScopedValueRollback<int> fallback(Waits::spinnerFallbackMs, 300);
+        devservice::Fault slow;
+        slow.delayMs = 1500; // answered, but long after the busy indicator gives up
+        m_server.setFault(tokenPath, slow);
+        JoinMeeting *dialog = openFromStartScreen();
+        QVERIFY(dialog);
+        fillAndJoin(formOf(dialog), QStringLiteral("482915736"), QStringLiteral("访客A"));
+        QVERIFY(!dialog->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isEnabled(), 1000);
+    }
+
+    // A guest token answer that neither admits nor asks for the phone.
+    void guestRefusedByLoginStatusGetsTheDialogBack()
+    {
+        QScopedValueRollback<int> notice(Waits::noticeMs, 30000);
+        JoinMeeting *dialog = openFromStartScreen();
+        QVERIFY(dialog);
+        fillAndJoin(formOf(dialog), QStringLiteral("729364062"), QStringLiteral("访客A"));
+        QVERIFY(!dialog->isEnabled());
+        QTRY_VERIFY(noticeTexts().contains(QStringLiteral("加入会议失败，请重试！")));
+        QCOMPARE(baseValues->loginStatus, QStringLiteral("4"));
+        QVERIFY(dialog->isEnabled());
+        QVERIFY(WemeetSim::loginAddresses().isEmpty());
+    }
+};
+
+QTEST_MAIN(JoinMeetingTest)
+#include "tst_joinmeeting.moc"
