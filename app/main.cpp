@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "app/waits.h"
 #include "widgets/placeholdercolor.h"
+#include "widgets/startupsplash.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -131,8 +132,11 @@ int main(int argc, char **argv)
     if (secondInstanceExit != 0)
         return secondInstanceExit;
     runStartupStepInstanceServer();
+    // Closes by itself when the update dialog or the first screen shows.
+    StartupSplash::begin();
     runStartupStepServiceToken();
     runStartupStepVersionCheck();
+    StartupSplash::end();
     runStartupStepMeetingSdk();
 
     baseValues->linkInfo = linkInfoFromArguments(arguments);
