@@ -5,13 +5,21 @@
 //                       then the mean of 40 wheel steps down the list
 //   vesk-bench show N   the same home screen, left open to look at
 //   vesk-bench log N    N log lines through the client's message handler
+//   vesk-bench signin   one account sign-in against an in-process stand-in
+//                       service and the SDK stand-in: the sign-in chain's wall time
 #include "app/basevalues.h"
 #include "app/logging.h"
+#include "devservice/devservice.h"
+#include "http/loginhttp.h"
+#include "http/servicetokenhttp.h"
 #include "meeting/homescreen.h"
+#include "sdk/signinchain.h"
+#include "sdk/wemeetmanager.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -99,6 +107,69 @@ int benchLog(int count)
     return 0;
 }
 
+// Waits in the event loop for one emission of a result signal.
+template <typename Sender, typename Signal> QString waitFor(Sender *sender, Signal signal)
+{
+    QEventLoop loop;
+    QString result = QStringLiteral("<none>");
+    QObject::connect(sender, signal, &loop, [&](const QString &r) {
+        result = r;
+        loop.quit();
+    });
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return result;
+}
+
+int benchSignIn()
+{
+    devservice::Server server;
+    if (server.start() <= 0)
+        return 1;
+    baseValues = new BaseValues;
+    baseValues->serviceUrl = QString::fromStdString(server.serviceUrl());
+    baseValues->cloudUrl = QString::fromStdString(server.cloudUrl());
+    baseValues->idmUrl = QString::fromStdString(server.idmUrl());
+
+    QElapsedTimer clock;
+    clock.start();
+    ServiceTokenHttp token;
+    token.request();
+    waitFor(&token, &ServiceTokenHttp::sendServiceTokenResultSignal);
+    const double tokenMs = clock.nsecsElapsed() / 1e6;
+    clock.restart();
+    LoginHttp login;
+    login.loginByAccount(QStringLiteral("600888"), QStringLiteral("zhangwei"), QStringLiteral("Vesk@2024"),
+                         1);
+    waitFor(&login, &LoginHttp::sendLoginResultSignal);
+    const double loginMs = clock.nsecsElapsed() / 1e6;
+
+    clock.restart();
+    SignInChain chain;
+    QString result = QStringLiteral("<none>");
+    QEventLoop loop;
+    QObject::connect(&chain, &SignInChain::tokenAnswered, &chain, [&](const QString &answer) {
+        if (answer.isEmpty() && baseValues->loginStatus == QLatin1String("1"))
+            chain.signInToMeetingSdk();
+        else {
+            result = answer;
+            loop.quit();
+        }
+    });
+    QObject::connect(&chain, &SignInChain::meetingSdkFinished, &loop, [&](const QString &answer) {
+        result = answer;
+        loop.quit();
+    });
+    chain.requestMemberToken(baseValues->tenantInfo, QString(), QString(), QString());
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    loop.exec();
+    const double chainMs = clock.nsecsElapsed() / 1e6;
+    std::printf("sign-in  service token %.1f ms  account sign-in %.1f ms  sign-in chain %.1f ms  (%s)\n",
+                tokenMs, loginMs, chainMs, result.isEmpty() ? "signed in" : qPrintable(result));
+    WeMeetManager::instance()->logout();
+    return result.isEmpty() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -115,6 +186,8 @@ int main(int argc, char **argv)
         return benchList(count, true);
     if (args.size() > 2 && args.at(1) == QLatin1String("log"))
         return benchLog(count);
-    std::fprintf(stderr, "usage: vesk-bench list N | show N | log N\n");
+    if (args.size() > 1 && args.at(1) == QLatin1String("signin"))
+        return benchSignIn();
+    std::fprintf(stderr, "usage: vesk-bench list N | show N | log N | signin\n");
     return 2;
 }
