@@ -16,12 +16,14 @@ BorderDialog::BorderDialog(QWidget *parent) : QDialog(parent)
 void BorderDialog::paintEvent(QPaintEvent *event)
 {
     Q_UNUSED(event)
-    const qreal ratio = devicePixelRatioF();
+    QPainter painter(this);
+    // Drawn at the target's own scale (a high-DPI screen, or a grab at another scale) so the rings stay
+    // sharp.
+    const qreal ratio = qMax(devicePixelRatioF(), qAbs(painter.deviceTransform().m11()));
     if (m_frame.isNull() || m_frameSize != size() || !qFuzzyCompare(m_frame.devicePixelRatio(), ratio)) {
         m_frameSize = size();
         m_frame = frameImage(m_frameSize, ratio);
     }
-    QPainter painter(this);
     painter.drawImage(0, 0, m_frame);
 }
 
