@@ -16,21 +16,21 @@ namespace devservice {
 
 struct LoggedRequest
 {
-    std::string method;                              // "GET", "POST"
-    std::string path;                                // "/service/api/..." without the query
-    std::string query;                               // raw query string as sent, without '?'
-    std::map<std::string, std::string> headers;      // names as sent
-    std::string body;                                // raw body bytes
+    std::string method;                         // "GET", "POST"
+    std::string path;                           // "/service/api/..." without the query
+    std::string query;                          // raw query string as sent, without '?'
+    std::map<std::string, std::string> headers; // names as sent
+    std::string body;                           // raw body bytes
 };
 
 // What a path answers instead of its normal answer.
 struct Fault
 {
-    int delayMs = 0;              // wait before answering (0: none)
-    int httpStatus = 0;           // answer with this HTTP status (0: normal)
-    bool nonJson = false;         // answer 200 with a body that is not JSON
-    bool successFalse = false;    // answer {"success": false, ...}
-    bool withErrorMsg = true;     // with successFalse: include "errorMsg"
+    int delayMs = 0;           // wait before answering (0: none)
+    int httpStatus = 0;        // answer with this HTTP status (0: normal)
+    bool nonJson = false;      // answer 200 with a body that is not JSON
+    bool successFalse = false; // answer {"success": false, ...}
+    bool withErrorMsg = true;  // with successFalse: include "errorMsg"
     std::string errorMsg = "模拟的服务错误";
     bool wrongResultType = false; // answer "success": true with "result" of the wrong type
     int times = -1;               // how many answers it applies to (-1: until cleared)

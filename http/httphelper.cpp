@@ -97,9 +97,7 @@ QNetworkAccessManager *HttpHelper::sharedManager()
     return manager;
 }
 
-HttpHelper::HttpHelper(QObject *parent)
-    : QObject(parent)
-    , m_timer(new QTimer)
+HttpHelper::HttpHelper(QObject *parent) : QObject(parent), m_timer(new QTimer)
 {
     m_request.setRawHeader("Accept", "application/json;charset=utf-8;");
     m_request.setRawHeader("Content-type", "application/x-www-form-urlencoded;charset=utf-8;");
@@ -242,8 +240,8 @@ void HttpHelper::logFailure(const QString &tag, const Answer &answer)
 {
     switch (answer.kind) {
     case Answer::Refused:
-        logLine(tag + QStringLiteral(" error code:") + answer.errorCode + QStringLiteral(" message:")
-                + answer.errorMsg);
+        logLine(tag + QStringLiteral(" error code:") + answer.errorCode + QStringLiteral(" message:") +
+                answer.errorMsg);
         break;
     case Answer::TimedOut:
         logLine(tag + QStringLiteral(" error:") + timeoutText());

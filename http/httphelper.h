@@ -51,12 +51,25 @@ protected:
     virtual void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) = 0;
 
     // How a class words its failures (see failureText()).
-    enum class ResultForm { Plain, Prefixed, Tagged, Activity };
+    enum class ResultForm
+    {
+        Plain,
+        Prefixed,
+        Tagged,
+        Activity
+    };
 
     // The common envelope of an answer.
     struct Answer
     {
-        enum Kind { Succeeded, Refused, TimedOut, NetworkFailed, Malformed };
+        enum Kind
+        {
+            Succeeded,
+            Refused,
+            TimedOut,
+            NetworkFailed,
+            Malformed
+        };
         Kind kind = Malformed;
         QJsonObject object; // the top-level object
         QJsonValue result;  // its "result"
