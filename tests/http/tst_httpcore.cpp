@@ -149,6 +149,7 @@ private slots:
     void untrustedCertificateIsRefused();
     void configuredCaCertificateIsTrusted();
     void requestsOverHttpsShareOneConnection();
+    void otherConfiguredCaIsNoTrust();
 
 private:
     std::unique_ptr<Service> m_service;
@@ -472,6 +473,28 @@ void TestHttpCore::requestsOverHttpsShareOneConnection()
 
     QCOMPARE(int(m_service->requests().size()), 2);
     QCOMPARE(m_service->server().connectionCount(), 1);
+}
+
+// The configured CAs are checked against the server's own chain: a CA file
+// naming some other certificate trusts nothing.
+void TestHttpCore::otherConfiguredCaIsNoTrust()
+{
+    QTemporaryDir dir;
+    const std::string cert = dir.filePath(QStringLiteral("cert.pem")).toStdString();
+    const std::string key = dir.filePath(QStringLiteral("key.pem")).toStdString();
+    const std::string other = dir.filePath(QStringLiteral("other.pem")).toStdString();
+    const std::string otherKey = dir.filePath(QStringLiteral("other-key.pem")).toStdString();
+    QVERIFY(devservice::makeTestCertificate(cert, key));
+    QVERIFY(devservice::makeTestCertificate(other, otherKey));
+    m_service = std::make_unique<Service>();
+    QVERIFY(m_service->start(true, cert, key));
+    baseValues->caCertificates = qs(other);
+
+    ServiceTokenHttp token;
+    QSignalSpy spy(&token, &ServiceTokenHttp::sendServiceTokenResultSignal);
+    token.request();
+    QCOMPARE(resultAt(spy), QStringLiteral("SslHandshakeFailedError"));
+    QVERIFY(m_service->requests().empty());
 }
 
 QTEST_GUILESS_MAIN(TestHttpCore)
