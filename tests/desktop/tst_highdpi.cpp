@@ -9,7 +9,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QTest>
 
@@ -64,6 +66,24 @@ private slots:
         const QPixmap pixmap = button->icon().pixmap(shown);
         QCOMPARE(pixmap.devicePixelRatio(), 2.0);
         QCOMPARE(pixmap.size(), shown * 2);
+    }
+
+    // Every image shown at its pixel size has a twin with twice the pixels.
+    void everyImageHasItsDoubleSizeTwin()
+    {
+        const QDir dir(QStringLiteral(":/image/images"));
+        int twins = 0;
+        for (const QString &name : dir.entryList({QStringLiteral("*.png")})) {
+            if (name.contains(QLatin1Char('@')) || name == QLatin1String("logo.png"))
+                continue;
+            const QString base = name.chopped(4);
+            const QImage normal(dir.filePath(name));
+            const QImage twin(dir.filePath(base + QStringLiteral("@2x.png")));
+            QVERIFY2(!twin.isNull(), qPrintable(base + QStringLiteral("@2x.png missing")));
+            QCOMPARE(twin.size(), normal.size() * 2);
+            ++twins;
+        }
+        QVERIFY(twins > 30);
     }
 
 private:
