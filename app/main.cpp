@@ -8,6 +8,7 @@
 #include "app/waits.h"
 #include "widgets/accessiblenames.h"
 #include "widgets/placeholdercolor.h"
+#include "widgets/startupsplash.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -134,8 +135,11 @@ int main(int argc, char **argv)
     if (secondInstanceExit != 0)
         return secondInstanceExit;
     runStartupStepInstanceServer();
+    // Closes by itself when the update dialog or the first screen shows.
+    StartupSplash::begin();
     runStartupStepServiceToken();
     runStartupStepVersionCheck();
+    StartupSplash::end();
     runStartupStepMeetingSdk();
 
     baseValues->linkInfo = linkInfoFromArguments(arguments);

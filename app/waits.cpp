@@ -22,4 +22,5 @@ void Waits::applyEnvironment()
     scale(qrExpiryMs);
     scale(instanceChannelMs);
     scale(instanceRetryMs);
+    scale(splashDelayMs);
 }

@@ -6,6 +6,7 @@
 #include "app/userstore.h"
 #include "http/logincomverifyhttp.h"
 #include "http/loginhttp.h"
+#include "http/usermessage.h"
 #include "login/loginshared.h"
 #include "sdk/signinchain.h"
 #include "session/navigator.h"
@@ -243,7 +244,7 @@ void AccountLogin::loginResultSlot(QString result)
         m_step = Step::Idle;
         stopBusy();
         qDebug().noquote() << "loginResult err: " + result;
-        Messages::notice(this, result);
+        Messages::notice(this, userMessage(result));
         return;
     }
     baseValues->accountType = checkedAccountType();
@@ -355,7 +356,8 @@ void AccountLogin::fail(const QString &notice)
 {
     m_step = Step::Idle;
     stopBusy();
-    Messages::notice(this, notice);
+    // Also carries request results, which the user reads in words.
+    Messages::notice(this, userMessage(notice));
 }
 
 void AccountLogin::fillRemembered(int type)

@@ -7,6 +7,7 @@
 #include "http/logincomverifyhttp.h"
 #include "http/loginhttp.h"
 #include "http/loginverifyhttp.h"
+#include "http/usermessage.h"
 #include "login/loginshared.h"
 #include "login/verifycodecountdown.h"
 #include "sdk/signinchain.h"
@@ -253,7 +254,7 @@ void PhoneLogin::loginVerifyResultSlot(QString result)
         ui->lEditVerifyCode->setFocus(Qt::OtherFocusReason);
     } else {
         m_countdown->endAtNextTick();
-        Messages::notice(this, result);
+        Messages::notice(this, userMessage(result));
     }
 }
 
@@ -333,7 +334,8 @@ void PhoneLogin::fail(const QString &notice)
 {
     m_step = Step::Idle;
     m_spinner->stop();
-    Messages::notice(this, notice);
+    // Also carries request results, which the user reads in words.
+    Messages::notice(this, userMessage(notice));
 }
 
 bool PhoneLogin::expecting(Step step, const char *what)

@@ -6,6 +6,7 @@
 #include "app/uitexts.h"
 #include "app/userstore.h"
 #include "http/tmphoneverifyhttp.h"
+#include "http/usermessage.h"
 #include "login/verifycodecountdown.h"
 #include "sdk/signinchain.h"
 #include "session/navigator.h"
@@ -137,7 +138,7 @@ void PhoneNumberPatch::tmPhoneVerifyResultSlot(QString result)
         ui->lEditInputVerifyCode->setFocus(Qt::OtherFocusReason);
     } else {
         m_countdown->endAtNextTick();
-        Messages::notice(this, result);
+        Messages::notice(this, userMessage(result));
     }
 }
 
@@ -208,5 +209,6 @@ void PhoneNumberPatch::saveForOrigin()
 void PhoneNumberPatch::fail(const QString &notice)
 {
     m_spinner->stop();
-    Messages::notice(this, notice);
+    // Also carries request results, which the user reads in words.
+    Messages::notice(this, userMessage(notice));
 }

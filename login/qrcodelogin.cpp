@@ -8,6 +8,7 @@
 #include "http/loginhttp.h"
 #include "http/loginwxbindinghttp.h"
 #include "http/loginwxurlhttp.h"
+#include "http/usermessage.h"
 #include "login/loginshared.h"
 #include "sdk/signinchain.h"
 #include "session/navigator.h"
@@ -217,7 +218,7 @@ void QRCodeLogin::LoginWxBindingResultSlot(QString result)
         m_loginHttp->simulateLoginByUuid(baseValues->wxUuid);
         return;
     }
-    Messages::notice(this, result);
+    Messages::notice(this, userMessage(result));
     showInvalid(QStringLiteral("二维码失效"));
 }
 

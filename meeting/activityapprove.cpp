@@ -2,6 +2,7 @@
 #include "ui_activityapprove.h"
 
 #include "http/activityapprovehttp.h"
+#include "http/usermessage.h"
 #include "sdk/wemeetmanager.h"
 #include "widgets/messages.h"
 #include "widgets/qrcode.h"
@@ -109,7 +110,7 @@ void ActivityApprove::checkActivityApproveResultSlot(QString result)
     }
     // A request that never reached the service says so, not "scan first".
     if (result.startsWith(QLatin1String("error:"))) {
-        Messages::notice(this, result.mid(int(qstrlen("error:"))));
+        Messages::notice(this, userMessage(result));
         return;
     }
     Messages::notice(this, QStringLiteral("请先扫码完成所有入会验证！"));

@@ -14,6 +14,7 @@
 #include "http/tmmtginvitehttp.h"
 #include "http/tmmtgqueryhttp.h"
 #include "http/tmmtgsummaryhttp.h"
+#include "http/usermessage.h"
 #include "meeting/activityapprove.h"
 #include "meeting/dateitem.h"
 #include "meeting/invitationtext.h"
@@ -35,6 +36,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScreen>
@@ -66,6 +68,9 @@ HomeScreen::HomeScreen(QWidget *parent) : BorderDialog(parent), ui(new Ui::HomeS
     for (QLabel *label : {ui->lblJoin, ui->lblQuick, ui->lblCreate, ui->lblCast})
         label->setObjectName(QStringLiteral("messageQLabel"));
     ui->lblempty->setObjectName(QStringLiteral("tipQLabel"));
+    // Room for the rich text of a failed load, which a 16-pixel label cuts off.
+    ui->lblempty->setGeometry(0, 141, ui->lblempty->width(), 22);
+    ui->emptyWidget->resize(ui->emptyWidget->width(), 163);
 
     auto *bar = new QScrollBar(Qt::Vertical, ui->scMtgList);
     bar->setObjectName(QStringLiteral("shareInfoQScrollBar"));
@@ -111,6 +116,10 @@ HomeScreen::HomeScreen(QWidget *parent) : BorderDialog(parent), ui(new Ui::HomeS
     connect(manager, &WeMeetManager::linkJoinMeetingSignal, this, &HomeScreen::linkJoinMeetingSlot);
 
     ui->scMtgList->installEventFilter(this);
+    // A failed load reloads on a click anywhere on its empty state.
+    for (QWidget *w :
+         {ui->emptyWidget, static_cast<QWidget *>(ui->bgempty), static_cast<QWidget *>(ui->lblempty)})
+        w->installEventFilter(this);
 
     // The first load starts once the constructor is back in the event loop.
     connect(this, &HomeScreen::uiLoadedFinishSignal, this, &HomeScreen::uiLoadedFinishSlot,
@@ -202,6 +211,7 @@ void HomeScreen::tmMtgUpdatedSlot()
 
 void HomeScreen::loadMeetingList()
 {
+    m_listLoadFailed = false;
     ui->scMtgList->hide();
     ui->emptyWidget->hide();
     m_spinner->setText(QStringLiteral("正在加载会议列表..."));
@@ -215,21 +225,25 @@ void HomeScreen::tmMtgQueryResultSlot(QString result)
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(result.toUtf8(), &error);
     if (error.error != QJsonParseError::NoError) {
-        Snackbar::showMessage(result, this, Waits::noticeMs);
+        Messages::notice(this, userMessage(result));
+        // A list already shown stays; a blank area would leave nothing to do
+        // but sign out.
+        if (ui->scMtgList->isHidden() && ui->emptyWidget->isHidden())
+            showEmptyState(true);
         return;
     }
     // A late answer (after a time-out, or of an earlier load) replaces what is shown.
     ui->scMtgList->hide();
     ui->emptyWidget->hide();
     if (doc.isNull() || doc.isEmpty()) {
-        ui->emptyWidget->show();
+        showEmptyState(false);
         return;
     }
     if (!doc.isArray())
         return;
     const QJsonArray meetings = doc.array();
     if (meetings.isEmpty()) {
-        ui->emptyWidget->show();
+        showEmptyState(false);
         return;
     }
     buildMeetingList(meetings);
@@ -299,9 +313,34 @@ void HomeScreen::buildMeetingList(const QJsonArray &meetings)
     ui->scMtgList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
+void HomeScreen::showEmptyState(bool loadFailed)
+{
+    m_listLoadFailed = loadFailed;
+    ui->lblempty->setText(loadFailed
+                              ? QStringLiteral("加载失败，<span style=\"color:#006FFF;\">点击重试</span>")
+                              : QStringLiteral("暂无会议记录 ~"));
+    if (loadFailed)
+        ui->emptyWidget->setCursor(Qt::PointingHandCursor);
+    else
+        ui->emptyWidget->unsetCursor();
+    ui->emptyWidget->show();
+}
+
 // The list's scroll bar shows only while the mouse is over the list.
 bool HomeScreen::eventFilter(QObject *watched, QEvent *event)
 {
+    const bool onEmptyState = watched == ui->emptyWidget || watched == ui->bgempty || watched == ui->lblempty;
+    if (onEmptyState && m_listLoadFailed) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton)
+            return true;
+        if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
+            const QPoint at = static_cast<QWidget *>(watched)->mapTo(ui->emptyWidget, mouse->pos());
+            if (ui->emptyWidget->rect().contains(at))
+                loadMeetingList();
+            return true;
+        }
+    }
     if (watched == ui->scMtgList) {
         if (event->type() == QEvent::Enter) {
             ui->scMtgList->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -365,8 +404,9 @@ void HomeScreen::actMtgDetailResultSlot(QString result)
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(result.toUtf8(), &error);
     if (error.error != QJsonParseError::NoError) {
+        // The request's own answers are JSON; anything else is its failure text.
         m_spinner->stop();
-        Snackbar::showMessage(error.errorString(), this, Waits::noticeMs);
+        Messages::notice(this, userMessage(result));
         return;
     }
     const QJsonObject activity = doc.object();
@@ -411,7 +451,7 @@ void HomeScreen::tmMtgDeleteResultSlot(QString result)
 {
     m_spinner->stop();
     if (!result.isEmpty())
-        Snackbar::showMessage(result, nullptr, Waits::noticeMs);
+        Snackbar::showMessage(userMessage(result), nullptr, Waits::noticeMs);
     loadMeetingList();
 }
 
@@ -542,7 +582,7 @@ void HomeScreen::tmMtgCreateResultSlot(QString result)
 {
     if (result.startsWith(QLatin1String("error:"))) {
         m_spinner->stop();
-        Snackbar::showMessage(QString(result).remove(QStringLiteral("error:")), this, Waits::noticeMs);
+        Messages::notice(this, userMessage(QString(result).remove(QStringLiteral("error:"))));
         return;
     }
     if (!result.startsWith(QLatin1String("result:"))) {

@@ -71,6 +71,9 @@ protected:
 
 private:
     void loadMeetingList();
+    // The list area's empty state: no meetings, or a load that failed and
+    // reloads on a click.
+    void showEmptyState(bool loadFailed);
     void closeMeeting(const QString &meetingId);
     void buildMeetingList(const QJsonArray &meetings);
     void showOneButtonMessage(const QString &message, const QString &buttonText);
@@ -90,4 +93,5 @@ private:
     // A request answered late (after its time-out result) must not start a second join.
     bool m_summaryPending = false;
     bool m_approvePending = false;
+    bool m_listLoadFailed = false;
 };

@@ -8,6 +8,7 @@
 #include "http/activityapprovehttp.h"
 #include "http/tmmtgsummaryhttp.h"
 #include "http/tmtokenhttp.h"
+#include "http/usermessage.h"
 #include "meeting/activityapprove.h"
 #include "meeting/invitationtext.h"
 #include "meeting/phonenumberverify.h"
@@ -477,7 +478,7 @@ void JoinMeeting::wmTokenResultSlot(QString result)
     m_tokenConnection = {};
     if (!result.isEmpty()) {
         m_spinner->stop();
-        Messages::notice(this, result);
+        Messages::notice(this, userMessage(result));
         return;
     }
     const QString status = baseValues->loginStatus;
@@ -566,7 +567,7 @@ void JoinMeeting::meetingSummaryResultSlot(QString result)
     }
     if (!result.isEmpty()) {
         m_spinner->stop();
-        Messages::notice(this, result);
+        Messages::notice(this, userMessage(result));
         return;
     }
     if (isActivityMeeting(baseValues->meetingType)) {
@@ -681,7 +682,7 @@ void JoinMeeting::wmLeaveWaitingRoomCompleteSlot(QString result)
         return;
     m_spinner->stop();
     if (!result.isEmpty()) {
-        Messages::notice(this, result);
+        Messages::notice(this, userMessage(result));
         return;
     }
     rememberJoin();

@@ -8,6 +8,7 @@
 #include "http/activityapprovehttp.h"
 #include "http/tmphoneverifyhttp.h"
 #include "http/tmtokenhttp.h"
+#include "http/usermessage.h"
 #include "login/loginshared.h"
 #include "login/verifycodecountdown.h"
 #include "sdk/wemeetmanager.h"
@@ -147,7 +148,7 @@ void PhoneNumberVerify::tmPhoneVerifyResultSlot(QString result)
         return;
     }
     m_countdown->endAtNextTick();
-    Messages::notice(this, result);
+    Messages::notice(this, userMessage(result));
 }
 
 void PhoneNumberVerify::comfirmBtnEnabledStatusSlot()
@@ -177,7 +178,7 @@ void PhoneNumberVerify::tmTokenResultSlot(QString result)
     m_tokenConnection = {};
     if (!result.isEmpty()) {
         stopBusy();
-        Messages::notice(this, result);
+        Messages::notice(this, userMessage(result));
         return;
     }
     if (baseValues->loginStatus != QLatin1String("1")) {
@@ -215,7 +216,7 @@ void PhoneNumberVerify::checkActivityApproveResultSlot(QString result)
     } else if (result == QLatin1String("111")) {
         Messages::tell(this, UiText::meetingNoExpired, UiText::ok);
     } else if (result.startsWith(QLatin1String("error:"))) {
-        Messages::notice(this, result.mid(int(qstrlen("error:"))));
+        Messages::notice(this, userMessage(result));
     } else {
         qDebug().noquote() << QStringLiteral("入会认证失败，error：%1").arg(result);
         Messages::tell(this, UiText::admissionFailed, UiText::ok);

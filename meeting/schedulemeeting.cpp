@@ -5,6 +5,7 @@
 #include "http/tmmtgcreatehttp.h"
 #include "http/tmmtgmaxpeoplehttp.h"
 #include "http/tmmtgquerydhttp.h"
+#include "http/usermessage.h"
 #include "meeting/invitationtext.h"
 #include "sdk/wemeetmanager.h"
 #include "widgets/messages.h"
@@ -254,7 +255,7 @@ void ScheduleMeeting::tmMtgMaxPersonSlot(QString result)
         return;
     m_spinner->stop();
     if (result.startsWith(QLatin1String("error:")))
-        Messages::notice(this, QString(result).remove(QStringLiteral("error:")));
+        Messages::notice(this, userMessage(QString(result).remove(QStringLiteral("error:"))));
     // The room size is only shown; a change still needs the stored meeting.
     if (!m_meetingCode.isEmpty())
         loadTmMtgDetail();
@@ -273,7 +274,7 @@ void ScheduleMeeting::tmMtgDetailResultSlot(QString result)
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(result.toUtf8(), &error);
     if (error.error != QJsonParseError::NoError) {
-        Messages::notice(this, result);
+        Messages::notice(this, userMessage(result));
         return;
     }
     // A second answer (after a time-out) must not undo what the user changed since.
@@ -462,5 +463,5 @@ void ScheduleMeeting::tmMtgCreateResultSlot(QString result)
         return;
     }
     if (result.startsWith(QLatin1String("error:")))
-        Messages::notice(this, QString(result).remove(QStringLiteral("error:")));
+        Messages::notice(this, userMessage(QString(result).remove(QStringLiteral("error:"))));
 }

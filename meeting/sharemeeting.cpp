@@ -6,11 +6,16 @@
 #include "sdk/wemeetmanager.h"
 #include "widgets/snackbar.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QDebug>
 #include <QEvent>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QtMath>
 
 ShareMeeting::ShareMeeting(QString text, QWidget *parent) : BorderDialog(parent), ui(new Ui::ShareMeeting)
 {
@@ -60,6 +65,48 @@ QString ShareMeeting::text() const
 QString ShareMeeting::sdkInvitationText(const QString &inviteInfo)
 {
     return InvitationText::fromSdkInfo(inviteInfo);
+}
+
+void ShareMeeting::showEvent(QShowEvent *event)
+{
+    BorderDialog::showEvent(event);
+    if (!m_linesFitted) {
+        m_linesFitted = true;
+        fitWholeLines();
+    }
+}
+
+// The box's height is no multiple of a line: grow its bottom padding so the
+// line that would be cut at the edge starts below it instead.
+void ShareMeeting::fitWholeLines()
+{
+    QTextEdit *edit = ui->txtEditShareInfo;
+    QTextDocument *doc = edit->document();
+    QAbstractTextDocumentLayout *layout = doc->documentLayout();
+    const int edge = edit->viewport()->height();
+    int rest = 0;
+    int firstLine = 0;
+    for (QTextBlock block = doc->begin(); block.isValid() && rest == 0; block = block.next()) {
+        const QRectF area = layout->blockBoundingRect(block);
+        const QTextLayout *lines = block.layout();
+        for (int i = 0; lines && i < lines->lineCount(); ++i) {
+            const QTextLine line = lines->lineAt(i);
+            const qreal top = area.top() + line.y();
+            if (firstLine == 0)
+                firstLine = qCeil(line.height());
+            if (top < edge && top + line.height() > edge) {
+                rest = edge - qFloor(top);
+                break;
+            }
+        }
+    }
+    if (rest <= 0)
+        return;
+    const int bottom = edit->height() - edit->viewport()->geometry().bottom() - 1;
+    edit->setStyleSheet(
+        QStringLiteral("QTextEdit#shareInfoQTextEdit{padding-bottom: %1px;}").arg(bottom + rest));
+    // Steps of whole lines keep it so while scrolling.
+    edit->verticalScrollBar()->setSingleStep(firstLine);
 }
 
 void ShareMeeting::onCloseBtnClicked()

@@ -34,7 +34,11 @@ public slots:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    void fitWholeLines();
+
     Ui::ShareMeeting *ui = nullptr;
+    bool m_linesFitted = false;
 };

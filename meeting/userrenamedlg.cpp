@@ -4,6 +4,7 @@
 #include "app/basevalues.h"
 #include "app/waits.h"
 #include "http/tmmtgnickchangehttp.h"
+#include "http/usermessage.h"
 #include "sdk/wemeetmanager.h"
 #include "widgets/snackbar.h"
 #include "widgets/waitingspinnerwidget.h"
@@ -85,6 +86,6 @@ void userRenameDlg::tmMtgNickChangeResultSlot(QString result)
         close();
         return;
     }
-    Snackbar::showMessage(result, nullptr, Waits::noticeMs);
+    Snackbar::showMessage(userMessage(result), nullptr, Waits::noticeMs);
     ui->IEditRename->setText(baseValues->meetingPersonName);
 }

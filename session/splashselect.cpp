@@ -252,7 +252,12 @@ void SplashSelect::uiLoadedFinishSlot()
 {
     if (baseValues->s_accessToken.isEmpty()) {
         qDebug() << "service token missing: the start screen cannot reach the service";
-        Messages::notice(this, UiText::initFailed);
+        // Between the slogan and the buttons, clear of the product name.
+        const int top = ui->lblSlogan->geometry().bottom() + 1;
+        const int bottom = ui->pBtnJoinMeeting->geometry().top();
+        const QRect gap(ui->backgroundWidget->mapTo(this, QPoint(0, top)),
+                        QSize(ui->backgroundWidget->width(), bottom - top));
+        Messages::noticeIn(this, UiText::initFailed, gap);
         m_spinner->stop();
         continueStartUp();
         return;

@@ -71,4 +71,9 @@ void notice(QWidget *asker, const QString &text)
     Snackbar::showMessage(text, asker, Waits::noticeMs);
 }
 
+void noticeIn(QWidget *asker, const QString &text, const QRect &area)
+{
+    Snackbar::showMessageIn(text, asker, area, Waits::noticeMs);
+}
+
 } // namespace Messages

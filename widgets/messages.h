@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class QRect;
 class QWidget;
 class TwoBtnDlg;
 
@@ -24,7 +25,9 @@ TwoBtnDlg *tell(QWidget *asker, const QString &message, const QString &buttonTex
 TwoBtnDlg *ask(QWidget *asker, const QString &message, const QString &cancelText, const QString &confirmText,
                std::function<void(bool confirmed)> answered);
 
-// Short notice over the asker (Waits::noticeMs).
+// Short notice centred over the asker's window (Waits::noticeMs).
 void notice(QWidget *asker, const QString &text);
+// The same, centred in area (asker's coordinates) so the rest stays in view.
+void noticeIn(QWidget *asker, const QString &text, const QRect &area);
 
 } // namespace Messages

@@ -3,6 +3,8 @@
 #include "ui_snackbar.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimerEvent>
 
 Snackbar::Snackbar(QWidget *parent) : QDialog(parent), ui(new Ui::Snackbar)
@@ -16,6 +18,22 @@ Snackbar::~Snackbar()
 }
 
 void Snackbar::showMessage(QString text, QWidget *parent, int durationMs)
+{
+    QRect area;
+    if (parent && parent->window()->isVisible())
+        area = parent->window()->frameGeometry();
+    present(text, parent, area, durationMs);
+}
+
+void Snackbar::showMessageIn(QString text, QWidget *parent, const QRect &area, int durationMs)
+{
+    QRect global;
+    if (parent && parent->isVisible())
+        global = QRect(parent->mapToGlobal(area.topLeft()), area.size());
+    present(text, parent, global, durationMs);
+}
+
+void Snackbar::present(const QString &text, QWidget *parent, QRect globalArea, int durationMs)
 {
     auto *notice = new Snackbar(parent);
     notice->setWindowFlags(notice->windowFlags() | Qt::FramelessWindowHint);
@@ -49,6 +67,14 @@ void Snackbar::showMessage(QString text, QWidget *parent, int durationMs)
     if (notice->layout()->hasHeightForWidth())
         size.setHeight(notice->layout()->totalHeightForWidth(size.width()));
     notice->resize(size);
+    // Placed by hand: Qt's own placement of a frameless dialog allows for a
+    // title bar that is not there and lands about 40 pixels too high.
+    if (!globalArea.isValid()) {
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            globalArea = screen->geometry();
+    }
+    if (globalArea.isValid())
+        notice->move(globalArea.center() - QPoint(size.width() / 2, size.height() / 2));
     notice->m_timerId = notice->startTimer(qMax(0, durationMs), Qt::CoarseTimer);
     notice->show();
 }

@@ -3,6 +3,7 @@
 #include "app/waits.h"
 
 #include <QDialog>
+#include <QRect>
 #include <QString>
 
 namespace Ui {
@@ -20,13 +21,19 @@ public:
 
     // Shows text over parent (which may be null) without blocking; the
     // notice closes after durationMs (Waits::noticeMs unless given).
+    // Centred over parent's window, or over the primary screen without one.
     static void showMessage(QString text, QWidget *parent, int durationMs = Waits::noticeMs);
+    // Centred in area (parent's coordinates), for a screen that must keep
+    // part of itself in view.
+    static void showMessageIn(QString text, QWidget *parent, const QRect &area,
+                              int durationMs = Waits::noticeMs);
 
 protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
     explicit Snackbar(QWidget *parent);
+    static void present(const QString &text, QWidget *parent, QRect globalArea, int durationMs);
 
     Ui::Snackbar *ui = nullptr;
     int m_timerId = -1;

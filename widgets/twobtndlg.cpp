@@ -3,7 +3,6 @@
 #include "sdk/wemeetmanager.h"
 #include "ui_twobtndlg.h"
 
-
 TwoBtnDlg::TwoBtnDlg(QWidget *parent) : BorderDialog(parent), ui(new Ui::TwoBtnDlg)
 {
     setUpForm();
@@ -20,6 +19,9 @@ TwoBtnDlg::TwoBtnDlg(QString buttonText, QWidget *parent) : BorderDialog(parent)
     setUpForm();
     ui->rightBtn->setText(buttonText);
     ui->leftBtn->hide();
+    // The gap between the buttons would push the one button off centre.
+    ui->horizontalSpacer_5->changeSize(0, 20, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    ui->horizontalLayout->invalidate();
 
     // Another part of the client is about to show a message of this kind.
     connect(WeMeetManager::instance(), &WeMeetManager::avoidShowSameDialogSignal, this,

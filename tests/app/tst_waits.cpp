@@ -47,6 +47,7 @@ private slots:
         QScopedValueRollback<int> tick(Waits::verifyCodeTickMs);
         QScopedValueRollback<int> poll(Waits::qrPollMs);
         QScopedValueRollback<int> expiry(Waits::qrExpiryMs);
+        QScopedValueRollback<int> splash(Waits::splashDelayMs);
         if (percent.isNull())
             qunsetenv("VESK_WAIT_SCALE_PERCENT");
         else
@@ -65,6 +66,7 @@ private slots:
         QCOMPARE(Waits::verifyCodeTickMs, requestMs / 5);
         QCOMPARE(Waits::qrPollMs, requestMs / 5);
         QCOMPARE(Waits::qrExpiryMs, startupMs * 30);
+        QCOMPARE(Waits::splashDelayMs, startupMs / 25);
     }
 
     void shortenedWaitsNeverReachZero()
@@ -80,6 +82,7 @@ private slots:
         QScopedValueRollback<int> tick(Waits::verifyCodeTickMs);
         QScopedValueRollback<int> poll(Waits::qrPollMs);
         QScopedValueRollback<int> expiry(Waits::qrExpiryMs);
+        QScopedValueRollback<int> splash(Waits::splashDelayMs);
         qputenv("VESK_WAIT_SCALE_PERCENT", "1");
         Waits::applyEnvironment();
         qunsetenv("VESK_WAIT_SCALE_PERCENT");

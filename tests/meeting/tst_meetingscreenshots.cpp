@@ -5,6 +5,8 @@
 #include "meeting/schedulemeeting.h"
 #include "meeting/sharemeeting.h"
 #include "meeting/userpop.h"
+#include "widgets/messages.h"
+#include "widgets/snackbar.h"
 #include "widgets/veskdatetimecombobox.h"
 
 #include <QCalendarWidget>
@@ -14,6 +16,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollArea>
@@ -38,6 +41,22 @@ private:
         QTest::qWait(200);
         const QPixmap shot = widget->grab();
         return !shot.isNull() && shot.save(QDir(m_dir).filePath(name + QStringLiteral(".png")));
+    }
+
+    // The window with the notices and messages shown over it, where they are.
+    bool saveWithOverlays(QWidget *window, const QString &name)
+    {
+        QCursor::setPos(QPoint(1270, 790));
+        QTest::qWait(200);
+        QPixmap shot = window->grab();
+        QPainter painter(&shot);
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            const bool overlay = qobject_cast<Snackbar *>(top) || qobject_cast<TwoBtnDlg *>(top);
+            if (overlay && top->isVisible() && top->geometry().intersects(window->geometry()))
+                painter.drawPixmap(top->geometry().topLeft() - window->geometry().topLeft(), top->grab());
+        }
+        painter.end();
+        return shot.save(QDir(m_dir).filePath(name + QStringLiteral(".png")));
     }
 
 private slots:
@@ -103,6 +122,31 @@ private slots:
         QVERIFY(waitHomeLoaded(home));
         home->tmMtgQueryResultSlot(QStringLiteral("[]"));
         QVERIFY(save(home, QStringLiteral("home-empty")));
+        home->close();
+    }
+
+    void homeListFailed()
+    {
+        devservice::Fault fault;
+        fault.httpStatus = 500;
+        fault.times = 1;
+        m_server.setFault("/service/tencent-meeting/meeting/queryMeeting", fault);
+        auto *home = new HomeScreen;
+        home->move(100, 40);
+        home->show();
+        QTRY_VERIFY(!home->findChildren<Snackbar *>().isEmpty());
+        QVERIFY(saveWithOverlays(home, QStringLiteral("home-list-failed")));
+        home->close();
+    }
+
+    void oneButtonMessage()
+    {
+        auto *home = new HomeScreen;
+        home->move(100, 40);
+        home->show();
+        QVERIFY(waitHomeLoaded(home));
+        Messages::tell(home, QStringLiteral("当前会议号已失效！"), QStringLiteral("确定"));
+        QVERIFY(saveWithOverlays(home, QStringLiteral("home-message")));
         home->close();
     }
 

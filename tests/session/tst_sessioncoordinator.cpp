@@ -152,9 +152,9 @@ void TestSessionCoordinator::refreshReplacesServiceToken()
     down.httpStatus = 500;
     m_server->setFault("/service/oauth/token", down);
     m_server->clearRequests();
+    LogCapture log;
     window->refreshServiceTokenSlot();
-    QTRY_VERIFY(!m_server->requests().empty());
-    QTest::qWait(100);
+    QTRY_VERIFY(log.contains(QStringLiteral("service token fail!")));
     QCOMPARE(baseValues->s_accessToken, token);
 }
 
@@ -272,7 +272,8 @@ void TestSessionCoordinator::launchLinkDecision()
         QCOMPARE(answer->message, message);
         QCOMPARE(answer->buttons, QStringList{QStringLiteral("知道了")});
     } else {
-        QTest::qWait(50);
+        // A message would have been queued by now.
+        QCoreApplication::processEvents();
         QVERIFY(!QApplication::activeModalWidget());
     }
     QCOMPARE(join.count(), joinAsked ? 1 : 0);
@@ -369,12 +370,14 @@ void TestSessionCoordinator::requestedSignOutReturnsToStartScreen()
     baseValues->signOutRequested = true;
     baseValues->autoLogin = QStringLiteral("1");
     m_server->clearRequests();
+    LogCapture log;
     emit WeMeetManager::instance()->OnLogoutFinishSignal();
     QVERIFY(visibleTopLevel<SplashSelect>());
     QVERIFY(!baseValues->signedIn);
     QVERIFY(!baseValues->signOutRequested);
     QCOMPARE(autoLoginSignal.count(), 1);
-    QTest::qWait(300);
+    // The start screen decides about signing in once its checks are done.
+    QTRY_VERIFY(log.contains(QStringLiteral("autoLoginSlot()")));
     QVERIFY(!visibleTopLevel<AccountLogin>());
     QVERIFY(!visibleTopLevel<HomeScreen>());
     QVERIFY(window->isVisible());
@@ -447,10 +450,11 @@ void TestSessionCoordinator::signOutFromHomeScreenKeepsPasswordButNotAutomaticSi
     QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
     m_server->clearRequests();
 
+    LogCapture log;
     visibleTopLevel<HomeScreen>()->appLogoutSlot();
     QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<SplashSelect>(), 5000);
     QVERIFY(!baseValues->signedIn);
-    QTest::qWait(500);
+    QTRY_VERIFY(log.contains(QStringLiteral("autoLoginSlot()")));
     QVERIFY(!visibleTopLevel<HomeScreen>());
     for (const auto &r : m_server->requests())
         QVERIFY2(r.path != "/idm/api/user/loginByType", "signed in again right after signing out");
