@@ -4,12 +4,13 @@
 # handler entry and the configuration are where the system looks for them.
 set -uo pipefail
 build=$1
+cpack=${2:-cpack}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
+"$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; echo "FAIL: cpack"; exit 1; }
 deb=$(ls "$work"/out/veskmeeting_*.deb 2>/dev/null | head -1)
 [ -n "$deb" ] || { ls -R "$work/out"; echo "FAIL: no veskmeeting_*.deb"; exit 1; }
