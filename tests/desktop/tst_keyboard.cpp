@@ -6,11 +6,13 @@
 #include "meeting/jointestsupport.h"
 
 #include "login/accountlogin.h"
+#include "login/phonenumberpatch.h"
 #include "meeting/homescreen.h"
 #include "widgets/accessiblenames.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QListWidget>
 #include <QTest>
 
 using namespace jointest;
@@ -162,6 +164,41 @@ private slots:
             QVERIFY(WeMeetManager::instance()->state() < 3);
         }
         QCOMPARE(countRequests(m_server, tokenPath), joins ? 1 : 0);
+    }
+
+    // Picking an area code with Enter stays in the list's hands; Enter in
+    // the code field then confirms the form.
+    void enterInTheAreaListOnlyPicksTheCode()
+    {
+        PhoneNumberPatch *patch = Navigator::instance()->showPhoneNumberPatch(nullptr, 1);
+        QVERIFY(patch);
+        QVERIFY(activate(patch));
+        auto *area = patch->findChild<QLineEdit *>(QStringLiteral("noBorderQLineEdit"));
+        auto *number = patch->findChild<QLineEdit *>(QStringLiteral("underlinePaddingQLineEdit"));
+        auto *list = patch->findChild<QListWidget *>(QStringLiteral("phoneAreaCodeQListWidget"));
+        QLineEdit *code = editWithPlaceholder(patch, QStringLiteral("请输入验证码"));
+        auto *confirm = childWithText<QPushButton>(patch, QStringLiteral("确定"));
+        QVERIFY(area && number && list && code && confirm);
+        QTest::keyClicks(number, QStringLiteral("13712345678"));
+        QTest::keyClicks(code, QStringLiteral("123456"));
+        QVERIFY(confirm->isEnabled());
+        QSignalSpy pressed(confirm, &QPushButton::clicked);
+
+        area->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(list->isVisible());
+        press(Qt::Key_Down);
+        QCOMPARE(focused(), list);
+        press(Qt::Key_Down);
+        const QString picked = list->currentItem()->data(Qt::WhatsThisRole).toString();
+        QVERIFY(!picked.isEmpty());
+        press(Qt::Key_Return);
+        QCOMPARE(area->text(), picked);
+        QVERIFY(!list->isVisible());
+        QCOMPARE(pressed.count(), 0);
+
+        code->setFocus(Qt::TabFocusReason);
+        press(Qt::Key_Return);
+        QCOMPARE(pressed.count(), 1);
     }
 
     void iconButtonsAreNamedAfterTheirToolTips()
