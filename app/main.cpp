@@ -96,6 +96,11 @@ int main(int argc, char **argv)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication app(appArgc, appArgv.data());
+    // The data folder is named after the application: fixed, so a start
+    // through a launcher link with another name finds the same User.dat.
+    QCoreApplication::setApplicationName(QStringLiteral("VeskMeeting"));
+    // Ties the windows to the installed desktop entry (task bar icon, launch feedback).
+    QGuiApplication::setDesktopFileName(QStringLiteral("veskmeeting"));
     // The resources sit in a static library: pull them in by name.
     Q_INIT_RESOURCE(resources);
     if (isCrashReporter()) {
