@@ -6,6 +6,7 @@
 #include "app/platform.h"
 #include "app/startup.h"
 #include "app/waits.h"
+#include "widgets/accessiblenames.h"
 #include "widgets/placeholdercolor.h"
 #include "widgets/startupsplash.h"
 
@@ -50,6 +51,7 @@ void setUpLooks(QApplication &app)
 {
     loadStyleSheet(app);
     PlaceholderColor::install(&app);
+    AccessibleNames::install(&app);
     loadTranslations(app);
     app.setFont(QFont(QStringLiteral("Microsoft YaHei")));
     app.setWindowIcon(QIcon(QCoreApplication::applicationDirPath() + QStringLiteral("/icon/logo.ico")));
@@ -91,7 +93,16 @@ int main(int argc, char **argv)
     appArgv.push_back(nullptr);
     int appArgc = int(systemArguments.size());
 
+    // The windows keep their designed sizes in logical pixels and grow with
+    // the screen's scale; images come in @2x so they stay sharp.
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication app(appArgc, appArgv.data());
+    // The data folder is named after the application: fixed, so a start
+    // through a launcher link with another name finds the same User.dat.
+    QCoreApplication::setApplicationName(QStringLiteral("VeskMeeting"));
+    // Ties the windows to the installed desktop entry (task bar icon, launch feedback).
+    QGuiApplication::setDesktopFileName(QStringLiteral("veskmeeting"));
     // The resources sit in a static library: pull them in by name.
     Q_INIT_RESOURCE(resources);
     if (isCrashReporter()) {

@@ -157,8 +157,8 @@ JoinMeeting::JoinMeeting(QString meetingNo, QString nickname, QWidget *parent)
     connect(ui->pBtnJoinMeeting, &QPushButton::clicked, this, &JoinMeeting::onJoinMeetingBtnClicked);
     connect(ui->cboBoxMeetingNo, &QComboBox::editTextChanged, this,
             &JoinMeeting::onMeetingNoCboBoxEditTextChanged);
-    connect(ui->lEditNickname, &QLineEdit::returnPressed, this, &JoinMeeting::onJoinMeetingBtnClicked);
-    connect(numberEdit, &QLineEdit::returnPressed, this, &JoinMeeting::onJoinMeetingBtnClicked);
+    // Enter in either field reaches the join button as the form's default
+    // button; a returnPressed connection besides would join twice.
 
     connect(m_summaryHttp, &TmMtgSummaryHttp::sendTmMtgSummaryResultSignal, this,
             &JoinMeeting::meetingSummaryResultSlot);

@@ -81,10 +81,6 @@ PhoneNumberVerify::PhoneNumberVerify(QString meetingNo, QString nickname, QStrin
     }
     connect(ui->pBtnVerifyCode, &QPushButton::clicked, this, &PhoneNumberVerify::onVerifyCodeBtnClicked);
     connect(ui->pBtnComfirm, &QPushButton::clicked, this, &PhoneNumberVerify::onComfirmBtnClicked);
-    connect(ui->lEditInputVerifyCode, &QLineEdit::returnPressed, this, [this] {
-        if (ui->pBtnComfirm->isEnabled())
-            onComfirmBtnClicked();
-    });
     connect(ui->lblRight, &QLabel::linkActivated, this, &PhoneNumberVerify::onLinkActivated);
     connect(m_busyTimer, &QTimer::timeout, this, &PhoneNumberVerify::stopWaitingSlot);
 

@@ -67,6 +67,10 @@ while read -r name source w h; do
   rsvg-convert -w "$w" -h "$h" -o "$tmp/$name.png" "$src/$source.svg"
   # Re-encode without time stamps or text chunks so unchanged sources give identical files.
   convert "$tmp/$name.png" -strip -define png:color-type=6 "PNG32:$out/$name.png"
+  # Twice the pixels for screens scaled by 2: Qt picks name@2x.png by itself.
+  [ "$name" = logo ] && continue
+  rsvg-convert -w $((w * 2)) -h $((h * 2)) -o "$tmp/$name@2x.png" "$src/$source.svg"
+  convert "$tmp/$name@2x.png" -strip -define png:color-type=6 "PNG32:$out/$name@2x.png"
 done <<<"$images"
 
 # Busy animation: three dots lighting up in turn, 12 frames. GIF transparency is one bit,

@@ -222,6 +222,12 @@ bool PhoneNumEdit::eventFilter(QObject *watched, QEvent *event)
                 collapse();
                 return true;
             }
+            // Enter keeps the typed code and closes the list; it must not
+            // reach the form's default button as well.
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                collapse();
+                return true;
+            }
         }
     } else if (watched == ui->lEditPhoneNum) {
         if (event->type() == QEvent::FocusIn && list->isVisible())
@@ -231,6 +237,13 @@ bool PhoneNumEdit::eventFilter(QObject *watched, QEvent *event)
             QWidget *next = QApplication::focusWidget();
             if (list->isVisible() && next != ui->lEditAreaCode)
                 collapse();
+        } else if (event->type() == QEvent::KeyPress &&
+                   (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Return ||
+                    static_cast<QKeyEvent *>(event)->key() == Qt::Key_Enter)) {
+            // Enter picks the row, and only that: the form's default button
+            // would otherwise be pressed too.
+            setAreaCodeBySelect(list->currentItem());
+            return true;
         } else if (event->type() == QEvent::KeyPress &&
                    static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
             // Back to the code edit without opening the list again.
