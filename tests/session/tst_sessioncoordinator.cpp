@@ -548,7 +548,8 @@ void TestSessionCoordinator::staleLinkIsNotJoinedAfterLeaving()
     visibleTopLevel<HomeScreen>()->joinMeetingSlot(QStringLiteral("482915736"));
     QTRY_COMPARE(WeMeetManager::instance()->state(), 3);
     m_window->receiveAppParameterSlot(QStringLiteral("veskmeeting://join?meetingCode=482915736"));
-    QVERIFY(WemeetSim::admit());
+    // The simulator's waiting room opens a moment after the request.
+    QTRY_VERIFY(WemeetSim::admit());
     QTRY_COMPARE_WITH_TIMEOUT(WeMeetManager::instance()->state(), 4, 5000);
     const int joins = WemeetSim::calls().count(QStringLiteral("JoinMeeting"));
     QVERIFY(WemeetSim::pressLeave());
