@@ -14,6 +14,7 @@
 #include <QSslConfiguration>
 #include <QTimer>
 #include <QUrl>
+#include <QVariant>
 
 namespace {
 
@@ -37,11 +38,12 @@ QSslConfiguration serviceSslConfiguration()
     return conf;
 }
 
+// Which send of its object a reply answers.
+const char sendNumberProperty[] = "veskSendNumber";
+
 } // namespace
 
-HttpHelper::HttpHelper(QObject *parent)
-    : QObject(parent)
-    , m_timer(new QTimer)
+HttpHelper::HttpHelper(QObject *parent) : QObject(parent), m_timer(new QTimer)
 {
     m_request.setSslConfiguration(serviceSslConfiguration());
     m_request.setRawHeader("Accept", "application/json;charset=utf-8;");
@@ -89,10 +91,8 @@ void HttpHelper::httpPostJsonAuth(QString url, QString token, QByteArray body)
 void HttpHelper::send(const QString &url, bool post, const QByteArray &body)
 {
     m_request.setUrl(QUrl(url, QUrl::TolerantMode));
-    if (post)
-        m_manager.post(m_request, body);
-    else
-        m_manager.get(m_request);
+    QNetworkReply *reply = post ? m_manager.post(m_request, body) : m_manager.get(m_request);
+    reply->setProperty(sendNumberProperty, ++m_lastSend);
     m_timer->start(Waits::requestTimeoutMs);
 }
 
@@ -127,7 +127,22 @@ QString HttpHelper::failedText()
 
 void HttpHelper::serviceRequestFinished(QNetworkReply *reply)
 {
-    m_timer->stop();
+    // A reply that does not come from send() (none carries a number) is
+    // taken as the answer to the latest send.
+    const QVariant number = reply->property(sendNumberProperty);
+    const quint64 send = number.isValid() ? number.toULongLong() : m_lastSend;
+    if (send < m_lastSend && send <= m_timedOutUpTo) {
+        // The caller was told "timed out" and has asked again since; this
+        // answer would be taken for the newer one.
+        logLine(QStringLiteral("%1 late answer dropped: a newer request was sent (%2)")
+                    .arg(QString::fromLatin1(metaObject()->className()), reply->url().path()));
+        reply->deleteLater();
+        return;
+    }
+    // Only the answer to the latest send ends the wait; an older one leaves
+    // the newer send its time-out.
+    if (send == m_lastSend)
+        m_timer->stop();
     const int statusCode = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const QByteArray data = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
     handleReply(reply, data, statusCode);
@@ -137,6 +152,7 @@ void HttpHelper::serviceRequestFinished(QNetworkReply *reply)
 void HttpHelper::onTimeout()
 {
     m_timer->stop();
+    m_timedOutUpTo = m_lastSend;
     handleReply(nullptr, QByteArray(""), -1);
 }
 
@@ -174,8 +190,8 @@ void HttpHelper::logFailure(const QString &tag, const Answer &answer)
 {
     switch (answer.kind) {
     case Answer::Refused:
-        logLine(tag + QStringLiteral(" error code:") + answer.errorCode + QStringLiteral(" message:")
-                + answer.errorMsg);
+        logLine(tag + QStringLiteral(" error code:") + answer.errorCode + QStringLiteral(" message:") +
+                answer.errorMsg);
         break;
     case Answer::TimedOut:
         logLine(tag + QStringLiteral(" error:") + timeoutText());

@@ -51,12 +51,25 @@ protected:
     virtual void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) = 0;
 
     // How a class words its failures (see failureText()).
-    enum class ResultForm { Plain, Prefixed, Tagged, Activity };
+    enum class ResultForm
+    {
+        Plain,
+        Prefixed,
+        Tagged,
+        Activity
+    };
 
     // The common envelope of an answer.
     struct Answer
     {
-        enum Kind { Succeeded, Refused, TimedOut, NetworkFailed, Malformed };
+        enum Kind
+        {
+            Succeeded,
+            Refused,
+            TimedOut,
+            NetworkFailed,
+            Malformed
+        };
         Kind kind = Malformed;
         QJsonObject object; // the top-level object
         QJsonValue result;  // its "result"
@@ -84,4 +97,9 @@ private:
     QNetworkRequest m_request;
     QNetworkAccessManager m_manager;
     QTimer *m_timer = nullptr;
+    // Sends are numbered so that an answer can be matched to its send: an
+    // answer whose send was already reported as timed out and has been
+    // followed by a newer send belongs to nobody any more.
+    quint64 m_lastSend = 0;
+    quint64 m_timedOutUpTo = 0;
 };

@@ -34,10 +34,20 @@ signals:
     void handled(int statusCode, QByteArray data);
 
 protected:
-    void handleReply(QNetworkReply *, QByteArray data, int statusCode) override { emit handled(statusCode, data); }
+    void handleReply(QNetworkReply *, QByteArray data, int statusCode) override
+    {
+        emit handled(statusCode, data);
+    }
 };
 
-enum class Outcome { Refused, RefusedWithoutMessage, HttpError, Garbage, TimedOut };
+enum class Outcome
+{
+    Refused,
+    RefusedWithoutMessage,
+    HttpError,
+    Garbage,
+    TimedOut
+};
 
 QString expectedFailure(Form form, Outcome outcome, const QString &errorCode)
 {
@@ -48,7 +58,9 @@ QString expectedFailure(Form form, Outcome outcome, const QString &errorCode)
     case Outcome::Refused:
         return form == Form::Activity ? errorCode : prefixed(QStringLiteral("模拟的服务错误"));
     case Outcome::RefusedWithoutMessage:
-        return form == Form::Activity ? errorCode : prefixed(errorCode.isEmpty() ? QStringLiteral("请求失败") : errorCode);
+        return form == Form::Activity
+                   ? errorCode
+                   : prefixed(errorCode.isEmpty() ? QStringLiteral("请求失败") : errorCode);
     case Outcome::HttpError:
         return prefixed(QStringLiteral("InternalServerError"));
     case Outcome::Garbage:
@@ -64,16 +76,26 @@ QString expectedFailure(Form form, Outcome outcome, const QString &errorCode)
 QString logTag(const QString &caseName)
 {
     static const QMap<QString, QString> tags = {
-        {"ServiceTokenHttp", "ServiceToken"},     {"LoginComVerifyHttp", "LoginComVerify"},
-        {"LoginHttp", "Login"},                   {"LoginVerifyHttp", "LoginVerify"},
-        {"LoginWxUrlHttp", "LoginWxUrl"},         {"LoginWxBindingHttp", "LoginWxBinding"},
-        {"TmTokenHttp", "TmToken"},               {"TmSDKInfoHttp", "TmSDKInfoHttp"},
-        {"TmMtgQueryHttp", "TmMtgQuery"},         {"TmMtgQueryDHttp", "TmMtgQueryD"},
-        {"TmMtgCreateHttp", "TmMtgCreate"},       {"TmMtgDeleteHttp", "TmMtgDelete"},
-        {"TmMtgInviteHttp", "TmMtgInvite"},       {"TmMtgMaxPeopleHttp", "TmMtgMaxPeople"},
-        {"TmMtgNickChangeHttp", "TmMtgNickChange"}, {"TmMtgSummaryHttp", "TmMtgSummary"},
-        {"TmPhoneVerifyHttp", "TmPhoneVerify"},   {"ActMtgDetailHttp", "ActMtgDetail"},
-        {"ActivityApproveHttp", "ActivityApprove"}, {"VeskVersionHttp", "VeskVersion"},
+        {"ServiceTokenHttp", "ServiceToken"},
+        {"LoginComVerifyHttp", "LoginComVerify"},
+        {"LoginHttp", "Login"},
+        {"LoginVerifyHttp", "LoginVerify"},
+        {"LoginWxUrlHttp", "LoginWxUrl"},
+        {"LoginWxBindingHttp", "LoginWxBinding"},
+        {"TmTokenHttp", "TmToken"},
+        {"TmSDKInfoHttp", "TmSDKInfoHttp"},
+        {"TmMtgQueryHttp", "TmMtgQuery"},
+        {"TmMtgQueryDHttp", "TmMtgQueryD"},
+        {"TmMtgCreateHttp", "TmMtgCreate"},
+        {"TmMtgDeleteHttp", "TmMtgDelete"},
+        {"TmMtgInviteHttp", "TmMtgInvite"},
+        {"TmMtgMaxPeopleHttp", "TmMtgMaxPeople"},
+        {"TmMtgNickChangeHttp", "TmMtgNickChange"},
+        {"TmMtgSummaryHttp", "TmMtgSummary"},
+        {"TmPhoneVerifyHttp", "TmPhoneVerify"},
+        {"ActMtgDetailHttp", "ActMtgDetail"},
+        {"ActivityApproveHttp", "ActivityApprove"},
+        {"VeskVersionHttp", "VeskVersion"},
     };
     return tags.value(caseName.section(QStringLiteral("::"), 0, 0));
 }
@@ -93,7 +115,8 @@ QString expectedLogLine(const QString &caseName, Outcome outcome, const QString 
     case Outcome::Garbage:
         return tag + QStringLiteral(" error:服务返回数据格式错误");
     case Outcome::TimedOut:
-        return serviceToken ? QStringLiteral("service token error:请求超时") : tag + QStringLiteral(" error:请求超时");
+        return serviceToken ? QStringLiteral("service token error:请求超时")
+                            : tag + QStringLiteral(" error:请求超时");
     }
     return QString();
 }
@@ -118,6 +141,7 @@ private slots:
     void refusedConnectionGivesEnumeratorName_data();
     void refusedConnectionGivesEnumeratorName();
     void lateAnswerAfterTimeOutGivesSecondResult();
+    void lateAnswerOfARetriedRequestIsDropped();
     void answerOtherThanTwoHundredGivesNoErrorName_data();
     void answerOtherThanTwoHundredGivesNoErrorName();
     void handlerSeesTimeOutAsMinusOne();
@@ -185,15 +209,14 @@ void TestHttpCore::everyFailureTakesTheClassesResultForm_data()
     QTest::addColumn<RequestCase>("request");
     QTest::addColumn<Outcome>("outcome");
     const QList<QPair<const char *, Outcome>> outcomes = {
-        {"refused", Outcome::Refused},
-        {"refused without message", Outcome::RefusedWithoutMessage},
-        {"http 500", Outcome::HttpError},
-        {"not json", Outcome::Garbage},
+        {"refused", Outcome::Refused},    {"refused without message", Outcome::RefusedWithoutMessage},
+        {"http 500", Outcome::HttpError}, {"not json", Outcome::Garbage},
         {"timed out", Outcome::TimedOut},
     };
     for (const RequestCase &c : requestCases()) {
         for (const auto &o : outcomes)
-            QTest::newRow(qPrintable(c.name + QStringLiteral(" / ") + QLatin1String(o.first))) << c << o.second;
+            QTest::newRow(qPrintable(c.name + QStringLiteral(" / ") + QLatin1String(o.first)))
+                << c << o.second;
     }
 }
 
@@ -235,8 +258,9 @@ void TestHttpCore::everyFailureTakesTheClassesResultForm()
     QVERIFY2(!result.isEmpty(), "a failure must never read as success");
     QCOMPARE(result, expectedFailure(request.form, outcome, QStringLiteral("500")));
     const QString line = expectedLogLine(request.name, outcome, QStringLiteral("500"));
-    QVERIFY2(capturedLines.contains(line),
-             qPrintable(QStringLiteral("expected \"%1\" in %2").arg(line, capturedLines.join(QLatin1Char('|')))));
+    QVERIFY2(
+        capturedLines.contains(line),
+        qPrintable(QStringLiteral("expected \"%1\" in %2").arg(line, capturedLines.join(QLatin1Char('|')))));
 }
 
 void TestHttpCore::refusedConnectionGivesEnumeratorName_data()
@@ -278,6 +302,29 @@ void TestHttpCore::lateAnswerAfterTimeOutGivesSecondResult()
     QCOMPARE(resultAt(spy, 1), QString());
     QVERIFY(!baseValues->s_accessToken.isEmpty());
     QCOMPARE(baseValues->serviceTokenExpiresIn, 7200);
+}
+
+void TestHttpCore::lateAnswerOfARetriedRequestIsDropped()
+{
+    // The first company check answers after its time-out; by then the user
+    // has retried with a company that has the service.
+    QScopedValueRollback<int> timeout(Waits::requestTimeoutMs, 300);
+    devservice::Fault slow;
+    slow.delayMs = 900;
+    slow.times = 1;
+    m_service->server().setFault("/cloud/application/portCloudApplication", slow);
+    testsupport::LogCapture log;
+
+    LoginComVerifyHttp http;
+    QSignalSpy spy(&http, &LoginComVerifyHttp::sendComVerifyResultSignal);
+    http.request(QStringLiteral("000999"));
+    QCOMPARE(resultAt(spy, 0), QStringLiteral("error:请求超时"));
+    http.request(QStringLiteral("600888"));
+    QCOMPARE(resultAt(spy, 1), QStringLiteral("1"));
+
+    QTRY_VERIFY_WITH_TIMEOUT(log.contains(QStringLiteral("LoginComVerifyHttp late answer dropped")), 5000);
+    QCOMPARE(int(m_service->requests().size()), 2);
+    QCOMPARE(spy.count(), 2);
 }
 
 void TestHttpCore::answerOtherThanTwoHundredGivesNoErrorName_data()
