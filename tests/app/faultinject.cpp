@@ -1,0 +1,15 @@
+// Preloaded into the real program by tst_appprocess: once start-up is done
+// and the event loop would start, the program faults by itself, on its own
+// GUI thread, as a defect in the client would.
+
+class QApplication
+{
+public:
+    static int exec();
+};
+
+int QApplication::exec()
+{
+    volatile int *nowhere = nullptr;
+    return *nowhere;
+}
