@@ -71,6 +71,9 @@ public:
     QString pendingMeetingCode;
     bool signedIn = false;
     bool signOutRequested = false;
+    // Set by a forced sign-out: the remembered automatic sign-in would throw
+    // the other device out in turn, so it stays off for the rest of the run.
+    bool autoLoginBlocked = false;
     QString latestVersion;
     QString updateContent;
     QString joinUrl;

@@ -1,5 +1,10 @@
 #include "app/launchparameter.h"
 
+#include "app/basevalues.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <QStringList>
 #include <QUrl>
 
@@ -25,4 +30,26 @@ QMap<QString, QString> linkInfoFromArguments(const QStringList &arguments)
     if (arguments.size() != 2)
         return QMap<QString, QString>();
     return parseLaunchParameter(arguments.at(1));
+}
+
+bool linkNamesOtherAccount(const QMap<QString, QString> &link)
+{
+    const QString companyCode = link.value(QStringLiteral("companycode"));
+    const QString userName = link.value(QStringLiteral("username"));
+    const QString phone = link.value(QStringLiteral("phone"));
+    const QString countryCode = link.value(QStringLiteral("mobileCountryCode"));
+    if (!companyCode.isEmpty() && !userName.isEmpty()) {
+        // Links name the account; userName holds the display name, which is
+        // often a person's name. Either one identifies the signed-in user.
+        const QString accountName = QJsonDocument::fromJson(baseValues->loginResult.toUtf8())
+                                        .object()
+                                        .value(QStringLiteral("userName"))
+                                        .toString();
+        const bool sameUser =
+            userName == baseValues->userName || (!accountName.isEmpty() && userName == accountName);
+        if (companyCode != baseValues->companyCode || !sameUser)
+            return true;
+    }
+    return !phone.isEmpty() && phone != baseValues->telephone && !countryCode.isEmpty() &&
+           countryCode != baseValues->mobileCountryCode;
 }

@@ -47,17 +47,10 @@ void runStartupStepMeetingSdk()
 
 int runStartupStepMainWindow()
 {
-    auto *mainWindow = new MainWindow;
-    WeMeetManager *manager = WeMeetManager::instance();
-    QObject::connect(manager, SIGNAL(OnLeaveMeetingFinishSignal(QString)), mainWindow,
-                     SLOT(wmLeaveMeetingCompleteSlot(QString)));
-    QObject::connect(manager, SIGNAL(OnLeaveWaitingRoomFinishSignal(QString)), mainWindow,
-                     SLOT(wmLeaveWaitingRoomCompleteSlot(QString)));
-    QObject::connect(manager, SIGNAL(OnLogoutFinishSignal()), mainWindow, SLOT(wmLogoutCompleteSlot()));
-    QObject::connect(manager, SIGNAL(OnForcedLogoutFinishSignal()), mainWindow,
-                     SLOT(wmForcedLogoutCompleteSlot()));
-    QObject::connect(manager, SIGNAL(OnShareToMeetingFinishSignal(QString)), mainWindow,
-                     SLOT(wmShareToMeetingCompleteSlot(QString)));
+    MainWindow *mainWindow = MainWindow::createConnected(nullptr);
+    // Start-up is over: answers to its requests no longer matter.
+    finishStartupRequests();
+    mainWindow->setEndsEventLoop(true);
     mainWindow->move(-50, -50);
     mainWindow->show();
     return QApplication::exec();

@@ -3,8 +3,11 @@
 #include <windows.h>
 
 #include <dbghelp.h>
+#include <softpub.h>
 #include <tlhelp32.h>
+#include <wintrust.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -36,6 +39,45 @@ std::string toCodePage(const wchar_t *wide)
     return text;
 }
 
+std::string toUtf8(const wchar_t *wide, int length)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    std::string text(size_t(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, wide, length, &text[0], size, nullptr, nullptr);
+    return text;
+}
+
+// A link in the system code page. Characters the code page lacks would turn
+// into "?" (or a look-alike): they go as percent-escaped UTF-8 instead, which
+// the link's query decoding turns back into the same characters.
+std::string linkToCodePage(const wchar_t *wide)
+{
+    const UINT codePage = GetACP();
+    if (codePage == CP_UTF8)
+        return toCodePage(wide);
+    std::string text;
+    for (const wchar_t *c = wide; *c;) {
+        const int length = IS_HIGH_SURROGATE(c[0]) && IS_LOW_SURROGATE(c[1]) ? 2 : 1;
+        char bytes[8];
+        BOOL usedDefault = FALSE;
+        const int size = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, c, length, bytes,
+                                             int(sizeof bytes), nullptr, &usedDefault);
+        if (size > 0 && !usedDefault) {
+            text.append(bytes, size_t(size));
+        } else {
+            static const char hex[] = "0123456789ABCDEF";
+            for (const unsigned char byte : toUtf8(c, length)) {
+                text += '%';
+                text += hex[byte >> 4];
+                text += hex[byte & 15];
+            }
+        }
+        c += length;
+    }
+    return text;
+}
+
 void appendDigits(std::wstring &text, unsigned value, int width)
 {
     wchar_t digits[8];
@@ -62,18 +104,56 @@ std::wstring timeStamp()
     return stamp;
 }
 
+struct DumpRequest
+{
+    HANDLE file;
+    DWORD threadId;
+    EXCEPTION_POINTERS *exception;
+};
+
+DWORD WINAPI writeDump(void *parameter)
+{
+    const DumpRequest *request = static_cast<const DumpRequest *>(parameter);
+    MINIDUMP_EXCEPTION_INFORMATION info;
+    info.ThreadId = request->threadId;
+    info.ExceptionPointers = request->exception;
+    info.ClientPointers = TRUE;
+    return MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), request->file, MiniDumpNormal, &info,
+                             nullptr, nullptr)
+               ? 0
+               : 1;
+}
+
+// The thread that is handling a fault; 0 while none is.
+volatile LONG handlingThread = 0;
+
 LONG WINAPI crashHandler(EXCEPTION_POINTERS *exception)
 {
+    const DWORD self = GetCurrentThreadId();
+    const LONG owner = InterlockedCompareExchange(&handlingThread, LONG(self), 0);
+    if (owner == LONG(self))
+        return EXCEPTION_EXECUTE_HANDLER; // a fault inside the handler: just end
+    if (owner != 0) {
+        // Another thread is writing the dump; the process ends when it is done.
+        Sleep(INFINITE);
+    }
+
     const std::wstring path = dumpFolder + L"\\VeskMeeting_" + timeStamp() + L".dmp";
     HANDLE file =
         CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
-        MINIDUMP_EXCEPTION_INFORMATION info;
-        info.ThreadId = GetCurrentThreadId();
-        info.ExceptionPointers = exception;
-        info.ClientPointers = TRUE;
-        MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal, &info, nullptr,
-                          nullptr);
+        DumpRequest request{file, self, exception};
+        // An overflowed stack has no room left for the dump writer.
+        HANDLE writer = exception->ExceptionRecord->ExceptionCode == EXCEPTION_STACK_OVERFLOW
+                            ? CreateThread(nullptr, 0, writeDump, &request, 0, nullptr)
+                            : nullptr;
+        if (writer) {
+            // Bounded: a fault under the loader lock keeps a new thread from starting.
+            WaitForSingleObject(writer, 60000);
+            CloseHandle(writer);
+        } else {
+            writeDump(&request);
+        }
         CloseHandle(file);
     }
     if (notifyUserOfCrash)
@@ -83,7 +163,8 @@ LONG WINAPI crashHandler(EXCEPTION_POINTERS *exception)
 
 bool creationTime(DWORD pid, ULONGLONG *created)
 {
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    // The limited right also opens elevated processes, such as an installer.
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     if (!process)
         return false;
     FILETIME creation, exit, kernel, user;
@@ -93,6 +174,76 @@ bool creationTime(DWORD pid, ULONGLONG *created)
         return false;
     *created = (ULONGLONG(creation.dwHighDateTime) << 32) | creation.dwLowDateTime;
     return true;
+}
+
+struct WindowSearch
+{
+    const std::wstring *title;
+    HWND visible;
+    HWND hidden;
+};
+
+// FindWindowW ignores case; the title must match exactly. A visible window
+// wins over a hidden one with the same title, which would not come forward.
+BOOL CALLBACK matchWindowTitle(HWND window, LPARAM parameter)
+{
+    auto *search = reinterpret_cast<WindowSearch *>(parameter);
+    const int length = GetWindowTextLengthW(window);
+    if (length != int(search->title->size()))
+        return TRUE;
+    std::wstring text(size_t(length) + 1, L'\0');
+    text.resize(size_t(GetWindowTextW(window, &text[0], length + 1)));
+    if (text != *search->title)
+        return TRUE;
+    if (IsWindowVisible(window)) {
+        search->visible = window;
+        return FALSE;
+    }
+    if (!search->hidden)
+        search->hidden = window;
+    return TRUE;
+}
+
+// Ends id after its descendants. ancestors holds the ids above it, so a
+// parent id left behind by an ended process and reused cannot lead round in
+// a circle.
+void endProcessTree(DWORD id, std::vector<DWORD> &ancestors)
+{
+    // Windows keeps the parent id of a process whose parent has ended, and
+    // ids are reused: a process created before id cannot be its child.
+    ULONGLONG parentCreated = 0;
+    const bool knowParentAge = creationTime(id, &parentCreated);
+
+    std::vector<DWORD> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        if (platformLog)
+            platformLog("killProcessTree: process snapshot failed");
+    } else {
+        PROCESSENTRY32W entry;
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+            if (entry.th32ParentProcessID != id || entry.th32ProcessID == id ||
+                std::find(ancestors.begin(), ancestors.end(), entry.th32ProcessID) != ancestors.end())
+                continue;
+            ULONGLONG childCreated = 0;
+            if (knowParentAge && creationTime(entry.th32ProcessID, &childCreated) &&
+                childCreated < parentCreated)
+                continue;
+            children.push_back(entry.th32ProcessID);
+        }
+        CloseHandle(snapshot);
+    }
+    ancestors.push_back(id);
+    for (DWORD child : children)
+        endProcessTree(child, ancestors);
+    ancestors.pop_back();
+
+    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, id);
+    if (process) {
+        TerminateProcess(process, 0);
+        CloseHandle(process);
+    }
 }
 
 } // namespace
@@ -122,45 +273,17 @@ void killProcessTree(long long pid)
     // Id 0 is the idle process, which is its own parent.
     if (pid <= 0 || pid > 0xFFFFFFFFLL)
         return;
-    const DWORD id = DWORD(pid);
-
-    // Windows keeps the parent id of a process whose parent has ended, and
-    // ids are reused: a process created before pid cannot be its child.
-    ULONGLONG parentCreated = 0;
-    const bool knowParentAge = creationTime(id, &parentCreated);
-
-    std::vector<DWORD> children;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
-        if (platformLog)
-            platformLog("killProcessTree: process snapshot failed");
-    } else {
-        PROCESSENTRY32W entry;
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-            if (entry.th32ParentProcessID != id || entry.th32ProcessID == id)
-                continue;
-            ULONGLONG childCreated = 0;
-            if (knowParentAge && creationTime(entry.th32ProcessID, &childCreated) &&
-                childCreated < parentCreated)
-                continue;
-            children.push_back(entry.th32ProcessID);
-        }
-        CloseHandle(snapshot);
-    }
-    for (DWORD child : children)
-        killProcessTree(child);
-
-    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, id);
-    if (process) {
-        TerminateProcess(process, 0);
-        CloseHandle(process);
-    }
+    std::vector<DWORD> ancestors;
+    endProcessTree(DWORD(pid), ancestors);
 }
 
 bool raiseWindowWithTitle(const std::wstring &title)
 {
-    HWND window = FindWindowW(nullptr, title.c_str());
+    if (title.empty())
+        return false;
+    WindowSearch search{&title, nullptr, nullptr};
+    EnumWindows(matchWindowTitle, reinterpret_cast<LPARAM>(&search));
+    const HWND window = search.visible ? search.visible : search.hidden;
     if (!window)
         return false;
     if (IsIconic(window))
@@ -177,7 +300,7 @@ std::vector<std::string> programArguments(int argc, char **argv)
         return std::vector<std::string>(argv, argv + argc);
     std::vector<std::string> arguments;
     for (int i = 0; i < count; ++i)
-        arguments.push_back(toCodePage(wide[i]));
+        arguments.push_back(i == 0 ? toCodePage(wide[i]) : linkToCodePage(wide[i]));
     LocalFree(wide);
     return arguments;
 }
@@ -190,9 +313,35 @@ int terminationRequestDescriptor()
 
 bool verifyProgramSignature(const std::string &utf8Path)
 {
-    // Filled in with WinVerifyTrust by the Windows layer's own change.
-    (void)utf8Path;
-    return false;
+    const std::wstring path = fromUtf8(utf8Path);
+    if (path.empty())
+        return false;
+    WINTRUST_FILE_INFO file = {};
+    file.cbStruct = sizeof file;
+    file.pcwszFilePath = path.c_str();
+
+    WINTRUST_DATA trust = {};
+    trust.cbStruct = sizeof trust;
+    trust.dwUIChoice = WTD_UI_NONE;
+    // The whole chain must lead to a trusted root. No revocation lists:
+    // fetching them needs the network while the update waits on the answer.
+    trust.fdwRevocationChecks = WTD_REVOKE_NONE;
+    trust.dwProvFlags = WTD_REVOCATION_CHECK_NONE;
+    trust.dwUnionChoice = WTD_CHOICE_FILE;
+    trust.pFile = &file;
+    trust.dwStateAction = WTD_STATEACTION_VERIFY;
+
+    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    const LONG status = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &trust);
+    trust.dwStateAction = WTD_STATEACTION_CLOSE;
+    WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &trust);
+
+    if (status != ERROR_SUCCESS && platformLog) {
+        char line[64];
+        wsprintfA(line, "program signature refused: 0x%08lX", static_cast<unsigned long>(status));
+        platformLog((std::string(line) + " " + utf8Path).c_str());
+    }
+    return status == ERROR_SUCCESS;
 }
 
 bool createPrivateFolder(const std::string &utf8Path)

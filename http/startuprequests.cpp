@@ -10,14 +10,11 @@
 #include <QSslSocket>
 #include <QTimer>
 
-#include <memory>
-
 namespace {
 
 // Runs a local event loop without user input until quitSignal of sender
 // fires or ms pass.
-template<typename Sender, typename Signal>
-void waitFor(Sender *sender, Signal quitSignal, int ms)
+template <typename Sender, typename Signal> void waitFor(Sender *sender, Signal quitSignal, int ms)
 {
     QEventLoop loop;
     QTimer timer;
@@ -28,6 +25,13 @@ void waitFor(Sender *sender, Signal quitSignal, int ms)
         QObject::connect(sender, quitSignal, &loop, &QEventLoop::quit);
     timer.start(ms);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+// Parent of the start-up requests until start-up is over.
+QObject *startupRequests()
+{
+    static QObject *holder = new QObject;
+    return holder;
 }
 
 void pause(int ms)
@@ -41,16 +45,18 @@ void fetchServiceTokenAtStartup()
 {
     constexpr int attempts = 4;
     for (int attempt = 1; attempt <= attempts; ++attempt) {
-        {
-            // A fresh request each time; deleting it drops a late answer.
-            auto http = std::make_unique<ServiceTokenHttp>();
-            http->request();
-            waitFor(http.get(), &ServiceTokenHttp::sendServiceTokenResultSignal, Waits::startupWaitMs);
-        }
+        // A fresh request each time; the earlier ones stay alive, so an
+        // answer that comes late still sets the token.
+        auto *http = new ServiceTokenHttp(startupRequests());
+        http->request();
+        waitFor(http, &ServiceTokenHttp::sendServiceTokenResultSignal, Waits::startupWaitMs);
         if (!baseValues->s_accessToken.isEmpty())
             return;
         qDebug().noquote() << QStringLiteral("获取服务令牌失败（第%1次）").arg(attempt);
         pause(Waits::tokenRetryPauseMs);
+        // A late answer may have come during the pause.
+        if (!baseValues->s_accessToken.isEmpty())
+            return;
     }
 }
 
@@ -62,11 +68,14 @@ void logSslSupport()
 
 void checkLatestVersionAtStartup()
 {
-    {
-        auto http = std::make_unique<VeskVersionHttp>();
-        http->request();
-        waitFor(http.get(), &VeskVersionHttp::sendVersionResultSignal, Waits::startupWaitMs);
-    }
+    auto *http = new VeskVersionHttp(startupRequests());
+    http->request();
+    waitFor(http, &VeskVersionHttp::sendVersionResultSignal, Waits::startupWaitMs);
     if (!baseValues->latestVersion.isEmpty())
         qDebug().noquote() << QStringLiteral("发现新版本:") + baseValues->latestVersion;
+}
+
+void finishStartupRequests()
+{
+    qDeleteAll(startupRequests()->children());
 }

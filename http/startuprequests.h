@@ -15,3 +15,8 @@ void logSslSupport();
 // baseValues->latestVersion and updateContent filled when there is a newer
 // version (latestVersion stays empty otherwise).
 void checkLatestVersionAtStartup();
+
+// Deletes the start-up requests. Until then each one is kept after its wait,
+// so an answer that comes after the request's own time-out (inside the
+// start-up wait, or during the pause after it) still sets its value.
+void finishStartupRequests();

@@ -9,9 +9,8 @@
 #include "http/loginhttp.h"
 #include "http/tmtokenhttp.h"
 #include "login/loginshared.h"
-#include "meeting/homescreen.h"
 #include "sdk/wemeetmanager.h"
-#include "session/splashselect.h"
+#include "session/navigator.h"
 #include "widgets/snackbar.h"
 #include "widgets/waitingspinnerwidget.h"
 
@@ -157,25 +156,15 @@ void AccountLogin::onMinBtnClicked()
 
 void AccountLogin::onCloseBtnClicked()
 {
+    // With no other window left the navigator ends the run.
     close();
-    const int state = m_manager->state();
-    if (state == 0) {
-        killProcessTree();
-    } else if (state < 3) {
-        // Nothing else is on screen and no meeting runs: without this the
-        // program would linger with no window. The normal shutdown then
-        // uninitialises the Meeting SDK.
-        QCoreApplication::quit();
-    }
 }
 
 void AccountLogin::onReturnBtnClicked()
 {
-    auto *splash = new SplashSelect();
-    // With automatic sign-in remembered the start screen would bring the
-    // user straight back here.
-    splash->suppressAutoLogin();
-    LoginShared::handOver(this, splash);
+    // Returned on purpose: with automatic sign-in remembered the start
+    // screen would otherwise bring the user straight back here.
+    Navigator::instance()->showStartScreen(this, Navigator::StartReason::Returned);
 }
 
 void AccountLogin::onPhoneLoginBtnClicked()
@@ -348,7 +337,7 @@ void AccountLogin::wmLoginCompleteSlot(QString result)
 
 void AccountLogin::showHomeViewSlot()
 {
-    LoginShared::handOver(this, new HomeScreen());
+    Navigator::instance()->showHomeScreen(this);
 }
 
 void AccountLogin::uiLoadedFinishSlot()
@@ -363,7 +352,7 @@ void AccountLogin::uiLoadedFinishSlot()
         baseValues->ssoCompanyCode.clear();
         baseValues->ssoUserName.clear();
         simulateLogin(companyCode, userName);
-    } else if (baseValues->autoLogin == QLatin1String("1")) {
+    } else if (baseValues->autoLogin == QLatin1String("1") && !baseValues->autoLoginBlocked) {
         onAccountLoginBtnClicked();
     }
 }
@@ -434,9 +423,9 @@ void AccountLogin::sdkAnswerTimedOut()
 
 void AccountLogin::keyPressEvent(QKeyEvent *event)
 {
-    // Escape would otherwise close the screen and leave no window behind.
+    // Escape never ends the run.
     if (event->key() == Qt::Key_Escape) {
-        onCloseBtnClicked();
+        event->accept();
         return;
     }
     BorderDialog::keyPressEvent(event);

@@ -1,8 +1,9 @@
 #include "meeting/homescreen.h"
-#include "session/mainwindow.h"
+#include "session/navigator.h"
 #include "ui_homescreen.h"
 
 #include "app/basevalues.h"
+#include "app/launchparameter.h"
 #include "app/uitexts.h"
 #include "app/userstore.h"
 #include "app/waits.h"
@@ -19,8 +20,8 @@
 #include "meeting/sharemeeting.h"
 #include "meeting/userpop.h"
 #include "sdk/wemeetmanager.h"
+#include "widgets/messages.h"
 #include "widgets/snackbar.h"
-#include "widgets/twobtndlg.h"
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QCloseEvent>
@@ -142,8 +143,8 @@ void HomeScreen::onJoinBtnClicked()
 
 void HomeScreen::onCreateBtnClicked()
 {
-    // The scheduling dialog arrives with its own screen.
-    qDebug() << "HomeScreen: scheduling dialog not available yet";
+    // Its saves come back through tmMtgUpdatedSlot().
+    Navigator::instance()->openScheduleMeeting(this, QString());
 }
 
 void HomeScreen::onQuickBtnClicked()
@@ -340,8 +341,7 @@ void HomeScreen::showShareMeetingSlot(QString result)
 
 void HomeScreen::mtgChangeSlot(QString meetingNo)
 {
-    // The scheduling dialog arrives with its own screen.
-    qDebug() << "HomeScreen: scheduling dialog not available yet for" << meetingNo;
+    Navigator::instance()->openScheduleMeeting(this, meetingNo);
 }
 
 void HomeScreen::mtgActChangeSlot(QString meetingId)
@@ -379,12 +379,15 @@ void HomeScreen::actMtgDetailResultSlot(QString result)
 
 void HomeScreen::mtgCloseSlot(QString meetingId)
 {
-    TwoBtnDlg dialog(this);
-    dialog.setShowMsg(QStringLiteral("关闭会议后不可恢复，是否确定继续该操作？"));
-    dialog.setLeftBtnTxt(QStringLiteral("取消"));
-    dialog.setRightBtnTxt(QStringLiteral("确定"));
-    if (dialog.exec() != QDialog::Accepted)
-        return;
+    Messages::ask(this, QStringLiteral("关闭会议后不可恢复，是否确定继续该操作？"), UiText::cancel,
+                  UiText::ok, [this, meetingId](bool confirmed) {
+                      if (confirmed)
+                          closeMeeting(meetingId);
+                  });
+}
+
+void HomeScreen::closeMeeting(const QString &meetingId)
+{
     auto *request = new TmMtgDeleteHttp(this);
     connect(request, &TmMtgDeleteHttp::sendTmMtgDeleteResultSignal, this, &HomeScreen::tmMtgDeleteResultSlot);
     connect(request, &TmMtgDeleteHttp::sendTmMtgDeleteResultSignal, request, &QObject::deleteLater);
@@ -406,7 +409,7 @@ void HomeScreen::tmMtgDeleteResultSlot(QString result)
 void HomeScreen::joinMeetingSlot(QString meetingNo)
 {
     m_currentMeetingCode = meetingNo;
-    m_spinner->setText(QStringLiteral("正在入会..."));
+    m_spinner->setText(UiText::joiningMeeting);
     m_spinner->start();
     m_summaryPending = true;
     m_summaryRequest->request(meetingNo);
@@ -448,13 +451,12 @@ void HomeScreen::checkActivityApproveResultSlot(QString result)
                result == QLatin1String("030")) {
         openActivityApprove(baseValues->signatureUrl);
     } else if (result == QLatin1String("010")) {
-        showOneButtonMessage(QStringLiteral("当前手机号/账号未在参会名单，无法加入会议！"),
-                             QStringLiteral("确定"));
+        showOneButtonMessage(QStringLiteral("当前手机号/账号未在参会名单，无法加入会议！"), UiText::ok);
     } else if (result == QLatin1String("111")) {
-        showOneButtonMessage(QStringLiteral("当前会议号已失效！"), QStringLiteral("确定"));
+        showOneButtonMessage(QStringLiteral("当前会议号已失效！"), UiText::ok);
     } else {
         qDebug().noquote() << QStringLiteral("入会认证失败，error：%1").arg(result);
-        showOneButtonMessage(QStringLiteral("入会认证失败！"), QStringLiteral("确定"));
+        showOneButtonMessage(QStringLiteral("入会认证失败！"), UiText::ok);
     }
 }
 
@@ -476,7 +478,7 @@ void HomeScreen::directJoinMeetingSlot()
     WeMeetManager *manager = WeMeetManager::instance();
     connect(manager, &WeMeetManager::OnJoinMeetingFinishSignal, this, &HomeScreen::wmJoinMeetingFinishedSlot,
             Qt::UniqueConnection);
-    m_spinner->setText(QStringLiteral("正在入会..."));
+    m_spinner->setText(UiText::joiningMeeting);
     m_spinner->start();
     manager->joinMeeting(m_currentMeetingCode, baseValues->meetingPersonName, micOn, cameraOn,
                          baseValues->joinUrl);
@@ -523,7 +525,7 @@ void HomeScreen::quickMeetingSlot()
     connect(request, &TmMtgCreateHttp::sendTmMtgCreateResultSignal, request, &QObject::deleteLater);
     QJsonObject body;
     body.insert(QStringLiteral("meetingType"), 1);
-    m_spinner->setText(QStringLiteral("正在入会..."));
+    m_spinner->setText(UiText::joiningMeeting);
     request->request(baseValues->tenantInfo,
                      QString::fromUtf8(QJsonDocument(body).toJson(QJsonDocument::Compact)));
     m_spinner->start();
@@ -577,11 +579,11 @@ void HomeScreen::linkJoinMeetingSlot()
         return;
     const QString meetingCode = link.value(QStringLiteral("meetingCode"));
     // The same account rule as for a link handed over while running.
-    const bool otherAccount = MainWindow::linkNamesOtherAccount(link);
+    const bool otherAccount = linkNamesOtherAccount(link);
     link.clear();
 
     if (otherAccount) {
-        qDebug().noquote() << QStringLiteral("本地已登录另一账号，请重新登录后进入会议。");
+        qDebug().noquote() << UiText::differentAccount;
         QMetaObject::invokeMethod(this, "showDifferentAccountLoginMsgSlot", Qt::QueuedConnection);
         return;
     }
@@ -590,22 +592,19 @@ void HomeScreen::linkJoinMeetingSlot()
         return;
     }
     QMetaObject::invokeMethod(this, "quickMeetingSlot", Qt::QueuedConnection);
-    m_spinner->setText(QStringLiteral("正在入会..."));
+    m_spinner->setText(UiText::joiningMeeting);
     m_spinner->start();
 }
 
 void HomeScreen::showDifferentAccountLoginMsgSlot()
 {
     baseValues->linkInfo.clear();
-    showOneButtonMessage(QStringLiteral("本地已登录另一账号，请重新登录后进入会议。"),
-                         QStringLiteral("知道了"));
+    showOneButtonMessage(UiText::differentAccount, UiText::gotIt);
 }
 
 void HomeScreen::showOneButtonMessage(const QString &message, const QString &buttonText)
 {
-    TwoBtnDlg dialog(buttonText, this);
-    dialog.setShowMsg(message);
-    dialog.exec();
+    Messages::tell(this, message, buttonText);
 }
 
 // --- signing out -------------------------------------------------------------------

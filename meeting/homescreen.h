@@ -71,6 +71,7 @@ protected:
 
 private:
     void loadMeetingList();
+    void closeMeeting(const QString &meetingId);
     void buildMeetingList(const QJsonArray &meetings);
     void showOneButtonMessage(const QString &message, const QString &buttonText);
     void openActivityApprove(const QString &url);

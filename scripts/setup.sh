@@ -7,9 +7,9 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qtbase5-dev qtbase5-dev-tools libqt5svg5-dev qttranslations5-l10n
   libquazip1-qt5-dev libqrcodegencpp-dev libcpp-httplib-dev libssl-dev openssl
-  g++-mingw-w64-i686
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 osslsigncode locales
   xvfb xauth x11-utils imagemagick librsvg2-bin fonts-noto-cjk
-  ccache clang-format-14 libx11-dev zbar-tools
+  ccache clang-format-14 libx11-dev zbar-tools xdotool
 )
 
 missing=()

@@ -187,8 +187,10 @@ void WeMeetManager::login()
 void WeMeetManager::logout()
 {
     IWemeetSDK *sdk = GetWemeetSDKInstance();
-    if (IAuthenticationService *auth = sdk ? sdk->GetAuthenticationService() : nullptr)
+    if (IAuthenticationService *auth = sdk ? sdk->GetAuthenticationService() : nullptr) {
+        m_logoutPending = true;
         auth->Logout();
+    }
 }
 
 void WeMeetManager::logoutQuietly()
@@ -278,6 +280,8 @@ void WeMeetManager::Logout(int32_t type, int32_t code, const char *msg)
 {
     sdkLog() << "WeMeetManager...Logout...type = " << type << " code =" << code << " msg = " << sdkText(msg);
     const bool quiet = type == 1 && m_quietLogouts > 0;
+    if (type == 1 && !quiet)
+        m_logoutPending = false;
     if (quiet)
         --m_quietLogouts;
     if (code != 0) {

@@ -38,6 +38,10 @@ public:
     // Signs out without telling the coordinator: undoes a sign-in that
     // nobody waits for any more.
     void logoutQuietly();
+    // A requested sign-out has not been answered yet.
+    bool isLogoutPending() const { return m_logoutPending; }
+    // Stops waiting for a sign-out answer that did not come.
+    void forgetPendingLogout() { m_logoutPending = false; }
     void showScreenCastView();
     // Called once after the event loop has ended.
     void uninitialize();
@@ -87,4 +91,5 @@ private:
 
     int m_state = 0;
     int m_quietLogouts = 0;
+    bool m_logoutPending = false;
 };

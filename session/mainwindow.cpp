@@ -3,13 +3,15 @@
 #include "app/basevalues.h"
 #include "app/launchparameter.h"
 #include "app/platform.h"
+#include "app/uitexts.h"
 #include "app/userstore.h"
 #include "app/waits.h"
 #include "http/servicetokenhttp.h"
-#include "meeting/homescreen.h"
 #include "meeting/sharemeeting.h"
 #include "sdk/wemeetmanager.h"
+#include "session/navigator.h"
 #include "session/splashselect.h"
+#include "widgets/messages.h"
 #include "widgets/snackbar.h"
 #include "widgets/twobtndlg.h"
 
@@ -27,10 +29,6 @@
 #include <limits>
 
 namespace {
-const QString differentAccountText = QStringLiteral("本地已登录另一账号，请重新登录后进入会议。");
-const QString joiningMeetingText = QStringLiteral("当前正在进入会议，如需进入新会议请先退出当前会议。");
-const QString joinNewMeetingText = QStringLiteral("确定离开当前会议，加入新会议？");
-
 // Renew this long before the token runs out.
 constexpr qint64 refreshMarginSecs = 300;
 // Never renew more often than this, however short the lifetime.
@@ -56,6 +54,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     // while only the Meeting SDK's windows are up (in a meeting). The run
     // ends when this window closes instead.
     QApplication::setQuitOnLastWindowClosed(false);
+    Navigator::instance()->setCoordinator(this);
 
     const int interval = refreshIntervalMs(baseValues->serviceTokenExpiresIn);
     if (interval > 0) {
@@ -64,7 +63,29 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         m_refreshTimer->start(interval);
     }
     loadLoginInfo();
-    showSplashSelect();
+    Navigator::instance()->showStartScreen(nullptr);
+}
+
+MainWindow *MainWindow::createConnected(QObject *instanceServer)
+{
+    auto *mainWindow = new MainWindow;
+    WeMeetManager *manager = WeMeetManager::instance();
+    if (instanceServer) {
+        QObject::connect(instanceServer, SIGNAL(sendAppParamterSignal(QString)), mainWindow,
+                         SLOT(receiveAppParameterSlot(QString)));
+    }
+    QObject::connect(manager, SIGNAL(OnLeaveMeetingFinishSignal(QString)), mainWindow,
+                     SLOT(wmLeaveMeetingCompleteSlot(QString)));
+    QObject::connect(manager, SIGNAL(OnLeaveWaitingRoomFinishSignal(QString)), mainWindow,
+                     SLOT(wmLeaveWaitingRoomCompleteSlot(QString)));
+    QObject::connect(manager, SIGNAL(OnLogoutFinishSignal()), mainWindow, SLOT(wmLogoutCompleteSlot()));
+    QObject::connect(manager, SIGNAL(OnLogoutFailedSignal(QString)), mainWindow,
+                     SLOT(wmLogoutFailedSlot(QString)));
+    QObject::connect(manager, SIGNAL(OnForcedLogoutFinishSignal()), mainWindow,
+                     SLOT(wmForcedLogoutCompleteSlot()));
+    QObject::connect(manager, SIGNAL(OnShareToMeetingFinishSignal(QString)), mainWindow,
+                     SLOT(wmShareToMeetingCompleteSlot(QString)));
+    return mainWindow;
 }
 
 MainWindow::~MainWindow()
@@ -86,40 +107,12 @@ int MainWindow::refreshIntervalMs(int expiresInSeconds)
     return int(qMin<qint64>(secs * 1000, std::numeric_limits<int>::max()));
 }
 
-bool MainWindow::linkNamesOtherAccount(const QMap<QString, QString> &link)
-{
-    const QString companyCode = link.value(QStringLiteral("companycode"));
-    const QString userName = link.value(QStringLiteral("username"));
-    const QString phone = link.value(QStringLiteral("phone"));
-    const QString countryCode = link.value(QStringLiteral("mobileCountryCode"));
-    if (!companyCode.isEmpty() && !userName.isEmpty()) {
-        // Links name the account; userName holds the display name, which is
-        // often a person's name. Either one identifies the signed-in user.
-        const QString accountName = QJsonDocument::fromJson(baseValues->loginResult.toUtf8())
-                                        .object()
-                                        .value(QStringLiteral("userName"))
-                                        .toString();
-        const bool sameUser =
-            userName == baseValues->userName || (!accountName.isEmpty() && userName == accountName);
-        if (companyCode != baseValues->companyCode || !sameUser)
-            return true;
-    }
-    return !phone.isEmpty() && phone != baseValues->telephone && !countryCode.isEmpty() &&
-           countryCode != baseValues->mobileCountryCode;
-}
-
-void MainWindow::showSplashSelect()
-{
-    auto *splash = new SplashSelect();
-    connect(splash, &SplashSelect::closeSelfSignal, this, &MainWindow::closeSelfSlot);
-    splash->show();
-}
-
 void MainWindow::refreshServiceTokenSlot()
 {
-    auto *request = new ServiceTokenHttp(this);
-    connect(request, &ServiceTokenHttp::sendServiceTokenResultSignal, request, &QObject::deleteLater);
-    request->request();
+    // The previous renewal had its chance; its time-out result came long ago.
+    delete m_refreshRequest;
+    m_refreshRequest = new ServiceTokenHttp(this);
+    m_refreshRequest->request();
 }
 
 void MainWindow::closeSelfSlot()
@@ -131,15 +124,17 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     qDebug() << "closeEvent";
     QMainWindow::closeEvent(event);
-    // Only the running event loop is ended; before it runs there is none.
-    if (event->isAccepted() && QThread::currentThread()->loopLevel() > 0)
+    // Only the program's own event loop is ended; before it runs there is
+    // none, and a nested loop (a test's wait) is not the program's.
+    if (event->isAccepted() && m_endsEventLoop)
         QCoreApplication::quit();
 }
 
 void MainWindow::wmLogoutCompleteSlot()
 {
+    Navigator *navigator = Navigator::instance();
     if (!baseValues->signedIn) {
-        showSplashSelect();
+        navigator->showStartScreen(nullptr);
         emit autoLoginSignal();
     } else if (baseValues->signOutRequested) {
         baseValues->signedIn = false;
@@ -147,23 +142,42 @@ void MainWindow::wmLogoutCompleteSlot()
         // The remembered choice is gone from User.dat; without this the
         // start screen would sign straight back in.
         baseValues->autoLogin.clear();
-        showSplashSelect();
+        navigator->showStartScreen(nullptr, Navigator::StartReason::Returned);
         emit autoLoginSignal();
     } else {
-        WeMeetManager::instance()->uninitialize();
-        killProcessTree();
+        // The signed-in client was closed: the run is over. The SDK is
+        // uninitialised by the normal shutdown once the event loop ends.
+        baseValues->signedIn = false;
+        navigator->endRun();
     }
+}
+
+void MainWindow::wmLogoutFailedSlot(QString result)
+{
+    qDebug().noquote() << "Meeting SDK sign-out failed or did not answer:" << result;
+    wmLogoutCompleteSlot();
 }
 
 void MainWindow::wmForcedLogoutCompleteSlot()
 {
-    // The home screen is gone; the session is over on this device.
+    // Called from within the Meeting SDK's callback, which must not be held
+    // up by anything the user has to answer.
+    QMetaObject::invokeMethod(this, &MainWindow::showForcedLogout, Qt::QueuedConnection);
+}
+
+void MainWindow::showForcedLogout()
+{
+    // The session is over on this device.
     baseValues->signedIn = false;
-    auto *splash = new SplashSelect();
-    connect(splash, &SplashSelect::closeSelfSignal, this, &MainWindow::closeSelfSlot);
-    connect(this, &MainWindow::forcedLogoutSignal, splash, &SplashSelect::forcedLogoutSlot,
-            Qt::UniqueConnection);
-    splash->show();
+    baseValues->signOutRequested = false;
+    baseValues->autoLoginBlocked = true;
+    // Questions of this window are about a session that no longer exists.
+    const QList<TwoBtnDlg *> questions = findChildren<TwoBtnDlg *>(QString(), Qt::FindDirectChildrenOnly);
+    for (TwoBtnDlg *question : questions)
+        question->close();
+    SplashSelect *splash =
+        Navigator::instance()->showStartScreen(nullptr, Navigator::StartReason::ForcedLogout);
+    connect(this, &MainWindow::forcedLogoutSignal, splash, &SplashSelect::forcedLogoutSlot);
     emit forcedLogoutSignal();
     disconnect(this, &MainWindow::forcedLogoutSignal, splash, &SplashSelect::forcedLogoutSlot);
 }
@@ -174,12 +188,10 @@ void MainWindow::wmLeaveMeetingCompleteSlot(QString result)
         showNotice(result);
         return;
     }
-    if (baseValues->signedIn) {
-        auto *home = new HomeScreen();
-        home->show();
-    } else {
+    if (baseValues->signedIn)
+        Navigator::instance()->showHomeScreen(nullptr);
+    else
         WeMeetManager::instance()->logout();
-    }
 }
 
 void MainWindow::wmLeaveWaitingRoomCompleteSlot(QString result)
@@ -211,7 +223,7 @@ void MainWindow::receiveAppParameterSlot(QString appParameter)
     qDebug().noquote() << QStringLiteral("baseValues.userName == ") + baseValues->userName;
 
     if (baseValues->signedIn && linkNamesOtherAccount(link)) {
-        qDebug().noquote() << differentAccountText;
+        qDebug().noquote() << UiText::differentAccount;
         QMetaObject::invokeMethod(this, "showDifferentAccountLoginMsgSlot", Qt::QueuedConnection);
         return;
     }
@@ -221,6 +233,8 @@ void MainWindow::receiveAppParameterSlot(QString appParameter)
     case 3:
         if (meetingCode != baseValues->pendingMeetingCode)
             QMetaObject::invokeMethod(this, "showJoiningMeetingMsgSlot", Qt::QueuedConnection);
+        else
+            baseValues->linkInfo.clear(); // already joining it; leaving must not join it again
         break;
     case 4:
         if (baseValues->currentMeetingCode.isEmpty() || baseValues->currentMeetingCode == meetingCode)
@@ -238,45 +252,36 @@ void MainWindow::showDifferentAccountLoginMsgSlot()
 {
     baseValues->linkInfo.clear();
     emit WeMeetManager::instance()->avoidShowSameDialogSignal();
-    showOneButtonMessage(QStringLiteral("知道了"), differentAccountText);
+    centreOnPrimaryScreen(Messages::tell(this, UiText::differentAccount, UiText::gotIt));
 }
 
 void MainWindow::showJoiningMeetingMsgSlot()
 {
     baseValues->linkInfo.clear();
     emit WeMeetManager::instance()->avoidShowSameDialogSignal();
-    showOneButtonMessage(QStringLiteral("知道了"), joiningMeetingText);
+    centreOnPrimaryScreen(Messages::tell(this, UiText::joiningOtherMeeting, UiText::gotIt));
 }
 
 void MainWindow::showJoinNewMeetingMsgSlot()
 {
     emit WeMeetManager::instance()->avoidShowSameDialogSignal();
-    TwoBtnDlg dialog;
-    dialog.setShowMsg(joinNewMeetingText);
-    dialog.setLeftBtnTxt(QStringLiteral("取消"));
-    dialog.setRightBtnTxt(QStringLiteral("确定"));
-    centreOnPrimaryScreen(&dialog);
-    if (dialog.exec() == QDialog::Accepted) {
-        // The link stays: the home screen that the leave brings joins from it.
-        WeMeetManager::instance()->leaveMeeting();
-    } else {
-        baseValues->linkInfo.clear();
-    }
+    TwoBtnDlg *question =
+        Messages::ask(this, UiText::leaveForNewMeeting, UiText::cancel, UiText::ok, [](bool confirmed) {
+            if (confirmed) {
+                // The link stays: the home screen that the leave brings joins from it.
+                WeMeetManager::instance()->leaveMeeting();
+            } else {
+                baseValues->linkInfo.clear();
+            }
+        });
+    centreOnPrimaryScreen(question);
 }
 
 void MainWindow::showNotice(const QString &text)
 {
-    Snackbar::showMessage(text, this, Waits::noticeMs);
+    Messages::notice(this, text);
     // Over this window the notice would sit off screen, like the window.
     const QList<Snackbar *> notices = findChildren<Snackbar *>(QString(), Qt::FindDirectChildrenOnly);
     if (!notices.isEmpty())
         centreOnPrimaryScreen(notices.last());
-}
-
-void MainWindow::showOneButtonMessage(const QString &buttonText, const QString &message)
-{
-    TwoBtnDlg dialog(buttonText);
-    dialog.setShowMsg(message);
-    centreOnPrimaryScreen(&dialog);
-    dialog.exec();
 }

@@ -5,6 +5,7 @@
 #include <QString>
 
 class QTimer;
+class ServiceTokenHttp;
 
 // Invisible window that lives for the whole run: renews the service token,
 // opens the start screen and handles what outlives any one screen (leave,
@@ -18,14 +19,17 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // The coordinator of a run: creates it and connects, by signature, the
+    // Meeting SDK manager's signals and (when given) the instance server's
+    // launch links to it. Start-up and the tests both use this.
+    static MainWindow *createConnected(QObject *instanceServer = nullptr);
+
     // Interval of the service-token renewal for a token lifetime in seconds;
     // 0 when the lifetime is unknown (no renewal).
     static int refreshIntervalMs(int expiresInSeconds);
-    // Whether a launch link names another account than the signed-in one:
-    // company code and user name both given and either differs (the user
-    // name may be the account or the display name), or phone and country
-    // code both given and both differ.
-    static bool linkNamesOtherAccount(const QMap<QString, QString> &link);
+    // Closing this window ends the application's event loop (start-up sets
+    // this once the loop is about to run).
+    void setEndsEventLoop(bool ends) { m_endsEventLoop = ends; }
 
     // The running renewal timer, null when no lifetime was known.
     QTimer *refreshTimer() const { return m_refreshTimer; }
@@ -48,14 +52,19 @@ public slots:
     void showJoinNewMeetingMsgSlot();
     void showJoiningMeetingMsgSlot();
     void refreshServiceTokenSlot();
+    // A requested Meeting SDK sign-out failed or never answered: go on as if
+    // it had completed, so the user is never left without a screen.
+    void wmLogoutFailedSlot(QString result);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void showSplashSelect();
     void showNotice(const QString &text);
-    void showOneButtonMessage(const QString &buttonText, const QString &message);
+    void showForcedLogout();
 
     QTimer *m_refreshTimer = nullptr;
+    // The last renewal, kept until the next one so a late answer still counts.
+    ServiceTokenHttp *m_refreshRequest = nullptr;
+    bool m_endsEventLoop = false;
 };

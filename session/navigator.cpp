@@ -4,6 +4,7 @@
 #include "app/waits.h"
 #include "login/accountlogin.h"
 #include "meeting/homescreen.h"
+#include "meeting/schedulemeeting.h"
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
 #include "session/splashselect.h"
@@ -51,7 +52,14 @@ Navigator *Navigator::instance()
 
 void Navigator::setCoordinator(MainWindow *coordinator)
 {
+    // A new coordinator starts a new run.
+    m_ending = false;
     m_coordinator = coordinator;
+}
+
+MainWindow *Navigator::coordinator() const
+{
+    return m_coordinator;
 }
 
 QList<QWidget *> Navigator::openWindows() const
@@ -68,6 +76,8 @@ void Navigator::track(QWidget *window)
 {
     if (!window)
         return;
+    // A window shown after the end was decided means the run goes on.
+    m_ending = false;
     static auto *watch = new WindowWatch(this);
     window->installEventFilter(watch);
     connect(window, &QObject::destroyed, this, [this] { checkEndOfRun(); });
@@ -118,6 +128,14 @@ AccountLogin *Navigator::showAccountLogin(QWidget *from, const QString &type)
     return login;
 }
 
+AccountLogin *Navigator::showAccountLoginFromLink(QWidget *from, const QString &companyCode,
+                                                  const QString &userName)
+{
+    AccountLogin *login = showAccountLogin(from, QStringLiteral("1"));
+    login->simulateLogin(companyCode, userName);
+    return login;
+}
+
 // --- Phone sign-in ------------------------------------------------------------
 
 // --- QR-code sign-in ----------------------------------------------------------
@@ -139,6 +157,23 @@ HomeScreen *Navigator::showHomeScreen(QWidget *from)
 
 // --- Scheduling -------------------------------------------------------------------
 
+ScheduleMeeting *Navigator::openScheduleMeeting(QWidget *owner, const QString &meetingCode)
+{
+    // One scheduling dialog at a time: a second click raises the open one.
+    static QPointer<ScheduleMeeting> open;
+    if (open && open->isVisible()) {
+        open->raise();
+        open->activateWindow();
+        return open;
+    }
+    auto *dialog = new ScheduleMeeting(meetingCode);
+    if (auto *home = qobject_cast<HomeScreen *>(owner))
+        connect(dialog, &ScheduleMeeting::sendTmMtgUpdatedSignal, home, &HomeScreen::tmMtgUpdatedSlot);
+    open = dialog;
+    openOver(owner, dialog);
+    return dialog;
+}
+
 // --- End of the run -----------------------------------------------------------
 
 void Navigator::checkEndOfRun()
@@ -150,20 +185,58 @@ void Navigator::checkEndOfRun()
     // current one closes, and a closing window is still visible right now.
     QTimer::singleShot(0, this, [this] {
         m_checkQueued = false;
-        if (!openWindows().isEmpty())
-            return;
-        const int state = WeMeetManager::instance()->state();
-        if (state >= 3)
-            return; // a join is pending or a meeting runs
-        endRun();
+        evaluateEndOfRun();
     });
+}
+
+void Navigator::evaluateEndOfRun()
+{
+    if (m_ending || !openWindows().isEmpty())
+        return;
+    WeMeetManager *manager = WeMeetManager::instance();
+    if (manager->state() >= 3)
+        return; // a join is pending or a meeting runs
+    if (manager->isLogoutPending()) {
+        // The sign-out's answer decides what comes next (the start screen
+        // after "退出登录", the end after a close); do not wait for it for ever.
+        if (!m_logoutWait) {
+            m_logoutWait = new QTimer(this);
+            m_logoutWait->setSingleShot(true);
+            connect(m_logoutWait, &QTimer::timeout, this, &Navigator::logoutWaitOver);
+        }
+        if (!m_logoutWait->isActive())
+            m_logoutWait->start(Waits::sdkResponseMs);
+        return;
+    }
+    if (baseValues && baseValues->signedIn && manager->state() == 2) {
+        // Signed in with nothing on screen only between a hand-over's steps;
+        // closing the home screen always asks for the sign-out above.
+        qDebug() << "signed in without a window; waiting for the next screen";
+        return;
+    }
+    endRun();
+}
+
+void Navigator::logoutWaitOver()
+{
+    if (m_ending || !openWindows().isEmpty() || !WeMeetManager::instance()->isLogoutPending())
+        return;
+    WeMeetManager::instance()->forgetPendingLogout();
+    qDebug() << "Meeting SDK sign-out did not answer within" << Waits::sdkResponseMs << "ms";
+    if (m_coordinator)
+        m_coordinator->wmLogoutFailedSlot(QString());
+    else
+        endRun();
 }
 
 void Navigator::endRun()
 {
+    if (m_ending)
+        return;
     m_ending = true;
     qDebug() << "no window open, no meeting: the run ends";
     emit runEnded();
-    if (QCoreApplication::instance())
-        QCoreApplication::quit();
+    // Closing the coordinator ends the event loop (and with it the run).
+    if (m_coordinator)
+        m_coordinator->closeSelfSlot();
 }

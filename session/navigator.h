@@ -37,7 +37,7 @@ public:
     // The coordinator whose signals the screens are wired to; set once at
     // start-up before the first screen.
     void setCoordinator(MainWindow *coordinator);
-    MainWindow *coordinator() const { return m_coordinator; }
+    MainWindow *coordinator() const;
 
     // Screens. `from` is the screen handing over (closed afterwards); null
     // shows the new screen at its default position.
@@ -49,6 +49,9 @@ public:
     };
     SplashSelect *showStartScreen(QWidget *from, StartReason reason = StartReason::Normal);
     AccountLogin *showAccountLogin(QWidget *from, const QString &type);
+    // The account sign-in, signing in at once with a link's account.
+    AccountLogin *showAccountLoginFromLink(QWidget *from, const QString &companyCode,
+                                           const QString &userName);
     PhoneLogin *showPhoneLogin(QWidget *from, const QString &type);
     QRCodeLogin *showQRCodeLogin(QWidget *from, const QString &returnTo);
     PhoneNumberPatch *showPhoneNumberPatch(QWidget *from, int origin);
@@ -74,6 +77,9 @@ public:
     // Checks the end-of-run rule now (also done after every window closes
     // and every Meeting SDK answer that can end a meeting or a join).
     void checkEndOfRun();
+    // Ends the run now: the event loop quits and start-up's shutdown
+    // uninitialises the Meeting SDK.
+    void endRun();
 
 signals:
     // The run is over: the SDK has been shut down, the event loop quits.
@@ -85,10 +91,13 @@ private:
     // Places next at from's corner (when given), shows it, closes from.
     void handOver(QWidget *from, QWidget *next);
     void openOver(QWidget *owner, QWidget *dialog);
-    void endRun();
+    void evaluateEndOfRun();
+    void logoutWaitOver();
 
     QPointer<MainWindow> m_coordinator;
     QList<QPointer<QWidget>> m_windows;
+    // Bounds the wait for a Meeting SDK sign-out once no window is left.
+    QTimer *m_logoutWait = nullptr;
     bool m_checkQueued = false;
     bool m_ending = false;
 };

@@ -2,16 +2,16 @@
 #include "ui_splashselect.h"
 
 #include "app/basevalues.h"
+#include "app/launchparameter.h"
 #include "app/ssohandoff.h"
+#include "app/uitexts.h"
 #include "app/userstore.h"
 #include "app/waits.h"
 #include "http/tmsdkinfohttp.h"
-#include "login/accountlogin.h"
-#include "login/loginshared.h"
 #include "sdk/wemeetmanager.h"
-#include "session/mainwindow.h"
+#include "session/navigator.h"
+#include "widgets/messages.h"
 #include "widgets/snackbar.h"
-#include "widgets/twobtndlg.h"
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QDateTime>
@@ -25,8 +25,6 @@
 #include <QUrl>
 
 namespace {
-const QString differentAccountText = QStringLiteral("本地已登录另一账号，请重新登录后进入会议。");
-const QString forcedLogoutText = QStringLiteral("您已经在其他设备登录，当前设备被登出。");
 constexpr int ssoHandOffLifetimeSecs = 600;
 
 QString appDataDir()
@@ -66,7 +64,7 @@ SplashSelect::SplashSelect(QWidget *parent) : BorderDialog(parent), ui(new Ui::S
     ui->pBtnLogin->setObjectName(QStringLiteral("normalQPushButton"));
 
     connect(ui->pBtnMin, &QPushButton::clicked, this, &SplashSelect::onMinBtnClicked);
-    connect(ui->pBtnClose, &QPushButton::clicked, this, &SplashSelect::closeByUser);
+    connect(ui->pBtnClose, &QPushButton::clicked, this, &SplashSelect::onCloseBtnClicked);
     connect(ui->pBtnJoinMeeting, &QPushButton::clicked, this, &SplashSelect::onJoinMeetingBtnClicked);
     connect(ui->pBtnLogin, &QPushButton::clicked, this, &SplashSelect::onLoginBtnClicked);
 
@@ -133,19 +131,9 @@ void SplashSelect::onCloseBtnClicked()
 {
     m_handedOver = true;
     close();
-    if (WeMeetManager::instance()->state() == 0)
-        emit closeSelfSignal();
-}
-
-void SplashSelect::closeByUser()
-{
-    onCloseBtnClicked();
-    // With only the guest preparation done nothing else would be left on
-    // screen, so the run ends too. A guest meeting keeps the client; it
-    // comes back to the start screen when the meeting ends.
-    const int state = WeMeetManager::instance()->state();
-    if (state == 1 || state == 2)
-        emit closeSelfSignal();
+    // Whether the run ends with this is the navigator's rule: a guest
+    // meeting keeps the client, nothing else does.
+    emit closeSelfSignal();
 }
 
 void SplashSelect::onJoinMeetingBtnClicked()
@@ -156,17 +144,16 @@ void SplashSelect::onJoinMeetingBtnClicked()
 
 void SplashSelect::onLoginBtnClicked()
 {
-    handOverTo(new AccountLogin(QStringLiteral("1")));
+    m_handedOver = true;
+    Navigator::instance()->showAccountLogin(this, QStringLiteral("1"));
 }
 
 void SplashSelect::forcedLogoutSlot()
 {
     // Signing in again by itself would sign the other device out in turn.
     m_autoLoginSuppressed = true;
-    qDebug().noquote() << forcedLogoutText;
-    TwoBtnDlg dialog(QStringLiteral("确定"), this);
-    dialog.setShowMsg(forcedLogoutText);
-    dialog.exec();
+    qDebug().noquote() << UiText::forcedLogout;
+    Messages::tell(this, UiText::forcedLogout, UiText::ok);
 }
 
 void SplashSelect::autoLoginSlot()
@@ -183,11 +170,12 @@ void SplashSelect::autoLogin()
     loadUserInfo();
     const bool linkNamesAccount = !baseValues->linkInfo.value(QStringLiteral("companycode")).isEmpty() &&
                                   !baseValues->linkInfo.value(QStringLiteral("username")).isEmpty();
-    const bool signingIn =
-        baseValues->autoLogin == QLatin1String("1") && !m_autoLoginSuppressed && !linkNamesAccount;
+    const bool signingIn = baseValues->autoLogin == QLatin1String("1") && !m_autoLoginSuppressed &&
+                           !baseValues->autoLoginBlocked && !linkNamesAccount;
     if (signingIn) {
         // The link, if any, stays for the home screen to join after the sign-in.
-        handOverTo(new AccountLogin(QStringLiteral("1")));
+        m_handedOver = true;
+        Navigator::instance()->showAccountLogin(this, QStringLiteral("1"));
     }
     if (!baseValues->linkInfo.isEmpty()) {
         if (signingIn)
@@ -201,14 +189,15 @@ void SplashSelect::autoLogin()
 
 void SplashSelect::ssoLoginSlot()
 {
-    handOverTo(new AccountLogin(QStringLiteral("1")));
+    m_handedOver = true;
+    Navigator::instance()->showAccountLogin(this, QStringLiteral("1"));
 }
 
 void SplashSelect::uiLoadedFinishSlot()
 {
     if (baseValues->s_accessToken.isEmpty()) {
         qDebug() << "service token missing: the start screen cannot reach the service";
-        Snackbar::showMessage(QStringLiteral("Vesk云会议初始化失败，请稍后再试"), this, Waits::noticeMs);
+        Messages::notice(this, UiText::initFailed);
         m_spinner->stop();
         continueStartUp();
         return;
@@ -240,7 +229,8 @@ void SplashSelect::continueStartUp()
     if (m_handedOver)
         return;
     if (takeSsoHandOff()) {
-        handOverTo(new AccountLogin(QStringLiteral("1")));
+        m_handedOver = true;
+        Navigator::instance()->showAccountLogin(this, QStringLiteral("1"));
         return;
     }
     autoLoginSlot();
@@ -276,9 +266,8 @@ void SplashSelect::linkJoinMeetingSlot()
                 m_joinMeeting = nullptr;
             }
             qDebug() << "linkJoinMeeting ssoLogin";
-            auto *login = new AccountLogin(QStringLiteral("1"));
-            handOverTo(login);
-            login->simulateLogin(companyCode, userName);
+            m_handedOver = true;
+            Navigator::instance()->showAccountLoginFromLink(this, companyCode, userName);
         } else {
             // Guests join through the join dialog, which comes with its own release.
             qDebug().noquote() << "baseValues.wmNickname ==" << baseValues->wmNickname;
@@ -287,8 +276,8 @@ void SplashSelect::linkJoinMeetingSlot()
         }
         return;
     }
-    if (MainWindow::linkNamesOtherAccount(link)) {
-        qDebug().noquote() << differentAccountText;
+    if (linkNamesOtherAccount(link)) {
+        qDebug().noquote() << UiText::differentAccount;
         QMetaObject::invokeMethod(this, "showDifferentAccountLoginMsgSlot", Qt::QueuedConnection);
     }
 }
@@ -296,9 +285,7 @@ void SplashSelect::linkJoinMeetingSlot()
 void SplashSelect::showDifferentAccountLoginMsgSlot()
 {
     baseValues->linkInfo.clear();
-    TwoBtnDlg dialog(QStringLiteral("知道了"), this);
-    dialog.setShowMsg(differentAccountText);
-    dialog.exec();
+    Messages::tell(this, UiText::differentAccount, UiText::gotIt);
 }
 
 void SplashSelect::joinMeetingClosedSlot()
@@ -309,18 +296,11 @@ void SplashSelect::joinMeetingClosedSlot()
     }
 }
 
-void SplashSelect::handOverTo(QWidget *next)
-{
-    // The start screen closes like every other screen: a hidden one would
-    // linger and still answer launch links.
-    m_handedOver = true;
-    LoginShared::handOver(this, next);
-}
-
 void SplashSelect::keyPressEvent(QKeyEvent *event)
 {
+    // Escape never ends the run; this screen has nothing to go back to.
     if (event->key() == Qt::Key_Escape) {
-        closeByUser();
+        event->accept();
         return;
     }
     BorderDialog::keyPressEvent(event);

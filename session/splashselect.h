@@ -56,9 +56,6 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void handOverTo(QWidget *next);
-    // The close button and Escape, as opposed to a join dialog that is done.
-    void closeByUser();
     void sdkInfoWaitOver();
     void continueStartUp();
 

@@ -39,6 +39,7 @@ private slots:
     void startupTokenTriesFourTimesThenGoesOn();
     void startupTokenWaitEndsWhenTheServiceIsSilent();
     void startupTokenSucceedsOnALaterAttempt();
+    void startupTokenAnsweredAfterTheRequestTimeOutCounts();
     void sslSupportIsLogged();
     void startupVersionCheckFillsLatestVersion();
     void startupVersionCheckWithoutServiceGoesOn();
@@ -63,6 +64,8 @@ void TestActivityRequests::init()
 
 void TestActivityRequests::cleanup()
 {
+    // Start-up keeps its requests for late answers; none may reach the next case.
+    finishStartupRequests();
     m_service.reset();
     delete baseValues;
     baseValues = nullptr;
@@ -294,6 +297,25 @@ void TestActivityRequests::startupTokenSucceedsOnALaterAttempt()
     fetchServiceTokenAtStartup();
     QCOMPARE(baseValues->s_accessToken.size(), 32);
     QCOMPARE(int(m_service->requests().size()), 3);
+}
+
+void TestActivityRequests::startupTokenAnsweredAfterTheRequestTimeOutCounts()
+{
+    // The service answers after the request's own time-out but inside the
+    // start-up wait: the late answer still gives the token, without a
+    // second attempt.
+    QScopedValueRollback<int> timeout(Waits::requestTimeoutMs, 400);
+    QScopedValueRollback<int> wait(Waits::startupWaitMs, 4000);
+    QScopedValueRollback<int> pause(Waits::tokenRetryPauseMs, 1500);
+    devservice::Fault slow;
+    slow.delayMs = 700;
+    slow.times = 1;
+    m_service->server().setFault("/service/oauth/token", slow);
+
+    fetchServiceTokenAtStartup();
+    finishStartupRequests();
+    QCOMPARE(baseValues->s_accessToken.size(), 32);
+    QCOMPARE(int(m_service->requests().size()), 1);
 }
 
 void TestActivityRequests::sslSupportIsLogged()

@@ -2,8 +2,14 @@
 
 #include "meeting/homescreen.h"
 #include "meeting/mtgitem.h"
+#include "meeting/schedulemeeting.h"
 #include "meeting/sharemeeting.h"
 #include "meeting/userpop.h"
+#include "widgets/veskdatetimecombobox.h"
+
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QLineEdit>
 
 #include <QCursor>
 #include <QDir>
@@ -11,6 +17,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 
 using namespace meetingtest;
 
@@ -110,6 +117,54 @@ private slots:
         QVERIFY(save(share, QStringLiteral("invitation")));
         share->close();
         home->close();
+    }
+
+    void scheduling()
+    {
+        auto loaded = [](ScheduleMeeting *dialog) {
+            return QTest::qWaitFor(
+                [dialog] {
+                    return dialog->isEnabled() &&
+                           !dialog->findChild<QLineEdit *>(QStringLiteral("normalQLineEdit"))
+                                ->text()
+                                .isEmpty();
+                },
+                8000);
+        };
+        auto *dialog = new ScheduleMeeting(QString());
+        dialog->move(100, 40);
+        dialog->show();
+        QVERIFY(loaded(dialog));
+        for (auto *picker : dialog->findChildren<VeskDateTimeComboBox *>()) {
+            if (picker->showDuration())
+                QTest::mouseClick(picker->findChild<QPushButton *>(QStringLiteral("pBtnShowList")),
+                                  Qt::LeftButton);
+        }
+        QVERIFY(save(dialog, QStringLiteral("schedule-meeting")));
+        // The calendar is a window of its own; take it from the screen.
+        for (auto *edit : dialog->findChildren<QDateEdit *>()) {
+            if (edit->toolTip() != QStringLiteral("开始日期"))
+                continue;
+            QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 12, edit->height() / 2));
+            QTest::qWait(200);
+            if (QScreen *screen = QGuiApplication::primaryScreen()) {
+                const QRect area = dialog->frameGeometry().adjusted(0, 0, 0, 120);
+                screen->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                    .save(QDir(m_dir).filePath(QStringLiteral("schedule-calendar.png")));
+            }
+            edit->calendarWidget()->window()->close();
+        }
+        dialog->close();
+
+        auto *change = new ScheduleMeeting(QStringLiteral("316058274"));
+        change->move(100, 40);
+        change->show();
+        QVERIFY(loaded(change));
+        QVERIFY(save(change, QStringLiteral("schedule-change")));
+        auto *form = change->findChild<QScrollArea *>(QStringLiteral("scrollArea"));
+        form->verticalScrollBar()->setValue(form->verticalScrollBar()->maximum());
+        QVERIFY(save(change, QStringLiteral("schedule-change-settings")));
+        change->close();
     }
 };
 

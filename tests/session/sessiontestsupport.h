@@ -189,22 +189,13 @@ inline QString writeHandOff(const QString &line)
     return path;
 }
 
-// The connections start-up makes between the manager and the coordinator.
-inline void connectCoordinator(MainWindow *window)
+// A coordinator made and connected exactly as start-up does it.
+inline MainWindow *newCoordinator()
 {
-    WeMeetManager *manager = WeMeetManager::instance();
-    QObject::connect(manager, &WeMeetManager::OnLeaveMeetingFinishSignal, window,
-                     &MainWindow::wmLeaveMeetingCompleteSlot);
-    QObject::connect(manager, &WeMeetManager::OnLeaveWaitingRoomFinishSignal, window,
-                     &MainWindow::wmLeaveWaitingRoomCompleteSlot);
-    QObject::connect(manager, &WeMeetManager::OnLogoutFinishSignal, window,
-                     &MainWindow::wmLogoutCompleteSlot);
-    QObject::connect(manager, &WeMeetManager::OnForcedLogoutFinishSignal, window,
-                     &MainWindow::wmForcedLogoutCompleteSlot);
-    QObject::connect(manager, &WeMeetManager::OnShareToMeetingFinishSignal, window,
-                     &MainWindow::wmShareToMeetingCompleteSlot);
+    MainWindow *window = MainWindow::createConnected();
     window->move(-50, -50);
     window->show();
+    return window;
 }
 
 } // namespace sessiontest

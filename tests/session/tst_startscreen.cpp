@@ -5,6 +5,7 @@
 #include "login/loginshared.h"
 #include "meeting/homescreen.h"
 #include "session/mainwindow.h"
+#include "session/navigator.h"
 #include "session/splashselect.h"
 #include "widgets/waitingspinnerwidget.h"
 
@@ -44,14 +45,12 @@ private slots:
     void missingServiceTokenShowsNotice();
     void missingSdkCredentialsAreFetchedForGuestInitialisation();
     void silentSdkCredentialRequestStillInitialisesGuest();
-    void closingBeforeAnyMeetingEndsProgram_data();
-    void closingBeforeAnyMeetingEndsProgram();
-    void finishedGuestJoinClosesOnlyTheStartScreen_data();
-    void finishedGuestJoinClosesOnlyTheStartScreen();
+    void closingEndsTheRunUnlessAMeetingKeepsIt_data();
+    void closingEndsTheRunUnlessAMeetingKeepsIt();
     void linkNamingAccountSignsInAndJoins();
     void automaticSignInThenJoinsLinkedMeetingOnce();
     void automaticSignInStillPreparesGuestJoin();
-    void escapeClosesLikeTheCloseButton();
+    void escapeKeepsTheStartScreen();
     void linkForOtherAccountWhileSignedInIsRefused();
     void forcedSignOutShowsMessageAndStaysSignedOut();
 
@@ -330,53 +329,32 @@ void TestStartScreen::silentSdkCredentialRequestStillInitialisesGuest()
     QVERIFY(WemeetSim::initRecord().sdkId.isEmpty());
 }
 
-void TestStartScreen::closingBeforeAnyMeetingEndsProgram_data()
+void TestStartScreen::closingEndsTheRunUnlessAMeetingKeepsIt_data()
 {
     QTest::addColumn<int>("state");
     QTest::addColumn<bool>("ends");
     QTest::newRow("SDK never initialised") << 0 << true;
     QTest::newRow("guest initialisation done") << 1 << true;
+    QTest::newRow("guest signed in to the SDK") << 2 << true;
     QTest::newRow("guest joining") << 3 << false;
     QTest::newRow("guest in a meeting") << 4 << false;
 }
 
-void TestStartScreen::closingBeforeAnyMeetingEndsProgram()
+void TestStartScreen::closingEndsTheRunUnlessAMeetingKeepsIt()
 {
     QFETCH(int, state);
     QFETCH(bool, ends);
-    auto *splash = new SplashSelect();
-    QPointer<SplashSelect> guard(splash);
-    QSignalSpy closeSelf(splash, &SplashSelect::closeSelfSignal);
-    splash->show();
+    QPointer<SplashSelect> splash = Navigator::instance()->showStartScreen(nullptr);
+    QSignalSpy ended(Navigator::instance(), &Navigator::runEnded);
     QTRY_VERIFY(WemeetSim::initRecord().received); // start-up checks done
     QTRY_COMPARE(WeMeetManager::instance()->state(), 1);
     WeMeetManager::instance()->setState(state);
     QTest::mouseClick(buttonWithToolTip(splash, QStringLiteral("关闭")), Qt::LeftButton);
-    QCOMPARE(closeSelf.count(), ends ? 1 : 0);
-    QTRY_VERIFY(guard.isNull());
-}
-
-void TestStartScreen::finishedGuestJoinClosesOnlyTheStartScreen_data()
-{
-    QTest::addColumn<int>("state");
-    QTest::newRow("join failed") << 2;
-    QTest::newRow("joined") << 4;
-}
-
-void TestStartScreen::finishedGuestJoinClosesOnlyTheStartScreen()
-{
-    // A join dialog that is done closes the start screen; the start screen
-    // comes back after the meeting or the failed join.
-    QFETCH(int, state);
-    auto *splash = new SplashSelect();
-    QPointer<SplashSelect> guard(splash);
-    QSignalSpy closeSelf(splash, &SplashSelect::closeSelfSignal);
-    splash->show();
-    QTRY_VERIFY(WemeetSim::initRecord().received);
-    WeMeetManager::instance()->setState(state);
-    splash->onCloseBtnClicked();
-    QCOMPARE(closeSelf.count(), 0);
-    QTRY_VERIFY(guard.isNull());
+    QTRY_VERIFY(splash.isNull());
+    // The rule is checked once the close has been handled.
+    QCoreApplication::processEvents();
+    QCOMPARE(ended.count(), ends ? 1 : 0);
+    WeMeetManager::instance()->setState(1);
 }
 
 void TestStartScreen::linkNamingAccountSignsInAndJoins()
@@ -436,17 +414,17 @@ void TestStartScreen::automaticSignInThenJoinsLinkedMeetingOnce()
     QCOMPARE(WemeetSim::calls().count(QStringLiteral("Initialize")), 1);
 }
 
-void TestStartScreen::escapeClosesLikeTheCloseButton()
+void TestStartScreen::escapeKeepsTheStartScreen()
 {
-    auto *splash = new SplashSelect();
-    QPointer<SplashSelect> guard(splash);
+    QPointer<SplashSelect> splash = Navigator::instance()->showStartScreen(nullptr);
     QSignalSpy closeSelf(splash, &SplashSelect::closeSelfSignal);
-    splash->show();
     QTRY_VERIFY(WemeetSim::initRecord().received);
     QTRY_VERIFY(splash->isEnabled());
     QTest::keyClick(splash, Qt::Key_Escape);
-    QCOMPARE(closeSelf.count(), 1);
-    QTRY_VERIFY(guard.isNull());
+    QCoreApplication::processEvents();
+    QVERIFY(splash && splash->isVisible());
+    QCOMPARE(closeSelf.count(), 0);
+    splash->close();
 }
 
 void TestStartScreen::linkForOtherAccountWhileSignedInIsRefused()
@@ -472,8 +450,7 @@ void TestStartScreen::linkForOtherAccountWhileSignedInIsRefused()
 void TestStartScreen::forcedSignOutShowsMessageAndStaysSignedOut()
 {
     rememberAccount(QStringLiteral("1"));
-    QPointer<MainWindow> coordinator = new MainWindow();
-    connectCoordinator(coordinator);
+    QPointer<MainWindow> coordinator = newCoordinator();
     QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
     QVERIFY(baseValues->signedIn);
     m_server->clearRequests();

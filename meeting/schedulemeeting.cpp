@@ -1,0 +1,466 @@
+#include "meeting/schedulemeeting.h"
+#include "ui_schedulemeeting.h"
+
+#include "app/basevalues.h"
+#include "http/tmmtgcreatehttp.h"
+#include "http/tmmtgmaxpeoplehttp.h"
+#include "http/tmmtgquerydhttp.h"
+#include "meeting/invitationtext.h"
+#include "sdk/wemeetmanager.h"
+#include "widgets/messages.h"
+#include "widgets/waitingspinnerwidget.h"
+
+#include <QCalendarWidget>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QLocale>
+#include <QRegExp>
+#include <QRegExpValidator>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QStyle>
+
+namespace {
+
+const QString passwordPattern = QStringLiteral("^\\d{4,6}$");
+const QString wireTimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:00");
+
+QString jsonText(const QJsonValue &value)
+{
+    return InvitationText::jsonText(value);
+}
+
+// A stored member, or the fallback when the service left it out or null.
+QJsonValue storedOr(const QJsonObject &object, const QString &key, const QJsonValue &fallback)
+{
+    const QJsonValue value = object.value(key);
+    return value.isUndefined() || value.isNull() ? fallback : value;
+}
+
+QDateTime fromServiceSeconds(const QJsonValue &value)
+{
+    bool ok = false;
+    const qint64 seconds = jsonText(value).toLongLong(&ok);
+    return ok && seconds > 0 ? QDateTime::fromSecsSinceEpoch(seconds) : QDateTime();
+}
+
+} // namespace
+
+ScheduleMeeting::ScheduleMeeting(QString meetingCode, QWidget *parent)
+    : BorderDialog(parent), ui(new Ui::ScheduleMeeting), m_meetingCode(meetingCode)
+{
+    ui->setupUi(this);
+    setDraggable(true);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::ApplicationModal);
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint);
+
+    const bool change = !m_meetingCode.isEmpty();
+    const QString title = change ? QStringLiteral("修改会议") : QStringLiteral("预定会议");
+    setWindowTitle(title);
+    ui->lblTitle->setText(title);
+    ui->pBtnBookMeeting->setText(change ? QStringLiteral("确认修改") : QStringLiteral("预定会议"));
+    setUpLooks();
+    setDefaultTimes();
+
+    m_spinner = new WaitingSpinnerWidget(this, true, true);
+    m_detailRequest = new TmMtgQueryDHttp(this);
+    m_createRequest = new TmMtgCreateHttp(this);
+    m_maxPeopleRequest = new TmMtgMaxPeopleHttp(this);
+    connect(m_detailRequest, &TmMtgQueryDHttp::sendTmMtgQueryDResultSignal, this,
+            &ScheduleMeeting::tmMtgDetailResultSlot);
+    connect(m_createRequest, &TmMtgCreateHttp::sendTmMtgCreateResultSignal, this,
+            &ScheduleMeeting::tmMtgCreateResultSlot);
+    connect(m_maxPeopleRequest, &TmMtgMaxPeopleHttp::sendTmMtgMaxPeopleResultSignal, this,
+            &ScheduleMeeting::tmMtgMaxPersonSlot);
+
+    connect(ui->pBtnClose, &QPushButton::clicked, this, &ScheduleMeeting::onCloseBtnClicked);
+    connect(ui->lEditMtgName, &QLineEdit::textChanged, this, &ScheduleMeeting::comfirmBtnEnabledStatusSlot);
+
+    connect(ui->IEditMtgStartDate, &QDateEdit::dateChanged, this, &ScheduleMeeting::onMtgStartDateChanged);
+    connect(ui->wtStartTime, &VeskDateTimeComboBox::dateTimeChanged, this,
+            &ScheduleMeeting::startDateTimeChangedSlot);
+    connect(ui->wtEndTime, &VeskDateTimeComboBox::dateTimeChanged, this,
+            &ScheduleMeeting::endDateTimeChangedSlot);
+
+    connect(ui->chkBoxSetPassword, &QCheckBox::toggled, this, &ScheduleMeeting::onSetPasswordChkBoxToggled);
+    connect(ui->pBtnBookMeeting, &QPushButton::clicked, this, &ScheduleMeeting::onBookMeetingBtnClicked);
+
+    WeMeetManager *manager = WeMeetManager::instance();
+    connect(manager, &WeMeetManager::OnForcedLogoutFinishSignal, this,
+            &ScheduleMeeting::wmForcedLogoutCompleteSlot);
+    connect(manager, &WeMeetManager::linkJoinMeetingSignal, this, &ScheduleMeeting::onCloseBtnClicked);
+
+    comfirmBtnEnabledStatusSlot();
+    // Loading starts once the opener has placed and shown the dialog.
+    connect(this, &ScheduleMeeting::ui_loaded, this, &ScheduleMeeting::loadTmMtgMaxPem, Qt::QueuedConnection);
+    emit ui_loaded();
+}
+
+ScheduleMeeting::~ScheduleMeeting()
+{
+    delete ui;
+}
+
+void ScheduleMeeting::setUpLooks()
+{
+    ui->lblTitle->setObjectName(QStringLiteral("messageQLabel"));
+    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
+    // The title spans the window and lies over the close button.
+    ui->pBtnClose->raise();
+    ui->splitLineTop->setObjectName(QStringLiteral("titleSplitLine"));
+    ui->splitLineBottom->setObjectName(QStringLiteral("titleSplitLine"));
+
+    auto *bar = new QScrollBar(Qt::Vertical, ui->scrollArea);
+    bar->setObjectName(QStringLiteral("shareInfoQScrollBar"));
+    ui->scrollArea->setVerticalScrollBar(bar);
+    ui->scrollAreaWidgetContents->setObjectName(QStringLiteral("backgroundWidget"));
+
+    const QString sectionStyle = QStringLiteral("QLabel{color: #333333;font-size: 14px;}");
+    for (QLabel *label : {ui->lblMtgName, ui->lblMtgStartTime, ui->lblMtgEndTime, ui->lblMtgMaxPerson,
+                          ui->lblMtgPassword, ui->lblMtgSetting})
+        label->setStyleSheet(sectionStyle);
+    ui->lblMtgMaxPersonCount->setStyleSheet(QStringLiteral("QLabel{color: #666666;font-size: 14px;}"));
+    ui->lblMtgMaxPersonTips->setStyleSheet(
+        QStringLiteral("QLabel{color: #003A85;background: #D9EAFF;padding: 10px;font-size: 14px;"
+                       "border: 1px solid #D9EAFF;border-radius: 4px;}"));
+
+    ui->lEditMtgName->setObjectName(QStringLiteral("normalQLineEdit"));
+    ui->IEditMtgPassword->setObjectName(QStringLiteral("underlineQLineEdit"));
+    ui->IEditMtgPassword->setValidator(new QRegExpValidator(QRegExp(passwordPattern), ui->IEditMtgPassword));
+    ui->IEditMtgPassword->clear();
+    ui->IEditMtgPassword->hide();
+    ui->pBtnBookMeeting->setObjectName(QStringLiteral("defaultQPushButton"));
+
+    // The form names the pickers; the style sheet knows them by their class name.
+    ui->wtStartTime->setObjectName(QStringLiteral("VeskDateTimeComboBox"));
+    ui->wtEndTime->setObjectName(QStringLiteral("VeskDateTimeComboBox"));
+    ui->wtStartTime->setShowDuration(false);
+    ui->wtEndTime->setShowDuration(true);
+
+    // The scroll area showed its contents while the form was built, so they
+    // were polished under their form names; the style names need a fresh polish.
+    QList<QWidget *> renamed{ui->scrollAreaWidgetContents};
+    renamed += ui->scrollAreaWidgetContents->findChildren<QWidget *>();
+    for (QWidget *widget : renamed) {
+        widget->style()->unpolish(widget);
+        widget->style()->polish(widget);
+    }
+
+    // Month and weekday names in the calendar pop-ups match the rest of the client.
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    for (QDateEdit *edit : {ui->IEditMtgStartDate, ui->IEditMtgEndDate}) {
+        edit->setLocale(chinese);
+        edit->calendarWidget()->setLocale(chinese);
+        edit->calendarWidget()->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    }
+}
+
+// --- times ----------------------------------------------------------------------
+
+QDateTime ScheduleMeeting::defaultStart(const QDateTime &now)
+{
+    const QDateTime hour(now.date(), QTime(now.time().hour(), 0));
+    return hour.addSecs(now.time().minute() < 30 ? 1800 : 3600);
+}
+
+QList<QDateTime> ScheduleMeeting::dayTimes(const QDate &date)
+{
+    QList<QDateTime> times;
+    for (int i = 0; i < 48; ++i)
+        times << QDateTime(date, QTime(i / 2, (i % 2) * 30));
+    return times;
+}
+
+QList<QDateTime> ScheduleMeeting::endCandidates(const QDateTime &start)
+{
+    QList<QDateTime> ends;
+    for (int i = 1; i <= 48; ++i)
+        ends << start.addSecs(i * 1800);
+    return ends;
+}
+
+void ScheduleMeeting::setDefaultTimes()
+{
+    const QDateTime start = defaultStart(clock());
+    ui->IEditMtgStartDate->setMinimumDate(start.date());
+    ui->IEditMtgStartDate->setDate(start.date());
+    ui->wtStartTime->setDateTimeList(dayTimes(start.date()));
+    ui->wtStartTime->setDateTime(start);
+
+    const QList<QDateTime> ends = endCandidates(start);
+    ui->wtEndTime->setDateTimeList(ends);
+    ui->wtEndTime->setDateTime(ends.first());
+    ui->IEditMtgEndDate->setDateRange(start.date(), start.date().addDays(1));
+    ui->IEditMtgEndDate->setDate(ends.first().date());
+}
+
+QDateTime ScheduleMeeting::startDateTime() const
+{
+    const QTime time = ui->wtStartTime->dateTime().time();
+    return QDateTime(ui->IEditMtgStartDate->date(), QTime(time.hour(), time.minute()));
+}
+
+QDateTime ScheduleMeeting::endDateTime() const
+{
+    const QTime time = ui->wtEndTime->dateTime().time();
+    return QDateTime(ui->IEditMtgEndDate->date(), QTime(time.hour(), time.minute()));
+}
+
+void ScheduleMeeting::startDateTimeChangedSlot(QDateTime datetime)
+{
+    const QDateTime start(ui->IEditMtgStartDate->date(),
+                          QTime(datetime.time().hour(), datetime.time().minute()));
+    const QList<QDateTime> ends = endCandidates(start);
+    ui->IEditMtgEndDate->setDate(ends.first().date());
+    ui->wtEndTime->setDateTimeList(ends);
+    ui->wtEndTime->setDateTime(ends.first());
+}
+
+void ScheduleMeeting::onMtgStartDateChanged(QDate date)
+{
+    ui->IEditMtgEndDate->setDateRange(date, date.addDays(1));
+    startDateTimeChangedSlot(ui->wtStartTime->dateTime());
+}
+
+void ScheduleMeeting::endDateTimeChangedSlot(QDateTime datetime)
+{
+    ui->IEditMtgEndDate->setDate(datetime.date());
+}
+
+// --- loading ----------------------------------------------------------------------
+
+void ScheduleMeeting::loadTmMtgMaxPem()
+{
+    if (m_meetingCode.isEmpty()) {
+        ui->lEditMtgName->setText(QStringLiteral("%1预定的会议").arg(baseValues->meetingPersonName));
+        ui->chkBoxSetPreJoin->setChecked(true);
+        ui->chkBoxSetMuteJoin->setChecked(true);
+    }
+    m_spinner->setText(QStringLiteral("正在加载..."));
+    m_spinner->start();
+    m_maxPeopleRequest->request(baseValues->tenantInfo);
+}
+
+void ScheduleMeeting::tmMtgMaxPersonSlot(QString result)
+{
+    const bool first = !m_roomSizeAnswered;
+    m_roomSizeAnswered = true;
+    if (result.startsWith(QLatin1String("result:")))
+        ui->lblMtgMaxPersonCount->setText(QStringLiteral("%1人").arg(result.mid(7)));
+    if (!first)
+        return;
+    m_spinner->stop();
+    if (result.startsWith(QLatin1String("error:")))
+        Messages::notice(this, QString(result).remove(QStringLiteral("error:")));
+    // The room size is only shown; a change still needs the stored meeting.
+    if (!m_meetingCode.isEmpty())
+        loadTmMtgDetail();
+}
+
+void ScheduleMeeting::loadTmMtgDetail()
+{
+    m_spinner->setText(QStringLiteral("正在加载..."));
+    m_spinner->start();
+    m_detailRequest->request(baseValues->tenantInfo, m_meetingCode);
+}
+
+void ScheduleMeeting::tmMtgDetailResultSlot(QString result)
+{
+    m_spinner->stop();
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(result.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError) {
+        Messages::notice(this, result);
+        return;
+    }
+    // A second answer (after a time-out) must not undo what the user changed since.
+    if (!m_detail.isEmpty() || !doc.isArray() || doc.array().isEmpty())
+        return;
+    m_detail = doc.array().first().toObject();
+    fillFromDetail();
+    comfirmBtnEnabledStatusSlot();
+}
+
+void ScheduleMeeting::fillFromDetail()
+{
+    ui->lEditMtgName->setText(QStringLiteral("%1").arg(jsonText(m_detail.value(QStringLiteral("subject")))));
+
+    const QDateTime start = fromServiceSeconds(m_detail.value(QStringLiteral("startTime")));
+    const QDateTime end = fromServiceSeconds(m_detail.value(QStringLiteral("endTime")));
+    if (start.isValid()) {
+        // A meeting under way began before the earliest proposal; show it as stored.
+        if (start.date() < ui->IEditMtgStartDate->minimumDate())
+            ui->IEditMtgStartDate->setMinimumDate(start.date());
+        ui->IEditMtgStartDate->setDate(start.date());
+        ui->wtStartTime->setDateTimeList(dayTimes(start.date()));
+        ui->wtStartTime->setDateTime(start);
+        startDateTimeChangedSlot(start);
+    }
+    if (end.isValid()) {
+        ui->wtEndTime->setDateTime(end);
+        ui->IEditMtgEndDate->setDate(end.date());
+    }
+
+    const QJsonValue password = m_detail.value(QStringLiteral("password"));
+    // A stored empty text means no password just as null does; checking the
+    // box for it would refuse every save until one is typed.
+    const bool hasPassword = !password.isNull() && !password.isUndefined() && !jsonText(password).isEmpty();
+    ui->chkBoxSetPassword->setChecked(hasPassword);
+    ui->IEditMtgPassword->setText(hasPassword ? jsonText(password) : QString());
+
+    const QJsonObject settings = m_detail.value(QStringLiteral("settings")).toObject();
+    ui->chkBoxSetWaitroom->setChecked(settings.value(QStringLiteral("autoInWaitingRoom")).toBool(false));
+    ui->chkBoxSetPreJoin->setChecked(settings.value(QStringLiteral("allowInBeforeHost")).toBool(false));
+    ui->chkBoxSetMuteJoin->setChecked(settings.value(QStringLiteral("muteEnableJoin")).toBool(false));
+    ui->chkBoxSetWatermark->setChecked(
+        settings.value(QStringLiteral("allowScreenSharedWatermark")).toBool(false));
+}
+
+// --- form ---------------------------------------------------------------------------
+
+void ScheduleMeeting::onCloseBtnClicked()
+{
+    close();
+}
+
+void ScheduleMeeting::wmForcedLogoutCompleteSlot()
+{
+    close();
+}
+
+void ScheduleMeeting::onSetPasswordChkBoxToggled(bool checked)
+{
+    ui->IEditMtgPassword->setVisible(checked);
+    // Straight on to typing after a click on the box, not when a change loads.
+    if (checked && ui->chkBoxSetPassword->hasFocus())
+        ui->IEditMtgPassword->setFocus(Qt::OtherFocusReason);
+    else
+        ui->IEditMtgPassword->clear();
+}
+
+void ScheduleMeeting::comfirmBtnEnabledStatusSlot()
+{
+    ui->pBtnBookMeeting->setEnabled(!ui->lEditMtgName->text().trimmed().isEmpty() && detailLoaded());
+}
+
+QString ScheduleMeeting::validationMessage() const
+{
+    const QDateTime start = startDateTime();
+    const QDateTime end = endDateTime();
+    const QDateTime now = clock();
+    if (start < now)
+        return QStringLiteral("会议开始时间应大于当前时间");
+    if (end < now)
+        return QStringLiteral("会议结束时间应大于当前时间");
+    if (start >= end)
+        return QStringLiteral("会议开始时间应小于结束时间");
+    if (end >= start.addDays(1))
+        return QStringLiteral("会议总时长不得超出24小时");
+    if (ui->chkBoxSetPassword->isChecked()) {
+        const QString password = ui->IEditMtgPassword->text();
+        if (password.isEmpty())
+            return QStringLiteral("入会密码不能为空");
+        if (!QRegularExpression(passwordPattern).match(password).hasMatch())
+            return QStringLiteral("请输入4-6位数字密码");
+    }
+    return QString();
+}
+
+void ScheduleMeeting::onBookMeetingBtnClicked()
+{
+    if (!ui->pBtnBookMeeting->isEnabled())
+        return;
+    const QString message = validationMessage();
+    if (!message.isEmpty()) {
+        Messages::notice(this, message);
+        return;
+    }
+    const QString body = requestBody();
+    m_spinner->setText(QStringLiteral("正在保存..."));
+    m_spinner->start();
+    m_createRequest->request(baseValues->tenantInfo, body);
+}
+
+QString ScheduleMeeting::requestBody() const
+{
+    const QString subject = ui->lEditMtgName->text();
+    const bool needPassword = ui->chkBoxSetPassword->isChecked();
+    const QJsonObject settings = m_detail.value(QStringLiteral("settings")).toObject();
+    const QJsonObject live = m_detail.value(QStringLiteral("liveConfig")).toObject();
+    const QJsonArray hosts = m_detail.value(QStringLiteral("currentHosts")).toArray();
+    const QString recordType = jsonText(settings.value(QStringLiteral("autoRecordType")));
+    const bool enableRecord = !recordType.isEmpty() && recordType != QLatin1String("none");
+
+    // A QJsonObject keeps its members in key order, which the service expects.
+    QJsonObject body;
+    body.insert(QStringLiteral("subject"), subject);
+    body.insert(QStringLiteral("startTime"), startDateTime().toString(wireTimeFormat));
+    body.insert(QStringLiteral("endTime"), endDateTime().toString(wireTimeFormat));
+    body.insert(QStringLiteral("needPassword"), needPassword);
+    body.insert(QStringLiteral("password"), needPassword ? ui->IEditMtgPassword->text() : QString());
+    body.insert(QStringLiteral("enableWaitingRoom"), ui->chkBoxSetWaitroom->isChecked());
+    body.insert(QStringLiteral("enterBeforeHost"), ui->chkBoxSetPreJoin->isChecked());
+    body.insert(QStringLiteral("muteEnableJoin"), ui->chkBoxSetMuteJoin->isChecked());
+    body.insert(QStringLiteral("enableWatermark"), ui->chkBoxSetWatermark->isChecked());
+    body.insert(QStringLiteral("id"), jsonText(m_detail.value(QStringLiteral("meetingId"))));
+    body.insert(QStringLiteral("meetingType"), storedOr(m_detail, QStringLiteral("meetingType"), 1));
+    body.insert(QStringLiteral("host"),
+                hosts.isEmpty() ? QString()
+                                : jsonText(hosts.first().toObject().value(QStringLiteral("userId"))));
+    body.insert(QStringLiteral("enableLive"), storedOr(m_detail, QStringLiteral("enableLive"), true));
+    body.insert(QStringLiteral("enableRecord"), enableRecord);
+    if (enableRecord && recordType == QLatin1String("cloud"))
+        body.insert(QStringLiteral("recordType"), 2);
+    else if (enableRecord && recordType == QLatin1String("local"))
+        body.insert(QStringLiteral("recordType"), 1);
+    body.insert(QStringLiteral("enableLiveReplay"), storedOr(live, QStringLiteral("enableLiveReplay"), true));
+    body.insert(QStringLiteral("enableLiveIm"), storedOr(live, QStringLiteral("enableLiveIm"), false));
+    body.insert(QStringLiteral("liveSubject"),
+                jsonText(storedOr(live, QStringLiteral("liveSubject"), subject)));
+    body.insert(QStringLiteral("liveSummary"), jsonText(live.value(QStringLiteral("liveSummary"))));
+    body.insert(QStringLiteral("livePassword"), jsonText(live.value(QStringLiteral("livePassword"))));
+    body.insert(QStringLiteral("idel"), false);
+
+    const QJsonArray storedGuests = m_detail.value(QStringLiteral("guests")).toArray();
+    QJsonArray guests;
+    for (const QJsonValue &value : storedGuests) {
+        const QJsonObject stored = value.toObject();
+        const QString phone = jsonText(stored.value(QStringLiteral("phoneNumber")));
+        // Only a guest whose number fits an int can name a user; ordinary
+        // mobile numbers do not, and their ids stay empty.
+        QString userId;
+        bool ok = false;
+        const int number = phone.toInt(&ok);
+        if (ok) {
+            for (const QJsonValue &other : storedGuests) {
+                if (jsonText(other.toObject().value(QStringLiteral("nickName"))) == QString::number(number)) {
+                    userId = jsonText(other.toObject().value(QStringLiteral("userId")));
+                    break;
+                }
+            }
+        }
+        guests.append(
+            QJsonObject{{QStringLiteral("personName"), jsonText(stored.value(QStringLiteral("guestName")))},
+                        {QStringLiteral("telephone"), phone},
+                        {QStringLiteral("id"), userId},
+                        {QStringLiteral("userId"), userId}});
+    }
+    body.insert(QStringLiteral("guest"), guests);
+    body.insert(QStringLiteral("joinUrl"), jsonText(m_detail.value(QStringLiteral("joinUrl"))));
+    return QString::fromUtf8(QJsonDocument(body).toJson(QJsonDocument::Compact));
+}
+
+void ScheduleMeeting::tmMtgCreateResultSlot(QString result)
+{
+    m_spinner->stop();
+    if (result.isEmpty() || result.startsWith(QLatin1String("result:"))) {
+        emit sendTmMtgUpdatedSignal();
+        close();
+        return;
+    }
+    if (result.startsWith(QLatin1String("error:")))
+        Messages::notice(this, QString(result).remove(QStringLiteral("error:")));
+}

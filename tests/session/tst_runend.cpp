@@ -1,0 +1,270 @@
+// The real program under an X server, driven as a user drives it: whatever
+// road leads away from the last window, the process must end and not linger
+// invisibly (a lingering client would later be taken for "already running").
+
+#include "devservice/devservice.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// One run of the program in a folder of its own, against the stand-in.
+class ProgramRun
+{
+public:
+    explicit ProgramRun(devservice::Server &server) : m_server(server)
+    {
+        m_tmp.setAutoRemove(qEnvironmentVariableIsEmpty("VESK_KEEP_TEST_FILES"));
+        m_appDir = m_tmp.filePath(QStringLiteral("app"));
+        m_home = m_tmp.filePath(QStringLiteral("home"));
+        m_dataHome = m_home + QStringLiteral("/.local/share");
+    }
+
+    bool prepare()
+    {
+        const QString binDir = QStringLiteral(VESK_BIN_DIR);
+        if (!QDir().mkpath(m_appDir) || !QDir().mkpath(m_dataHome + QStringLiteral("/VeskDesk")) ||
+            !QDir().mkpath(m_tmp.filePath(QStringLiteral("tmp"))))
+            return false;
+        for (const QString &name : QDir(binDir).entryList(QDir::Files)) {
+            if (!QFile::copy(binDir + QLatin1Char('/') + name, m_appDir + QLatin1Char('/') + name))
+                return false;
+            QFile::setPermissions(m_appDir + QLatin1Char('/') + name,
+                                  QFile::permissions(binDir + QLatin1Char('/') + name));
+        }
+        QFile config(m_appDir + QStringLiteral("/config.ini"));
+        if (!config.open(QIODevice::WriteOnly | QIODevice::Text))
+            return false;
+        config.write(QStringLiteral("[VERSION]\nNAME=Vesk云会议\nNO=1.0.0\n\n[CONFIG]\n"
+                                    "SERVICE_URL=%1\nCLOUD_URL=%2\nIDM_URL=%3\n")
+                         .arg(QString::fromStdString(m_server.serviceUrl()),
+                              QString::fromStdString(m_server.cloudUrl()),
+                              QString::fromStdString(m_server.idmUrl()))
+                         .toUtf8());
+        return true;
+    }
+
+    // A fresh single-sign-on hand-off: the program signs in by itself.
+    void handOffAccount()
+    {
+        QFile handOff(m_dataHome + QStringLiteral("/VeskDesk/VeskLiveMeeting.txt"));
+        if (handOff.open(QIODevice::WriteOnly | QIODevice::Text))
+            handOff.write(QStringLiteral("veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=%1\n")
+                              .arg(QDateTime::currentDateTime().addSecs(-60).toString(
+                                  QStringLiteral("yyyyMMddhhmmss")))
+                              .toUtf8());
+    }
+
+    bool start(const QString &simScript)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), m_home);
+        env.insert(QStringLiteral("XDG_DATA_HOME"), m_dataHome);
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home + QStringLiteral("/.config"));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), m_home + QStringLiteral("/.cache"));
+        env.insert(QStringLiteral("TMPDIR"), m_tmp.filePath(QStringLiteral("tmp")));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("VESK_SDK_SIM"), simScript);
+        env.insert(QStringLiteral("VESK_WAIT_SCALE_PERCENT"), QStringLiteral("10"));
+        m_program.setProcessEnvironment(env);
+        m_program.setWorkingDirectory(m_appDir);
+        m_program.setProcessChannelMode(QProcess::MergedChannels);
+        m_program.start(m_appDir + QStringLiteral("/VeskMeeting"), QStringList());
+        return m_program.waitForStarted(10000);
+    }
+
+    // The newest visible top-level window titled like the product, other
+    // than `not`; 0 when none shows up in time.
+    qulonglong waitForWindow(qulonglong notThis = 0, int timeoutMs = 20000)
+    {
+        QDeadlineTimer deadline(timeoutMs);
+        while (!deadline.hasExpired() && m_program.state() == QProcess::Running) {
+            QProcess search;
+            search.start(QStringLiteral("xdotool"),
+                         {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                          QStringLiteral("--pid"), QString::number(m_program.processId()),
+                          QStringLiteral("--name"), QStringLiteral("^Vesk云会议$")});
+            search.waitForFinished(5000);
+            const QStringList ids =
+                QString::fromUtf8(search.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            for (auto it = ids.crbegin(); it != ids.crend(); ++it) {
+                const qulonglong id = it->toULongLong();
+                if (id && id != notThis)
+                    return id;
+            }
+            QTest::qWait(100);
+        }
+        return 0;
+    }
+
+    // Clicks at a point of the window, in the window's own coordinates.
+    static bool click(qulonglong window, int x, int y)
+    {
+        return QProcess::execute(QStringLiteral("xdotool"),
+                                 {QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(window),
+                                  QString::number(x), QString::number(y), QStringLiteral("click"),
+                                  QStringLiteral("1")}) == 0;
+    }
+
+    // The window manager's close (Alt+F4, the taskbar).
+    static bool closeLikeWindowManager(qulonglong window)
+    {
+        return QProcess::execute(QStringLiteral(VESK_TESTS_BIN_DIR "/x11close"), {QString::number(window)}) == 0;
+    }
+
+    bool endsWithin(int ms) { return m_program.waitForFinished(ms); }
+
+    QString logs() const
+    {
+        QString all;
+        QDirIterator it(m_dataHome, {QStringLiteral("*.log")}, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            if (file.open(QIODevice::ReadOnly))
+                all += QString::fromUtf8(file.readAll());
+        }
+        return all;
+    }
+
+    QString report()
+    {
+        return QStringLiteral("output:\n%1\nlog:\n%2")
+            .arg(QString::fromUtf8(m_program.readAll()).right(2000), logs().right(4000));
+    }
+
+    ~ProgramRun()
+    {
+        if (m_program.state() != QProcess::NotRunning) {
+            m_program.kill();
+            m_program.waitForFinished(5000);
+        }
+    }
+
+    QProcess &program() { return m_program; }
+
+private:
+    devservice::Server &m_server;
+    QTemporaryDir m_tmp;
+    QString m_appDir, m_home, m_dataHome;
+    QProcess m_program;
+};
+
+// Points inside the 395 × 687 screens (10 px shadow around the content).
+const QPoint loginButton(10 + 48 + 139, 10 + 540 + 20);
+const QPoint returnButton(10 + 16, 10 + 16);
+const QPoint closeButton(10 + 342 + 16, 10 + 16);
+
+} // namespace
+
+class TestRunEnd : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void returnThenCloseEndsTheProgram();
+    void windowManagerCloseEndsTheProgram_data();
+    void windowManagerCloseEndsTheProgram();
+    void closingHomeWhenSignOutFailsEndsTheProgram_data();
+    void closingHomeWhenSignOutFailsEndsTheProgram();
+
+private:
+    devservice::Server m_server;
+};
+
+void TestRunEnd::initTestCase()
+{
+    if (qgetenv("QT_QPA_PLATFORM") != "xcb" || qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs an X server (run under xvfb-run)");
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        QSKIP("needs xdotool");
+    QVERIFY(m_server.start() > 0);
+}
+
+void TestRunEnd::returnThenCloseEndsTheProgram()
+{
+    ProgramRun run(m_server);
+    QVERIFY(run.prepare());
+    QVERIFY(run.start(QStringLiteral("headless=1;delay_ms=5")));
+    const qulonglong start = run.waitForWindow();
+    QVERIFY2(start, qPrintable(run.report()));
+    // The start screen takes clicks once its start-up checks are done.
+    QTRY_VERIFY_WITH_TIMEOUT(run.logs().contains(QStringLiteral("autoLoginSlot()")), 20000);
+    QVERIFY(ProgramRun::click(start, loginButton.x(), loginButton.y()));
+    const qulonglong login = run.waitForWindow(start);
+    QVERIFY2(login, qPrintable(run.report()));
+    QVERIFY(ProgramRun::click(login, returnButton.x(), returnButton.y()));
+    const qulonglong startAgain = run.waitForWindow(login);
+    QVERIFY2(startAgain, qPrintable(run.report()));
+    QVERIFY(ProgramRun::click(startAgain, closeButton.x(), closeButton.y()));
+    QVERIFY2(run.endsWithin(15000), qPrintable(run.report()));
+    QCOMPARE(run.program().exitCode(), 0);
+    QVERIFY(run.logs().contains(QStringLiteral("Uninitialize")));
+}
+
+void TestRunEnd::windowManagerCloseEndsTheProgram_data()
+{
+    QTest::addColumn<bool>("fromSignIn");
+    QTest::newRow("start screen") << false;
+    QTest::newRow("account sign-in") << true;
+}
+
+void TestRunEnd::windowManagerCloseEndsTheProgram()
+{
+    QFETCH(bool, fromSignIn);
+    ProgramRun run(m_server);
+    QVERIFY(run.prepare());
+    QVERIFY(run.start(QStringLiteral("headless=1;delay_ms=5")));
+    qulonglong window = run.waitForWindow();
+    QVERIFY2(window, qPrintable(run.report()));
+    if (fromSignIn) {
+        QTRY_VERIFY_WITH_TIMEOUT(run.logs().contains(QStringLiteral("autoLoginSlot()")), 20000);
+        QVERIFY(ProgramRun::click(window, loginButton.x(), loginButton.y()));
+        window = run.waitForWindow(window);
+        QVERIFY2(window, qPrintable(run.report()));
+    }
+    QVERIFY(ProgramRun::closeLikeWindowManager(window));
+    QVERIFY2(run.endsWithin(15000), qPrintable(run.report()));
+    QCOMPARE(run.program().exitCode(), 0);
+}
+
+void TestRunEnd::closingHomeWhenSignOutFailsEndsTheProgram_data()
+{
+    QTest::addColumn<QString>("simScript");
+    QTest::newRow("sign-out refused") << QStringLiteral("headless=1;delay_ms=5;logout_fail=网络异常");
+    QTest::newRow("sign-out succeeds") << QStringLiteral("headless=1;delay_ms=5");
+}
+
+void TestRunEnd::closingHomeWhenSignOutFailsEndsTheProgram()
+{
+    QFETCH(QString, simScript);
+    ProgramRun run(m_server);
+    QVERIFY(run.prepare());
+    run.handOffAccount();
+    m_server.clearRequests();
+    QVERIFY(run.start(simScript));
+    // Signed in by the hand-off: once the home screen asks for the meetings
+    // the sign-in has handed over to it, and it is the one window left.
+    const auto listAsked = [this] {
+        for (const auto &r : m_server.requests())
+            if (r.path == "/service/tencent-meeting/meeting/queryMeeting")
+                return true;
+        return false;
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(listAsked(), qPrintable(run.report()), 40000);
+    const qulonglong home = run.waitForWindow();
+    QVERIFY2(home, qPrintable(run.report()));
+    QVERIFY(ProgramRun::closeLikeWindowManager(home));
+    QVERIFY2(run.endsWithin(20000), qPrintable(run.report()));
+    QCOMPARE(run.program().exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestRunEnd)
+#include "tst_runend.moc"
