@@ -9,6 +9,7 @@
 #include "app/waits.h"
 #include "login/accountlogin.h"
 #include "meeting/homescreen.h"
+#include "meeting/schedulemeeting.h"
 #include "widgets/twobtndlg.h"
 #include "widgets/waitingspinnerwidget.h"
 
@@ -95,6 +96,32 @@ HomeScreen *signedInHome()
     return visibleTopLevel<HomeScreen>();
 }
 
+QPushButton *quickButton(QWidget *home)
+{
+    return home->findChild<QPushButton *>(QStringLiteral("btnMtgQuick"));
+}
+
+// The scheduling dialog opened from a signed-in home screen, as the user
+// opens it; null when it did not come.
+ScheduleMeeting *openSchedule(QWidget *home)
+{
+    QTest::mouseClick(home->findChild<QPushButton *>(QStringLiteral("btnMtgCreate")), Qt::LeftButton);
+    if (!QTest::qWaitFor([] { return visibleTopLevels<ScheduleMeeting>().size() == 1; }, 5000))
+        return nullptr;
+    return visibleTopLevels<ScheduleMeeting>().first();
+}
+
+QAbstractButton *bookButton(QWidget *schedule)
+{
+    return childWithText<QAbstractButton>(schedule, QStringLiteral("预定会议"));
+}
+
+bool roomSizeShown(QWidget *schedule)
+{
+    auto *label = schedule ? schedule->findChild<QLabel *>(QStringLiteral("lblMtgMaxPersonCount")) : nullptr;
+    return label && label->text().endsWith(QStringLiteral("人"));
+}
+
 // One service endpoint as a screen sends it.
 struct Endpoint
 {
@@ -111,9 +138,10 @@ struct Endpoint
     // After a retry (act again, unless retryActs is false): the normal outcome.
     std::function<bool(QWidget *screen)> succeeded;
     bool retryActs = true;
-    // A result of the wrong type counts as "nothing there" (an empty list),
-    // which the screen shows instead of a message.
-    bool wrongTypeIsEmpty = false;
+    // Where the screen does not need the result, a result of the wrong type
+    // is no failure: what the screen shows instead of a message (an empty
+    // list; the dialog done).
+    std::function<bool(QWidget *screen)> wrongTypeOutcome;
 };
 
 QString *serviceBase()
@@ -162,16 +190,40 @@ const QList<Endpoint> &endpoints()
              home->show();
              return static_cast<QWidget *>(home);
          },
-         [](QWidget *home) { return home->findChild<QPushButton *>(QStringLiteral("btnMtgQuick")); },
-         homeListShown, false, true},
+         quickButton, homeListShown, false,
+         [](QWidget *home) {
+             auto *empty = home ? home->findChild<QWidget *>(QStringLiteral("emptyWidget")) : nullptr;
+             return empty && empty->isVisible();
+         }},
         {QStringLiteral("quick meeting"), "/service/tencent-meeting/meeting/createMeeting", serviceBase,
          [] { return static_cast<QWidget *>(signedInHome()); },
          [](QWidget *home) {
              QTest::mouseClick(home->findChild<QPushButton *>(QStringLiteral("btnMtgQuick")), Qt::LeftButton);
              return home;
          },
-         [](QWidget *home) { return home->findChild<QPushButton *>(QStringLiteral("btnMtgQuick")); },
-         [](QWidget *) { return WemeetSim::phase() == WemeetSim::Phase::InMeeting; }},
+         quickButton, [](QWidget *) { return WemeetSim::phase() == WemeetSim::Phase::InMeeting; }},
+        // The room size loads when the scheduling dialog opens; a late answer fills it.
+        {QStringLiteral("room size"), "/service/tencent-meeting/meeting/getMeetingMaxPeople", serviceBase,
+         [] { return static_cast<QWidget *>(signedInHome()); },
+         [](QWidget *home) { return static_cast<QWidget *>(openSchedule(home)); }, bookButton, roomSizeShown,
+         false},
+        {QStringLiteral("schedule meeting"), "/service/tencent-meeting/meeting/createMeeting", serviceBase,
+         []() -> QWidget * {
+             HomeScreen *home = signedInHome();
+             ScheduleMeeting *schedule = home ? openSchedule(home) : nullptr;
+             if (!schedule ||
+                 !QTest::qWaitFor(
+                     [schedule] { return roomSizeShown(schedule) && bookButton(schedule)->isEnabled(); },
+                     5000))
+                 return nullptr;
+             return schedule;
+         },
+         [](QWidget *schedule) {
+             QTest::mouseClick(bookButton(schedule), Qt::LeftButton);
+             return schedule;
+         },
+         bookButton, [](QWidget *) { return visibleTopLevels<ScheduleMeeting>().isEmpty(); }, true,
+         [](QWidget *) { return visibleTopLevels<ScheduleMeeting>().isEmpty() && homeListShown(nullptr); }},
     };
     return all;
 }
@@ -375,13 +427,13 @@ QString TestFaultMatrix::runServiceCell(const Endpoint &endpoint, Fault fault)
     LogCapture log;
     const QByteArray storeBefore = userDat();
     QPointer<QWidget> screen = endpoint.act(prepared);
-    const auto emptyShown = [&] {
-        auto *empty = screen ? screen->findChild<QWidget *>(QStringLiteral("emptyWidget")) : nullptr;
-        return empty && empty->isVisible();
-    };
-    const bool answeredByState = fault == Fault::WrongResultType && endpoint.wrongTypeIsEmpty;
-    if (!QTest::qWaitFor(answeredByState ? std::function<bool()>(emptyShown) : messageShown, 10000))
-        return answeredByState ? QStringLiteral("no empty list") : QStringLiteral("no message");
+    if (fault == Fault::WrongResultType && endpoint.wrongTypeOutcome) {
+        if (!QTest::qWaitFor([&] { return endpoint.wrongTypeOutcome(screen); }, 10000))
+            return QStringLiteral("nothing shown");
+        return userDat() == storeBefore ? QStringLiteral("held") : QStringLiteral("User.dat changed");
+    }
+    if (!QTest::qWaitFor(messageShown, 10000))
+        return QStringLiteral("no message");
     if (fault != Fault::Refused && m_server->requests().empty())
         return QStringLiteral("never sent");
     if (userDat() != storeBefore)
@@ -460,7 +512,7 @@ void TestFaultMatrix::everyMeetingSdkFailureIsSaid()
     std::function<QAbstractButton *(QWidget *)> button;
     if (joining) {
         screen = signedInHome();
-        button = [](QWidget *home) { return home->findChild<QPushButton *>(QStringLiteral("btnMtgQuick")); };
+        button = quickButton;
     } else {
         screen = accountSignInTyped();
         button = signInButton;
