@@ -211,8 +211,14 @@ void runReporter()
     reporterEnvp[n] = nullptr;
     char *argv[] = {executable, nullptr};
 
-    // vfork runs no fork handlers, which may wait on locks the crashed thread holds.
+    // vfork runs no fork handlers, which may wait on locks the crashed thread
+    // holds. AddressSanitizer's vfork clears the shadow of the whole stack,
+    // which faults on the signal stack: its builds fork.
+#if defined(__SANITIZE_ADDRESS__)
+    const pid_t child = fork();
+#else
     const pid_t child = vfork();
+#endif
     if (child == 0) {
         execve(executable, argv, reporterEnvp);
         _exit(127);
