@@ -1,5 +1,7 @@
 #include "app/logging.h"
 
+#include "app/platform.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -44,7 +46,13 @@ QString dataFolder()
 
 bool ensureDataFolder()
 {
-    return QDir().mkpath(dataFolder());
+    // The logs hold what the user typed and meeting passwords: the folder is
+    // the owner's alone, also when it was made by an older version.
+    const QString folder = dataFolder();
+    const QFileInfo info(folder);
+    if (!QDir().mkpath(info.absolutePath()))
+        return false;
+    return createPrivateFolder(QFile::encodeName(folder).toStdString());
 }
 
 QString logLevelWord(QtMsgType type)
@@ -83,6 +91,8 @@ void writeLogLine(QtMsgType type, const QString &message, const QDateTime &time)
     // midnight lands in the file of its own date.
     const QString line = formatLogLine(type, message, time);
     QFile file(logFilePath(time.date()));
+    if (!file.exists())
+        createPrivateFile(QFile::encodeName(file.fileName()).toStdString());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return;
     QTextStream stream(&file);

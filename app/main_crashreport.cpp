@@ -21,6 +21,8 @@ void showCrashMessage()
     const int closeMs = qEnvironmentVariableIntValue(crashReporterCloseEnvVar, &ok);
     if (ok && closeMs >= 0)
         QTimer::singleShot(closeMs, &box, &QMessageBox::accept);
+    // Support reads in the log whether the user was told.
+    QTimer::singleShot(0, &box, [&box] { qDebug().noquote() << "crash report shown: " + box.windowTitle(); });
     box.exec();
 }
 

@@ -34,6 +34,15 @@ bool raiseWindowWithTitle(const std::wstring &title);
 // such signature: it answers true and logs that nothing was checked.
 bool verifyProgramSignature(const std::string &utf8Path);
 
+// Private places for files that hold passwords (logs, User.dat). POSIX: a
+// folder is created 0700 and a file 0600 whatever the umask, and an existing
+// one of ours that others may read is narrowed to its owner; a file that is
+// not a regular one (a folder, a device, a link) is left alone and false is
+// returned. Windows: plain creation, the profile folders are private already.
+// Silent: the logger itself calls them.
+bool createPrivateFolder(const std::string &utf8Path); // the parent must exist
+bool createPrivateFile(const std::string &utf8Path);   // never truncates
+
 // The program arguments: on Windows taken from the wide command line and
 // converted into the system code page, elsewhere argv as given.
 std::vector<std::string> programArguments(int argc, char **argv);

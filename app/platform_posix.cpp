@@ -15,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -214,8 +215,14 @@ void runReporter()
     reporterEnvp[n] = nullptr;
     char *argv[] = {executable, nullptr};
 
-    // vfork runs no fork handlers, which may wait on locks the crashed thread holds.
+    // vfork runs no fork handlers, which may wait on locks the crashed thread
+    // holds. AddressSanitizer's vfork clears the shadow of the whole stack,
+    // which faults on the signal stack: its builds fork.
+#if defined(__SANITIZE_ADDRESS__)
+    const pid_t child = fork();
+#else
     const pid_t child = vfork();
+#endif
     if (child == 0) {
         execve(executable, argv, reporterEnvp);
         _exit(127);
@@ -605,5 +612,37 @@ bool verifyProgramSignature(const std::string &utf8Path)
     // Executables carry no signature here; the update road is only as
     // trustworthy as the address it downloads from.
     logLine("no code signature to check on this system: " + utf8Path);
+    return true;
+}
+
+bool createPrivateFolder(const std::string &utf8Path)
+{
+    if (mkdir(utf8Path.c_str(), 0700) == 0)
+        return chmod(utf8Path.c_str(), 0700) == 0; // a default ACL may have widened it
+    struct stat info
+    {
+    };
+    if (errno != EEXIST || lstat(utf8Path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return false;
+    if (info.st_uid == geteuid() && (info.st_mode & 077) != 0)
+        return chmod(utf8Path.c_str(), info.st_mode & 0700) == 0;
+    return true;
+}
+
+bool createPrivateFile(const std::string &utf8Path)
+{
+    const int fd = open(utf8Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        const bool narrowed = fchmod(fd, 0600) == 0;
+        close(fd);
+        return narrowed;
+    }
+    struct stat info
+    {
+    };
+    if (errno != EEXIST || lstat(utf8Path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    if (info.st_uid == geteuid() && (info.st_mode & 077) != 0)
+        return chmod(utf8Path.c_str(), info.st_mode & 0700) == 0;
     return true;
 }

@@ -343,3 +343,23 @@ bool verifyProgramSignature(const std::string &utf8Path)
     }
     return status == ERROR_SUCCESS;
 }
+
+bool createPrivateFolder(const std::string &utf8Path)
+{
+    const std::wstring path = fromUtf8(utf8Path);
+    if (CreateDirectoryW(path.c_str(), nullptr))
+        return true;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool createPrivateFile(const std::string &utf8Path)
+{
+    const std::wstring path = fromUtf8(utf8Path);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}

@@ -14,6 +14,8 @@ inline const QString loginFailed = QStringLiteral("登录失败，请重试！")
 inline const QString signingInAccount = QStringLiteral("正在登录帐号...");
 inline const QString signingInMeeting = QStringLiteral("正在登录云会议...");
 inline const QString joiningMeeting = QStringLiteral("正在入会...");
+// The Meeting SDK did not answer a join within the busy indicator's wait.
+inline const QString joinNoAnswer = QStringLiteral("入会无响应，请稍后重试");
 inline const QString initFailed = QStringLiteral("Vesk云会议初始化失败，请稍后再试");
 
 inline const QString differentAccount = QStringLiteral("本地已登录另一账号，请重新登录后进入会议。");

@@ -2,11 +2,13 @@
 
 #include "app/basevalues.h"
 #include "app/logging.h"
+#include "app/platform.h"
 #include "app/settingsvalue.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QUuid>
 
@@ -16,14 +18,18 @@ namespace {
 
 // The file holds the remembered password: readable by its owner only. The
 // mode is set before the first value goes in and checked again after every
-// write, whatever QSettings does when it replaces the file.
+// write, whatever QSettings does when it replaces the file. Something else
+// standing where the file belongs is not ours to change.
 void restrictToOwner(const QString &path)
 {
-    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
-                                      QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
-    QFile file(path);
-    if (file.exists() && (file.permissions() & others))
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    const QFileInfo info(path);
+    if (!info.exists())
+        return;
+    if (!info.isFile()) {
+        qDebug().noquote() << QStringLiteral("User.dat is not a regular file, left alone: ") + path;
+        return;
+    }
+    createPrivateFile(QFile::encodeName(path).toStdString());
 }
 
 struct StoreCloser
@@ -49,10 +55,9 @@ Store openStore(Access access)
 {
     const QString path = userDataPath();
     if (access == Access::Write) {
-        QDir().mkpath(dataFolder());
-        QFile file(path);
-        if (!file.exists() && file.open(QIODevice::WriteOnly))
-            file.close();
+        ensureDataFolder();
+        if (!QFileInfo::exists(path))
+            createPrivateFile(QFile::encodeName(path).toStdString());
         restrictToOwner(path);
     }
 

@@ -18,6 +18,7 @@
 #include <QSslError>
 #include <QTimer>
 #include <QUrl>
+#include <QVariant>
 
 #include <openssl/x509.h>
 #include <openssl/x509_vfy.h>
@@ -87,6 +88,9 @@ bool chainTrustedByExtraCas(const QList<QSslCertificate> &chain, const QString &
     return trusted;
 }
 
+// Which send of its object a reply answers.
+const char sendNumberProperty[] = "veskSendNumber";
+
 } // namespace
 
 QNetworkAccessManager *HttpHelper::sharedManager()
@@ -148,6 +152,7 @@ void HttpHelper::send(const QString &url, bool post, const QByteArray &body)
     m_request.setUrl(QUrl(url, QUrl::TolerantMode));
     QNetworkAccessManager *manager = sharedManager();
     QNetworkReply *reply = post ? manager->post(m_request, body) : manager->get(m_request);
+    reply->setProperty(sendNumberProperty, ++m_lastSend);
     // Owned here, so a request object that goes away takes its reply with it.
     reply->setParent(this);
     connect(reply, &QNetworkReply::finished, this, [this, reply] { serviceRequestFinished(reply); });
@@ -193,7 +198,22 @@ QString HttpHelper::failedText()
 
 void HttpHelper::serviceRequestFinished(QNetworkReply *reply)
 {
-    m_timer->stop();
+    // A reply that does not come from send() (none carries a number) is
+    // taken as the answer to the latest send.
+    const QVariant number = reply->property(sendNumberProperty);
+    const quint64 send = number.isValid() ? number.toULongLong() : m_lastSend;
+    if (send < m_lastSend && send <= m_timedOutUpTo) {
+        // The caller was told "timed out" and has asked again since; this
+        // answer would be taken for the newer one.
+        logLine(QStringLiteral("%1 late answer dropped: a newer request was sent (%2)")
+                    .arg(QString::fromLatin1(metaObject()->className()), reply->url().path()));
+        reply->deleteLater();
+        return;
+    }
+    // Only the answer to the latest send ends the wait; an older one leaves
+    // the newer send its time-out.
+    if (send == m_lastSend)
+        m_timer->stop();
     const int statusCode = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const QByteArray data = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
     handleReply(reply, data, statusCode);
@@ -203,6 +223,7 @@ void HttpHelper::serviceRequestFinished(QNetworkReply *reply)
 void HttpHelper::onTimeout()
 {
     m_timer->stop();
+    m_timedOutUpTo = m_lastSend;
     handleReply(nullptr, QByteArray(""), -1);
 }
 

@@ -100,4 +100,9 @@ private:
 
     QNetworkRequest m_request;
     QTimer *m_timer = nullptr;
+    // Sends are numbered so that an answer can be matched to its send: an
+    // answer whose send was already reported as timed out and has been
+    // followed by a newer send belongs to nobody any more.
+    quint64 m_lastSend = 0;
+    quint64 m_timedOutUpTo = 0;
 };

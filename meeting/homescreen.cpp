@@ -532,7 +532,12 @@ void HomeScreen::directJoinMeetingSlot()
     m_spinner->start();
     manager->joinMeeting(m_currentMeetingCode, baseValues->meetingPersonName, micOn, cameraOn,
                          baseValues->joinUrl);
-    QTimer::singleShot(Waits::spinnerFallbackMs, this, &HomeScreen::stopWaitingSlot);
+    QTimer::singleShot(Waits::spinnerFallbackMs, this, [this] {
+        // Still waiting for the Meeting SDK: say so instead of going quiet.
+        if (m_spinner->isSpinning())
+            Snackbar::showMessage(UiText::joinNoAnswer, this, Waits::noticeMs);
+        stopWaitingSlot();
+    });
 }
 
 // A failed join keeps the home screen: closing it would leave the user

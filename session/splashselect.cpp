@@ -3,6 +3,7 @@
 
 #include "app/basevalues.h"
 #include "app/launchparameter.h"
+#include "app/ssohandoff.h"
 #include "app/uitexts.h"
 #include "app/userstore.h"
 #include "app/waits.h"
@@ -106,43 +107,19 @@ bool SplashSelect::takeSsoHandOff()
         line = stream.readLine();
     }
     file.close();
-    // Used at most once, whatever it held.
-    if (file.exists() && !file.remove())
-        qDebug() << "single-sign-on hand-off file could not be deleted:" << file.fileName();
+    // Used at most once, whatever it held: one that cannot be deleted would
+    // sign in again at every start, so it is not used at all.
+    if (file.exists() && !file.remove()) {
+        qDebug() << "single-sign-on hand-off file could not be deleted, not used:" << file.fileName()
+                 << file.errorString();
+        return false;
+    }
 
-    if (line.isEmpty())
+    SsoHandOff handOff;
+    if (!parseSsoHandOffLine(line, QDateTime::currentDateTime(), ssoHandOffLifetimeSecs, &handOff))
         return false;
-    const QString decoded = QUrl::fromPercentEncoding(line.toUtf8());
-    if (!decoded.contains(QLatin1String("veskmeet")) || !decoded.contains(QLatin1Char('?'))) {
-        qDebug() << "single-sign-on hand-off ignored: not a meeting hand-off";
-        return false;
-    }
-    QString companyCode, userName, timeStamp;
-    const QStringList parts = decoded.mid(decoded.indexOf(QLatin1Char('?')) + 1).split(QLatin1Char('&'));
-    for (const QString &part : parts) {
-        const QString value = part.mid(part.indexOf(QLatin1Char('=')) + 1);
-        if (!part.contains(QLatin1Char('=')))
-            continue;
-        if (part.contains(QLatin1String("companyCode")))
-            companyCode = value;
-        else if (part.contains(QLatin1String("userName")))
-            userName = value;
-        else if (part.contains(QLatin1String("timeStamp")))
-            timeStamp = value;
-    }
-    if (companyCode.isEmpty() || userName.isEmpty() || timeStamp.isEmpty()) {
-        qDebug() << "single-sign-on hand-off ignored: incomplete";
-        return false;
-    }
-    QDateTime stamp = QDateTime::fromString(timeStamp, QStringLiteral("yyyyMMddhhmmss"));
-    stamp.setTimeSpec(Qt::LocalTime);
-    // A stamp that does not parse is as good as a stale one.
-    if (!stamp.isValid() || stamp.addSecs(ssoHandOffLifetimeSecs) < QDateTime::currentDateTime()) {
-        qDebug() << "single-sign-on hand-off ignored: expired" << timeStamp;
-        return false;
-    }
-    baseValues->ssoCompanyCode = companyCode;
-    baseValues->ssoUserName = userName;
+    baseValues->ssoCompanyCode = handOff.companyCode;
+    baseValues->ssoUserName = handOff.userName;
     return true;
 }
 

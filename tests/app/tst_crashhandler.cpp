@@ -24,6 +24,25 @@ int overflow(int depth)
     return overflow(depth + 1) + buffer[0];
 }
 
+// The faults are the point here: the undefined-behaviour checks of a
+// sanitizer build must let them happen.
+__attribute__((no_sanitize("undefined"))) void causeFault(int fault)
+{
+    switch (fault) {
+    case 0:
+        *static_cast<volatile int *>(nullptr) = 1;
+        break;
+    case 1:
+        overflow(0);
+        break;
+    case 2:
+        abort();
+    case 3:
+        quotient = one / zero;
+        break;
+    }
+}
+
 } // namespace
 
 // Real faults in a child process with the crash handler installed; a small
@@ -72,19 +91,7 @@ private slots:
         if (child == 0) {
             installCrashHandler(folder.toStdString(), nullptr);
             setCrashReporterExecutable(reporterPath.toStdString());
-            switch (fault) {
-            case 0:
-                *static_cast<volatile int *>(nullptr) = 1;
-                break;
-            case 1:
-                overflow(0);
-                break;
-            case 2:
-                abort();
-            case 3:
-                quotient = one / zero;
-                break;
-            }
+            causeFault(fault);
             _exit(0);
         }
         int status = 0;

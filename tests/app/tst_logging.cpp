@@ -8,6 +8,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 namespace {
 
 QByteArray readAll(const QString &path)
@@ -68,6 +70,40 @@ private slots:
     }
 
     void cleanup() { qInstallMessageHandler(nullptr); }
+
+    void folderAndLogsAreTheOwnersAlone_data()
+    {
+        QTest::addColumn<bool>("folderFromOlderVersion");
+        QTest::newRow("new folder") << false;
+        QTest::newRow("folder an older version left open") << true;
+    }
+
+    void folderAndLogsAreTheOwnersAlone()
+    {
+        QFETCH(bool, folderFromOlderVersion);
+        // Even a umask that takes nothing away leaves them private.
+        const mode_t previous = umask(0);
+        QDir(dataFolder()).removeRecursively();
+        if (folderFromOlderVersion) {
+            QVERIFY(QDir().mkpath(dataFolder()));
+            QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::WriteOwner |
+                                                            QFile::ExeOwner | QFile::ReadOther |
+                                                            QFile::ExeOther));
+        }
+        const bool made = ensureDataFolder();
+        writeLogLine(QtDebugMsg, QStringLiteral("会议密码 123456"), QDateTime::currentDateTime());
+        umask(previous);
+        QVERIFY(made);
+
+        struct stat folder
+        {
+        }, log{};
+        QCOMPARE(stat(QFile::encodeName(dataFolder()).constData(), &folder), 0);
+        QCOMPARE(stat(QFile::encodeName(logFilePath(QDate::currentDate())).constData(), &log), 0);
+        QCOMPARE(int(folder.st_mode & 0777), 0700);
+        QCOMPARE(int(log.st_mode & 0777), 0600);
+        QVERIFY(readAll(logFilePath(QDate::currentDate())).contains("会议密码 123456"));
+    }
 
     void lineFormatIsExact_data()
     {

@@ -157,6 +157,19 @@ private slots:
         QCOMPARE(fileValue(QStringLiteral("LOGININFO/USERNAME")), QStringLiteral("张三"));
     }
 
+    void folderWhereTheFileBelongsIsLeftAlone()
+    {
+        QVERIFY(QDir().mkpath(userDataPath() + QStringLiteral("/inside")));
+        const QFile::Permissions before = QFile(userDataPath()).permissions();
+        LogCapture log;
+        loadLoginInfo();
+        loadUserInfo();
+        QCOMPARE(QFile(userDataPath()).permissions(), before);
+        QVERIFY(QFileInfo(userDataPath() + QStringLiteral("/inside")).isDir());
+        QVERIFY(
+            log.contains(QStringLiteral("User.dat is not a regular file, left alone: ") + userDataPath()));
+    }
+
     void rememberPasswordIgnoresCase_data()
     {
         QTest::addColumn<QByteArray>("stored");

@@ -141,6 +141,7 @@ private slots:
     void refusedConnectionGivesEnumeratorName_data();
     void refusedConnectionGivesEnumeratorName();
     void lateAnswerAfterTimeOutGivesSecondResult();
+    void lateAnswerOfARetriedRequestIsDropped();
     void answerOtherThanTwoHundredGivesNoErrorName_data();
     void answerOtherThanTwoHundredGivesNoErrorName();
     void handlerSeesTimeOutAsMinusOne();
@@ -303,6 +304,29 @@ void TestHttpCore::lateAnswerAfterTimeOutGivesSecondResult()
     QCOMPARE(resultAt(spy, 1), QString());
     QVERIFY(!baseValues->s_accessToken.isEmpty());
     QCOMPARE(baseValues->serviceTokenExpiresIn, 7200);
+}
+
+void TestHttpCore::lateAnswerOfARetriedRequestIsDropped()
+{
+    // The first company check answers after its time-out; by then the user
+    // has retried with a company that has the service.
+    QScopedValueRollback<int> timeout(Waits::requestTimeoutMs, 300);
+    devservice::Fault slow;
+    slow.delayMs = 900;
+    slow.times = 1;
+    m_service->server().setFault("/cloud/application/portCloudApplication", slow);
+    testsupport::LogCapture log;
+
+    LoginComVerifyHttp http;
+    QSignalSpy spy(&http, &LoginComVerifyHttp::sendComVerifyResultSignal);
+    http.request(QStringLiteral("000999"));
+    QCOMPARE(resultAt(spy, 0), QStringLiteral("error:请求超时"));
+    http.request(QStringLiteral("600888"));
+    QCOMPARE(resultAt(spy, 1), QStringLiteral("1"));
+
+    QTRY_VERIFY_WITH_TIMEOUT(log.contains(QStringLiteral("LoginComVerifyHttp late answer dropped")), 5000);
+    QCOMPARE(int(m_service->requests().size()), 2);
+    QCOMPARE(spy.count(), 2);
 }
 
 void TestHttpCore::answerOtherThanTwoHundredGivesNoErrorName_data()

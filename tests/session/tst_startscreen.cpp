@@ -17,6 +17,12 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace sessiontest;
 
 class TestStartScreen : public QObject
@@ -33,6 +39,7 @@ private slots:
     void handOffFileIsUsedOnceWhileFresh_data();
     void handOffFileIsUsedOnceWhileFresh();
     void handOffIsNotReusedAfterSignOut();
+    void handOffThatCannotBeDeletedIsNotUsed();
     void automaticSignInByRememberedMethod_data();
     void automaticSignInByRememberedMethod();
     void missingServiceTokenShowsNotice();
@@ -131,6 +138,13 @@ void TestStartScreen::handOffFileIsUsedOnceWhileFresh_data()
     QTest::newRow("11 minutes old") << "veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=" +
                                            elevenMinutes
                                     << false;
+    QTest::newRow("30 s ahead, the writer's clock a little fast")
+        << "veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=" +
+               QDateTime::currentDateTime().addSecs(30).toString("yyyyMMddhhmmss")
+        << true;
+    QTest::newRow("far in the future")
+        << QStringLiteral("veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=99991231235959")
+        << false;
     QTest::newRow("not a meeting hand-off")
         << "other://sso?companyCode=600888&userName=zhangwei&timeStamp=" + nineMinutes << false;
     QTest::newRow("no user") << "veskmeet://sso?companyCode=600888&timeStamp=" + nineMinutes << false;
@@ -186,6 +200,60 @@ void TestStartScreen::handOffIsNotReusedAfterSignOut()
     QCoreApplication::processEvents();
     QVERIFY(m_server->requests().empty());
     QVERIFY(!login->findChild<WaitingSpinnerWidget *>()->isVisible());
+}
+
+namespace {
+
+// A folder nobody may change, not even root: entries can be neither added
+// nor removed.
+class LockedFolder
+{
+public:
+    explicit LockedFolder(const QString &path)
+        : m_fd(open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY))
+    {
+        int flags = 0;
+        m_locked = m_fd >= 0 && ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                   ioctl(m_fd, FS_IOC_SETFLAGS, &(flags |= FS_IMMUTABLE_FL)) == 0;
+        if (!m_locked && geteuid() != 0)
+            m_locked = chmod(QFile::encodeName(path).constData(), 0500) == 0;
+        m_path = path;
+    }
+    ~LockedFolder()
+    {
+        int flags = 0;
+        if (m_fd >= 0 && ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags &= ~FS_IMMUTABLE_FL;
+            ioctl(m_fd, FS_IOC_SETFLAGS, &flags);
+        }
+        chmod(QFile::encodeName(m_path).constData(), 0700);
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    bool locked() const { return m_locked; }
+
+private:
+    int m_fd = -1;
+    bool m_locked = false;
+    QString m_path;
+};
+
+} // namespace
+
+void TestStartScreen::handOffThatCannotBeDeletedIsNotUsed()
+{
+    const QString path = writeHandOff("veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=" +
+                                      QDateTime::currentDateTime().toString("yyyyMMddhhmmss"));
+    LockedFolder folder(QFileInfo(path).absolutePath());
+    if (!folder.locked())
+        QSKIP("this file system cannot keep the file from being deleted");
+    LogCapture log;
+    // Otherwise every start would sign in with it again.
+    QVERIFY(!SplashSelect::takeSsoHandOff());
+    QVERIFY(!SplashSelect::takeSsoHandOff());
+    QVERIFY(QFile::exists(path));
+    QVERIFY(baseValues->ssoCompanyCode.isEmpty());
+    QVERIFY(log.contains(QStringLiteral("single-sign-on hand-off file could not be deleted, not used:")));
 }
 
 void TestStartScreen::automaticSignInByRememberedMethod_data()
