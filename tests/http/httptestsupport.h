@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+
 // Shared pieces of the request tests: a stand-in service on an ephemeral
 // port, a fresh session record pointing at it, fixture variants and a few
 // wire helpers.
@@ -131,6 +134,16 @@ public:
         : m_server(std::make_unique<devservice::Server>(fixture))
     {
     }
+    ~Service()
+    {
+        // The client keeps its connections for reuse; the stand-in would wait
+        // out their keep-alive before it stops.
+        for (auto *manager : QCoreApplication::instance()->findChildren<QNetworkAccessManager *>(
+                 QString(), Qt::FindDirectChildrenOnly))
+            manager->clearConnectionCache();
+    }
+    Service(const Service &) = delete;
+    Service &operator=(const Service &) = delete;
 
     bool start(bool https = false, const std::string &cert = std::string(), const std::string &key = std::string())
     {
