@@ -15,10 +15,7 @@ void clearActivityValues()
 
 } // namespace
 
-ActivityApproveHttp::ActivityApproveHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+ActivityApproveHttp::ActivityApproveHttp(QObject *parent) : HttpHelper(parent) {}
 
 void ActivityApproveHttp::request(const QString &meetingId, const QString &telephone,
                                   const QString &mobileCountryCode)
@@ -56,5 +53,6 @@ void ActivityApproveHttp::handleReply(QNetworkReply *reply, QByteArray data, int
         break;
     }
     clearActivityValues();
-    emit sendCheckActivityApproveResultSignal(failure(QStringLiteral("ActivityApprove"), answer, ResultForm::Activity));
+    emit sendCheckActivityApproveResultSignal(
+        failure(QStringLiteral("ActivityApprove"), answer, ResultForm::Activity));
 }

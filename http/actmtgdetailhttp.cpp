@@ -4,14 +4,12 @@
 
 #include <QJsonArray>
 
-ActMtgDetailHttp::ActMtgDetailHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+ActMtgDetailHttp::ActMtgDetailHttp(QObject *parent) : HttpHelper(parent) {}
 
 void ActMtgDetailHttp::request(const QString &meetingIds)
 {
-    httpPostAuth(baseValues->serviceUrl + QStringLiteral("interact/activityManageApi/getActivityInfoByMeetingIds"),
+    httpPostAuth(baseValues->serviceUrl +
+                     QStringLiteral("interact/activityManageApi/getActivityInfoByMeetingIds"),
                  baseValues->s_accessToken, QByteArray("meetingIds=") + encodeValue(meetingIds));
 }
 

@@ -15,7 +15,8 @@ QString companyCheckCode(const QJsonValue &result)
     const QJsonObject info = result.toObject();
     const QString otherCtrl = info.value(QStringLiteral("otherCtrl")).toString();
     const QString companyId = info.value(QStringLiteral("companyId")).toString();
-    const QStringList modules = info.value(QStringLiteral("chargeApplyModule")).toString().split(QLatin1Char(','));
+    const QStringList modules =
+        info.value(QStringLiteral("chargeApplyModule")).toString().split(QLatin1Char(','));
     const QString ipoFlag = info.value(QStringLiteral("ipoFlag")).toString();
 
     if (companyId.isEmpty())
@@ -33,10 +34,7 @@ QString companyCheckCode(const QJsonValue &result)
 
 } // namespace
 
-LoginComVerifyHttp::LoginComVerifyHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+LoginComVerifyHttp::LoginComVerifyHttp(QObject *parent) : HttpHelper(parent) {}
 
 void LoginComVerifyHttp::request(const QString &companyCode)
 {

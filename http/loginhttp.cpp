@@ -2,48 +2,40 @@
 
 #include "app/basevalues.h"
 
-LoginHttp::LoginHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+LoginHttp::LoginHttp(QObject *parent) : HttpHelper(parent) {}
 
 void LoginHttp::loginByAccount(const QString &companyCode, const QString &userName, const QString &password,
                                int loginType)
 {
-    const QByteArray body = QByteArray("type=2") + "&appId=video_meeting"
-        + "&companyCode=" + encodeValue(companyCode)
-        + "&userName=" + encodeValue(userName)
-        + "&password=" + encodeValue(password)
-        + "&loginType=" + QByteArray::number(loginType);
+    const QByteArray body = QByteArray("type=2") + "&appId=video_meeting" +
+                            "&companyCode=" + encodeValue(companyCode) +
+                            "&userName=" + encodeValue(userName) + "&password=" + encodeValue(password) +
+                            "&loginType=" + QByteArray::number(loginType);
     httpPost(baseValues->idmUrl + QStringLiteral("api/user/loginByType"), body);
 }
 
 void LoginHttp::loginByMobile(const QString &companyCode, const QString &mobile, const QString &verifyCode,
                               int loginType)
 {
-    const QByteArray body = QByteArray("type=1") + "&appId=video_meeting"
-        + "&companyCode=" + encodeValue(companyCode)
-        + "&mobile=" + encodeValue(mobile)
-        + "&verifyCode=" + encodeValue(verifyCode)
-        + "&loginType=" + QByteArray::number(loginType);
+    const QByteArray body = QByteArray("type=1") + "&appId=video_meeting" +
+                            "&companyCode=" + encodeValue(companyCode) + "&mobile=" + encodeValue(mobile) +
+                            "&verifyCode=" + encodeValue(verifyCode) +
+                            "&loginType=" + QByteArray::number(loginType);
     httpPost(baseValues->idmUrl + QStringLiteral("api/user/loginByType"), body);
 }
 
 void LoginHttp::simulateLogin(const QString &companyCode, const QString &userId)
 {
-    const QByteArray body = QByteArray("appId=video_meeting")
-        + "&companyCode=" + encodeValue(companyCode)
-        + "&userId=" + encodeValue(userId);
+    const QByteArray body = QByteArray("appId=video_meeting") + "&companyCode=" + encodeValue(companyCode) +
+                            "&userId=" + encodeValue(userId);
     httpPost(baseValues->idmUrl + QStringLiteral("api/user/simulateLogin"), body);
 }
 
 void LoginHttp::autoLoginByOpenId(const QString &openId, const QString &uid, const QString &unionId)
 {
     // The service names the union id "unionid" here, "unionId" in its answer.
-    const QByteArray body = QByteArray("openId=") + encodeValue(openId)
-        + "&uid=" + encodeValue(uid)
-        + "&unionid=" + encodeValue(unionId)
-        + "&loginImei=pc" + "&appId=video_meeting";
+    const QByteArray body = QByteArray("openId=") + encodeValue(openId) + "&uid=" + encodeValue(uid) +
+                            "&unionid=" + encodeValue(unionId) + "&loginImei=pc" + "&appId=video_meeting";
     httpPost(baseValues->idmUrl + QStringLiteral("api/user/autoLoginByOpenIdForMobile"), body);
 }
 

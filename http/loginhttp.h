@@ -11,8 +11,10 @@ class LoginHttp final : public HttpHelper
 public:
     explicit LoginHttp(QObject *parent = nullptr);
 
-    void loginByAccount(const QString &companyCode, const QString &userName, const QString &password, int loginType);
-    void loginByMobile(const QString &companyCode, const QString &mobile, const QString &verifyCode, int loginType);
+    void loginByAccount(const QString &companyCode, const QString &userName, const QString &password,
+                        int loginType);
+    void loginByMobile(const QString &companyCode, const QString &mobile, const QString &verifyCode,
+                       int loginType);
     void simulateLogin(const QString &companyCode, const QString &userId);
     void autoLoginByOpenId(const QString &openId, const QString &uid, const QString &unionId);
     void simulateLoginByUuid(const QString &uuid);

@@ -2,17 +2,14 @@
 
 #include "app/basevalues.h"
 
-LoginVerifyHttp::LoginVerifyHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+LoginVerifyHttp::LoginVerifyHttp(QObject *parent) : HttpHelper(parent) {}
 
 void LoginVerifyHttp::request(const QString &companyCode, const QString &userName)
 {
-    const QByteArray body = QByteArray("companyCode=") + encodeValue(companyCode)
-        + "&userName=" + encodeValue(userName)
-        + "&appId=video_meeting" + "&sendSms=true";
-    httpPostAuth(baseValues->idmUrl + QStringLiteral("api/user/getVerifyCode"), baseValues->s_accessToken, body);
+    const QByteArray body = QByteArray("companyCode=") + encodeValue(companyCode) +
+                            "&userName=" + encodeValue(userName) + "&appId=video_meeting" + "&sendSms=true";
+    httpPostAuth(baseValues->idmUrl + QStringLiteral("api/user/getVerifyCode"), baseValues->s_accessToken,
+                 body);
 }
 
 void LoginVerifyHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)

@@ -2,14 +2,12 @@
 
 #include "app/basevalues.h"
 
-LoginWxBindingHttp::LoginWxBindingHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+LoginWxBindingHttp::LoginWxBindingHttp(QObject *parent) : HttpHelper(parent) {}
 
 void LoginWxBindingHttp::request(const QString &uuid)
 {
-    httpPost(baseValues->idmUrl + QStringLiteral("api/user/getBindingStatus"), QByteArray("uuid=") + encodeValue(uuid));
+    httpPost(baseValues->idmUrl + QStringLiteral("api/user/getBindingStatus"),
+             QByteArray("uuid=") + encodeValue(uuid));
 }
 
 void LoginWxBindingHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)

@@ -2,14 +2,12 @@
 
 #include "app/basevalues.h"
 
-LoginWxUrlHttp::LoginWxUrlHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+LoginWxUrlHttp::LoginWxUrlHttp(QObject *parent) : HttpHelper(parent) {}
 
 void LoginWxUrlHttp::request()
 {
-    httpPost(baseValues->idmUrl + QStringLiteral("api/user/getWeixinLoginUrl"), QByteArray("slightFlag=videoMeeting"));
+    httpPost(baseValues->idmUrl + QStringLiteral("api/user/getWeixinLoginUrl"),
+             QByteArray("slightFlag=videoMeeting"));
 }
 
 void LoginWxUrlHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)

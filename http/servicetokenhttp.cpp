@@ -4,17 +4,15 @@
 
 #include <QNetworkReply>
 
-ServiceTokenHttp::ServiceTokenHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+ServiceTokenHttp::ServiceTokenHttp(QObject *parent) : HttpHelper(parent) {}
 
 void ServiceTokenHttp::request()
 {
-    const QByteArray query = QByteArray("grant_type=client_credentials") + "&response_type=token"
-        + "&client_id=" + encodeValue(baseValues->clientId)
-        + "&client_secret=" + encodeValue(baseValues->clientSecret);
-    httpPost(baseValues->serviceUrl + QStringLiteral("oauth/token?") + QString::fromLatin1(query), QByteArray());
+    const QByteArray query = QByteArray("grant_type=client_credentials") + "&response_type=token" +
+                             "&client_id=" + encodeValue(baseValues->clientId) +
+                             "&client_secret=" + encodeValue(baseValues->clientSecret);
+    httpPost(baseValues->serviceUrl + QStringLiteral("oauth/token?") + QString::fromLatin1(query),
+             QByteArray());
 }
 
 void ServiceTokenHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)
@@ -24,8 +22,8 @@ void ServiceTokenHttp::handleReply(QNetworkReply *reply, QByteArray data, int st
     // A plain OAuth answer carries the token at the top level and no
     // "success"; an enveloped one carries it in "result".
     const QJsonObject fields = answer.result.isObject() ? answer.result.toObject() : answer.object;
-    if (answer.kind == Answer::Refused && !answer.object.contains(QStringLiteral("success"))
-        && !fields.value(QStringLiteral("access_token")).toString().isEmpty())
+    if (answer.kind == Answer::Refused && !answer.object.contains(QStringLiteral("success")) &&
+        !fields.value(QStringLiteral("access_token")).toString().isEmpty())
         answer.kind = Answer::Succeeded;
 
     switch (answer.kind) {

@@ -2,15 +2,13 @@
 
 #include "app/basevalues.h"
 
-TmMtgCreateHttp::TmMtgCreateHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+TmMtgCreateHttp::TmMtgCreateHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmMtgCreateHttp::request(const QString &tenantInfo, const QString &meetingJson)
 {
-    httpPostJsonAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/createMeeting?tenant_info=")
-                         + QString::fromLatin1(encodeValue(tenantInfo)),
+    httpPostJsonAuth(baseValues->serviceUrl +
+                         QStringLiteral("tencent-meeting/meeting/createMeeting?tenant_info=") +
+                         QString::fromLatin1(encodeValue(tenantInfo)),
                      baseValues->gatewayAccessToken, meetingJson.toUtf8());
 }
 

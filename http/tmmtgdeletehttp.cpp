@@ -2,17 +2,14 @@
 
 #include "app/basevalues.h"
 
-TmMtgDeleteHttp::TmMtgDeleteHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+TmMtgDeleteHttp::TmMtgDeleteHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmMtgDeleteHttp::request(const QString &tenantInfo, const QString &meetingCodes)
 {
-    const QByteArray query = QByteArray("tenant_info=") + encodeValue(tenantInfo)
-        + "&meetingCodes=" + encodeValue(meetingCodes);
-    httpPostAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/deleteMeeting?")
-                     + QString::fromLatin1(query),
+    const QByteArray query =
+        QByteArray("tenant_info=") + encodeValue(tenantInfo) + "&meetingCodes=" + encodeValue(meetingCodes);
+    httpPostAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/deleteMeeting?") +
+                     QString::fromLatin1(query),
                  baseValues->gatewayAccessToken, QByteArray());
 }
 

@@ -2,17 +2,14 @@
 
 #include "app/basevalues.h"
 
-TmMtgInviteHttp::TmMtgInviteHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+TmMtgInviteHttp::TmMtgInviteHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmMtgInviteHttp::request(const QString &tenantInfo, const QString &meetingCode)
 {
-    const QByteArray query = QByteArray("tenant_info=") + encodeValue(tenantInfo)
-        + "&meetingCode=" + encodeValue(meetingCode);
-    httpPostAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/invitationMessage?")
-                     + QString::fromLatin1(query),
+    const QByteArray query =
+        QByteArray("tenant_info=") + encodeValue(tenantInfo) + "&meetingCode=" + encodeValue(meetingCode);
+    httpPostAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/invitationMessage?") +
+                     QString::fromLatin1(query),
                  baseValues->gatewayAccessToken, QByteArray());
 }
 

@@ -2,17 +2,14 @@
 
 #include "app/basevalues.h"
 
-TmMtgMaxPeopleHttp::TmMtgMaxPeopleHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+TmMtgMaxPeopleHttp::TmMtgMaxPeopleHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmMtgMaxPeopleHttp::request(const QString &tenantInfo)
 {
-    const QByteArray query = QByteArray("access_token=") + encodeValue(baseValues->gatewayAccessToken)
-        + "&tenant_info=" + encodeValue(tenantInfo);
-    httpGet(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/getMeetingMaxPeople?")
-            + QString::fromLatin1(query));
+    const QByteArray query = QByteArray("access_token=") + encodeValue(baseValues->gatewayAccessToken) +
+                             "&tenant_info=" + encodeValue(tenantInfo);
+    httpGet(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/getMeetingMaxPeople?") +
+            QString::fromLatin1(query));
 }
 
 void TmMtgMaxPeopleHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)
@@ -23,5 +20,6 @@ void TmMtgMaxPeopleHttp::handleReply(QNetworkReply *reply, QByteArray data, int 
             QStringLiteral("result:%1").arg(QString::number(answer.result.toDouble(), 'g', 6)));
         return;
     }
-    emit sendTmMtgMaxPeopleResultSignal(failure(QStringLiteral("TmMtgMaxPeople"), answer, ResultForm::Tagged));
+    emit sendTmMtgMaxPeopleResultSignal(
+        failure(QStringLiteral("TmMtgMaxPeople"), answer, ResultForm::Tagged));
 }

@@ -2,15 +2,12 @@
 
 #include "app/basevalues.h"
 
-TmMtgNickChangeHttp::TmMtgNickChangeHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+TmMtgNickChangeHttp::TmMtgNickChangeHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmMtgNickChangeHttp::request(const QString &tenantInfo, const QString &userName)
 {
-    httpPostAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/user/modifyUserName?tenant_info=")
-                     + QString::fromLatin1(encodeValue(tenantInfo)),
+    httpPostAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/user/modifyUserName?tenant_info=") +
+                     QString::fromLatin1(encodeValue(tenantInfo)),
                  baseValues->gatewayAccessToken, QByteArray("userName=") + encodeValue(userName));
 }
 
@@ -21,5 +18,6 @@ void TmMtgNickChangeHttp::handleReply(QNetworkReply *reply, QByteArray data, int
         emit sendTmMtgNickChangeResultSignal(QString());
         return;
     }
-    emit sendTmMtgNickChangeResultSignal(failure(QStringLiteral("TmMtgNickChange"), answer, ResultForm::Plain));
+    emit sendTmMtgNickChangeResultSignal(
+        failure(QStringLiteral("TmMtgNickChange"), answer, ResultForm::Plain));
 }

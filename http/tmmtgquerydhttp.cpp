@@ -4,17 +4,14 @@
 
 #include <QJsonArray>
 
-TmMtgQueryDHttp::TmMtgQueryDHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+TmMtgQueryDHttp::TmMtgQueryDHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmMtgQueryDHttp::request(const QString &tenantInfo, const QString &meetingCode)
 {
-    const QByteArray query = QByteArray("tenant_info=") + encodeValue(tenantInfo)
-        + "&meetingCode=" + encodeValue(meetingCode) + "&instanceId=1";
-    httpPostAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/queryMeetingDetail?")
-                     + QString::fromLatin1(query),
+    const QByteArray query = QByteArray("tenant_info=") + encodeValue(tenantInfo) +
+                             "&meetingCode=" + encodeValue(meetingCode) + "&instanceId=1";
+    httpPostAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/queryMeetingDetail?") +
+                     QString::fromLatin1(query),
                  baseValues->gatewayAccessToken, QByteArray());
 }
 

@@ -4,15 +4,13 @@
 
 #include <QJsonArray>
 
-TmMtgQueryHttp::TmMtgQueryHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+TmMtgQueryHttp::TmMtgQueryHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmMtgQueryHttp::request(const QString &tenantInfo)
 {
-    httpPostAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/queryMeeting?tenant_info=")
-                     + QString::fromLatin1(encodeValue(tenantInfo)),
+    httpPostAuth(baseValues->serviceUrl +
+                     QStringLiteral("tencent-meeting/meeting/queryMeeting?tenant_info=") +
+                     QString::fromLatin1(encodeValue(tenantInfo)),
                  baseValues->gatewayAccessToken, QByteArray());
 }
 

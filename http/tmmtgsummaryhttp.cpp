@@ -2,17 +2,14 @@
 
 #include "app/basevalues.h"
 
-TmMtgSummaryHttp::TmMtgSummaryHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+TmMtgSummaryHttp::TmMtgSummaryHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmMtgSummaryHttp::request(const QString &meetingCode)
 {
-    const QByteArray query = QByteArray("meetingCode=") + encodeValue(meetingCode)
-        + "&access_token=" + encodeValue(baseValues->s_accessToken);
-    httpGet(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/meetingSummary?")
-            + QString::fromLatin1(query));
+    const QByteArray query = QByteArray("meetingCode=") + encodeValue(meetingCode) +
+                             "&access_token=" + encodeValue(baseValues->s_accessToken);
+    httpGet(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/meetingSummary?") +
+            QString::fromLatin1(query));
 }
 
 void TmMtgSummaryHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)

@@ -2,15 +2,12 @@
 
 #include "app/basevalues.h"
 
-TmSDKInfoHttp::TmSDKInfoHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+TmSDKInfoHttp::TmSDKInfoHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmSDKInfoHttp::request()
 {
-    httpGet(baseValues->serviceUrl + QStringLiteral("tencent-meeting/user/sdkInit?access_token=")
-            + QString::fromLatin1(encodeValue(baseValues->s_accessToken)));
+    httpGet(baseValues->serviceUrl + QStringLiteral("tencent-meeting/user/sdkInit?access_token=") +
+            QString::fromLatin1(encodeValue(baseValues->s_accessToken)));
 }
 
 void TmSDKInfoHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)

@@ -21,10 +21,7 @@ void insertPhoneVerification(QJsonObject &body, const QString &telephone, const 
 
 } // namespace
 
-TmTokenHttp::TmTokenHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+TmTokenHttp::TmTokenHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmTokenHttp::requestForMember(const QString &tenantInfo, const QString &telephone,
                                    const QString &mobileCountryCode, const QString &verifyCode)
@@ -32,14 +29,14 @@ void TmTokenHttp::requestForMember(const QString &tenantInfo, const QString &tel
     QJsonObject body;
     body.insert(QStringLiteral("accountType"), QStringLiteral("1"));
     insertPhoneVerification(body, telephone, mobileCountryCode, verifyCode);
-    httpPostJsonAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/user/token?tenant_info=")
-                         + QString::fromLatin1(encodeValue(tenantInfo)),
+    httpPostJsonAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/user/token?tenant_info=") +
+                         QString::fromLatin1(encodeValue(tenantInfo)),
                      baseValues->gatewayAccessToken, QJsonDocument(body).toJson(QJsonDocument::Compact));
 }
 
-void TmTokenHttp::requestForGuest(const QString &serialNo, const QString &meetingCode, const QString &nickName,
-                                  const QString &telephone, const QString &mobileCountryCode,
-                                  const QString &verifyCode)
+void TmTokenHttp::requestForGuest(const QString &serialNo, const QString &meetingCode,
+                                  const QString &nickName, const QString &telephone,
+                                  const QString &mobileCountryCode, const QString &verifyCode)
 {
     QJsonObject body;
     body.insert(QStringLiteral("accountType"), QStringLiteral("2"));
@@ -47,8 +44,8 @@ void TmTokenHttp::requestForGuest(const QString &serialNo, const QString &meetin
     body.insert(QStringLiteral("meetingCode"), meetingCode);
     body.insert(QStringLiteral("nickName"), nickName);
     insertPhoneVerification(body, telephone, mobileCountryCode, verifyCode);
-    httpPostJson(baseValues->serviceUrl + QStringLiteral("tencent-meeting/user/token?access_token=")
-                     + QString::fromLatin1(encodeValue(baseValues->s_accessToken)),
+    httpPostJson(baseValues->serviceUrl + QStringLiteral("tencent-meeting/user/token?access_token=") +
+                     QString::fromLatin1(encodeValue(baseValues->s_accessToken)),
                  QJsonDocument(body).toJson(QJsonDocument::Compact));
 }
 

@@ -12,10 +12,11 @@ class TmTokenHttp final : public HttpHelper
 public:
     explicit TmTokenHttp(QObject *parent = nullptr);
 
-    void requestForMember(const QString &tenantInfo, const QString &telephone, const QString &mobileCountryCode,
-                          const QString &verifyCode);
+    void requestForMember(const QString &tenantInfo, const QString &telephone,
+                          const QString &mobileCountryCode, const QString &verifyCode);
     void requestForGuest(const QString &serialNo, const QString &meetingCode, const QString &nickName,
-                         const QString &telephone, const QString &mobileCountryCode, const QString &verifyCode);
+                         const QString &telephone, const QString &mobileCountryCode,
+                         const QString &verifyCode);
 
 signals:
     void sendTmTokenResultSignal(QString result);

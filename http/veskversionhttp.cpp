@@ -5,10 +5,7 @@
 #include <QVariantList>
 #include <QVariantMap>
 
-VeskVersionHttp::VeskVersionHttp(QObject *parent)
-    : HttpHelper(parent)
-{
-}
+VeskVersionHttp::VeskVersionHttp(QObject *parent) : HttpHelper(parent) {}
 
 void VeskVersionHttp::request()
 {
@@ -34,8 +31,8 @@ void VeskVersionHttp::handleReply(QNetworkReply *reply, QByteArray data, int sta
         const QString version = entry.value(QStringLiteral("version")).toString();
         if (latest.isEmpty())
             latest = QStringLiteral("V") + version;
-        notes += QStringLiteral("V") + version + QLatin1Char('\n')
-            + entry.value(QStringLiteral("updateContent")).toString() + QLatin1Char('\n');
+        notes += QStringLiteral("V") + version + QLatin1Char('\n') +
+                 entry.value(QStringLiteral("updateContent")).toString() + QLatin1Char('\n');
     }
     baseValues->latestVersion = latest;
     baseValues->updateContent = notes;

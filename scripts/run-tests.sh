@@ -7,6 +7,8 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$here/build}"
 bash "$here/scripts/setup.sh"
+# Every C++ file as .clang-format has it.
+bash "$here/scripts/check-format.sh"
 # The Windows code paths must at least compile with the 32-bit cross compiler.
 bash "$here/scripts/check-win32.sh"
 BUILD_DIR="$build" bash "$here/scripts/build.sh"

@@ -7,15 +7,15 @@
 #include <cstdint>
 
 #if defined(_WIN32)
-#  if defined(wemeetsdk_EXPORTS)
-#    define WEMEET_SDK_API __declspec(dllexport)
-#  else
-#    define WEMEET_SDK_API __declspec(dllimport)
-#  endif
-#  define WEMEET_SDK_CALL __cdecl
+#if defined(wemeetsdk_EXPORTS)
+#define WEMEET_SDK_API __declspec(dllexport)
 #else
-#  define WEMEET_SDK_API __attribute__((visibility("default")))
-#  define WEMEET_SDK_CALL
+#define WEMEET_SDK_API __declspec(dllimport)
+#endif
+#define WEMEET_SDK_CALL __cdecl
+#else
+#define WEMEET_SDK_API __attribute__((visibility("default")))
+#define WEMEET_SDK_CALL
 #endif
 
 // Initialisation parameters. The SDK copies the texts during the call.
@@ -23,11 +23,11 @@ struct WemeetSDKParams
 {
     const char *sdk_id = nullptr;
     const char *sdk_token = nullptr;
-    const char *reserved_a = nullptr;   // the client passes ""
-    const char *reserved_b = nullptr;   // the client passes ""
-    const char *data_path = nullptr;    // ends in "/data/"
+    const char *reserved_a = nullptr; // the client passes ""
+    const char *reserved_b = nullptr; // the client passes ""
+    const char *data_path = nullptr;  // ends in "/data/"
     const char *app_name = nullptr;
-    const char *app_icon = nullptr;     // absolute path of the window icon
+    const char *app_icon = nullptr; // absolute path of the window icon
 };
 
 // Join parameters. The SDK copies the texts during the call.
@@ -35,12 +35,12 @@ struct WemeetJoinParam
 {
     const char *meeting_code = nullptr;
     const char *nickname = nullptr;
-    const char *password = nullptr;     // the client passes ""
-    const char *join_url = nullptr;     // "" when the meeting has none
+    const char *password = nullptr; // the client passes ""
+    const char *join_url = nullptr; // "" when the meeting has none
     bool mic_on = false;
     bool camera_on = false;
-    bool hide_meeting_window = false;   // the client passes false
-    bool show_invite_button = true;     // the client passes true
+    bool hide_meeting_window = false; // the client passes false
+    bool show_invite_button = true;   // the client passes true
 };
 
 class ISDKCallback

@@ -84,7 +84,8 @@ int main(int argc, char *argv[])
         doc.setDefaultFont(font);
         doc.setDocumentMargin(0);
         doc.setHtml(html);
-        const QString title = args.size() == 4 ? args.at(3) : doc.metaInformation(QTextDocument::DocumentTitle);
+        const QString title =
+            args.size() == 4 ? args.at(3) : doc.metaInformation(QTextDocument::DocumentTitle);
         writer.setTitle(title.isEmpty() ? QFileInfo(output).completeBaseName() : title);
 
         // Lay out on the printable area in device pixels and leave a strip at
@@ -113,7 +114,8 @@ int main(int argc, char *argv[])
 
             painter.setFont(footerFont);
             painter.setPen(QColor(0x80, 0x80, 0x80));
-            painter.drawText(QRect(0, page.height() - footer, page.width(), footer), Qt::AlignHCenter | Qt::AlignBottom,
+            painter.drawText(QRect(0, page.height() - footer, page.width(), footer),
+                             Qt::AlignHCenter | Qt::AlignBottom,
                              QStringLiteral("第 %1 页 / 共 %2 页").arg(i + 1).arg(pages));
         }
         painter.end();

@@ -145,7 +145,8 @@ public:
     Service(const Service &) = delete;
     Service &operator=(const Service &) = delete;
 
-    bool start(bool https = false, const std::string &cert = std::string(), const std::string &key = std::string())
+    bool start(bool https = false, const std::string &cert = std::string(),
+               const std::string &key = std::string())
     {
         const int port = m_server->start(0, https, cert, key);
         if (port <= 0)

@@ -48,8 +48,7 @@ private slots:
 
 private:
     QString signInMember(const QString &company, const QString &user, const QString &password, int type);
-    template<typename Http, typename Signal, typename Send>
-    QString run(Signal signal, Send send)
+    template <typename Http, typename Signal, typename Send> QString run(Signal signal, Send send)
     {
         Http http;
         QSignalSpy spy(&http, signal);
@@ -80,8 +79,8 @@ void TestMeetingRequests::cleanup()
     baseValues = nullptr;
 }
 
-QString TestMeetingRequests::signInMember(const QString &company, const QString &user, const QString &password,
-                                          int type)
+QString TestMeetingRequests::signInMember(const QString &company, const QString &user,
+                                          const QString &password, int type)
 {
     const QString token = run<ServiceTokenHttp>(&ServiceTokenHttp::sendServiceTokenResultSignal,
                                                 [](ServiceTokenHttp &h) { h.request(); });
@@ -129,9 +128,18 @@ void TestMeetingRequests::tokenPhoneFillsOnlyAnEmptySession_data()
     QTest::addColumn<QString>("phone");
     QTest::addColumn<QString>("code");
 
-    QTest::newRow("empty session") << "" << "" << "13800138000" << "+86";
-    QTest::newRow("phone kept") << "13911112222" << "+852" << "13911112222" << "+852";
-    QTest::newRow("only code empty") << "13911112222" << "" << "13911112222" << "+86";
+    QTest::newRow("empty session") << ""
+                                   << ""
+                                   << "13800138000"
+                                   << "+86";
+    QTest::newRow("phone kept") << "13911112222"
+                                << "+852"
+                                << "13911112222"
+                                << "+852";
+    QTest::newRow("only code empty") << "13911112222"
+                                     << ""
+                                     << "13911112222"
+                                     << "+86";
 }
 
 void TestMeetingRequests::tokenPhoneFillsOnlyAnEmptySession()
@@ -167,7 +175,8 @@ void TestMeetingRequests::guestTokenSendsNoEmptyPhoneFields()
                                    [](ServiceTokenHttp &h) { h.request(); }),
              QString());
     const QString result = run<TmTokenHttp>(&TmTokenHttp::sendTmTokenResultSignal, [](TmTokenHttp &h) {
-        h.requestForGuest(baseValues->serialNo, QStringLiteral("482915736"), QStringLiteral("访客"), "", "", "");
+        h.requestForGuest(baseValues->serialNo, QStringLiteral("482915736"), QStringLiteral("访客"), "", "",
+                          "");
     });
     QCOMPARE(result, QString());
 
@@ -205,9 +214,10 @@ void TestMeetingRequests::plusSignIsEncodedInTheQueryButNotInJson()
     QVERIFY(!code.isEmpty());
 
     // The activity meeting wants a verified phone from a guest.
-    QCOMPARE(run<TmTokenHttp>(&TmTokenHttp::sendTmTokenResultSignal,
-                              [](TmTokenHttp &h) { h.requestForGuest("SN", "927461035", "访客", "", "", ""); }),
-             QString());
+    QCOMPARE(
+        run<TmTokenHttp>(&TmTokenHttp::sendTmTokenResultSignal,
+                         [](TmTokenHttp &h) { h.requestForGuest("SN", "927461035", "访客", "", "", ""); }),
+        QString());
     QCOMPARE(baseValues->loginStatus, QStringLiteral("2"));
     QCOMPARE(run<TmTokenHttp>(&TmTokenHttp::sendTmTokenResultSignal,
                               [&code](TmTokenHttp &h) {
@@ -239,10 +249,16 @@ void TestMeetingRequests::sdkInfoIsStoredAndEmptiedOnEveryFailure()
 {
     QScopedValueRollback<int> timeout(Waits::requestTimeoutMs, 200);
     auto sdkInfo = [this] {
-        return run<TmSDKInfoHttp>(&TmSDKInfoHttp::sendTmSdkInfoResultSignal, [](TmSDKInfoHttp &h) { h.request(); });
+        return run<TmSDKInfoHttp>(&TmSDKInfoHttp::sendTmSdkInfoResultSignal,
+                                  [](TmSDKInfoHttp &h) { h.request(); });
     };
-    auto filled = [] { return !baseValues->sdkId.isEmpty() && !baseValues->sdkToken.isEmpty() && !baseValues->ssoUrl.isEmpty(); };
-    auto empty = [] { return baseValues->sdkId.isEmpty() && baseValues->sdkToken.isEmpty() && baseValues->ssoUrl.isEmpty(); };
+    auto filled = [] {
+        return !baseValues->sdkId.isEmpty() && !baseValues->sdkToken.isEmpty() &&
+               !baseValues->ssoUrl.isEmpty();
+    };
+    auto empty = [] {
+        return baseValues->sdkId.isEmpty() && baseValues->sdkToken.isEmpty() && baseValues->ssoUrl.isEmpty();
+    };
 
     QCOMPARE(sdkInfo(), QStringLiteral("error:AuthenticationRequiredError")); // no service token yet
     QCOMPARE(run<ServiceTokenHttp>(&ServiceTokenHttp::sendServiceTokenResultSignal,
@@ -292,9 +308,9 @@ void TestMeetingRequests::meetingListIsTheResultArray()
     QVERIFY(!codes.contains(QStringLiteral("663019428"))); // another company's
 
     baseValues->gatewayAccessToken = QStringLiteral("expired");
-    QVERIFY(!run<TmMtgQueryHttp>(&TmMtgQueryHttp::sendTmMtgQueryResultSignal,
-                                 [](TmMtgQueryHttp &h) { h.request(baseValues->tenantInfo); })
-                 .isEmpty());
+    QVERIFY(!run<TmMtgQueryHttp>(&TmMtgQueryHttp::sendTmMtgQueryResultSignal, [](TmMtgQueryHttp &h) {
+                 h.request(baseValues->tenantInfo);
+             }).isEmpty());
 }
 
 void TestMeetingRequests::meetingListWithoutArrayIsAnEmptyList_data()
@@ -324,9 +340,10 @@ void TestMeetingRequests::meetingListWithoutArrayIsAnEmptyList()
 void TestMeetingRequests::meetingDetailIsTheInfoList()
 {
     QCOMPARE(signInMember("600888", "zhangwei", "Vesk@2024", 1), QString());
-    const QString result = run<TmMtgQueryDHttp>(&TmMtgQueryDHttp::sendTmMtgQueryDResultSignal, [](TmMtgQueryDHttp &h) {
-        h.request(baseValues->tenantInfo, QStringLiteral("316058274"));
-    });
+    const QString result =
+        run<TmMtgQueryDHttp>(&TmMtgQueryDHttp::sendTmMtgQueryDResultSignal, [](TmMtgQueryDHttp &h) {
+            h.request(baseValues->tenantInfo, QStringLiteral("316058274"));
+        });
     const QJsonArray list = QJsonDocument::fromJson(result.toUtf8()).array();
     QCOMPARE(list.size(), 1);
     QCOMPARE(list.at(0).toObject().value("subject").toString(), QStringLiteral("产品发布准备会"));
@@ -341,10 +358,12 @@ void TestMeetingRequests::createAnswerIsTaggedByItsType_data()
 {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("result");
-    QTest::newRow("number as string") << R"({"success":true,"result":"735102948"})" << "result:735102948";
+    QTest::newRow("number as string") << R"({"success":true,"result":"735102948"})"
+                                      << "result:735102948";
     QTest::newRow("object") << R"({"success":true,"result":{"meetingCode":"1","subject":"周会"}})"
                             << QStringLiteral(R"(result:{"meetingCode":"1","subject":"周会"})");
-    QTest::newRow("number") << R"({"success":true,"result":735102948})" << QStringLiteral("error:服务返回数据格式错误");
+    QTest::newRow("number") << R"({"success":true,"result":735102948})"
+                            << QStringLiteral("error:服务返回数据格式错误");
     QTest::newRow("refused") << R"({"success":false,"errorCode":"2002","errorMsg":"会议主题不能为空"})"
                              << QStringLiteral("error:会议主题不能为空");
 }
@@ -365,10 +384,11 @@ void TestMeetingRequests::createdMeetingCanBeCancelled()
     QCOMPARE(signInMember("600888", "zhangwei", "Vesk@2024", 1), QString());
     const QString start = QDateTime::currentDateTime().addSecs(3600).toString("yyyy-MM-dd hh:mm:ss");
     const QString end = QDateTime::currentDateTime().addSecs(7200).toString("yyyy-MM-dd hh:mm:ss");
-    const QString meeting = QStringLiteral(R"({"subject":"测试会议 & 评审","startTime":"%1","endTime":"%2"})").arg(start, end);
-    const QString created = run<TmMtgCreateHttp>(&TmMtgCreateHttp::sendTmMtgCreateResultSignal, [&](TmMtgCreateHttp &h) {
-        h.request(baseValues->tenantInfo, meeting);
-    });
+    const QString meeting =
+        QStringLiteral(R"({"subject":"测试会议 & 评审","startTime":"%1","endTime":"%2"})").arg(start, end);
+    const QString created =
+        run<TmMtgCreateHttp>(&TmMtgCreateHttp::sendTmMtgCreateResultSignal,
+                             [&](TmMtgCreateHttp &h) { h.request(baseValues->tenantInfo, meeting); });
     QVERIFY2(created.startsWith(QLatin1String("result:{")), qPrintable(created));
     QCOMPARE(QString::fromUtf8(QByteArray::fromStdString(m_service->last().body)), meeting);
     const QJsonObject answer = QJsonDocument::fromJson(created.mid(7).toUtf8()).object();
@@ -399,9 +419,10 @@ void TestMeetingRequests::createdMeetingCanBeCancelled()
 void TestMeetingRequests::invitationIsInfoText()
 {
     QCOMPARE(signInMember("600888", "zhangwei", "Vesk@2024", 1), QString());
-    const QString result = run<TmMtgInviteHttp>(&TmMtgInviteHttp::sendTmMtgInviteResultSignal, [](TmMtgInviteHttp &h) {
-        h.request(baseValues->tenantInfo, QStringLiteral("316058274"));
-    });
+    const QString result =
+        run<TmMtgInviteHttp>(&TmMtgInviteHttp::sendTmMtgInviteResultSignal, [](TmMtgInviteHttp &h) {
+            h.request(baseValues->tenantInfo, QStringLiteral("316058274"));
+        });
     QVERIFY2(result.startsWith(QLatin1String("info:{")), qPrintable(result));
     const QJsonObject info = QJsonDocument::fromJson(result.mid(5).toUtf8()).object();
     QCOMPARE(info.value("rootNum").toString(), QStringLiteral("316058274"));
@@ -450,8 +471,9 @@ void TestMeetingRequests::participantLimitIsFormattedLikeANumber()
 void TestMeetingRequests::renameNeedsABooleanAnswer()
 {
     QCOMPARE(signInMember("600888", "zhangwei", "Vesk@2024", 1), QString());
-    QCOMPARE(run<TmMtgNickChangeHttp>(&TmMtgNickChangeHttp::sendTmMtgNickChangeResultSignal,
-                                      [](TmMtgNickChangeHttp &h) { h.request(baseValues->tenantInfo, "张伟+1 & co"); }),
+    QCOMPARE(run<TmMtgNickChangeHttp>(
+                 &TmMtgNickChangeHttp::sendTmMtgNickChangeResultSignal,
+                 [](TmMtgNickChangeHttp &h) { h.request(baseValues->tenantInfo, "张伟+1 & co"); }),
              QString());
     QCOMPARE(run<TmTokenHttp>(&TmTokenHttp::sendTmTokenResultSignal,
                               [](TmTokenHttp &h) { h.requestForMember(baseValues->tenantInfo, "", "", ""); }),
@@ -491,7 +513,8 @@ void TestMeetingRequests::summaryFailureEmptiesTheMeetingInHand_data()
     QTest::newRow("refused without message") << "refusedNoMsg" << QStringLiteral("error:500");
     QTest::newRow("timed out") << "timeout" << QStringLiteral("error:请求超时");
     QTest::newRow("http 500") << "http500" << QStringLiteral("error:InternalServerError");
-    QTest::newRow("refused connection") << "refusedConnection" << QStringLiteral("error:ConnectionRefusedError");
+    QTest::newRow("refused connection")
+        << "refusedConnection" << QStringLiteral("error:ConnectionRefusedError");
     QTest::newRow("not json") << "garbage" << QStringLiteral("error:服务返回数据格式错误");
 }
 
@@ -528,8 +551,8 @@ void TestMeetingRequests::summaryFailureEmptiesTheMeetingInHand()
     TmMtgSummaryHttp http;
     bool emptiedFirst = false;
     connect(&http, &TmMtgSummaryHttp::sendTmMtgSummaryResultSignal, this, [&emptiedFirst] {
-        emptiedFirst = baseValues->meetingId.isEmpty() && baseValues->meetingType.isEmpty()
-            && baseValues->joinUrl.isEmpty();
+        emptiedFirst = baseValues->meetingId.isEmpty() && baseValues->meetingType.isEmpty() &&
+                       baseValues->joinUrl.isEmpty();
     });
     QSignalSpy spy(&http, &TmMtgSummaryHttp::sendTmMtgSummaryResultSignal);
     http.request(code);

@@ -75,8 +75,8 @@ QString TestSignInRequests::fetchServiceToken()
     return resultAt(spy);
 }
 
-QString TestSignInRequests::signIn(Service &, const QString &company, const QString &user, const QString &password,
-                                   int type)
+QString TestSignInRequests::signIn(Service &, const QString &company, const QString &user,
+                                   const QString &password, int type)
 {
     LoginHttp http;
     QSignalSpy spy(&http, &LoginHttp::sendLoginResultSignal);
@@ -107,14 +107,15 @@ void TestSignInRequests::serviceTokenIsReadWhereTheServicePutsIt_data()
 
     QTest::newRow("in result") << R"({"success":true,"result":{"access_token":"t-1","expires_in":3600}})"
                                << QString() << "t-1" << 3600;
-    QTest::newRow("top level, enveloped") << R"({"success":true,"access_token":"t-2","expires_in":60})"
-                                          << QString() << "t-2" << 60;
-    QTest::newRow("bare OAuth answer") << R"({"access_token":"t-3","token_type":"bearer","expires_in":"120"})"
-                                       << QString() << "t-3" << 120;
-    QTest::newRow("success without token")
-        << R"({"success":true,"result":{"token_type":"bearer"}})" << QStringLiteral("服务返回数据格式错误") << ""
-        << 0;
-    QTest::newRow("refused without message") << R"({"success":false,"errorCode":"4001"})" << "4001" << "" << 0;
+    QTest::newRow("top level, enveloped")
+        << R"({"success":true,"access_token":"t-2","expires_in":60})" << QString() << "t-2" << 60;
+    QTest::newRow("bare OAuth answer")
+        << R"({"access_token":"t-3","token_type":"bearer","expires_in":"120"})" << QString() << "t-3" << 120;
+    QTest::newRow("success without token") << R"({"success":true,"result":{"token_type":"bearer"}})"
+                                           << QStringLiteral("服务返回数据格式错误") << "" << 0;
+    QTest::newRow("refused without message") << R"({"success":false,"errorCode":"4001"})"
+                                             << "4001"
+                                             << "" << 0;
     QTest::newRow("no success, no token") << R"({"error":"x"})" << QStringLiteral("请求失败") << "" << 0;
 }
 
@@ -149,20 +150,76 @@ void TestSignInRequests::companyCheckFollowsTheRules_data()
     QTest::addColumn<QString>("ipoFlag");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("enterprise") << "C1" << "0010" << "1,4" << "1" << "1";
-    QTest::newRow("ipoFlag 0") << "C1" << "0010" << "4" << "0" << "1";
-    QTest::newRow("regulatory 2") << "C1" << "0010" << "4" << "2" << "2";
-    QTest::newRow("regulatory 4") << "C1" << "1000" << "4,6" << "4" << "2";
-    QTest::newRow("regulatory 7") << "C1" << "00" << "4" << "7" << "2";
-    QTest::newRow("financial") << "C1" << "0010" << "1,4" << "8" << "3";
-    QTest::newRow("other flag 5") << "C1" << "0010" << "4" << "5" << "1";
-    QTest::newRow("empty flag") << "C1" << "0010" << "4" << "" << "1";
-    QTest::newRow("empty company id wins") << "" << "0010" << "1,4" << "8" << "0";
-    QTest::newRow("otherCtrl without 00") << "C1" << "0101" << "4" << "8" << "0";
-    QTest::newRow("module 14 is not 4") << "C1" << "0010" << "1,14" << "1" << "0";
-    QTest::newRow("module with blank") << "C1" << "0010" << "1, 4" << "1" << "0";
-    QTest::newRow("empty module entries kept") << "C1" << "0010" << "1,,4" << "2" << "2";
-    QTest::newRow("no modules") << "C1" << "0010" << "" << "1" << "0";
+    QTest::newRow("enterprise") << "C1"
+                                << "0010"
+                                << "1,4"
+                                << "1"
+                                << "1";
+    QTest::newRow("ipoFlag 0") << "C1"
+                               << "0010"
+                               << "4"
+                               << "0"
+                               << "1";
+    QTest::newRow("regulatory 2") << "C1"
+                                  << "0010"
+                                  << "4"
+                                  << "2"
+                                  << "2";
+    QTest::newRow("regulatory 4") << "C1"
+                                  << "1000"
+                                  << "4,6"
+                                  << "4"
+                                  << "2";
+    QTest::newRow("regulatory 7") << "C1"
+                                  << "00"
+                                  << "4"
+                                  << "7"
+                                  << "2";
+    QTest::newRow("financial") << "C1"
+                               << "0010"
+                               << "1,4"
+                               << "8"
+                               << "3";
+    QTest::newRow("other flag 5") << "C1"
+                                  << "0010"
+                                  << "4"
+                                  << "5"
+                                  << "1";
+    QTest::newRow("empty flag") << "C1"
+                                << "0010"
+                                << "4"
+                                << ""
+                                << "1";
+    QTest::newRow("empty company id wins") << ""
+                                           << "0010"
+                                           << "1,4"
+                                           << "8"
+                                           << "0";
+    QTest::newRow("otherCtrl without 00") << "C1"
+                                          << "0101"
+                                          << "4"
+                                          << "8"
+                                          << "0";
+    QTest::newRow("module 14 is not 4") << "C1"
+                                        << "0010"
+                                        << "1,14"
+                                        << "1"
+                                        << "0";
+    QTest::newRow("module with blank") << "C1"
+                                       << "0010"
+                                       << "1, 4"
+                                       << "1"
+                                       << "0";
+    QTest::newRow("empty module entries kept") << "C1"
+                                               << "0010"
+                                               << "1,,4"
+                                               << "2"
+                                               << "2";
+    QTest::newRow("no modules") << "C1"
+                                << "0010"
+                                << ""
+                                << "1"
+                                << "0";
 }
 
 void TestSignInRequests::companyCheckFollowsTheRules()
@@ -252,10 +309,26 @@ void TestSignInRequests::displayAndPersonNameTakeTheFirstNonEmpty_data()
     QTest::addColumn<QString>("userName");
     QTest::addColumn<QString>("storedPersonName");
 
-    QTest::newRow("all present") << "维" << "小张" << "张伟" << "维" << "张伟";
-    QTest::newRow("no vesk name") << "" << "小张" << "张伟" << "小张" << "张伟";
-    QTest::newRow("only account name") << "" << "" << "" << "zhangwei" << "";
-    QTest::newRow("no person name") << "维" << "小张" << "" << "维" << "小张";
+    QTest::newRow("all present") << "维"
+                                 << "小张"
+                                 << "张伟"
+                                 << "维"
+                                 << "张伟";
+    QTest::newRow("no vesk name") << ""
+                                  << "小张"
+                                  << "张伟"
+                                  << "小张"
+                                  << "张伟";
+    QTest::newRow("only account name") << ""
+                                       << ""
+                                       << ""
+                                       << "zhangwei"
+                                       << "";
+    QTest::newRow("no person name") << "维"
+                                    << "小张"
+                                    << ""
+                                    << "维"
+                                    << "小张";
 }
 
 void TestSignInRequests::displayAndPersonNameTakeTheFirstNonEmpty()
@@ -287,10 +360,14 @@ void TestSignInRequests::interfaceUrlLosesEveryApiSegment_data()
     QTest::addColumn<QString>("configured");
     QTest::addColumn<QString>("stored");
 
-    QTest::newRow("ends in api/") << "http://ent.example/gw/api/" << "http://ent.example/gw/";
-    QTest::newRow("api/ twice") << "http://ent.example/api/v2/api/" << "http://ent.example/v2/";
-    QTest::newRow("case-sensitive") << "http://ent.example/API/x/" << "http://ent.example/API/x/";
-    QTest::newRow("no api") << "http://ent.example/" << "http://ent.example/";
+    QTest::newRow("ends in api/") << "http://ent.example/gw/api/"
+                                  << "http://ent.example/gw/";
+    QTest::newRow("api/ twice") << "http://ent.example/api/v2/api/"
+                                << "http://ent.example/v2/";
+    QTest::newRow("case-sensitive") << "http://ent.example/API/x/"
+                                    << "http://ent.example/API/x/";
+    QTest::newRow("no api") << "http://ent.example/"
+                            << "http://ent.example/";
 }
 
 void TestSignInRequests::interfaceUrlLosesEveryApiSegment()
@@ -313,8 +390,10 @@ void TestSignInRequests::missingCountryCodeBecomesPlus86_data()
 {
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("empty") << "" << "+86";
-    QTest::newRow("Hong Kong") << "+852" << "+852";
+    QTest::newRow("empty") << ""
+                           << "+86";
+    QTest::newRow("Hong Kong") << "+852"
+                               << "+852";
 }
 
 void TestSignInRequests::missingCountryCodeBecomesPlus86()
@@ -341,7 +420,9 @@ void TestSignInRequests::companyBindingSuppliesTokensAndCompany()
     // through the binding, so give the binding its own interface address.
     const std::string fixture = fixtureVariant(dir, [](QJsonObject &root) {
         editEntry(root, QStringLiteral("companies"), QStringLiteral("companyCode"), QStringLiteral("ZJ3100"),
-                  [](QJsonObject &c) { c.insert(QStringLiteral("interfaceUrl"), QStringLiteral("http://reg.example/api/")); });
+                  [](QJsonObject &c) {
+                      c.insert(QStringLiteral("interfaceUrl"), QStringLiteral("http://reg.example/api/"));
+                  });
     });
     Service service(fixture);
     QVERIFY(service.start());
@@ -438,7 +519,8 @@ void TestSignInRequests::openIdSignInSendsUnionIdInLowerCase()
     QVERIFY(!qs(service.last().body).contains(QLatin1String("unionId")));
     QCOMPARE(baseValues->companyCode, QStringLiteral("600888"));
 
-    login.autoLoginByOpenId(QStringLiteral("oWx_zhangwei_5f1c"), QStringLiteral("wx10001"), QStringLiteral("other"));
+    login.autoLoginByOpenId(QStringLiteral("oWx_zhangwei_5f1c"), QStringLiteral("wx10001"),
+                            QStringLiteral("other"));
     QCOMPARE(resultAt(spy, 1), QStringLiteral("微信账号未绑定"));
 }
 
@@ -448,9 +530,14 @@ void TestSignInRequests::simulatedSignInFindsTheUser_data()
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("result");
     QTest::addColumn<QString>("userName");
-    QTest::newRow("by account") << "600888" << "lina" << "" << QStringLiteral("娜娜");
-    QTest::newRow("by phone") << "600888" << "13800138000" << "" << QStringLiteral("张伟");
-    QTest::newRow("other company") << "FIN8801" << "lina" << QStringLiteral("用户不存在") << "";
+    QTest::newRow("by account") << "600888"
+                                << "lina"
+                                << "" << QStringLiteral("娜娜");
+    QTest::newRow("by phone") << "600888"
+                              << "13800138000"
+                              << "" << QStringLiteral("张伟");
+    QTest::newRow("other company") << "FIN8801"
+                                   << "lina" << QStringLiteral("用户不存在") << "";
 }
 
 void TestSignInRequests::simulatedSignInFindsTheUser()
@@ -479,7 +566,8 @@ void TestSignInRequests::weChatSignInWalksUrlBindingAndUuid()
     url.request();
     QCOMPARE(resultAt(urlSpy), QString());
     QVERIFY(!baseValues->wxUuid.isEmpty());
-    QCOMPARE(baseValues->wxLoginUrl, qs(service.server().baseUrl()) + QStringLiteral("/wx/") + baseValues->wxUuid);
+    QCOMPARE(baseValues->wxLoginUrl,
+             qs(service.server().baseUrl()) + QStringLiteral("/wx/") + baseValues->wxUuid);
 
     LoginWxBindingHttp binding;
     QSignalSpy bindingSpy(&binding, &LoginWxBindingHttp::sendLoginWxBindingResultSignal);

@@ -1,9 +1,9 @@
-#include <QtTest>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QMovie>
 #include <QRegularExpression>
+#include <QtTest>
 
 // The embedded images the screens and the style sheet name, at the pixel size they are shown at.
 class TestImages : public QObject
@@ -26,19 +26,42 @@ void TestImages::imageLoadsAtItsShownSize_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QSize>("size");
-    const struct { const char *name; int w, h; } images[] = {
-        {"smallLogo.png", 30, 18}, {"middleLogo.png", 80, 48}, {"largeLogo.png", 120, 72},
+    const struct
+    {
+        const char *name;
+        int w, h;
+    } images[] = {
+        {"smallLogo.png", 30, 18},
+        {"middleLogo.png", 80, 48},
+        {"largeLogo.png", 120, 72},
         {"logo.png", 256, 256},
-        {"minimize.png", 12, 12}, {"close.png", 12, 12}, {"return.png", 12, 12},
-        {"mtgJoin.png", 50, 50}, {"mtgQuick.png", 50, 50}, {"mtgCreate.png", 50, 50},
-        {"mtgCast.png", 50, 50}, {"mtgSet.png", 20, 20}, {"mtgEmpty.png", 145, 145},
-        {"mtgActTip.png", 20, 20}, {"dot.png", 6, 6}, {"edit.png", 20, 20},
-        {"checkboxChecked.png", 14, 14}, {"checkboxUnchecked.png", 14, 14},
-        {"radioButtonChecked.png", 14, 14}, {"radioButtonUnchecked.png", 14, 14},
-        {"calendar.png", 16, 16}, {"clock.png", 16, 16},
-        {"step_up.png", 10, 6}, {"step_down.png", 10, 6}, {"down.png", 12, 8},
-        {"white_down.png", 10, 6}, {"halfQrcode.png", 60, 60}, {"halfPc.png", 60, 60},
-        {"phone.png", 16, 16}, {"account.png", 16, 16}, {"signComplete.png", 48, 48},
+        {"minimize.png", 12, 12},
+        {"close.png", 12, 12},
+        {"return.png", 12, 12},
+        {"mtgJoin.png", 50, 50},
+        {"mtgQuick.png", 50, 50},
+        {"mtgCreate.png", 50, 50},
+        {"mtgCast.png", 50, 50},
+        {"mtgSet.png", 20, 20},
+        {"mtgEmpty.png", 145, 145},
+        {"mtgActTip.png", 20, 20},
+        {"dot.png", 6, 6},
+        {"edit.png", 20, 20},
+        {"checkboxChecked.png", 14, 14},
+        {"checkboxUnchecked.png", 14, 14},
+        {"radioButtonChecked.png", 14, 14},
+        {"radioButtonUnchecked.png", 14, 14},
+        {"calendar.png", 16, 16},
+        {"clock.png", 16, 16},
+        {"step_up.png", 10, 6},
+        {"step_down.png", 10, 6},
+        {"down.png", 12, 8},
+        {"white_down.png", 10, 6},
+        {"halfQrcode.png", 60, 60},
+        {"halfPc.png", 60, 60},
+        {"phone.png", 16, 16},
+        {"account.png", 16, 16},
+        {"signComplete.png", 48, 48},
     };
     for (const auto &i : images)
         QTest::newRow(i.name) << QString::fromLatin1(i.name) << QSize(i.w, i.h);
@@ -59,12 +82,18 @@ void TestImages::hoverImageMatchesItsNormalImage_data()
     QTest::addColumn<QString>("normal");
     QTest::addColumn<QString>("hover");
     const char *pairs[][2] = {
-        {"mtgJoin.png", "mtgJoinHover.png"}, {"mtgQuick.png", "mtgQuickHover.png"},
-        {"mtgCreate.png", "mtgCreateHover.png"}, {"mtgCast.png", "mtgCastHover.png"},
-        {"down.png", "downHover.png"}, {"calendar.png", "calendar_hover.png"},
-        {"clock.png", "clock_hover.png"}, {"step_up.png", "step_up_hover.png"},
-        {"step_down.png", "step_down_hover.png"}, {"minimize.png", "minimizeHover.png"},
-        {"close.png", "closeHover.png"}, {"return.png", "returnHover.png"},
+        {"mtgJoin.png", "mtgJoinHover.png"},
+        {"mtgQuick.png", "mtgQuickHover.png"},
+        {"mtgCreate.png", "mtgCreateHover.png"},
+        {"mtgCast.png", "mtgCastHover.png"},
+        {"down.png", "downHover.png"},
+        {"calendar.png", "calendar_hover.png"},
+        {"clock.png", "clock_hover.png"},
+        {"step_up.png", "step_up_hover.png"},
+        {"step_down.png", "step_down_hover.png"},
+        {"minimize.png", "minimizeHover.png"},
+        {"close.png", "closeHover.png"},
+        {"return.png", "returnHover.png"},
     };
     for (const auto &p : pairs)
         QTest::newRow(p[1]) << QString::fromLatin1(p[0]) << QString::fromLatin1(p[1]);
@@ -85,10 +114,10 @@ void TestImages::hoverImageMatchesItsNormalImage()
 void TestImages::iconsHaveTransparentCorners_data()
 {
     QTest::addColumn<QString>("name");
-    for (const char *n : {"minimize.png", "close.png", "return.png", "mtgSet.png", "edit.png",
-                          "calendar.png", "clock.png", "phone.png", "account.png", "dot.png",
-                          "mtgJoin.png", "signComplete.png", "smallLogo.png", "largeLogo.png",
-                          "radioButtonChecked.png", "halfQrcode.png", "halfPc.png"})
+    for (const char *n :
+         {"minimize.png", "close.png", "return.png", "mtgSet.png", "edit.png", "calendar.png", "clock.png",
+          "phone.png", "account.png", "dot.png", "mtgJoin.png", "signComplete.png", "smallLogo.png",
+          "largeLogo.png", "radioButtonChecked.png", "halfQrcode.png", "halfPc.png"})
         QTest::newRow(n) << QString::fromLatin1(n);
 }
 

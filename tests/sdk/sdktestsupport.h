@@ -26,7 +26,8 @@ inline void resetSdkWorld()
 inline bool initializeSdk(int waitMs = 2000)
 {
     QSignalSpy initialised(WeMeetManager::instance(), &WeMeetManager::OnSDKInitializeFinishSignal);
-    WeMeetManager::initialize(QStringLiteral("id"), QStringLiteral("token"), QStringLiteral("/tmp"), QStringLiteral("a"));
+    WeMeetManager::initialize(QStringLiteral("id"), QStringLiteral("token"), QStringLiteral("/tmp"),
+                              QStringLiteral("a"));
     return initialised.wait(waitMs);
 }
 
