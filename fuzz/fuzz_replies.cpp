@@ -69,14 +69,16 @@ private:
 
 QVector<HttpHelper *> &requests()
 {
-    static QVector<HttpHelper *> all = {
+    // Made once for the whole run and never destroyed, so the objects stay
+    // reachable after static destruction when the leak check runs.
+    static auto *all = new QVector<HttpHelper *>{
         new ServiceTokenHttp,  new LoginComVerifyHttp, new LoginHttp,           new LoginVerifyHttp,
         new LoginWxUrlHttp,    new LoginWxBindingHttp, new TmTokenHttp,         new TmSDKInfoHttp,
         new TmMtgQueryHttp,    new TmMtgQueryDHttp,    new TmMtgCreateHttp,     new TmMtgDeleteHttp,
         new TmMtgInviteHttp,   new TmMtgMaxPeopleHttp, new TmMtgNickChangeHttp, new TmMtgSummaryHttp,
         new TmPhoneVerifyHttp, new ActMtgDetailHttp,   new ActivityApproveHttp, new VeskVersionHttp,
     };
-    return all;
+    return *all;
 }
 
 } // namespace
