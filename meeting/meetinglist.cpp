@@ -11,7 +11,8 @@
 MeetingList::MeetingList(QScrollArea *area, QObject *parent) : QObject(parent), m_area(area)
 {
     connect(m_area->verticalScrollBar(), &QScrollBar::valueChanged, this, &MeetingList::layOut);
-    m_area->viewport()->installEventFilter(this);
+    m_viewport = m_area->viewport();
+    m_viewport->installEventFilter(this);
 }
 
 MeetingList::~MeetingList() = default;
@@ -62,7 +63,9 @@ void MeetingList::show()
 
 bool MeetingList::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_area->viewport() && event->type() == QEvent::Resize)
+    // Compared by the pointer taken at the start: while the scroll area is
+    // being destroyed its viewport() must not be called any more.
+    if (event->type() == QEvent::Resize && watched == m_viewport)
         layOut();
     return QObject::eventFilter(watched, event);
 }

@@ -78,6 +78,7 @@ private:
     void release(int entry);
 
     QScrollArea *m_area;
+    QWidget *m_viewport = nullptr;
     QPointer<QWidget> m_content;
     QVector<Entry> m_entries;
     QVector<DayHeaderData> m_headers;
