@@ -329,10 +329,12 @@ bool HomeScreen::eventFilter(QObject *watched, QEvent *event)
 {
     const bool onEmptyState = watched == ui->emptyWidget || watched == ui->bgempty || watched == ui->lblempty;
     if (onEmptyState && m_listLoadFailed) {
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton)
+        const bool press = event->type() == QEvent::MouseButtonPress;
+        const bool release = event->type() == QEvent::MouseButtonRelease;
+        auto *mouse = (press || release) ? static_cast<QMouseEvent *>(event) : nullptr;
+        if (press && mouse->button() == Qt::LeftButton)
             return true;
-        if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
+        if (release && mouse->button() == Qt::LeftButton) {
             const QPoint at = static_cast<QWidget *>(watched)->mapTo(ui->emptyWidget, mouse->pos());
             if (ui->emptyWidget->rect().contains(at))
                 loadMeetingList();
