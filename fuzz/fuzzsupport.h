@@ -17,10 +17,12 @@ namespace fuzzsupport {
 
 inline void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
 
-// Called once from LLVMFuzzerInitialize.
+// Called once from LLVMFuzzerInitialize; a target with widgets makes its
+// QApplication first.
 inline void start(int *argc, char ***argv)
 {
-    static QCoreApplication app(*argc, *argv);
+    if (!QCoreApplication::instance())
+        static QCoreApplication app(*argc, *argv);
     QStandardPaths::setTestModeEnabled(true);
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
     qInstallMessageHandler(quiet);

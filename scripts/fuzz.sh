@@ -37,8 +37,12 @@ for t in "${targets[@]}"; do
   mkdir -p "$corpus" "$artifacts"
   dict=()
   [ -f "$here/fuzz/$t.dict" ] && dict=(-dict="$here/fuzz/$t.dict")
+  # A target may set sanitizer options of its own (fuzz/<target>.asan, one
+  # option a line, # for comments); later options win.
+  asan="$ASAN_OPTIONS"
+  [ -f "$here/fuzz/$t.asan" ] && asan="$asan:$(grep -v '^#' "$here/fuzz/$t.asan" | paste -sd:)"
   set +e
-  "$build/fuzz-bin/$t" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  ASAN_OPTIONS="$asan" "$build/fuzz-bin/$t" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$artifacts/$t-" "$corpus" "$here/fuzz/corpus/$t" >"$log" 2>&1
   rc=$?
   set -e
