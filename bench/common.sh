@@ -57,8 +57,10 @@ start_service() {
     {
         echo "[CONFIG]"
         echo "SERVICE_URL=$base/service/"
-        echo "CLOUD_URL=$base/cloud/"
-        echo "IDM_URL=$base/idm/"
+        # The service, cloud and identity addresses are three hosts in the field;
+        # two names for the one stand-in keep their connections apart as there.
+        echo "CLOUD_URL=${base/127.0.0.1/localhost}/cloud/"
+        echo "IDM_URL=${base/127.0.0.1/localhost}/idm/"
         if [ "$scheme" = https ]; then echo "CA_CERTIFICATES=$work/cert.pem"; fi
     } >"$work/app/config.ini"
 }
