@@ -219,8 +219,9 @@ void HttpHelper::serviceRequestFinished(QNetworkReply *reply)
     if (send == m_lastSend)
         m_timer->stop();
     const int statusCode = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QByteArray data = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
-    handleReply(reply, data, statusCode);
+    QByteArray data = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+    // Handed over, so a handler may drop a large body before it passes its result on.
+    handleReply(reply, std::move(data), statusCode);
     reply->deleteLater();
 }
 
