@@ -30,11 +30,11 @@ PY
         VESK_BENCH_QUIT_AFTER=home timed "home-$n" "$work/app/VeskMeeting"
     done
 done
-bare=$(median bare 1)
+bare=$(median bare 3)
 [ -n "${KEEP_LOG:-}" ] && cat "$HOME"/.local/share/VeskMeeting/*.log
 for n in 10 200 1000; do
-    c=$(median "home-$n" 1)
-    printf 'start-up to signed-in home, %4d meetings  %6.1f ms  (bare window %5.1f ms, ratio %.2f)  peak RSS %.1f MiB\n' \
+    c=$(median "home-$n" 3)
+    printf 'start-up to signed-in home list painted, %4d meetings  %6.1f ms  (bare window painted %5.1f ms, ratio %.2f)  peak RSS %.1f MiB\n' \
         "$n" "$(echo "$c/1000" | bc -l)" "$(echo "$bare/1000" | bc -l)" "$(echo "$c/$bare" | bc -l)" \
         "$(echo "$(median "home-$n" 2)/1024" | bc -l)"
 done
