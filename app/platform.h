@@ -42,6 +42,10 @@ bool verifyProgramSignature(const std::string &utf8Path);
 // Silent: the logger itself calls them.
 bool createPrivateFolder(const std::string &utf8Path); // the parent must exist
 bool createPrivateFile(const std::string &utf8Path);   // never truncates
+// A descriptor for appending to utf8Path, created owner-only when missing, in
+// one call (the log opens its file for every line). -1 when it cannot be
+// opened that way (Windows, a link or a folder in the way): open it as usual.
+int openPrivateForAppend(const std::string &utf8Path);
 
 // The program arguments: on Windows taken from the wide command line and
 // converted into the system code page, elsewhere argv as given.

@@ -675,6 +675,11 @@ bool createPrivateFolder(const std::string &utf8Path)
     return true;
 }
 
+int openPrivateForAppend(const std::string &utf8Path)
+{
+    return open(utf8Path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+}
+
 bool createPrivateFile(const std::string &utf8Path)
 {
     const int fd = open(utf8Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);

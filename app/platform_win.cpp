@@ -309,6 +309,12 @@ std::vector<std::string> programArguments(int argc, char **argv)
     return arguments;
 }
 
+int openPrivateForAppend(const std::string &)
+{
+    // The profile folders are private already; QFile opens it.
+    return -1;
+}
+
 void sendTcpWritesAtOnce()
 {
     // Windows lists no socket handles of a process: try the handle values a
