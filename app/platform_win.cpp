@@ -318,9 +318,8 @@ int openPrivateForAppend(const std::string &)
 void sendTcpWritesAtOnce()
 {
     // Windows lists no socket handles of a process: try the handle values a
-    // process of this size uses. Winsock answers a value that is no socket
-    // without a kernel call.
-    for (UINT_PTR value = 4; value < 0x4000; value += 4) {
+    // process of this size uses (the lowest free value is handed out first).
+    for (UINT_PTR value = 4; value < 0x1000; value += 4) {
         const SOCKET socket = SOCKET(value);
         int type = 0;
         int length = sizeof type;
