@@ -625,7 +625,8 @@ QList<Endpoint> joinRows()
                 joinTyped(false, QStringLiteral("482915736"), QStringLiteral("访客A")));
         },
         clickJoin, joinButton, inMeeting);
-    // Without the summary the join goes ahead, as the system has it.
+    // Without the summary the join goes ahead: it only decides whether to ask
+    // for admission first.
     Endpoint summary = row(
         QStringLiteral("join: summary"), "/service/tencent-meeting/meeting/meetingSummary", serviceBase,
         [] {
