@@ -7,9 +7,9 @@
 #include "http/logincomverifyhttp.h"
 #include "http/loginhttp.h"
 #include "http/usermessage.h"
-#include "login/loginshared.h"
 #include "sdk/signinchain.h"
 #include "session/navigator.h"
+#include "widgets/loginshared.h"
 #include "widgets/messages.h"
 #include "widgets/waitingspinnerwidget.h"
 

@@ -8,11 +8,11 @@
 #include "http/loginhttp.h"
 #include "http/loginverifyhttp.h"
 #include "http/usermessage.h"
-#include "login/loginshared.h"
-#include "login/verifycodecountdown.h"
 #include "sdk/signinchain.h"
 #include "session/navigator.h"
+#include "widgets/loginshared.h"
 #include "widgets/messages.h"
+#include "widgets/verifycodecountdown.h"
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QButtonGroup>

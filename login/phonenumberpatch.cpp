@@ -7,10 +7,10 @@
 #include "app/userstore.h"
 #include "http/tmphoneverifyhttp.h"
 #include "http/usermessage.h"
-#include "login/verifycodecountdown.h"
 #include "sdk/signinchain.h"
 #include "session/navigator.h"
 #include "widgets/messages.h"
+#include "widgets/verifycodecountdown.h"
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QDebug>

@@ -9,10 +9,10 @@
 #include "http/tmphoneverifyhttp.h"
 #include "http/tmtokenhttp.h"
 #include "http/usermessage.h"
-#include "login/loginshared.h"
-#include "login/verifycodecountdown.h"
 #include "sdk/wemeetmanager.h"
+#include "widgets/loginshared.h"
 #include "widgets/messages.h"
+#include "widgets/verifycodecountdown.h"
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QDebug>

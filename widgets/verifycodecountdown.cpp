@@ -1,4 +1,4 @@
-#include "login/verifycodecountdown.h"
+#include "widgets/verifycodecountdown.h"
 
 #include "app/waits.h"
 
