@@ -48,7 +48,6 @@
 HomeScreen::HomeScreen(QWidget *parent) : BorderDialog(parent), ui(new Ui::HomeScreen)
 {
     ui->setupUi(this);
-    setDraggable(true);
 
     ui->lblLogo->setObjectName(QStringLiteral("smallLogoQLabel"));
     ui->lblLogo->clear();
@@ -82,11 +81,7 @@ HomeScreen::HomeScreen(QWidget *parent) : BorderDialog(parent), ui(new Ui::HomeS
     ui->emptyWidget->hide();
     setFocus();
 
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowMaximizeButtonHint);
-    setWindowTitle(baseValues->appName);
+    setUpWindow(baseValues->appName);
 
     m_spinner = new WaitingSpinnerWidget(this, true, true);
 

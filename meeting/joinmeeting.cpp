@@ -24,7 +24,6 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -106,18 +105,12 @@ JoinMeeting::JoinMeeting(QString meetingNo, QString nickname, QWidget *parent)
     : BorderDialog(parent), ui(new Ui::JoinMeeting), m_manager(WeMeetManager::instance())
 {
     ui->setupUi(this);
-    setDraggable(true);
-    setAttribute(Qt::WA_DeleteOnClose);
-    // Over an application-modal screen only another modal window takes input.
-    setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowMaximizeButtonHint);
-    setWindowTitle(QStringLiteral("加入会议"));
+    setUpWindow(QStringLiteral("加入会议"));
 
     loadUserInfo();
     loadMeetingInfo();
 
-    ui->pBtnClose->setIcon(QIcon(QStringLiteral(":/image/images/close.png")));
+    setUpTitleButtons(nullptr, ui->pBtnClose);
     ui->pBtnClose->setIconSize(QSize(12, 12));
     QLineEdit *numberEdit = ui->cboBoxMeetingNo->lineEdit();
     numberEdit->setPlaceholderText(QStringLiteral("请输入会议号"));
@@ -129,7 +122,6 @@ JoinMeeting::JoinMeeting(QString meetingNo, QString nickname, QWidget *parent)
 
     // Style object names; the form names above are the designer's.
     ui->backgroundWidget->setObjectName(QStringLiteral("backgroundWidget"));
-    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
     ui->lblTitle->setObjectName(QStringLiteral("messageQLabel"));
     ui->splitLine->setObjectName(QStringLiteral("titleSplitLine"));
     ui->lblMeetingNo->setObjectName(QStringLiteral("normalQLabel"));

@@ -16,7 +16,6 @@
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QDebug>
-#include <QIcon>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -27,22 +26,12 @@ PhoneNumberVerify::PhoneNumberVerify(QString meetingNo, QString nickname, QStrin
       m_nickname(std::move(nickname))
 {
     ui->setupUi(this);
-    setDraggable(true);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowMaximizeButtonHint);
-    setWindowTitle(QStringLiteral("手机号码验证"));
+    setUpWindow(QStringLiteral("手机号码验证"));
 
-    ui->pBtnMin->setIcon(QIcon(QStringLiteral(":/image/images/minimize.png")));
-    ui->pBtnClose->setIcon(QIcon(QStringLiteral(":/image/images/close.png")));
-    ui->pBtnReturn->setIcon(QIcon(QStringLiteral(":/image/images/return.png")));
+    setUpTitleButtons(ui->pBtnMin, ui->pBtnClose, ui->pBtnReturn);
 
     // Style object names; the form names above are the designer's.
     ui->backgroundWidget->setObjectName(QStringLiteral("backgroundWidget"));
-    ui->pBtnMin->setObjectName(QStringLiteral("titlePushButton"));
-    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
-    ui->pBtnReturn->setObjectName(QStringLiteral("titlePushButton"));
     ui->lblTitle->setObjectName(QStringLiteral("titleQLabel"));
     ui->lblPhoneNumber->setObjectName(QStringLiteral("normalQLabel"));
     ui->wtPhoneNumEdit->setObjectName(QStringLiteral("PhoneNumEdit"));
