@@ -112,16 +112,7 @@ void PhoneNumberVerify::onReturnBtnClicked()
 
 void PhoneNumberVerify::onVerifyCodeBtnClicked()
 {
-    if (ui->wtPhoneNumEdit->areaCode().isEmpty()) {
-        Messages::notice(this, QStringLiteral("区号不能为空"));
-        return;
-    }
-    if (ui->wtPhoneNumEdit->phoneNumber().isEmpty()) {
-        Messages::notice(this, QStringLiteral("手机号不能为空"));
-        return;
-    }
-    m_phoneVerifyHttp->request(ui->wtPhoneNumEdit->phoneNumber(), plusCountryCode());
-    m_countdown->start();
+    m_countdown->requestForPhone(ui->wtPhoneNumEdit, m_phoneVerifyHttp);
 }
 
 void PhoneNumberVerify::verifyCodeTimeoutSlot()
@@ -131,13 +122,7 @@ void PhoneNumberVerify::verifyCodeTimeoutSlot()
 
 void PhoneNumberVerify::tmPhoneVerifyResultSlot(QString result)
 {
-    if (result.isEmpty()) {
-        Messages::notice(this, QStringLiteral("手机验证码已发送"));
-        ui->lEditInputVerifyCode->setFocus();
-        return;
-    }
-    m_countdown->endAtNextTick();
-    Messages::notice(this, userMessage(result));
+    m_countdown->answered(result, ui->lEditInputVerifyCode);
 }
 
 void PhoneNumberVerify::comfirmBtnEnabledStatusSlot()
