@@ -10,6 +10,7 @@
 #include "http/tmtokenhttp.h"
 #include "http/usermessage.h"
 #include "meeting/activityapprove.h"
+#include "meeting/admissionanswer.h"
 #include "meeting/invitationtext.h"
 #include "meeting/phonenumberverify.h"
 #include "sdk/wemeetmanager.h"
@@ -74,11 +75,6 @@ public:
         style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
     }
 };
-
-bool isActivityMeeting(const QString &type)
-{
-    return type == QStringLiteral("活动系统") || type == QStringLiteral("预约会议");
-}
 
 bool isTrue(const QString &value)
 {
@@ -575,25 +571,16 @@ void JoinMeeting::checkActivityApproveResultSlot(QString result)
     if (!m_approvePending)
         return;
     m_approvePending = false;
-    if (result.isEmpty()) {
+    const AdmissionAnswer answer = readAdmissionAnswer(result);
+    if (answer.next == AdmissionAnswer::Next::Join) {
         wmJoinMeetingSlot();
         return;
     }
     m_spinner->stop();
-    if (result == QLatin1String("001") || result == QLatin1String("002") || result == QLatin1String("005")) {
-        activityApproveSlot(baseValues->activityShortUrl, baseValues->telephone,
-                            baseValues->mobileCountryCode);
-    } else if (result == QLatin1String("006") || result == QLatin1String("007") ||
-               result == QLatin1String("030")) {
-        activityApproveSlot(baseValues->signatureUrl, baseValues->telephone, baseValues->mobileCountryCode);
-    } else if (result == QLatin1String("010")) {
-        Messages::tell(this, UiText::notOnParticipantList, UiText::ok);
-    } else if (result == QLatin1String("111")) {
-        Messages::tell(this, UiText::meetingNoExpired, UiText::ok);
-    } else {
-        qDebug().noquote() << QStringLiteral("入会认证失败，error：%1").arg(result);
-        Messages::tell(this, UiText::admissionFailed, UiText::ok);
-    }
+    if (answer.next == AdmissionAnswer::Next::Approve)
+        activityApproveSlot(answer.url, baseValues->telephone, baseValues->mobileCountryCode);
+    else
+        Messages::tell(this, answer.message, UiText::ok);
 }
 
 void JoinMeeting::activityApproveSlot(QString url, QString telephone, QString mobileCountryCode)

@@ -9,6 +9,7 @@
 #include "http/tmphoneverifyhttp.h"
 #include "http/tmtokenhttp.h"
 #include "http/usermessage.h"
+#include "meeting/admissionanswer.h"
 #include "sdk/wemeetmanager.h"
 #include "widgets/loginshared.h"
 #include "widgets/messages.h"
@@ -173,27 +174,25 @@ void PhoneNumberVerify::checkActivityApproveResultSlot(QString result)
         return;
     m_approvePending = false;
     stopBusy();
-    const QString number = ui->wtPhoneNumEdit->phoneNumber();
-    if (result.isEmpty()) {
+    // Unlike the other joining windows, a failed request here is told as it
+    // is, not as a refused admission.
+    if (result.startsWith(QLatin1String("error:"))) {
+        Messages::notice(this, userMessage(result));
+        return;
+    }
+    const AdmissionAnswer answer = readAdmissionAnswer(result);
+    switch (answer.next) {
+    case AdmissionAnswer::Next::Join:
         emit sendWmSdkInitSignal();
         close();
-    } else if (result == QLatin1String("001") || result == QLatin1String("002") ||
-               result == QLatin1String("005")) {
-        emit sendActivityApproveSignal(baseValues->activityShortUrl, number, plusCountryCode());
+        break;
+    case AdmissionAnswer::Next::Approve:
+        emit sendActivityApproveSignal(answer.url, ui->wtPhoneNumEdit->phoneNumber(), plusCountryCode());
         close();
-    } else if (result == QLatin1String("006") || result == QLatin1String("007") ||
-               result == QLatin1String("030")) {
-        emit sendActivityApproveSignal(baseValues->signatureUrl, number, plusCountryCode());
-        close();
-    } else if (result == QLatin1String("010")) {
-        Messages::tell(this, UiText::notOnParticipantList, UiText::ok);
-    } else if (result == QLatin1String("111")) {
-        Messages::tell(this, UiText::meetingNoExpired, UiText::ok);
-    } else if (result.startsWith(QLatin1String("error:"))) {
-        Messages::notice(this, userMessage(result));
-    } else {
-        qDebug().noquote() << QStringLiteral("入会认证失败，error：%1").arg(result);
-        Messages::tell(this, UiText::admissionFailed, UiText::ok);
+        break;
+    case AdmissionAnswer::Next::Refuse:
+        Messages::tell(this, answer.message, UiText::ok);
+        break;
     }
 }
 
