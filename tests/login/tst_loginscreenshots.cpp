@@ -11,7 +11,6 @@
 #include "session/navigator.h"
 
 #include <QDir>
-#include <QImage>
 #include <QPushButton>
 #include <QScopedValueRollback>
 
@@ -43,8 +42,7 @@ void TestLoginScreenshots::initTestCase()
     Q_INIT_RESOURCE(resources);
     QVERIFY(testsupport::applyStyleSheet());
     qApp->setFont(QFont(QStringLiteral("Microsoft YaHei")));
-    m_dir = qEnvironmentVariable("VESK_SCREENSHOT_DIR",
-                                 QStringLiteral(VESK_BIN_DIR) + QStringLiteral("/../screenshots"));
+    m_dir = testsupport::screenshotFolder(QStringLiteral(VESK_BIN_DIR) + QStringLiteral("/../screenshots"));
     QVERIFY(QDir().mkpath(m_dir));
     m_server = std::make_unique<devservice::Server>();
     QVERIFY(m_server->start() > 0);
@@ -63,19 +61,7 @@ void TestLoginScreenshots::cleanup()
 
 void TestLoginScreenshots::save(QWidget *window, const QString &name)
 {
-    window->show();
-    window->raise();
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    QTest::qWait(200);
-    const QImage image = window->grab().toImage();
-    QVERIFY(!image.isNull());
-    const QString path = m_dir + QLatin1Char('/') + name;
-    QVERIFY(image.save(path));
-    qInfo().noquote() << "screenshot" << QDir::cleanPath(path);
-    // White content inside a shadow that leaves the corner transparent.
-    QCOMPARE(image.pixelColor(window->width() / 2, 12), QColor(Qt::white));
-    QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
+    testsupport::saveFramedScreenshot(window, m_dir + QLatin1Char('/') + name);
 }
 
 void TestLoginScreenshots::phoneSignIn()

@@ -1,7 +1,6 @@
 #include "jointestsupport.h"
 
 #include <QAbstractItemView>
-#include <QCursor>
 #include <QDate>
 #include <QDir>
 #include <QPixmap>
@@ -20,10 +19,7 @@ private:
 
     bool save(QWidget *widget, const QString &name)
     {
-        QCursor::setPos(QPoint(1270, 790));
-        QTest::qWait(200);
-        const QPixmap shot = widget->grab();
-        return !shot.isNull() && shot.save(QDir(m_dir).filePath(name + QStringLiteral(".png")));
+        return testsupport::saveScreenshot(widget, m_dir, name + QStringLiteral(".png"));
     }
     JoinMeeting *openDialog()
     {
@@ -38,7 +34,7 @@ private slots:
     void initTestCase()
     {
         useOwnHomeFolder();
-        m_dir = qEnvironmentVariable("VESK_SCREENSHOT_DIR", QStringLiteral(VESK_SCREENSHOT_DEFAULT));
+        m_dir = testsupport::screenshotFolder(QStringLiteral(VESK_SCREENSHOT_DEFAULT));
         QVERIFY(QDir().mkpath(m_dir));
         QVERIFY(m_server.start() > 0);
         applyStyleSheet();

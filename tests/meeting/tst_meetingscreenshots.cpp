@@ -13,7 +13,6 @@
 #include <QDateEdit>
 #include <QLineEdit>
 
-#include <QCursor>
 #include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
@@ -36,18 +35,13 @@ private:
 
     bool save(QWidget *widget, const QString &name)
     {
-        // Keep the pointer off the window so hover looks do not show.
-        QCursor::setPos(QPoint(1270, 790));
-        QTest::qWait(200);
-        const QPixmap shot = widget->grab();
-        return !shot.isNull() && shot.save(QDir(m_dir).filePath(name + QStringLiteral(".png")));
+        return testsupport::saveScreenshot(widget, m_dir, name + QStringLiteral(".png"));
     }
 
     // The window with the notices and messages shown over it, where they are.
     bool saveWithOverlays(QWidget *window, const QString &name)
     {
-        QCursor::setPos(QPoint(1270, 790));
-        QTest::qWait(200);
+        testsupport::settleForScreenshot();
         QPixmap shot = window->grab();
         QPainter painter(&shot);
         for (QWidget *top : QApplication::topLevelWidgets()) {
@@ -65,7 +59,7 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         if (!baseValues)
             baseValues = new BaseValues;
-        m_dir = qEnvironmentVariable("VESK_SCREENSHOT_DIR", QStringLiteral(VESK_SCREENSHOT_DEFAULT));
+        m_dir = testsupport::screenshotFolder(QStringLiteral(VESK_SCREENSHOT_DEFAULT));
         QVERIFY(QDir().mkpath(m_dir));
         applyStyleSheet();
         QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 9));

@@ -65,6 +65,7 @@ template <typename Request, typename Signal> QString waitResult(Request *request
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -155,6 +156,19 @@ void typeText(QWidget *widget, const QString &text);
 
 // The client's style sheet, so sizes and hit areas are the shipped ones.
 bool applyStyleSheet();
+
+// Screenshots, for a look by eye and for the README. Their folder is
+// VESK_SCREENSHOT_DIR, or fallback when that is not set.
+QString screenshotFolder(const QString &fallback);
+// Moves the pointer off the windows, so no hover looks show, and lets the
+// last paints happen.
+void settleForScreenshot();
+// Saves widget's picture as folder/fileName; false when it could not.
+bool saveScreenshot(QWidget *widget, const QString &folder, const QString &fileName);
+// Shows a framed screen in front and saves its picture as path, then checks
+// the frame: white content, the corner outside the shadow transparent.
+// grabbed, when given, receives the picture.
+void saveFramedScreenshot(QWidget *window, const QString &path, QImage *grabbed = nullptr);
 
 } // namespace testsupport
 

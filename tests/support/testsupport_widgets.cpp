@@ -1,5 +1,9 @@
 #include "support/testsupport.h"
 
+#include <QCursor>
+#include <QDir>
+#include <QPixmap>
+
 namespace testsupport {
 
 namespace {
@@ -104,6 +108,41 @@ bool applyStyleSheet()
         return false;
     qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
     return true;
+}
+
+QString screenshotFolder(const QString &fallback)
+{
+    return qEnvironmentVariable("VESK_SCREENSHOT_DIR", fallback);
+}
+
+void settleForScreenshot()
+{
+    QCursor::setPos(QPoint(1270, 790));
+    QTest::qWait(200);
+}
+
+bool saveScreenshot(QWidget *widget, const QString &folder, const QString &fileName)
+{
+    settleForScreenshot();
+    const QPixmap shot = widget->grab();
+    return !shot.isNull() && shot.save(QDir(folder).filePath(fileName));
+}
+
+void saveFramedScreenshot(QWidget *window, const QString &path, QImage *grabbed)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QTest::qWait(200);
+    const QImage image = window->grab().toImage();
+    QVERIFY(!image.isNull());
+    if (grabbed)
+        *grabbed = image;
+    QVERIFY(image.save(path));
+    qInfo().noquote() << "screenshot" << QDir::cleanPath(path);
+    QCOMPARE(image.pixelColor(window->width() / 2, 12), QColor(Qt::white));
+    QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
 }
 
 } // namespace testsupport
