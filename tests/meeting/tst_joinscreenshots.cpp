@@ -41,11 +41,7 @@ private slots:
         QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 9));
         keepRunOpen();
     }
-    void init()
-    {
-        QVERIFY(freshStart(m_server));
-        loadSerialNo();
-    }
+    void init() { QVERIFY(freshJoinTest(m_server)); }
     void cleanup() { deleteAllWindows(); }
 
     void joinDialogWithHistory()
