@@ -10,7 +10,6 @@
 #include "login/qrcodelogin.h"
 #include "session/navigator.h"
 
-#include <QDir>
 #include <QPushButton>
 #include <QScopedValueRollback>
 
@@ -31,8 +30,7 @@ private slots:
     void phoneNumberCompletion();
 
 private:
-    void save(QWidget *window, const QString &name);
-    QString m_dir;
+    testsupport::ScreenshotFolder m_shots;
     std::unique_ptr<devservice::Server> m_server;
 };
 
@@ -42,8 +40,7 @@ void TestLoginScreenshots::initTestCase()
     Q_INIT_RESOURCE(resources);
     QVERIFY(testsupport::applyStyleSheet());
     qApp->setFont(QFont(QStringLiteral("Microsoft YaHei")));
-    m_dir = testsupport::screenshotFolder(QStringLiteral(VESK_BIN_DIR) + QStringLiteral("/../screenshots"));
-    QVERIFY(QDir().mkpath(m_dir));
+    QVERIFY(m_shots.open(QStringLiteral(VESK_BIN_DIR "/../screenshots")));
     m_server = std::make_unique<devservice::Server>();
     QVERIFY(m_server->start() > 0);
 }
@@ -59,11 +56,6 @@ void TestLoginScreenshots::cleanup()
     deleteAllWindows();
 }
 
-void TestLoginScreenshots::save(QWidget *window, const QString &name)
-{
-    testsupport::saveFramedScreenshot(window, m_dir + QLatin1Char('/') + name);
-}
-
 void TestLoginScreenshots::phoneSignIn()
 {
     PhoneLogin *login = Navigator::instance()->showPhoneLogin(nullptr, QStringLiteral("1"));
@@ -73,14 +65,14 @@ void TestLoginScreenshots::phoneSignIn()
     auto *button = childWithText<QPushButton>(login, QStringLiteral("获取验证码"));
     QTest::mouseClick(button, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(button->text() == QStringLiteral("60秒后重发"), 3000);
-    save(login, QStringLiteral("phone-sign-in.png"));
+    m_shots.saveFramed(login, QStringLiteral("phone-sign-in.png"));
 }
 
 void TestLoginScreenshots::qrCodeSignIn()
 {
     QRCodeLogin *login = Navigator::instance()->showQRCodeLogin(nullptr, QStringLiteral("AccountLogin"));
     QTRY_VERIFY_WITH_TIMEOUT(login->findChild<QLabel *>(QStringLiteral("lblQRCode"))->pixmap(), 5000);
-    save(login, QStringLiteral("qr-sign-in.png"));
+    m_shots.saveFramed(login, QStringLiteral("qr-sign-in.png"));
 }
 
 void TestLoginScreenshots::qrCodeExpired()
@@ -89,7 +81,7 @@ void TestLoginScreenshots::qrCodeExpired()
     QRCodeLogin *login = Navigator::instance()->showQRCodeLogin(nullptr, QStringLiteral("AccountLogin"));
     QTRY_VERIFY_WITH_TIMEOUT(childWithText<QPushButton>(login, QStringLiteral("重新获取二维码"))->isVisible(),
                              5000);
-    save(login, QStringLiteral("qr-sign-in-expired.png"));
+    m_shots.saveFramed(login, QStringLiteral("qr-sign-in-expired.png"));
 }
 
 void TestLoginScreenshots::qrCodeScanned()
@@ -102,7 +94,7 @@ void TestLoginScreenshots::qrCodeScanned()
     QTRY_VERIFY_WITH_TIMEOUT(!baseValues->wxUuid.isEmpty(), 5000);
     QVERIFY(m_server->scanWxUuid(baseValues->wxUuid.toStdString()));
     QTRY_VERIFY_WITH_TIMEOUT(childWithText<QLabel>(login, QStringLiteral("扫码完成"))->isVisible(), 5000);
-    save(login, QStringLiteral("qr-sign-in-scanned.png"));
+    m_shots.saveFramed(login, QStringLiteral("qr-sign-in-scanned.png"));
 }
 
 void TestLoginScreenshots::phoneNumberCompletion()
@@ -111,7 +103,7 @@ void TestLoginScreenshots::phoneNumberCompletion()
     PhoneNumberPatch *patch = Navigator::instance()->showPhoneNumberPatch(nullptr, 0);
     QTest::keyClicks(patch->findChild<QLineEdit *>(QStringLiteral("underlinePaddingQLineEdit")),
                      QStringLiteral("13712345678"));
-    save(patch, QStringLiteral("phone-number-completion.png"));
+    m_shots.saveFramed(patch, QStringLiteral("phone-number-completion.png"));
 }
 
 QTEST_MAIN(TestLoginScreenshots)

@@ -2,7 +2,6 @@
 
 #include <QAbstractItemView>
 #include <QDate>
-#include <QDir>
 #include <QPixmap>
 
 using namespace jointest;
@@ -15,12 +14,8 @@ class JoinScreenshots : public QObject
 
 private:
     devservice::Server m_server;
-    QString m_dir;
+    testsupport::ScreenshotFolder m_shots;
 
-    bool save(QWidget *widget, const QString &name)
-    {
-        return testsupport::saveScreenshot(widget, m_dir, name + QStringLiteral(".png"));
-    }
     JoinMeeting *openDialog()
     {
         SplashSelect *splash = openStartScreen();
@@ -34,8 +29,7 @@ private slots:
     void initTestCase()
     {
         useOwnHomeFolder();
-        m_dir = testsupport::screenshotFolder(QStringLiteral(VESK_SCREENSHOT_DEFAULT));
-        QVERIFY(QDir().mkpath(m_dir));
+        QVERIFY(m_shots.open(QStringLiteral(VESK_SCREENSHOT_DEFAULT)));
         QVERIFY(m_server.start() > 0);
         applyStyleSheet();
         QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 9));
@@ -57,11 +51,11 @@ private slots:
         JoinMeeting *dialog = openDialog();
         QVERIFY(dialog);
         typeText(formOf(dialog).number->lineEdit(), QStringLiteral("604185273"));
-        QVERIFY(save(dialog, QStringLiteral("join-meeting")));
+        QVERIFY(m_shots.save(dialog, QStringLiteral("join-meeting")));
         QComboBox *combo = formOf(dialog).number;
         combo->showPopup();
         QTest::qWait(100);
-        QVERIFY(save(combo->view()->window(), QStringLiteral("join-meeting-history")));
+        QVERIFY(m_shots.save(combo->view()->window(), QStringLiteral("join-meeting-history")));
         combo->hidePopup();
     }
 
@@ -74,7 +68,7 @@ private slots:
         PhoneNumberVerify *verify = visibleTopLevel<PhoneNumberVerify>();
         typeText(verify->findChild<QLineEdit *>(QStringLiteral("underlinePaddingQLineEdit")),
                  QStringLiteral("13600136003"));
-        QVERIFY(save(verify, QStringLiteral("phone-verification")));
+        QVERIFY(m_shots.save(verify, QStringLiteral("phone-verification")));
     }
 
     void activityAdmission()
@@ -83,7 +77,7 @@ private slots:
             nullptr, QString::fromStdString(m_server.baseUrl()) + QStringLiteral("/s/Xk2f9QpL7"),
             QStringLiteral("14502348210934758206"), QStringLiteral("13600136003"), QStringLiteral("+86"));
         approve->move(100, 40);
-        QVERIFY(save(approve, QStringLiteral("activity-admission")));
+        QVERIFY(m_shots.save(approve, QStringLiteral("activity-admission")));
     }
 };
 

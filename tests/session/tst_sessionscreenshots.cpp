@@ -8,7 +8,6 @@
 #include "session/splashselect.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QRadioButton>
@@ -29,7 +28,7 @@ private slots:
 
 private:
     void save(QWidget *window, const QString &name);
-    QString m_dir;
+    testsupport::ScreenshotFolder m_shots;
 };
 
 void TestSessionScreenshots::initTestCase()
@@ -38,8 +37,7 @@ void TestSessionScreenshots::initTestCase()
     Q_INIT_RESOURCE(resources);
     QVERIFY(testsupport::applyStyleSheet());
     qApp->setFont(QFont(QStringLiteral("Microsoft YaHei")));
-    m_dir = testsupport::screenshotFolder(QStringLiteral(VESK_BIN_DIR) + QStringLiteral("/../screenshots"));
-    QVERIFY(QDir().mkpath(m_dir));
+    QVERIFY(m_shots.open(QStringLiteral(VESK_BIN_DIR "/../screenshots")));
 }
 
 void TestSessionScreenshots::init()
@@ -65,7 +63,7 @@ void TestSessionScreenshots::cleanup()
 void TestSessionScreenshots::save(QWidget *window, const QString &name)
 {
     QImage image;
-    testsupport::saveFramedScreenshot(window, m_dir + QLatin1Char('/') + name, &image);
+    m_shots.saveFramed(window, name, &image);
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(image.size(), window->size());

@@ -15,11 +15,11 @@ namespace testsupport {
 // VESK_KEEP_TEST_FILES keeps the folder for a look afterwards.
 class ProgramSandbox final
 {
+    Q_DISABLE_COPY(ProgramSandbox)
+
 public:
     ProgramSandbox();
     ~ProgramSandbox();
-    ProgramSandbox(const ProgramSandbox &) = delete;
-    ProgramSandbox &operator=(const ProgramSandbox &) = delete;
 
     // All folders are there.
     bool isValid() const { return m_valid; }

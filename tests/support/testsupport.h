@@ -157,18 +157,29 @@ void typeText(QWidget *widget, const QString &text);
 // The client's style sheet, so sizes and hit areas are the shipped ones.
 bool applyStyleSheet();
 
-// Screenshots, for a look by eye and for the README. Their folder is
-// VESK_SCREENSHOT_DIR, or fallback when that is not set.
-QString screenshotFolder(const QString &fallback);
 // Moves the pointer off the windows, so no hover looks show, and lets the
 // last paints happen.
 void settleForScreenshot();
-// Saves widget's picture as folder/fileName; false when it could not.
-bool saveScreenshot(QWidget *widget, const QString &folder, const QString &fileName);
-// Shows a framed screen in front and saves its picture as path, then checks
-// the frame: white content, the corner outside the shadow transparent.
-// grabbed, when given, receives the picture.
-void saveFramedScreenshot(QWidget *window, const QString &path, QImage *grabbed = nullptr);
+
+// Where a screenshot run puts its pictures, for a look by eye and for the
+// README: VESK_SCREENSHOT_DIR, or the fallback given to open().
+class ScreenshotFolder final
+{
+public:
+    // Makes the folder; false when it cannot.
+    bool open(const QString &fallback);
+    QString filePath(const QString &fileName) const;
+    // Saves widget's picture as name.png, the pointer kept off it; false
+    // when it could not.
+    bool save(QWidget *widget, const QString &name) const;
+    // Shows a framed screen in front and saves its picture as fileName,
+    // then checks the frame: white content, the corner outside the shadow
+    // transparent. grabbed, when given, receives the picture.
+    void saveFramed(QWidget *window, const QString &fileName, QImage *grabbed = nullptr) const;
+
+private:
+    QString m_path;
+};
 
 } // namespace testsupport
 

@@ -110,26 +110,33 @@ bool applyStyleSheet()
     return true;
 }
 
-QString screenshotFolder(const QString &fallback)
-{
-    return qEnvironmentVariable("VESK_SCREENSHOT_DIR", fallback);
-}
-
 void settleForScreenshot()
 {
     QCursor::setPos(QPoint(1270, 790));
     QTest::qWait(200);
 }
 
-bool saveScreenshot(QWidget *widget, const QString &folder, const QString &fileName)
+bool ScreenshotFolder::open(const QString &fallback)
+{
+    m_path = qEnvironmentVariable("VESK_SCREENSHOT_DIR", fallback);
+    return QDir().mkpath(m_path);
+}
+
+QString ScreenshotFolder::filePath(const QString &fileName) const
+{
+    return QDir(m_path).filePath(fileName);
+}
+
+bool ScreenshotFolder::save(QWidget *widget, const QString &name) const
 {
     settleForScreenshot();
     const QPixmap shot = widget->grab();
-    return !shot.isNull() && shot.save(QDir(folder).filePath(fileName));
+    return !shot.isNull() && shot.save(filePath(name + QStringLiteral(".png")));
 }
 
-void saveFramedScreenshot(QWidget *window, const QString &path, QImage *grabbed)
+void ScreenshotFolder::saveFramed(QWidget *window, const QString &fileName, QImage *grabbed) const
 {
+    const QString path = filePath(fileName);
     window->show();
     window->raise();
     window->activateWindow();
