@@ -10,6 +10,8 @@
 #include <QPainterPath>
 #include <QtMath>
 
+#include <utility>
+
 BorderDialog::BorderDialog(QWidget *parent) : QDialog(parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);

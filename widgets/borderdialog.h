@@ -7,9 +7,9 @@
 class QAbstractButton;
 
 // Base of every top-level screen and dialog: a white content rectangle inset
-// by 10 pixels with a soft 10-pixel shadow drawn around it. Subclasses add
-// Qt::FramelessWindowHint themselves and keep their content inside 10-pixel
-// contents margins.
+// by 10 pixels with a soft 10-pixel shadow drawn around it. Subclasses make
+// themselves frameless (setUpWindow, or flags of their own) and keep their
+// content inside 10-pixel contents margins.
 class BorderDialog : public QDialog
 {
     Q_OBJECT
@@ -33,8 +33,8 @@ protected:
     // name. A window without one of them passes null.
     static void setUpTitleButtons(QAbstractButton *min, QAbstractButton *close,
                                   QAbstractButton *back = nullptr);
-    // Screens that stand alone: Escape would close them, and nothing is
-    // left to go back to.
+    // Off for the screens that replace one another: QDialog closes on
+    // Escape, and closing the last window ends the run.
     void setClosesOnEscape(bool closes) { m_closesOnEscape = closes; }
 
     // Frameless windows move when dragged with the left button anywhere a
