@@ -11,6 +11,10 @@
 #include <QStringList>
 #include <QTextStream>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Files are kept while they are at most this many calendar days old.
@@ -91,10 +95,20 @@ void writeLogLine(QtMsgType type, const QString &message, const QDateTime &time)
     // midnight lands in the file of its own date.
     const QString line = formatLogLine(type, message, time);
     QFile file(logFilePath(time.date()));
-    if (!file.exists())
-        createPrivateFile(QFile::encodeName(file.fileName()).toStdString());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return;
+    const int fd = openPrivateForAppend(QFile::encodeName(file.fileName()).toStdString());
+    if (fd >= 0) {
+        if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Append, QFileDevice::AutoCloseHandle)) {
+#ifdef Q_OS_UNIX
+            ::close(fd);
+#endif
+            return;
+        }
+    } else {
+        if (!file.exists())
+            createPrivateFile(QFile::encodeName(file.fileName()).toStdString());
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+            return;
+    }
     QTextStream stream(&file);
     stream.setCodec("UTF-8");
     stream << line << "\r\n";

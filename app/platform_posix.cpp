@@ -14,7 +14,10 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <string>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -590,6 +593,49 @@ std::vector<std::string> programArguments(int argc, char **argv)
     return std::vector<std::string>(argv, argv + argc);
 }
 
+namespace {
+
+void sendAtOnce(int fd)
+{
+    struct stat info
+    {
+    };
+    if (fstat(fd, &info) != 0 || !S_ISSOCK(info.st_mode))
+        return;
+    int type = 0;
+    socklen_t length = sizeof type;
+    if (getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &length) != 0 || type != SOCK_STREAM)
+        return;
+    sockaddr_storage address{};
+    length = sizeof address;
+    if (getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0 ||
+        (address.ss_family != AF_INET && address.ss_family != AF_INET6))
+        return;
+    const int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
+} // namespace
+
+void sendTcpWritesAtOnce()
+{
+    if (DIR *folder = opendir("/proc/self/fd")) {
+        const int own = dirfd(folder);
+        while (const dirent *entry = readdir(folder)) {
+            char *end = nullptr;
+            const long fd = std::strtol(entry->d_name, &end, 10);
+            if (end != entry->d_name && *end == '\0' && fd != own)
+                sendAtOnce(int(fd));
+        }
+        closedir(folder);
+        return;
+    }
+    // No /proc: try the usual range of descriptors.
+    const long last = std::min(sysconf(_SC_OPEN_MAX), 4096L);
+    for (int fd = 0; fd < last; ++fd)
+        sendAtOnce(fd);
+}
+
 int terminationRequestDescriptor()
 {
     if (terminationPipe[0] >= 0)
@@ -627,6 +673,11 @@ bool createPrivateFolder(const std::string &utf8Path)
     if (info.st_uid == geteuid() && (info.st_mode & 077) != 0)
         return chmod(utf8Path.c_str(), info.st_mode & 0700) == 0;
     return true;
+}
+
+int openPrivateForAppend(const std::string &utf8Path)
+{
+    return open(utf8Path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
 }
 
 bool createPrivateFile(const std::string &utf8Path)

@@ -1,5 +1,9 @@
 #include "app/platform.h"
 
+// Before windows.h, which would pull in the old Winsock otherwise.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
 #include <windows.h>
 
 #include <dbghelp.h>
@@ -303,6 +307,33 @@ std::vector<std::string> programArguments(int argc, char **argv)
         arguments.push_back(i == 0 ? toCodePage(wide[i]) : linkToCodePage(wide[i]));
     LocalFree(wide);
     return arguments;
+}
+
+int openPrivateForAppend(const std::string &)
+{
+    // The profile folders are private already; QFile opens it.
+    return -1;
+}
+
+void sendTcpWritesAtOnce()
+{
+    // Windows lists no socket handles of a process: try the handle values a
+    // process of this size uses (the lowest free value is handed out first).
+    for (UINT_PTR value = 4; value < 0x1000; value += 4) {
+        const SOCKET socket = SOCKET(value);
+        int type = 0;
+        int length = sizeof type;
+        if (getsockopt(socket, SOL_SOCKET, SO_TYPE, reinterpret_cast<char *>(&type), &length) != 0 ||
+            type != SOCK_STREAM)
+            continue;
+        sockaddr_storage address = {};
+        length = sizeof address;
+        if (getsockname(socket, reinterpret_cast<sockaddr *>(&address), &length) != 0 ||
+            (address.ss_family != AF_INET && address.ss_family != AF_INET6))
+            continue;
+        const BOOL on = TRUE;
+        setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char *>(&on), sizeof on);
+    }
 }
 
 int terminationRequestDescriptor()

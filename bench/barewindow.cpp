@@ -5,6 +5,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
+#include <cstdio>
+
 namespace {
 
 class BareWindow : public QWidget
@@ -14,6 +17,10 @@ protected:
     {
         if (e->type() == QEvent::Paint && !m_painted) {
             m_painted = true;
+            std::fprintf(stderr, "painted %lld\n",
+                         static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                                    std::chrono::system_clock::now().time_since_epoch())
+                                                    .count()));
             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         }
         return QWidget::event(e);

@@ -57,23 +57,29 @@ start_service() {
     {
         echo "[CONFIG]"
         echo "SERVICE_URL=$base/service/"
-        echo "CLOUD_URL=$base/cloud/"
-        echo "IDM_URL=$base/idm/"
+        # The service, cloud and identity addresses are three hosts in the field;
+        # two names for the one stand-in keep their connections apart as there.
+        echo "CLOUD_URL=${base/127.0.0.1/localhost}/cloud/"
+        echo "IDM_URL=${base/127.0.0.1/localhost}/idm/"
         if [ "$scheme" = https ]; then echo "CA_CERTIFICATES=$work/cert.pem"; fi
     } >"$work/app/config.ini"
 }
 
-# timed <label> <cmd...>: runs once; appends "ms rss_kib" to $work/<label>.
+# timed <label> <cmd...>: runs once; appends "run_us rss_kib painted_us" to
+# $work/<label>: the whole run, its peak RSS, and the time from the start to
+# the program's "painted <epoch us>" line (the bare window's and the bench
+# quit's), which leaves the process's own teardown out.
 timed() {
     local label=$1; shift
-    local t0 t1
+    local t0 t1 painted
     t0=$(date +%s%N)
-    /usr/bin/time -f '%M' -o "$work/rss" "$@" >/dev/null 2>&1 || true
+    /usr/bin/time -f '%M' -o "$work/rss" "$@" >/dev/null 2>"$work/stderr" || true
     t1=$(date +%s%N)
-    echo "$(( (t1 - t0) / 1000 )) $(cat "$work/rss")" >>"$work/$label"
+    painted=$(awk '$1 == "painted" {print $2; exit}' "$work/stderr")
+    echo "$(( (t1 - t0) / 1000 )) $(tail -1 "$work/rss") $(( ${painted:-0} - t0 / 1000 ))" >>"$work/$label"
 }
 
-# median <label> <column 1|2>
+# median <label> <column 1|2|3>
 median() {
     sort -n -k"$2","$2" "$work/$1" | awk -v c="$2" '{v[NR]=$c} END {m=(NR%2)?v[(NR+1)/2]:(v[NR/2]+v[NR/2+1])/2; print m}'
 }

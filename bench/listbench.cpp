@@ -7,11 +7,16 @@
 //   vesk-bench log N    N log lines through the client's message handler
 //   vesk-bench signin   one account sign-in against an in-process stand-in
 //                       service and the SDK stand-in: the sign-in chain's wall time
+//   vesk-bench remember COMPANY ACCOUNT PASSWORD
+//                       writes User.dat in $HOME's data folder as a user who ticked
+//                       "自动登录" would leave it, so the client signs in at start
 #include "app/basevalues.h"
 #include "app/logging.h"
+#include "app/userstore.h"
 #include "devservice/devservice.h"
 #include "http/loginhttp.h"
 #include "http/servicetokenhttp.h"
+#include "login/loginshared.h"
 #include "meeting/homescreen.h"
 #include "sdk/signinchain.h"
 #include "sdk/wemeetmanager.h"
@@ -170,12 +175,30 @@ int benchSignIn()
     return result.isEmpty() ? 0 : 1;
 }
 
+int benchRemember(const QStringList &args)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("VeskMeeting"));
+    ensureDataFolder();
+    baseValues = new BaseValues;
+    baseValues->rememberPassword = QStringLiteral("True");
+    baseValues->accountType = 1;
+    baseValues->accountCompanyCode = args.at(2);
+    baseValues->accountUserName = args.at(3);
+    baseValues->accountPassword = LoginShared::encodePassword(args.at(4));
+    saveAccountLogin(true);
+    std::printf("%s\n", qPrintable(userDataPath()));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(resources);
+    // The client's own data folder below the bench's private HOME.
+    if (app.arguments().size() > 4 && app.arguments().at(1) == QLatin1String("remember"))
+        return benchRemember(app.arguments());
     // Never the user's own data folder.
     QStandardPaths::setTestModeEnabled(true);
     const QStringList args = app.arguments();
@@ -188,6 +211,7 @@ int main(int argc, char **argv)
         return benchLog(count);
     if (args.size() > 1 && args.at(1) == QLatin1String("signin"))
         return benchSignIn();
-    std::fprintf(stderr, "usage: vesk-bench list N | show N | log N | signin\n");
+    std::fprintf(stderr,
+                 "usage: vesk-bench list N | show N | log N | signin | remember COMPANY ACCOUNT PASSWORD\n");
     return 2;
 }

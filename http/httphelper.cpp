@@ -1,5 +1,7 @@
 #include "http/httphelper.h"
 
+#include "app/platform.h"
+
 #include "app/basevalues.h"
 #include "app/waits.h"
 
@@ -198,6 +200,8 @@ QString HttpHelper::failedText()
 
 void HttpHelper::serviceRequestFinished(QNetworkReply *reply)
 {
+    // The connection that answered stays open for the next request.
+    sendTcpWritesAtOnce();
     // A reply that does not come from send() (none carries a number) is
     // taken as the answer to the latest send.
     const QVariant number = reply->property(sendNumberProperty);
@@ -215,8 +219,9 @@ void HttpHelper::serviceRequestFinished(QNetworkReply *reply)
     if (send == m_lastSend)
         m_timer->stop();
     const int statusCode = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QByteArray data = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
-    handleReply(reply, data, statusCode);
+    QByteArray data = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+    // Handed over, so a handler may drop a large body before it passes its result on.
+    handleReply(reply, std::move(data), statusCode);
     reply->deleteLater();
 }
 

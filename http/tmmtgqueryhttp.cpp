@@ -16,10 +16,15 @@ void TmMtgQueryHttp::request(const QString &tenantInfo)
 
 void TmMtgQueryHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)
 {
-    const Answer answer = readAnswer(reply, data, statusCode);
+    Answer answer = readAnswer(reply, data, statusCode);
     if (answer.kind == Answer::Succeeded) {
         // No meetings may come as null: an empty list all the same.
-        emit sendTmMtgQueryResultSignal(compactJson(answer.result.toArray()));
+        const QString meetings = compactJson(answer.result.toArray());
+        // A long list is held three times over otherwise while the screen
+        // builds from it.
+        answer = Answer();
+        data.clear();
+        emit sendTmMtgQueryResultSignal(meetings);
         return;
     }
     emit sendTmMtgQueryResultSignal(failure(QStringLiteral("TmMtgQuery"), answer, ResultForm::Plain));

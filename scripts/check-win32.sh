@@ -17,5 +17,5 @@ for f in "${files[@]}"; do
   echo "check-win32: $(basename "$f") compiles for 32-bit Windows"
 done
 "$cxx" "${flags[@]}" "$here/tests/wine/tst_wineplatform.cpp" "$here/app/platform_win.cpp" \
-  -static -o "$out/tst_wineplatform.exe" -ldbghelp -lwintrust -lcrypt32
+  -static -o "$out/tst_wineplatform.exe" -ldbghelp -lwintrust -lcrypt32 -lws2_32
 echo "check-win32: the platform layer links for 32-bit Windows"

@@ -15,6 +15,12 @@
 
 #include <memory>
 
+#ifdef Q_OS_LINUX
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
+
 using namespace httptest;
 
 Q_DECLARE_METATYPE(httptest::RequestCase)
@@ -150,6 +156,7 @@ private slots:
     void untrustedCertificateIsRefused();
     void configuredCaCertificateIsTrusted();
     void requestsOverHttpsShareOneConnection();
+    void reusedConnectionSendsBodiesAtOnce();
     void otherConfiguredCaIsNoTrust();
 
 private:
@@ -497,6 +504,41 @@ void TestHttpCore::requestsOverHttpsShareOneConnection()
 
     QCOMPARE(int(m_service->requests().size()), 2);
     QCOMPARE(m_service->server().connectionCount(), 1);
+}
+
+// Qt writes a POST's header and body apart; on a reused connection the body
+// must not wait for the server's delayed acknowledgement of the header.
+void TestHttpCore::reusedConnectionSendsBodiesAtOnce()
+{
+#ifdef Q_OS_LINUX
+    m_service = std::make_unique<Service>();
+    QVERIFY(m_service->start());
+    ServiceTokenHttp token;
+    QSignalSpy spy(&token, &ServiceTokenHttp::sendServiceTokenResultSignal);
+    token.request();
+    QCOMPARE(resultAt(spy), QString());
+
+    // The client's end of the connection: its peer is the stand-in's port.
+    const quint16 port = QUrl(baseValues->serviceUrl).port();
+    int clientEnds = 0;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString &name : fds.entryList(QDir::Files | QDir::System)) {
+        const int fd = name.toInt();
+        sockaddr_in peer{};
+        socklen_t length = sizeof peer;
+        if (getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &length) != 0 ||
+            peer.sin_family != AF_INET || ntohs(peer.sin_port) != port)
+            continue;
+        ++clientEnds;
+        int noDelay = 0;
+        length = sizeof noDelay;
+        QVERIFY(getsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, &length) == 0);
+        QVERIFY2(noDelay, "a reused connection holds back small writes");
+    }
+    QCOMPARE(clientEnds, 1);
+#else
+    QSKIP("reads the process's descriptors from /proc");
+#endif
 }
 
 // The configured CAs are checked against the server's own chain: a CA file

@@ -3,6 +3,9 @@
 // Usage: tst_wineplatform <case>; the cases are listed in main().
 #include "app/platform.h"
 
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
 #include <windows.h>
 
 #include <dbghelp.h>
@@ -708,6 +711,41 @@ void onlySoundSignaturesPass()
     CertCloseStore(root, 0);
 }
 
+// A connection open in the process, as Qt's HTTP connections are, gets its
+// send delay turned off; a listening socket is not touched.
+void tcpConnectionsSendAtOnce()
+{
+    WSADATA data;
+    if (!CHECK(WSAStartup(MAKEWORD(2, 2), &data) == 0))
+        return;
+    const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    CHECK(bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+    CHECK(listen(listener, 1) == 0);
+    CHECK(getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length) == 0);
+    const SOCKET client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    CHECK(connect(client, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+    const SOCKET server = accept(listener, nullptr, nullptr);
+    CHECK(server != INVALID_SOCKET);
+
+    auto noDelay = [](SOCKET s) {
+        BOOL on = FALSE;
+        int size = sizeof on;
+        return getsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char *>(&on), &size) == 0 && on;
+    };
+    CHECK(!noDelay(client));
+    sendTcpWritesAtOnce();
+    CHECK(noDelay(client));
+    CHECK(noDelay(server));
+    closesocket(server);
+    closesocket(client);
+    closesocket(listener);
+    WSACleanup();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -737,6 +775,7 @@ int main(int argc, char **argv)
         {L"commandLine", linkOnCommandLineArrivesInCodePage},
         {L"windowLookup", windowLookupNeedsTheExactTitle},
         {L"programSignature", onlySoundSignaturesPass},
+        {L"tcpNoDelay", tcpConnectionsSendAtOnce},
     };
     for (const auto &c : cases) {
         if (mode != c.name)
