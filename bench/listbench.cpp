@@ -16,10 +16,10 @@
 #include "devservice/devservice.h"
 #include "http/loginhttp.h"
 #include "http/servicetokenhttp.h"
-#include "login/loginshared.h"
 #include "meeting/homescreen.h"
 #include "sdk/signinchain.h"
 #include "sdk/wemeetmanager.h"
+#include "widgets/loginshared.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -6,58 +6,35 @@
 #include "app/userstore.h"
 #include "http/logincomverifyhttp.h"
 #include "http/loginhttp.h"
-#include "http/usermessage.h"
-#include "login/loginshared.h"
+#include "login/signinprogress.h"
+#include "login/versionchoice.h"
 #include "sdk/signinchain.h"
 #include "session/navigator.h"
-#include "widgets/messages.h"
-#include "widgets/waitingspinnerwidget.h"
+#include "widgets/loginshared.h"
 
 #include <QButtonGroup>
 #include <QDebug>
 #include <QIcon>
-#include <QKeyEvent>
 
 AccountLogin::AccountLogin(QString type, QWidget *parent)
     : BorderDialog(parent), ui(new Ui::AccountLogin), m_type(type)
 {
     ui->setupUi(this);
-    setDraggable(true);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
-    setWindowTitle(baseValues->appName);
-
-    ui->pBtnMin->setIcon(QIcon(QStringLiteral(":/image/images/minimize.png")));
-    ui->pBtnClose->setIcon(QIcon(QStringLiteral(":/image/images/close.png")));
-    ui->pBtnReturn->setIcon(QIcon(QStringLiteral(":/image/images/return.png")));
-    ui->pBtnQRCode->setIcon(QIcon(QStringLiteral(":/image/images/halfQrcode.png")));
+    setUpWindow(baseValues->appName, windowFlags() | Qt::FramelessWindowHint);
+    setClosesOnEscape(false);
+    setUpTitleButtons(ui->pBtnMin, ui->pBtnClose, ui->pBtnReturn);
     ui->pBtnPhoneLogin->setIcon(QIcon(QStringLiteral(":/image/images/phone.png")));
 
     // Style object names; the form names above are the designer's.
-    ui->backgroundWidget->setObjectName(QStringLiteral("backgroundWidget"));
-    ui->pBtnMin->setObjectName(QStringLiteral("titlePushButton"));
-    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
-    ui->pBtnReturn->setObjectName(QStringLiteral("titlePushButton"));
-    ui->lblLogo->setObjectName(QStringLiteral("logoQLabel"));
-    ui->pBtnQRCode->setObjectName(QStringLiteral("iconPushButton"));
-    ui->lblType->setObjectName(QStringLiteral("normalQLabel"));
-    ui->lEditCompanyCode->setObjectName(QStringLiteral("normalQLineEdit"));
-    ui->lEditAccount->setObjectName(QStringLiteral("normalQLineEdit"));
+    VersionChoice::setUpSharedLooks(ui);
     ui->lEditPassword->setObjectName(QStringLiteral("normalQLineEdit"));
     ui->pBtnAccountLogin->setObjectName(QStringLiteral("defaultQPushButton"));
     ui->pBtnPhoneLogin->setObjectName(QStringLiteral("iconPushButton"));
-    ui->lblTip->setObjectName(QStringLiteral("tipQLabel"));
-    ui->lblRight->setObjectName(QStringLiteral("tipQLabel"));
-
-    ui->btnGroupType->setId(ui->rdoBtnEnterprise, 1);
-    ui->btnGroupType->setId(ui->rdoBtnRegulatory, 2);
-    ui->btnGroupType->setId(ui->rdoBtnFinancial, 3);
 
     m_loginHttp = new LoginHttp(this);
     m_comVerifyHttp = new LoginComVerifyHttp(this);
     m_chain = new SignInChain(this);
-    m_spinner = new WaitingSpinnerWidget(this, true, true);
+    m_progress = new SignInProgress(this);
 
     // Title bar
     connect(ui->pBtnMin, &QPushButton::clicked, this, &AccountLogin::onMinBtnClicked);
@@ -89,11 +66,8 @@ AccountLogin::AccountLogin(QString type, QWidget *parent)
             Qt::QueuedConnection);
 
     // Preselect the version and fill what is remembered for it.
-    if (type == QLatin1String("1") || type == QLatin1String("2") || type == QLatin1String("3")) {
-        QAbstractButton *button = ui->btnGroupType->button(type.toInt());
-        button->setChecked(true);
-        button->setFocus();
-    }
+    VersionChoice::setUp(ui->btnGroupType, ui->rdoBtnEnterprise, ui->rdoBtnRegulatory, ui->rdoBtnFinancial,
+                         type);
     loadLoginInfo();
     const int preselected = type.toInt();
     if (preselected == baseValues->accountType) {
@@ -106,7 +80,7 @@ AccountLogin::AccountLogin(QString type, QWidget *parent)
         ui->chkBoxRemberPwd->setChecked(false);
     }
     if (ui->rdoBtnRegulatory->isChecked())
-        ui->lEditCompanyCode->setPlaceholderText(QStringLiteral("请输入部署的证监局代码"));
+        ui->lEditCompanyCode->setPlaceholderText(VersionChoice::companyCodePlaceholder(2));
     comfirmBtnEnabledStatusSlot();
 
     // Only now: "金融版" preselected must not hand over from inside the constructor.
@@ -125,8 +99,7 @@ AccountLogin::~AccountLogin()
 void AccountLogin::simulateLogin(const QString &companyCode, const QString &userName)
 {
     m_signInRequested = true;
-    m_step = Step::SignIn;
-    startBusy(UiText::signingInAccount);
+    m_progress->start(SignInProgress::Step::SignIn, UiText::signingInAccount);
     m_loginHttp->simulateLogin(companyCode, userName);
 }
 
@@ -161,9 +134,8 @@ void AccountLogin::onQRCodeBtnClicked()
 void AccountLogin::onAccountLoginBtnClicked()
 {
     m_signInRequested = true;
-    m_step = Step::CompanyCheck;
-    baseValues->accountType = checkedAccountType();
-    startBusy(QStringLiteral("公司代码校验..."));
+    baseValues->accountType = VersionChoice::checked(ui->btnGroupType);
+    m_progress->start(SignInProgress::Step::CompanyCheck, QStringLiteral("公司代码校验..."));
     m_comVerifyHttp->request(ui->lEditCompanyCode->text());
 }
 
@@ -171,7 +143,7 @@ void AccountLogin::onEnterpriseRdoBtnToggled(bool checked)
 {
     if (!checked)
         return;
-    ui->lEditCompanyCode->setPlaceholderText(QStringLiteral("请输入公司代码"));
+    ui->lEditCompanyCode->setPlaceholderText(VersionChoice::companyCodePlaceholder(1));
     fillRemembered(1);
 }
 
@@ -179,7 +151,7 @@ void AccountLogin::onRegulatoryRdoBtnToggled(bool checked)
 {
     if (!checked)
         return;
-    ui->lEditCompanyCode->setPlaceholderText(QStringLiteral("请输入部署的证监局代码"));
+    ui->lEditCompanyCode->setPlaceholderText(VersionChoice::companyCodePlaceholder(2));
     fillRemembered(2);
 }
 
@@ -216,83 +188,51 @@ void AccountLogin::comfirmBtnEnabledStatusSlot()
 
 void AccountLogin::loginComVerifyResultSlot(QString result)
 {
-    if (!expecting(Step::CompanyCheck, "company check"))
+    if (!m_progress->companyMatches(result, baseValues->accountType,
+                                    QStringLiteral("该公司代码为上市公司，请选择企业版登录")))
         return;
-    if (result == QLatin1String("0")) {
-        fail(QStringLiteral("该公司未开通服务"));
-    } else if (result == QString::number(baseValues->accountType)) {
-        m_step = Step::SignIn;
-        m_spinner->setText(UiText::signingInAccount);
-        m_loginHttp->loginByAccount(ui->lEditCompanyCode->text(), ui->lEditAccount->text(),
-                                    ui->lEditPassword->text(), baseValues->accountType);
-    } else if (result == QLatin1String("1")) {
-        fail(QStringLiteral("该公司代码为上市公司，请选择企业版登录"));
-    } else if (result == QLatin1String("2")) {
-        fail(QStringLiteral("该公司代码为证监局代码，请选择监管版登录"));
-    } else if (result == QLatin1String("3")) {
-        fail(QStringLiteral("该公司代码为金融版代码，请选择金融版登录"));
-    } else {
-        fail(result);
-    }
+    m_loginHttp->loginByAccount(ui->lEditCompanyCode->text(), ui->lEditAccount->text(),
+                                ui->lEditPassword->text(), baseValues->accountType);
 }
 
 void AccountLogin::loginResultSlot(QString result)
 {
-    if (!expecting(Step::SignIn, "service sign-in"))
+    if (!m_progress->signedInAtService(result))
         return;
-    if (!result.isEmpty()) {
-        m_step = Step::Idle;
-        stopBusy();
-        qDebug().noquote() << "loginResult err: " + result;
-        Messages::notice(this, userMessage(result));
-        return;
-    }
-    baseValues->accountType = checkedAccountType();
+    baseValues->accountType = VersionChoice::checked(ui->btnGroupType);
     baseValues->autoLogin = ui->chkBoxAutoLogin->isChecked() ? QStringLiteral("1") : QString();
     baseValues->rememberPassword =
         ui->chkBoxRemberPwd->isChecked() ? QStringLiteral("True") : QStringLiteral("False");
     baseValues->accountCompanyCode = ui->lEditCompanyCode->text();
     baseValues->accountUserName = ui->lEditAccount->text();
     baseValues->accountPassword = LoginShared::encodePassword(ui->lEditPassword->text());
-    m_step = Step::Chain;
-    m_spinner->setText(UiText::signingInMeeting);
+    m_progress->next(SignInProgress::Step::Chain, UiText::signingInMeeting);
     m_chain->requestMemberToken(baseValues->tenantInfo, baseValues->telephone, baseValues->mobileCountryCode,
                                 QString());
 }
 
 void AccountLogin::tmTokenResultSlot(QString result)
 {
-    if (!expecting(Step::Chain, "meeting-service token"))
+    if (!m_progress->tokenReceived(result))
         return;
-    if (!result.isEmpty()) {
-        fail(result);
-        return;
-    }
     const bool autoLoginChecked = ui->chkBoxAutoLogin->isChecked();
     if (baseValues->loginStatus == QLatin1String("1")) {
         saveAccountLogin(autoLoginChecked);
         m_chain->signInToMeetingSdk();
     } else if (baseValues->loginStatus == QLatin1String("3")) {
-        m_step = Step::Idle;
-        stopBusy();
+        m_progress->stop();
         Navigator::instance()->showPhoneNumberPatch(this, autoLoginChecked ? 1 : 0);
     } else {
         // Nothing would ever stop the busy indicator.
         qDebug().noquote() << "sign-in: unhandled loginStatus" << baseValues->loginStatus;
-        fail(UiText::loginFailed);
+        m_progress->fail(UiText::loginFailed);
     }
 }
 
 void AccountLogin::wmLoginCompleteSlot(QString result)
 {
-    if (!expecting(Step::Chain, "Meeting SDK sign-in"))
-        return;
-    m_step = Step::Idle;
-    stopBusy();
-    if (result.isEmpty())
-        QMetaObject::invokeMethod(this, "showHomeViewSlot", Qt::QueuedConnection);
-    else
-        Messages::notice(this, UiText::loginFailed);
+    if (m_progress->expecting(SignInProgress::Step::Chain, "Meeting SDK sign-in"))
+        m_progress->finishMeetingSdkSignIn(result);
 }
 
 void AccountLogin::showHomeViewSlot()
@@ -320,44 +260,6 @@ void AccountLogin::uiLoadedFinishSlot()
         else
             qDebug() << "automatic sign-in skipped: nothing remembered for this version";
     }
-}
-
-int AccountLogin::checkedAccountType() const
-{
-    if (ui->rdoBtnFinancial->isChecked())
-        return 3;
-    if (ui->rdoBtnRegulatory->isChecked())
-        return 2;
-    if (ui->rdoBtnEnterprise->isChecked())
-        return 1;
-    return 0;
-}
-
-void AccountLogin::startBusy(const QString &text)
-{
-    m_spinner->setText(text);
-    m_spinner->start();
-}
-
-void AccountLogin::stopBusy()
-{
-    m_spinner->stop();
-}
-
-bool AccountLogin::expecting(Step step, const char *what)
-{
-    if (m_step == step)
-        return true;
-    qDebug() << "AccountLogin: late or unexpected answer ignored:" << what;
-    return false;
-}
-
-void AccountLogin::fail(const QString &notice)
-{
-    m_step = Step::Idle;
-    stopBusy();
-    // Also carries request results, which the user reads in words.
-    Messages::notice(this, userMessage(notice));
 }
 
 void AccountLogin::fillRemembered(int type)
@@ -392,14 +294,4 @@ bool AccountLogin::showsRemembered() const
            ui->lEditCompanyCode->text() == baseValues->accountCompanyCode &&
            ui->lEditAccount->text() == baseValues->accountUserName &&
            ui->lEditPassword->text() == LoginShared::decodePassword(baseValues->accountPassword);
-}
-
-void AccountLogin::keyPressEvent(QKeyEvent *event)
-{
-    // Escape would close the screen; it never ends the run.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    BorderDialog::keyPressEvent(event);
 }

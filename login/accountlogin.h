@@ -10,7 +10,7 @@ class AccountLogin;
 class LoginComVerifyHttp;
 class LoginHttp;
 class SignInChain;
-class WaitingSpinnerWidget;
+class SignInProgress;
 
 // Sign-in with account type, company code, account name and password. Runs
 // the whole chain: company check, service sign-in, meeting-service token,
@@ -52,35 +52,16 @@ public slots:
     void showHomeViewSlot();
     void uiLoadedFinishSlot();
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
-    int checkedAccountType() const;
     void fillRemembered(int type);
     bool showsRemembered() const;
-    void startBusy(const QString &text);
-    void stopBusy();
-    void fail(const QString &notice);
 
     Ui::AccountLogin *ui = nullptr;
     LoginHttp *m_loginHttp = nullptr;
     LoginComVerifyHttp *m_comVerifyHttp = nullptr;
     SignInChain *m_chain = nullptr;
-    WaitingSpinnerWidget *m_spinner = nullptr;
+    SignInProgress *m_progress = nullptr;
     QString m_type;
-    // The step of the first half whose answer is awaited. A request that timed
-    // out may still answer later; such an answer must not carry the chain on.
-    // The token and the Meeting SDK steps are the chain's.
-    enum class Step
-    {
-        Idle,
-        CompanyCheck,
-        SignIn,
-        Chain
-    };
-    Step m_step = Step::Idle;
-    bool expecting(Step step, const char *what);
     // A sign-in was started before the queued start-up checks ran (launch
     // link), so they must not start a second one.
     bool m_signInRequested = false;

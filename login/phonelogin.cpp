@@ -7,33 +7,24 @@
 #include "http/logincomverifyhttp.h"
 #include "http/loginhttp.h"
 #include "http/loginverifyhttp.h"
-#include "http/usermessage.h"
-#include "login/loginshared.h"
-#include "login/verifycodecountdown.h"
+#include "login/signinprogress.h"
+#include "login/versionchoice.h"
 #include "sdk/signinchain.h"
 #include "session/navigator.h"
-#include "widgets/messages.h"
-#include "widgets/waitingspinnerwidget.h"
+#include "widgets/loginshared.h"
+#include "widgets/verifycodecountdown.h"
 
 #include <QButtonGroup>
 #include <QDebug>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QRegularExpressionValidator>
 
 PhoneLogin::PhoneLogin(QString type, QWidget *parent) : BorderDialog(parent), ui(new Ui::PhoneLogin)
 {
     ui->setupUi(this);
-    setDraggable(true);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
-    setWindowTitle(baseValues->appName);
-
-    ui->pBtnMin->setIcon(QIcon(QStringLiteral(":/image/images/minimize.png")));
-    ui->pBtnClose->setIcon(QIcon(QStringLiteral(":/image/images/close.png")));
-    ui->pBtnReturn->setIcon(QIcon(QStringLiteral(":/image/images/return.png")));
-    ui->pBtnQRCode->setIcon(QIcon(QStringLiteral(":/image/images/halfQrcode.png")));
+    setUpWindow(baseValues->appName, windowFlags() | Qt::FramelessWindowHint);
+    setClosesOnEscape(false);
+    setUpTitleButtons(ui->pBtnMin, ui->pBtnClose, ui->pBtnReturn);
     ui->pBtnAccountLogin->setIcon(QIcon(QStringLiteral(":/image/images/account.png")));
     ui->lEditAccount->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]+$")), ui->lEditAccount));
@@ -42,31 +33,17 @@ PhoneLogin::PhoneLogin(QString type, QWidget *parent) : BorderDialog(parent), ui
     ui->chkBoxAutoLogin->hide();
 
     // Style object names; the form names above are the designer's.
-    ui->backgroundWidget->setObjectName(QStringLiteral("backgroundWidget"));
-    ui->pBtnMin->setObjectName(QStringLiteral("titlePushButton"));
-    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
-    ui->pBtnReturn->setObjectName(QStringLiteral("titlePushButton"));
-    ui->lblLogo->setObjectName(QStringLiteral("logoQLabel"));
-    ui->pBtnQRCode->setObjectName(QStringLiteral("iconPushButton"));
-    ui->lblType->setObjectName(QStringLiteral("normalQLabel"));
-    ui->lEditCompanyCode->setObjectName(QStringLiteral("normalQLineEdit"));
-    ui->lEditAccount->setObjectName(QStringLiteral("normalQLineEdit"));
+    VersionChoice::setUpSharedLooks(ui);
     ui->lEditVerifyCode->setObjectName(QStringLiteral("normalQLineEdit"));
     ui->pBtnVerifyCode->setObjectName(QStringLiteral("normalQPushButton"));
     ui->pBtnPhoneLogin->setObjectName(QStringLiteral("defaultQPushButton"));
     ui->pBtnAccountLogin->setObjectName(QStringLiteral("iconPushButton"));
-    ui->lblTip->setObjectName(QStringLiteral("tipQLabel"));
-    ui->lblRight->setObjectName(QStringLiteral("tipQLabel"));
-
-    ui->btnGroupType->setId(ui->rdoBtnEnterprise, 1);
-    ui->btnGroupType->setId(ui->rdoBtnRegulatory, 2);
-    ui->btnGroupType->setId(ui->rdoBtnFinancial, 3);
 
     m_loginHttp = new LoginHttp(this);
     m_verifyHttp = new LoginVerifyHttp(this);
     m_comVerifyHttp = new LoginComVerifyHttp(this);
     m_chain = new SignInChain(this);
-    m_spinner = new WaitingSpinnerWidget(this, true, true);
+    m_progress = new SignInProgress(this);
     m_countdown = new VerifyCodeCountdown(ui->pBtnVerifyCode, this);
 
     // Title bar
@@ -97,11 +74,8 @@ PhoneLogin::PhoneLogin(QString type, QWidget *parent) : BorderDialog(parent), ui
     connect(this, &PhoneLogin::uiLoadedFinishSignal, this, &PhoneLogin::uiLoadedFinishSlot,
             Qt::QueuedConnection);
 
-    if (type == QLatin1String("1") || type == QLatin1String("2") || type == QLatin1String("3")) {
-        QAbstractButton *button = ui->btnGroupType->button(type.toInt());
-        button->setChecked(true);
-        button->setFocus();
-    }
+    VersionChoice::setUp(ui->btnGroupType, ui->rdoBtnEnterprise, ui->rdoBtnRegulatory, ui->rdoBtnFinancial,
+                         type);
     loadLoginInfo();
     if (QAbstractButton *button = ui->btnGroupType->button(type.toInt());
         button && type.toInt() == baseValues->accountType)
@@ -142,9 +116,8 @@ void PhoneLogin::onReturnBtnClicked()
 
 void PhoneLogin::onPhoneLoginBtnClicked()
 {
-    m_step = Step::CompanyCheck;
-    baseValues->accountType = checkedAccountType();
-    startBusy(QStringLiteral("公司代码校验..."));
+    baseValues->accountType = VersionChoice::checked(ui->btnGroupType);
+    m_progress->start(SignInProgress::Step::CompanyCheck, QStringLiteral("公司代码校验..."));
     m_comVerifyHttp->request(ui->lEditCompanyCode->text());
 }
 
@@ -160,35 +133,31 @@ void PhoneLogin::onQRCodeBtnClicked()
 
 void PhoneLogin::onVerifyCodeBtnClicked()
 {
-    if (ui->lEditCompanyCode->text().isEmpty()) {
-        Messages::notice(this, ui->lEditCompanyCode->placeholderText());
-        return;
-    }
-    if (ui->lEditAccount->text().isEmpty()) {
-        Messages::notice(this, ui->lEditAccount->placeholderText());
-        return;
-    }
-    m_verifyHttp->request(ui->lEditCompanyCode->text(), ui->lEditAccount->text());
-    m_countdown->start();
+    const QString companyCode = ui->lEditCompanyCode->text();
+    const QString phone = ui->lEditAccount->text();
+    // Each field's own prompt says what is missing.
+    m_countdown->request({{companyCode, ui->lEditCompanyCode->placeholderText()},
+                          {phone, ui->lEditAccount->placeholderText()}},
+                         [&] { m_verifyHttp->request(companyCode, phone); });
 }
 
 void PhoneLogin::onEnterpriseRdoBtnToggled(bool checked)
 {
     if (checked)
-        ui->lEditCompanyCode->setPlaceholderText(QStringLiteral("请输入公司代码"));
+        ui->lEditCompanyCode->setPlaceholderText(VersionChoice::companyCodePlaceholder(1));
 }
 
 void PhoneLogin::onRegulatoryRdoBtnToggled(bool checked)
 {
     if (checked)
-        ui->lEditCompanyCode->setPlaceholderText(QStringLiteral("请输入部署的证监局代码"));
+        ui->lEditCompanyCode->setPlaceholderText(VersionChoice::companyCodePlaceholder(2));
 }
 
 void PhoneLogin::onFinancialRdoBtnToggled(bool checked)
 {
     // Financial accounts sign in here; the window stays.
     if (checked)
-        ui->lEditCompanyCode->setPlaceholderText(QStringLiteral("请输入公司代码"));
+        ui->lEditCompanyCode->setPlaceholderText(VersionChoice::companyCodePlaceholder(3));
 }
 
 void PhoneLogin::openUrl(QString link)
@@ -205,67 +174,39 @@ void PhoneLogin::comfirmBtnEnabledStatusSlot()
 
 void PhoneLogin::loginComVerifyResultSlot(QString result)
 {
-    if (!expecting(Step::CompanyCheck, "company check"))
+    // Worded with "代码", unlike the password sign-in's notice.
+    if (!m_progress->companyMatches(result, baseValues->accountType,
+                                    QStringLiteral("该公司代码为上市公司代码，请选择企业版登录")))
         return;
-    if (result == QLatin1String("0")) {
-        fail(QStringLiteral("该公司未开通服务"));
-    } else if (result == QString::number(baseValues->accountType)) {
-        m_step = Step::SignIn;
-        m_spinner->setText(UiText::signingInAccount);
-        m_loginHttp->loginByMobile(ui->lEditCompanyCode->text(), ui->lEditAccount->text(),
-                                   ui->lEditVerifyCode->text(), baseValues->accountType);
-    } else if (result == QLatin1String("1")) {
-        fail(QStringLiteral("该公司代码为上市公司代码，请选择企业版登录"));
-    } else if (result == QLatin1String("2")) {
-        fail(QStringLiteral("该公司代码为证监局代码，请选择监管版登录"));
-    } else if (result == QLatin1String("3")) {
-        fail(QStringLiteral("该公司代码为金融版代码，请选择金融版登录"));
-    } else {
-        fail(result);
-    }
+    m_loginHttp->loginByMobile(ui->lEditCompanyCode->text(), ui->lEditAccount->text(),
+                               ui->lEditVerifyCode->text(), baseValues->accountType);
 }
 
 void PhoneLogin::loginResultSlot(QString result)
 {
-    if (!expecting(Step::SignIn, "service sign-in"))
+    if (!m_progress->signedInAtService(result))
         return;
-    if (!result.isEmpty()) {
-        qDebug().noquote() << "loginResult err: " + result;
-        fail(result);
-        return;
-    }
     baseValues->autoLogin = ui->chkBoxAutoLogin->isChecked() ? QStringLiteral("2") : QString();
     // An automatic sign-in has no typed fields; keep what it signed in with.
     if (!ui->lEditCompanyCode->text().isEmpty())
         baseValues->phoneCompanyCode = ui->lEditCompanyCode->text();
-    baseValues->phoneAccountType = checkedAccountType();
+    baseValues->phoneAccountType = VersionChoice::checked(ui->btnGroupType);
     if (!ui->lEditAccount->text().isEmpty())
         baseValues->phoneTelephone = ui->lEditAccount->text();
-    m_step = Step::Chain;
-    m_spinner->setText(UiText::signingInMeeting);
+    m_progress->next(SignInProgress::Step::Chain, UiText::signingInMeeting);
     m_chain->requestMemberToken(baseValues->tenantInfo, baseValues->telephone, baseValues->mobileCountryCode,
                                 QString());
 }
 
 void PhoneLogin::loginVerifyResultSlot(QString result)
 {
-    if (result.isEmpty()) {
-        Messages::notice(this, QStringLiteral("手机验证码已发送"));
-        ui->lEditVerifyCode->setFocus(Qt::OtherFocusReason);
-    } else {
-        m_countdown->endAtNextTick();
-        Messages::notice(this, userMessage(result));
-    }
+    m_countdown->answered(result, ui->lEditVerifyCode);
 }
 
 void PhoneLogin::tmTokenResultSlot(QString result)
 {
-    if (!expecting(Step::Chain, "meeting-service token"))
+    if (!m_progress->tokenReceived(result))
         return;
-    if (!result.isEmpty()) {
-        fail(result);
-        return;
-    }
     baseValues->phoneUserName = baseValues->userName;
     if (baseValues->loginStatus == QLatin1String("1")) {
         savePhoneLogin(ui->chkBoxAutoLogin->isChecked());
@@ -273,20 +214,14 @@ void PhoneLogin::tmTokenResultSlot(QString result)
     } else {
         // Nothing would ever stop the busy indicator.
         qDebug().noquote() << "sign-in: unhandled loginStatus" << baseValues->loginStatus;
-        fail(UiText::loginFailed);
+        m_progress->fail(UiText::loginFailed);
     }
 }
 
 void PhoneLogin::wmLoginCompleteSlot(QString result)
 {
-    if (!expecting(Step::Chain, "Meeting SDK sign-in"))
-        return;
-    m_step = Step::Idle;
-    m_spinner->stop();
-    if (result.isEmpty())
-        QMetaObject::invokeMethod(this, "showHomeViewSlot", Qt::QueuedConnection);
-    else
-        Messages::notice(this, UiText::loginFailed);
+    if (m_progress->expecting(SignInProgress::Step::Chain, "Meeting SDK sign-in"))
+        m_progress->finishMeetingSdkSignIn(result);
 }
 
 void PhoneLogin::showHomeViewSlot()
@@ -296,52 +231,8 @@ void PhoneLogin::showHomeViewSlot()
 
 void PhoneLogin::uiLoadedFinishSlot()
 {
-    if (m_step != Step::Idle || baseValues->autoLogin != QLatin1String("2") || baseValues->autoLoginBlocked)
+    if (!m_progress->isIdle() || baseValues->autoLogin != QLatin1String("2") || baseValues->autoLoginBlocked)
         return;
-    m_step = Step::SignIn;
-    startBusy(UiText::signingInAccount);
+    m_progress->start(SignInProgress::Step::SignIn, UiText::signingInAccount);
     m_loginHttp->simulateLogin(baseValues->phoneCompanyCode, baseValues->phoneUserName);
-}
-
-void PhoneLogin::keyPressEvent(QKeyEvent *event)
-{
-    // Escape would close the screen; it never ends the run.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    BorderDialog::keyPressEvent(event);
-}
-
-int PhoneLogin::checkedAccountType() const
-{
-    if (ui->rdoBtnFinancial->isChecked())
-        return 3;
-    if (ui->rdoBtnRegulatory->isChecked())
-        return 2;
-    if (ui->rdoBtnEnterprise->isChecked())
-        return 1;
-    return 0;
-}
-
-void PhoneLogin::startBusy(const QString &text)
-{
-    m_spinner->setText(text);
-    m_spinner->start();
-}
-
-void PhoneLogin::fail(const QString &notice)
-{
-    m_step = Step::Idle;
-    m_spinner->stop();
-    // Also carries request results, which the user reads in words.
-    Messages::notice(this, userMessage(notice));
-}
-
-bool PhoneLogin::expecting(Step step, const char *what)
-{
-    if (m_step == step)
-        return true;
-    qDebug() << "PhoneLogin: late or unexpected answer ignored:" << what;
-    return false;
 }

@@ -9,8 +9,8 @@ class LoginComVerifyHttp;
 class LoginHttp;
 class LoginVerifyHttp;
 class SignInChain;
+class SignInProgress;
 class VerifyCodeCountdown;
-class WaitingSpinnerWidget;
 
 // Sign-in with account type, company code, phone number and an SMS code:
 // company check, phone sign-in at the service, then the shared second half
@@ -48,30 +48,12 @@ public slots:
     void showHomeViewSlot();
     void uiLoadedFinishSlot();
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
-    int checkedAccountType() const;
-    void startBusy(const QString &text);
-    void fail(const QString &notice);
-
     Ui::PhoneLogin *ui = nullptr;
     LoginHttp *m_loginHttp = nullptr;
     LoginVerifyHttp *m_verifyHttp = nullptr;
     LoginComVerifyHttp *m_comVerifyHttp = nullptr;
     SignInChain *m_chain = nullptr;
-    WaitingSpinnerWidget *m_spinner = nullptr;
+    SignInProgress *m_progress = nullptr;
     VerifyCodeCountdown *m_countdown = nullptr;
-    // Which answer the first half of the chain waits for; late answers of a
-    // timed-out request are ignored.
-    enum class Step
-    {
-        Idle,
-        CompanyCheck,
-        SignIn,
-        Chain
-    };
-    Step m_step = Step::Idle;
-    bool expecting(Step step, const char *what);
 };

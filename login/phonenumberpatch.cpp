@@ -6,39 +6,26 @@
 #include "app/uitexts.h"
 #include "app/userstore.h"
 #include "http/tmphoneverifyhttp.h"
-#include "http/usermessage.h"
-#include "login/verifycodecountdown.h"
+#include "login/signinprogress.h"
 #include "sdk/signinchain.h"
 #include "session/navigator.h"
-#include "widgets/messages.h"
-#include "widgets/waitingspinnerwidget.h"
+#include "widgets/verifycodecountdown.h"
 
 #include <QDebug>
-#include <QIcon>
-#include <QKeyEvent>
 #include <QLineEdit>
 
 PhoneNumberPatch::PhoneNumberPatch(int origin, QWidget *parent)
     : BorderDialog(parent), ui(new Ui::PhoneNumberPatch), m_origin(origin)
 {
     ui->setupUi(this);
-    setDraggable(true);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
-    setWindowTitle(baseValues->appName);
-
-    ui->pBtnMin->setIcon(QIcon(QStringLiteral(":/image/images/minimize.png")));
-    ui->pBtnClose->setIcon(QIcon(QStringLiteral(":/image/images/close.png")));
-    ui->pBtnReturn->setIcon(QIcon(QStringLiteral(":/image/images/return.png")));
+    setUpWindow(baseValues->appName, windowFlags() | Qt::FramelessWindowHint);
+    setClosesOnEscape(false);
+    setUpTitleButtons(ui->pBtnMin, ui->pBtnClose, ui->pBtnReturn);
     ui->lblName->setText(baseValues->personName);
     ui->wtPhoneNumEdit->setAreaCodeList(readAreaCodes());
 
     // Style object names; the form names above are the designer's.
     ui->backgroundWidget->setObjectName(QStringLiteral("backgroundWidget"));
-    ui->pBtnMin->setObjectName(QStringLiteral("titlePushButton"));
-    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
-    ui->pBtnReturn->setObjectName(QStringLiteral("titlePushButton"));
     ui->lblTitle->setObjectName(QStringLiteral("titleQLabel"));
     ui->lblHint->setObjectName(QStringLiteral("hintQLabel"));
     ui->lblName->setObjectName(QStringLiteral("nameQLabel"));
@@ -50,7 +37,7 @@ PhoneNumberPatch::PhoneNumberPatch(int origin, QWidget *parent)
 
     m_phoneVerifyHttp = new TmPhoneVerifyHttp(this);
     m_chain = new SignInChain(this);
-    m_spinner = new WaitingSpinnerWidget(this, true, true);
+    m_progress = new SignInProgress(this);
     m_countdown = new VerifyCodeCountdown(ui->pBtnVerifyCode, this);
 
     // Title bar
@@ -102,8 +89,7 @@ void PhoneNumberPatch::onReturnBtnClicked()
 
 void PhoneNumberPatch::onComfirmBtnClicked()
 {
-    m_spinner->setText(UiText::signingInMeeting);
-    m_spinner->start();
+    m_progress->start(SignInProgress::Step::Chain, UiText::signingInMeeting);
     m_chain->requestMemberToken(baseValues->tenantInfo, ui->wtPhoneNumEdit->phoneNumber(),
                                 QStringLiteral("+") + ui->wtPhoneNumEdit->areaCode(),
                                 ui->lEditInputVerifyCode->text());
@@ -111,17 +97,7 @@ void PhoneNumberPatch::onComfirmBtnClicked()
 
 void PhoneNumberPatch::onVerifyCodeBtnClicked()
 {
-    if (ui->wtPhoneNumEdit->areaCode().isEmpty()) {
-        Messages::notice(this, QStringLiteral("区号不能为空"));
-        return;
-    }
-    if (ui->wtPhoneNumEdit->phoneNumber().isEmpty()) {
-        Messages::notice(this, QStringLiteral("手机号不能为空"));
-        return;
-    }
-    m_phoneVerifyHttp->request(ui->wtPhoneNumEdit->phoneNumber(),
-                               QStringLiteral("+") + ui->wtPhoneNumEdit->areaCode());
-    m_countdown->start();
+    m_countdown->requestForPhone(ui->wtPhoneNumEdit, m_phoneVerifyHttp);
 }
 
 void PhoneNumberPatch::comfirmBtnEnabledStatusSlot()
@@ -133,59 +109,39 @@ void PhoneNumberPatch::comfirmBtnEnabledStatusSlot()
 
 void PhoneNumberPatch::tmPhoneVerifyResultSlot(QString result)
 {
-    if (result.isEmpty()) {
-        Messages::notice(this, QStringLiteral("手机验证码已发送"));
-        ui->lEditInputVerifyCode->setFocus(Qt::OtherFocusReason);
-    } else {
-        m_countdown->endAtNextTick();
-        Messages::notice(this, userMessage(result));
-    }
+    m_countdown->answered(result, ui->lEditInputVerifyCode);
 }
 
 void PhoneNumberPatch::tmTokenResultSlot(QString result)
 {
     if (!result.isEmpty()) {
         saveAccountLogin(false);
-        fail(result);
+        m_progress->fail(result);
         return;
     }
     if (baseValues->loginStatus == QLatin1String("1")) {
         saveForOrigin();
-        m_spinner->setText(UiText::signingInMeeting);
+        m_progress->next(SignInProgress::Step::Chain, UiText::signingInMeeting);
         // Also when the SDK still needs its initialisation: the chain signs
         // in once that completes.
         m_chain->signInToMeetingSdk();
     } else if (baseValues->loginStatus == QLatin1String("2")) {
-        fail(QStringLiteral("需手机号验证"));
+        m_progress->fail(QStringLiteral("需手机号验证"));
     } else {
         // Nothing would ever stop the busy indicator.
         qDebug().noquote() << "phone completion: unhandled loginStatus" << baseValues->loginStatus;
-        fail(UiText::loginFailed);
+        m_progress->fail(UiText::loginFailed);
     }
 }
 
 void PhoneNumberPatch::wmLoginCompleteSlot(QString result)
 {
-    m_spinner->stop();
-    if (result.isEmpty())
-        QMetaObject::invokeMethod(this, "showHomeViewSlot", Qt::QueuedConnection);
-    else
-        Messages::notice(this, UiText::loginFailed);
+    m_progress->finishMeetingSdkSignIn(result);
 }
 
 void PhoneNumberPatch::showHomeViewSlot()
 {
     Navigator::instance()->showHomeScreen(this);
-}
-
-void PhoneNumberPatch::keyPressEvent(QKeyEvent *event)
-{
-    // Escape would close the screen; it never ends the run.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    BorderDialog::keyPressEvent(event);
 }
 
 void PhoneNumberPatch::saveForOrigin()
@@ -204,11 +160,4 @@ void PhoneNumberPatch::saveForOrigin()
         saveAccountLogin(false);
         break;
     }
-}
-
-void PhoneNumberPatch::fail(const QString &notice)
-{
-    m_spinner->stop();
-    // Also carries request results, which the user reads in words.
-    Messages::notice(this, userMessage(notice));
 }

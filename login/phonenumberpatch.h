@@ -6,9 +6,9 @@ namespace Ui {
 class PhoneNumberPatch;
 }
 class SignInChain;
+class SignInProgress;
 class TmPhoneVerifyHttp;
 class VerifyCodeCountdown;
-class WaitingSpinnerWidget;
 
 // Shown during a sign-in when the meeting service says the account has no
 // phone number yet: the user adds one with an SMS code and the sign-in goes
@@ -37,17 +37,13 @@ public slots:
     void wmLoginCompleteSlot(QString result);
     void showHomeViewSlot();
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
     void saveForOrigin();
-    void fail(const QString &notice);
 
     Ui::PhoneNumberPatch *ui = nullptr;
     TmPhoneVerifyHttp *m_phoneVerifyHttp = nullptr;
     SignInChain *m_chain = nullptr;
-    WaitingSpinnerWidget *m_spinner = nullptr;
+    SignInProgress *m_progress = nullptr;
     VerifyCodeCountdown *m_countdown = nullptr;
     int m_origin = 0;
 };

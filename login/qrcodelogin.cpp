@@ -9,9 +9,9 @@
 #include "http/loginwxbindinghttp.h"
 #include "http/loginwxurlhttp.h"
 #include "http/usermessage.h"
-#include "login/loginshared.h"
 #include "sdk/signinchain.h"
 #include "session/navigator.h"
+#include "widgets/loginshared.h"
 #include "widgets/messages.h"
 #include "widgets/progressindicator.h"
 #include "widgets/qrcode.h"
@@ -20,7 +20,6 @@
 #include <QDebug>
 #include <QGraphicsDropShadowEffect>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QTimer>
 #include <QTimerEvent>
 
@@ -28,16 +27,11 @@ QRCodeLogin::QRCodeLogin(QString returnTo, QWidget *parent)
     : BorderDialog(parent), ui(new Ui::QRCodeLogin), m_returnTo(returnTo)
 {
     ui->setupUi(this);
-    setDraggable(true);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
-    setWindowTitle(baseValues->appName);
+    setUpWindow(baseValues->appName, windowFlags() | Qt::FramelessWindowHint);
+    setClosesOnEscape(false);
     loadLoginInfo();
 
-    ui->pBtnMin->setIcon(QIcon(QStringLiteral(":/image/images/minimize.png")));
-    ui->pBtnClose->setIcon(QIcon(QStringLiteral(":/image/images/close.png")));
-    ui->pBtnReturn->setIcon(QIcon(QStringLiteral(":/image/images/return.png")));
+    setUpTitleButtons(ui->pBtnMin, ui->pBtnClose, ui->pBtnReturn);
     ui->pBtnPCLogin->setIcon(QIcon(QStringLiteral(":/image/images/halfPc.png")));
     ui->pBtnPCLogin->setToolTip(m_returnTo == QLatin1String("PhoneLogin") ? QStringLiteral("手机登录")
                                                                           : QStringLiteral("账号登录"));
@@ -55,9 +49,6 @@ QRCodeLogin::QRCodeLogin(QString returnTo, QWidget *parent)
 
     // Style object names; the form names above are the designer's.
     ui->backgroundWidget->setObjectName(QStringLiteral("backgroundWidget"));
-    ui->pBtnMin->setObjectName(QStringLiteral("titlePushButton"));
-    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
-    ui->pBtnReturn->setObjectName(QStringLiteral("titlePushButton"));
     ui->pBtnPCLogin->setObjectName(QStringLiteral("iconPushButton"));
     ui->lblTitle->setObjectName(QStringLiteral("titleQLabel"));
     ui->lblQRCodeFrame->setObjectName(QStringLiteral("borderQLabel"));
@@ -281,16 +272,6 @@ void QRCodeLogin::qrCodeInvalidSlot()
 {
     stopPolling();
     showInvalid(QStringLiteral("二维码失效"));
-}
-
-void QRCodeLogin::keyPressEvent(QKeyEvent *event)
-{
-    // Escape would close the screen; it never ends the run.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    BorderDialog::keyPressEvent(event);
 }
 
 void QRCodeLogin::stopPolling()

@@ -47,7 +47,6 @@ public slots:
 
 protected:
     void timerEvent(QTimerEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void goBack();

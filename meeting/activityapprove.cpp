@@ -10,7 +10,6 @@
 
 #include <QDebug>
 #include <QGraphicsDropShadowEffect>
-#include <QIcon>
 #include <QPixmap>
 
 ActivityApprove::ActivityApprove(QString url, QString meetingId, QString telephone, QString mobileCountryCode,
@@ -20,16 +19,9 @@ ActivityApprove::ActivityApprove(QString url, QString meetingId, QString telepho
       m_mobileCountryCode(std::move(mobileCountryCode))
 {
     ui->setupUi(this);
-    setDraggable(true);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowMaximizeButtonHint);
-    setWindowTitle(QStringLiteral("实名认证"));
+    setUpWindow(QStringLiteral("实名认证"));
 
-    ui->pBtnMin->setIcon(QIcon(QStringLiteral(":/image/images/minimize.png")));
-    ui->pBtnClose->setIcon(QIcon(QStringLiteral(":/image/images/close.png")));
-    ui->pBtnReturn->setIcon(QIcon(QStringLiteral(":/image/images/return.png")));
+    setUpTitleButtons(ui->pBtnMin, ui->pBtnClose, ui->pBtnReturn);
     ui->lblCompleteIcon->setPixmap(QPixmap(QStringLiteral(":/image/images/signComplete.png")));
     auto *shadow = new QGraphicsDropShadowEffect(ui->frmSignComplete);
     shadow->setOffset(0, 0);
@@ -40,9 +32,6 @@ ActivityApprove::ActivityApprove(QString url, QString meetingId, QString telepho
 
     // Style object names; the form names above are the designer's.
     ui->backgroundWidget->setObjectName(QStringLiteral("backgroundWidget"));
-    ui->pBtnMin->setObjectName(QStringLiteral("titlePushButton"));
-    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
-    ui->pBtnReturn->setObjectName(QStringLiteral("titlePushButton"));
     ui->lblTitle->setObjectName(QStringLiteral("titleQLabel"));
     ui->lblHint->setObjectName(QStringLiteral("hintQLabel"));
     ui->lblQRCodeFrame->setObjectName(QStringLiteral("borderQLabel"));

@@ -16,6 +16,7 @@
 #include "http/tmmtgsummaryhttp.h"
 #include "http/usermessage.h"
 #include "meeting/activityapprove.h"
+#include "meeting/admissionanswer.h"
 #include "meeting/dateitem.h"
 #include "meeting/invitationtext.h"
 #include "meeting/joinmeeting.h"
@@ -48,7 +49,6 @@
 HomeScreen::HomeScreen(QWidget *parent) : BorderDialog(parent), ui(new Ui::HomeScreen)
 {
     ui->setupUi(this);
-    setDraggable(true);
 
     ui->lblLogo->setObjectName(QStringLiteral("smallLogoQLabel"));
     ui->lblLogo->clear();
@@ -82,11 +82,7 @@ HomeScreen::HomeScreen(QWidget *parent) : BorderDialog(parent), ui(new Ui::HomeS
     ui->emptyWidget->hide();
     setFocus();
 
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowMaximizeButtonHint);
-    setWindowTitle(baseValues->appName);
+    setUpWindow(baseValues->appName);
 
     m_spinner = new WaitingSpinnerWidget(this, true, true);
 
@@ -478,8 +474,7 @@ void HomeScreen::meetingSummaryResultSlot(QString result)
     }
     if (!result.isEmpty())
         return;
-    const QString type = baseValues->meetingType;
-    if (type == QStringLiteral("活动系统") || type == QStringLiteral("预约会议")) {
+    if (isActivityMeeting(baseValues->meetingType)) {
         m_approvePending = true;
         m_approveRequest->request(baseValues->meetingId, baseValues->telephone,
                                   baseValues->mobileCountryCode);
@@ -493,21 +488,17 @@ void HomeScreen::checkActivityApproveResultSlot(QString result)
     if (!m_approvePending)
         return;
     m_approvePending = false;
-    if (result.isEmpty()) {
+    const AdmissionAnswer answer = readAdmissionAnswer(result);
+    switch (answer.next) {
+    case AdmissionAnswer::Next::Join:
         directJoinMeetingSlot();
-    } else if (result == QLatin1String("001") || result == QLatin1String("002") ||
-               result == QLatin1String("005")) {
-        openActivityApprove(baseValues->activityShortUrl);
-    } else if (result == QLatin1String("006") || result == QLatin1String("007") ||
-               result == QLatin1String("030")) {
-        openActivityApprove(baseValues->signatureUrl);
-    } else if (result == QLatin1String("010")) {
-        Messages::tell(this, UiText::notOnParticipantList, UiText::ok);
-    } else if (result == QLatin1String("111")) {
-        Messages::tell(this, UiText::meetingNoExpired, UiText::ok);
-    } else {
-        qDebug().noquote() << QStringLiteral("入会认证失败，error：%1").arg(result);
-        Messages::tell(this, UiText::admissionFailed, UiText::ok);
+        break;
+    case AdmissionAnswer::Next::Approve:
+        openActivityApprove(answer.url);
+        break;
+    case AdmissionAnswer::Next::Refuse:
+        Messages::tell(this, answer.message, UiText::ok);
+        break;
     }
 }
 

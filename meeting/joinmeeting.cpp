@@ -10,6 +10,7 @@
 #include "http/tmtokenhttp.h"
 #include "http/usermessage.h"
 #include "meeting/activityapprove.h"
+#include "meeting/admissionanswer.h"
 #include "meeting/invitationtext.h"
 #include "meeting/phonenumberverify.h"
 #include "sdk/wemeetmanager.h"
@@ -24,7 +25,6 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -76,11 +76,6 @@ public:
     }
 };
 
-bool isActivityMeeting(const QString &type)
-{
-    return type == QStringLiteral("活动系统") || type == QStringLiteral("预约会议");
-}
-
 bool isTrue(const QString &value)
 {
     return value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
@@ -106,18 +101,12 @@ JoinMeeting::JoinMeeting(QString meetingNo, QString nickname, QWidget *parent)
     : BorderDialog(parent), ui(new Ui::JoinMeeting), m_manager(WeMeetManager::instance())
 {
     ui->setupUi(this);
-    setDraggable(true);
-    setAttribute(Qt::WA_DeleteOnClose);
-    // Over an application-modal screen only another modal window takes input.
-    setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowMaximizeButtonHint);
-    setWindowTitle(QStringLiteral("加入会议"));
+    setUpWindow(QStringLiteral("加入会议"));
 
     loadUserInfo();
     loadMeetingInfo();
 
-    ui->pBtnClose->setIcon(QIcon(QStringLiteral(":/image/images/close.png")));
+    setUpTitleButtons(nullptr, ui->pBtnClose);
     ui->pBtnClose->setIconSize(QSize(12, 12));
     QLineEdit *numberEdit = ui->cboBoxMeetingNo->lineEdit();
     numberEdit->setPlaceholderText(QStringLiteral("请输入会议号"));
@@ -129,7 +118,6 @@ JoinMeeting::JoinMeeting(QString meetingNo, QString nickname, QWidget *parent)
 
     // Style object names; the form names above are the designer's.
     ui->backgroundWidget->setObjectName(QStringLiteral("backgroundWidget"));
-    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
     ui->lblTitle->setObjectName(QStringLiteral("messageQLabel"));
     ui->splitLine->setObjectName(QStringLiteral("titleSplitLine"));
     ui->lblMeetingNo->setObjectName(QStringLiteral("normalQLabel"));
@@ -583,25 +571,16 @@ void JoinMeeting::checkActivityApproveResultSlot(QString result)
     if (!m_approvePending)
         return;
     m_approvePending = false;
-    if (result.isEmpty()) {
+    const AdmissionAnswer answer = readAdmissionAnswer(result);
+    if (answer.next == AdmissionAnswer::Next::Join) {
         wmJoinMeetingSlot();
         return;
     }
     m_spinner->stop();
-    if (result == QLatin1String("001") || result == QLatin1String("002") || result == QLatin1String("005")) {
-        activityApproveSlot(baseValues->activityShortUrl, baseValues->telephone,
-                            baseValues->mobileCountryCode);
-    } else if (result == QLatin1String("006") || result == QLatin1String("007") ||
-               result == QLatin1String("030")) {
-        activityApproveSlot(baseValues->signatureUrl, baseValues->telephone, baseValues->mobileCountryCode);
-    } else if (result == QLatin1String("010")) {
-        Messages::tell(this, UiText::notOnParticipantList, UiText::ok);
-    } else if (result == QLatin1String("111")) {
-        Messages::tell(this, UiText::meetingNoExpired, UiText::ok);
-    } else {
-        qDebug().noquote() << QStringLiteral("入会认证失败，error：%1").arg(result);
-        Messages::tell(this, UiText::admissionFailed, UiText::ok);
-    }
+    if (answer.next == AdmissionAnswer::Next::Approve)
+        activityApproveSlot(answer.url, baseValues->telephone, baseValues->mobileCountryCode);
+    else
+        Messages::tell(this, answer.message, UiText::ok);
 }
 
 void JoinMeeting::activityApproveSlot(QString url, QString telephone, QString mobileCountryCode)

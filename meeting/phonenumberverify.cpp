@@ -9,14 +9,14 @@
 #include "http/tmphoneverifyhttp.h"
 #include "http/tmtokenhttp.h"
 #include "http/usermessage.h"
-#include "login/loginshared.h"
-#include "login/verifycodecountdown.h"
+#include "meeting/admissionanswer.h"
 #include "sdk/wemeetmanager.h"
+#include "widgets/loginshared.h"
 #include "widgets/messages.h"
+#include "widgets/verifycodecountdown.h"
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QDebug>
-#include <QIcon>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -27,22 +27,12 @@ PhoneNumberVerify::PhoneNumberVerify(QString meetingNo, QString nickname, QStrin
       m_nickname(std::move(nickname))
 {
     ui->setupUi(this);
-    setDraggable(true);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowMaximizeButtonHint);
-    setWindowTitle(QStringLiteral("手机号码验证"));
+    setUpWindow(QStringLiteral("手机号码验证"));
 
-    ui->pBtnMin->setIcon(QIcon(QStringLiteral(":/image/images/minimize.png")));
-    ui->pBtnClose->setIcon(QIcon(QStringLiteral(":/image/images/close.png")));
-    ui->pBtnReturn->setIcon(QIcon(QStringLiteral(":/image/images/return.png")));
+    setUpTitleButtons(ui->pBtnMin, ui->pBtnClose, ui->pBtnReturn);
 
     // Style object names; the form names above are the designer's.
     ui->backgroundWidget->setObjectName(QStringLiteral("backgroundWidget"));
-    ui->pBtnMin->setObjectName(QStringLiteral("titlePushButton"));
-    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
-    ui->pBtnReturn->setObjectName(QStringLiteral("titlePushButton"));
     ui->lblTitle->setObjectName(QStringLiteral("titleQLabel"));
     ui->lblPhoneNumber->setObjectName(QStringLiteral("normalQLabel"));
     ui->wtPhoneNumEdit->setObjectName(QStringLiteral("PhoneNumEdit"));
@@ -123,16 +113,7 @@ void PhoneNumberVerify::onReturnBtnClicked()
 
 void PhoneNumberVerify::onVerifyCodeBtnClicked()
 {
-    if (ui->wtPhoneNumEdit->areaCode().isEmpty()) {
-        Messages::notice(this, QStringLiteral("区号不能为空"));
-        return;
-    }
-    if (ui->wtPhoneNumEdit->phoneNumber().isEmpty()) {
-        Messages::notice(this, QStringLiteral("手机号不能为空"));
-        return;
-    }
-    m_phoneVerifyHttp->request(ui->wtPhoneNumEdit->phoneNumber(), plusCountryCode());
-    m_countdown->start();
+    m_countdown->requestForPhone(ui->wtPhoneNumEdit, m_phoneVerifyHttp);
 }
 
 void PhoneNumberVerify::verifyCodeTimeoutSlot()
@@ -142,13 +123,7 @@ void PhoneNumberVerify::verifyCodeTimeoutSlot()
 
 void PhoneNumberVerify::tmPhoneVerifyResultSlot(QString result)
 {
-    if (result.isEmpty()) {
-        Messages::notice(this, QStringLiteral("手机验证码已发送"));
-        ui->lEditInputVerifyCode->setFocus();
-        return;
-    }
-    m_countdown->endAtNextTick();
-    Messages::notice(this, userMessage(result));
+    m_countdown->answered(result, ui->lEditInputVerifyCode);
 }
 
 void PhoneNumberVerify::comfirmBtnEnabledStatusSlot()
@@ -199,27 +174,25 @@ void PhoneNumberVerify::checkActivityApproveResultSlot(QString result)
         return;
     m_approvePending = false;
     stopBusy();
-    const QString number = ui->wtPhoneNumEdit->phoneNumber();
-    if (result.isEmpty()) {
+    // Unlike the other joining windows, a failed request here is told as it
+    // is, not as a refused admission.
+    if (result.startsWith(QLatin1String("error:"))) {
+        Messages::notice(this, userMessage(result));
+        return;
+    }
+    const AdmissionAnswer answer = readAdmissionAnswer(result);
+    switch (answer.next) {
+    case AdmissionAnswer::Next::Join:
         emit sendWmSdkInitSignal();
         close();
-    } else if (result == QLatin1String("001") || result == QLatin1String("002") ||
-               result == QLatin1String("005")) {
-        emit sendActivityApproveSignal(baseValues->activityShortUrl, number, plusCountryCode());
+        break;
+    case AdmissionAnswer::Next::Approve:
+        emit sendActivityApproveSignal(answer.url, ui->wtPhoneNumEdit->phoneNumber(), plusCountryCode());
         close();
-    } else if (result == QLatin1String("006") || result == QLatin1String("007") ||
-               result == QLatin1String("030")) {
-        emit sendActivityApproveSignal(baseValues->signatureUrl, number, plusCountryCode());
-        close();
-    } else if (result == QLatin1String("010")) {
-        Messages::tell(this, UiText::notOnParticipantList, UiText::ok);
-    } else if (result == QLatin1String("111")) {
-        Messages::tell(this, UiText::meetingNoExpired, UiText::ok);
-    } else if (result.startsWith(QLatin1String("error:"))) {
-        Messages::notice(this, userMessage(result));
-    } else {
-        qDebug().noquote() << QStringLiteral("入会认证失败，error：%1").arg(result);
-        Messages::tell(this, UiText::admissionFailed, UiText::ok);
+        break;
+    case AdmissionAnswer::Next::Refuse:
+        Messages::tell(this, answer.message, UiText::ok);
+        break;
     }
 }
 

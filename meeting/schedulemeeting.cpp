@@ -52,15 +52,10 @@ ScheduleMeeting::ScheduleMeeting(QString meetingCode, QWidget *parent)
     : BorderDialog(parent), ui(new Ui::ScheduleMeeting), m_meetingCode(meetingCode)
 {
     ui->setupUi(this);
-    setDraggable(true);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowMaximizeButtonHint);
 
     const bool change = !m_meetingCode.isEmpty();
     const QString title = change ? QStringLiteral("修改会议") : QStringLiteral("预定会议");
-    setWindowTitle(title);
+    setUpWindow(title);
     ui->lblTitle->setText(title);
     ui->pBtnBookMeeting->setText(change ? QStringLiteral("确认修改") : QStringLiteral("预定会议"));
     setUpLooks();

@@ -18,8 +18,6 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QFile>
-#include <QIcon>
-#include <QKeyEvent>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
@@ -37,15 +35,10 @@ QString appDataDir()
 SplashSelect::SplashSelect(QWidget *parent) : BorderDialog(parent), ui(new Ui::SplashSelect)
 {
     ui->setupUi(this);
-    setDraggable(true);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowMaximizeButtonHint);
-    setWindowTitle(QStringLiteral("Vesk云会议"));
+    setUpWindow(QStringLiteral("Vesk云会议"));
+    setClosesOnEscape(false);
 
-    ui->pBtnMin->setIcon(QIcon(QStringLiteral(":/image/images/minimize.png")));
-    ui->pBtnClose->setIcon(QIcon(QStringLiteral(":/image/images/close.png")));
+    setUpTitleButtons(ui->pBtnMin, ui->pBtnClose);
     ui->lblAppName->setText(baseValues->appName);
     QFont nameFont(QStringLiteral("Microsoft YaHei"));
     nameFont.setPixelSize(26);
@@ -55,8 +48,6 @@ SplashSelect::SplashSelect(QWidget *parent) : BorderDialog(parent), ui(new Ui::S
 
     // Style object names; the form names above are the designer's.
     ui->backgroundWidget->setObjectName(QStringLiteral("backgroundWidget"));
-    ui->pBtnMin->setObjectName(QStringLiteral("titlePushButton"));
-    ui->pBtnClose->setObjectName(QStringLiteral("titlePushButton"));
     ui->lblLogo->setObjectName(QStringLiteral("largeLogoQLabel"));
     ui->lblAppName->setObjectName(QStringLiteral("hugeQLabel"));
     ui->lblVersion->setObjectName(QStringLiteral("tipQLabel"));
@@ -345,14 +336,4 @@ void SplashSelect::joinMeetingClosedSlot()
         m_joinMeeting->deleteLater();
         m_joinMeeting = nullptr;
     }
-}
-
-void SplashSelect::keyPressEvent(QKeyEvent *event)
-{
-    // Escape never ends the run; this screen has nothing to go back to.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    BorderDialog::keyPressEvent(event);
 }

@@ -53,9 +53,6 @@ public slots:
     void showDifferentAccountLoginMsgSlot();
     void joinMeetingClosedSlot();
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
     // Opens the join dialog over this screen and wires its end.
     JoinMeeting *openJoinDialog(const QString &meetingNo, const QString &nickname);

@@ -1,15 +1,45 @@
 #include "widgets/borderdialog.h"
 
+#include <QAbstractButton>
 #include <QColor>
+#include <QIcon>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QtMath>
 
+#include <utility>
+
 BorderDialog::BorderDialog(QWidget *parent) : QDialog(parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void BorderDialog::setUpWindow(const QString &title, Qt::WindowFlags flags)
+{
+    setDraggable(true);
+    setAttribute(Qt::WA_DeleteOnClose);
+    // Over an application-modal screen only another modal window takes input.
+    setWindowModality(Qt::ApplicationModal);
+    setWindowFlags(flags);
+    setWindowTitle(title);
+}
+
+void BorderDialog::setUpTitleButtons(QAbstractButton *min, QAbstractButton *close, QAbstractButton *back)
+{
+    const std::pair<QAbstractButton *, const char *> buttons[] = {
+        {min, ":/image/images/minimize.png"},
+        {close, ":/image/images/close.png"},
+        {back, ":/image/images/return.png"},
+    };
+    for (const auto &[button, icon] : buttons) {
+        if (!button)
+            continue;
+        button->setIcon(QIcon(QLatin1String(icon)));
+        button->setObjectName(QStringLiteral("titlePushButton"));
+    }
 }
 
 // The frame depends only on the size; paints (hover, typing, spinners) reuse it.
@@ -78,4 +108,13 @@ void BorderDialog::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton)
         m_dragging = false;
     QDialog::mouseReleaseEvent(event);
+}
+
+void BorderDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (!m_closesOnEscape && event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

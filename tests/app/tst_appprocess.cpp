@@ -1,4 +1,4 @@
-#include "support/instancemarker.h"
+#include "support/programsandbox.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -8,7 +8,6 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTcpServer>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <signal.h>
@@ -20,40 +19,19 @@ class TestAppProcess : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_root;
-    QString m_program;
+    std::unique_ptr<testsupport::ProgramSandbox> m_root;
 
-    QString dataFolder() const { return m_root->filePath(QStringLiteral("home/data/VeskMeeting")); }
-    QString todaysLog() const
-    {
-        return dataFolder() + QLatin1Char('/') + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) +
-               QStringLiteral(".log");
-    }
-
-    static QString readText(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
+    QString dataFolder() const { return m_root->dataFolder(); }
+    QString todaysLog() const { return m_root->todaysLog(); }
+    static QString readText(const QString &path) { return testsupport::readText(path); }
 
     void start(QProcess &process, const QStringList &extraEnvironment = {})
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), m_root->filePath(QStringLiteral("home")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_root->filePath(QStringLiteral("home/data")));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root->filePath(QStringLiteral("home/config")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_root->filePath(QStringLiteral("runtime")));
-        env.insert(QStringLiteral("TMPDIR"), m_root->filePath(QStringLiteral("tmp")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("VESK_WAIT_SCALE_PERCENT"), QStringLiteral("5"));
-        env.remove(QStringLiteral("VESK_CRASH_REPORTER"));
+        QProcessEnvironment env = m_root->environment(5);
         for (const QString &entry : extraEnvironment)
             env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(m_root->path());
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(m_program, QStringList());
-        QVERIFY2(process.waitForStarted(10000), qPrintable(process.errorString()));
+        QVERIFY2(m_root->start(process, m_root->filePath(QStringLiteral("VeskMeeting")), {}, env),
+                 qPrintable(process.errorString()));
     }
 
     // The day's log shows the given number of starts.
@@ -66,47 +44,20 @@ private:
         QCOMPARE(process.state(), QProcess::Running);
     }
 
-    void endCleanly(QProcess &process)
-    {
-        ::kill(pid_t(process.processId()), SIGTERM);
-        QVERIFY(process.waitForFinished(30000));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 0);
-    }
+    static void endCleanly(QProcess &process) { testsupport::endCleanly(process); }
 
 private slots:
     void init()
     {
-        m_root = std::make_unique<QTemporaryDir>();
+        m_root = std::make_unique<testsupport::ProgramSandbox>();
         QVERIFY(m_root->isValid());
-        QDir root(m_root->path());
-        for (const char *folder : {"home/data", "home/config", "runtime", "tmp"})
-            QVERIFY(root.mkpath(QString::fromLatin1(folder)));
-        QFile::setPermissions(root.filePath(QStringLiteral("runtime")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-        const QString bin = QStringLiteral(VESK_BIN_DIR);
-        m_program = root.filePath(QStringLiteral("VeskMeeting"));
-        QVERIFY(QFile::copy(bin + QStringLiteral("/VeskMeeting"), m_program));
-        QVERIFY(QFile::copy(bin + QStringLiteral("/libwemeetsdk.so"),
-                            root.filePath(QStringLiteral("libwemeetsdk.so"))));
-        QVERIFY(QFile::copy(QStringLiteral(VESK_SOURCE_DIR "/resources/areaCode.dat"),
-                            root.filePath(QStringLiteral("areaCode.dat"))));
+        QVERIFY(m_root->installProgram());
         // No real service: every address refuses at once.
-        QSettings config(root.filePath(QStringLiteral("config.ini")), QSettings::IniFormat);
-        config.setValue(QStringLiteral("CONFIG/SERVICE_URL"),
-                        QStringLiteral("http://127.0.0.1:9/api-service/"));
-        config.setValue(QStringLiteral("CONFIG/CLOUD_URL"), QStringLiteral("http://127.0.0.1:9/api/"));
-        config.setValue(QStringLiteral("CONFIG/IDM_URL"), QStringLiteral("http://127.0.0.1:9/idm/"));
-        config.sync();
+        m_root->useServiceAt(QString(), QStringLiteral("http://127.0.0.1:9/"));
     }
 
-    void cleanup()
-    {
-        // Programs killed by a test leave their instance marker.
-        testsupport::releaseInstanceMarker(m_root->filePath(QStringLiteral("tmp")));
-        m_root.reset();
-    }
+    // Also releases the instance marker of a program the test killed.
+    void cleanup() { m_root.reset(); }
 
     void firstStartCreatesTheUserStoreAndLogsTheVersion()
     {
@@ -177,13 +128,7 @@ private slots:
         // attempt runs into its wait, and each one is followed by the pause.
         QTcpServer silent;
         QVERIFY(silent.listen(QHostAddress::LocalHost));
-        {
-            QSettings config(m_root->filePath(QStringLiteral("config.ini")), QSettings::IniFormat);
-            const QString base = QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort());
-            config.setValue(QStringLiteral("CONFIG/SERVICE_URL"), base + QStringLiteral("api-service/"));
-            config.setValue(QStringLiteral("CONFIG/CLOUD_URL"), base + QStringLiteral("api/"));
-            config.setValue(QStringLiteral("CONFIG/IDM_URL"), base + QStringLiteral("idm/"));
-        }
+        m_root->useServiceAt(QString(), QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort()));
 
         QProcess app;
         start(app);
@@ -224,11 +169,9 @@ private slots:
     {
         QTcpServer silent;
         QVERIFY(silent.listen(QHostAddress::LocalHost));
-        {
-            QSettings config(m_root->filePath(QStringLiteral("config.ini")), QSettings::IniFormat);
-            config.setValue(QStringLiteral("CONFIG/SERVICE_URL"),
-                            QStringLiteral("http://127.0.0.1:%1/api-service/").arg(silent.serverPort()));
-        }
+        m_root->setConfig(QString(),
+                          {{QStringLiteral("CONFIG/SERVICE_URL"),
+                            QStringLiteral("http://127.0.0.1:%1/api-service/").arg(silent.serverPort())}});
         QProcess app;
         // Half the waits: the token attempts alone would take 20 s.
         start(app, {QStringLiteral("VESK_WAIT_SCALE_PERCENT=50")});

@@ -4,20 +4,16 @@
 // start. The window cases run on a private X server.
 
 #include "app/veskmeetingserver.h"
-#include "support/instancemarker.h"
+#include "support/programsandbox.h"
 #include "x11desktop.h"
 
-#include <QDate>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
-#include <QSettings>
 #include <QSharedMemory>
 #include <QTcpServer>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -37,28 +33,18 @@ class TestSingleInstance : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_root;
-    QString m_program;
+    std::unique_ptr<testsupport::ProgramSandbox> m_root;
     QByteArray m_testTmpDir;
     QProcess m_xServer;
     QString m_display;
 
-    QString tmpFolder() const { return m_root->filePath(QStringLiteral("tmp")); }
+    QString tmpFolder() const { return m_root->tmpFolder(); }
     QString socketPath() const { return tmpFolder() + QStringLiteral("/VeskMeeting"); }
-    QString log() const
-    {
-        QFile file(m_root->filePath(QStringLiteral("home/data/VeskMeeting/")) +
-                   QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".log"));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
+    QString log() const { return testsupport::readText(m_root->todaysLog()); }
 
     void useServiceAt(quint16 port)
     {
-        QSettings config(m_root->filePath(QStringLiteral("config.ini")), QSettings::IniFormat);
-        const QString base = QStringLiteral("http://127.0.0.1:%1/").arg(port);
-        config.setValue(QStringLiteral("CONFIG/SERVICE_URL"), base + QStringLiteral("api-service/"));
-        config.setValue(QStringLiteral("CONFIG/CLOUD_URL"), base + QStringLiteral("api/"));
-        config.setValue(QStringLiteral("CONFIG/IDM_URL"), base + QStringLiteral("idm/"));
+        m_root->useServiceAt(QString(), QStringLiteral("http://127.0.0.1:%1/").arg(port));
     }
 
     enum class Screen
@@ -69,28 +55,16 @@ private:
 
     void start(QProcess &process, Screen screen, const QStringList &arguments = {}, int waitScalePercent = 5)
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), m_root->filePath(QStringLiteral("home")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_root->filePath(QStringLiteral("home/data")));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root->filePath(QStringLiteral("home/config")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_root->filePath(QStringLiteral("runtime")));
-        // The instance marker and the socket live here, apart from any other client.
-        env.insert(QStringLiteral("TMPDIR"), tmpFolder());
-        env.insert(QStringLiteral("VESK_WAIT_SCALE_PERCENT"), QString::number(waitScalePercent));
+        QProcessEnvironment env = m_root->environment(waitScalePercent);
         env.insert(QStringLiteral("VESK_SDK_SIM"), QStringLiteral("headless=1"));
-        env.remove(QStringLiteral("VESK_CRASH_REPORTER"));
         if (screen == Screen::X) {
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
             env.insert(QStringLiteral("DISPLAY"), m_display);
         } else {
-            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
             env.remove(QStringLiteral("DISPLAY"));
         }
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(m_root->path());
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(m_program, arguments);
-        QVERIFY2(process.waitForStarted(10000), qPrintable(process.errorString()));
+        QVERIFY2(m_root->start(process, m_root->filePath(QStringLiteral("VeskMeeting")), arguments, env),
+                 qPrintable(process.errorString()));
     }
 
     // Connects as a second start would; nothing is sent.
@@ -116,13 +90,7 @@ private:
         return QString::fromUtf8(reply);
     }
 
-    void endCleanly(QProcess &process)
-    {
-        ::kill(pid_t(process.processId()), SIGTERM);
-        QVERIFY(process.waitForFinished(30000));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 0);
-    }
+    static void endCleanly(QProcess &process) { testsupport::endCleanly(process); }
 
     bool hasXServer() { return !m_display.isEmpty() && m_xServer.state() == QProcess::Running; }
 
@@ -154,20 +122,9 @@ private slots:
 
     void init()
     {
-        m_root = std::make_unique<QTemporaryDir>();
+        m_root = std::make_unique<testsupport::ProgramSandbox>();
         QVERIFY(m_root->isValid());
-        QDir root(m_root->path());
-        for (const char *folder : {"home/data", "home/config", "runtime", "tmp"})
-            QVERIFY(root.mkpath(QString::fromLatin1(folder)));
-        QFile::setPermissions(root.filePath(QStringLiteral("runtime")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        const QString bin = QStringLiteral(VESK_BIN_DIR);
-        m_program = root.filePath(QStringLiteral("VeskMeeting"));
-        QVERIFY(QFile::copy(bin + QStringLiteral("/VeskMeeting"), m_program));
-        QVERIFY(QFile::copy(bin + QStringLiteral("/libwemeetsdk.so"),
-                            root.filePath(QStringLiteral("libwemeetsdk.so"))));
-        QVERIFY(QFile::copy(QStringLiteral(VESK_SOURCE_DIR "/resources/areaCode.dat"),
-                            root.filePath(QStringLiteral("areaCode.dat"))));
+        QVERIFY(m_root->installProgram());
         // No real service: port 9 refuses at once.
         useServiceAt(9);
         // This process looks at the same marker and socket as the programs.
@@ -177,12 +134,11 @@ private slots:
 
     void cleanup()
     {
-        // Programs killed by a test leave their marker.
-        testsupport::releaseInstanceMarker(tmpFolder());
         if (m_testTmpDir.isNull())
             qunsetenv("TMPDIR");
         else
             qputenv("TMPDIR", m_testTmpDir);
+        // Also releases the marker of a program the test killed.
         m_root.reset();
     }
 

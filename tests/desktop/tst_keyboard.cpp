@@ -60,21 +60,13 @@ class TestKeyboard : public QObject
 private slots:
     void initTestCase()
     {
-        useOwnHomeFolder();
-        QVERIFY(m_server.start() > 0);
-        applyStyleSheet();
+        QVERIFY(startJoinTests(m_server));
         AccessibleNames::install(qApp);
-        keepRunOpen();
     }
-    void init()
-    {
-        QVERIFY(freshStart(m_server));
-        loadSerialNo();
-    }
+    void init() { QVERIFY(freshJoinTest(m_server)); }
     void cleanup()
     {
-        cancelDialogAnswers();
-        deleteAllWindows();
+        endJoinTest();
         baseValues->signedIn = false;
     }
 

@@ -1,4 +1,4 @@
-#include "login/loginshared.h"
+#include "widgets/loginshared.h"
 
 #include <QApplication>
 #include <QFile>

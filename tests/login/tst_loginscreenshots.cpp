@@ -10,8 +10,6 @@
 #include "login/qrcodelogin.h"
 #include "session/navigator.h"
 
-#include <QDir>
-#include <QImage>
 #include <QPushButton>
 #include <QScopedValueRollback>
 
@@ -32,8 +30,7 @@ private slots:
     void phoneNumberCompletion();
 
 private:
-    void save(QWidget *window, const QString &name);
-    QString m_dir;
+    testsupport::ScreenshotFolder m_shots;
     std::unique_ptr<devservice::Server> m_server;
 };
 
@@ -43,9 +40,7 @@ void TestLoginScreenshots::initTestCase()
     Q_INIT_RESOURCE(resources);
     QVERIFY(testsupport::applyStyleSheet());
     qApp->setFont(QFont(QStringLiteral("Microsoft YaHei")));
-    m_dir = qEnvironmentVariable("VESK_SCREENSHOT_DIR",
-                                 QStringLiteral(VESK_BIN_DIR) + QStringLiteral("/../screenshots"));
-    QVERIFY(QDir().mkpath(m_dir));
+    QVERIFY(m_shots.open(QStringLiteral(VESK_BIN_DIR "/../screenshots")));
     m_server = std::make_unique<devservice::Server>();
     QVERIFY(m_server->start() > 0);
 }
@@ -61,23 +56,6 @@ void TestLoginScreenshots::cleanup()
     deleteAllWindows();
 }
 
-void TestLoginScreenshots::save(QWidget *window, const QString &name)
-{
-    window->show();
-    window->raise();
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    QTest::qWait(200);
-    const QImage image = window->grab().toImage();
-    QVERIFY(!image.isNull());
-    const QString path = m_dir + QLatin1Char('/') + name;
-    QVERIFY(image.save(path));
-    qInfo().noquote() << "screenshot" << QDir::cleanPath(path);
-    // White content inside a shadow that leaves the corner transparent.
-    QCOMPARE(image.pixelColor(window->width() / 2, 12), QColor(Qt::white));
-    QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
-}
-
 void TestLoginScreenshots::phoneSignIn()
 {
     PhoneLogin *login = Navigator::instance()->showPhoneLogin(nullptr, QStringLiteral("1"));
@@ -87,14 +65,14 @@ void TestLoginScreenshots::phoneSignIn()
     auto *button = childWithText<QPushButton>(login, QStringLiteral("获取验证码"));
     QTest::mouseClick(button, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(button->text() == QStringLiteral("60秒后重发"), 3000);
-    save(login, QStringLiteral("phone-sign-in.png"));
+    m_shots.saveFramed(login, QStringLiteral("phone-sign-in.png"));
 }
 
 void TestLoginScreenshots::qrCodeSignIn()
 {
     QRCodeLogin *login = Navigator::instance()->showQRCodeLogin(nullptr, QStringLiteral("AccountLogin"));
     QTRY_VERIFY_WITH_TIMEOUT(login->findChild<QLabel *>(QStringLiteral("lblQRCode"))->pixmap(), 5000);
-    save(login, QStringLiteral("qr-sign-in.png"));
+    m_shots.saveFramed(login, QStringLiteral("qr-sign-in.png"));
 }
 
 void TestLoginScreenshots::qrCodeExpired()
@@ -103,7 +81,7 @@ void TestLoginScreenshots::qrCodeExpired()
     QRCodeLogin *login = Navigator::instance()->showQRCodeLogin(nullptr, QStringLiteral("AccountLogin"));
     QTRY_VERIFY_WITH_TIMEOUT(childWithText<QPushButton>(login, QStringLiteral("重新获取二维码"))->isVisible(),
                              5000);
-    save(login, QStringLiteral("qr-sign-in-expired.png"));
+    m_shots.saveFramed(login, QStringLiteral("qr-sign-in-expired.png"));
 }
 
 void TestLoginScreenshots::qrCodeScanned()
@@ -116,7 +94,7 @@ void TestLoginScreenshots::qrCodeScanned()
     QTRY_VERIFY_WITH_TIMEOUT(!baseValues->wxUuid.isEmpty(), 5000);
     QVERIFY(m_server->scanWxUuid(baseValues->wxUuid.toStdString()));
     QTRY_VERIFY_WITH_TIMEOUT(childWithText<QLabel>(login, QStringLiteral("扫码完成"))->isVisible(), 5000);
-    save(login, QStringLiteral("qr-sign-in-scanned.png"));
+    m_shots.saveFramed(login, QStringLiteral("qr-sign-in-scanned.png"));
 }
 
 void TestLoginScreenshots::phoneNumberCompletion()
@@ -125,7 +103,7 @@ void TestLoginScreenshots::phoneNumberCompletion()
     PhoneNumberPatch *patch = Navigator::instance()->showPhoneNumberPatch(nullptr, 0);
     QTest::keyClicks(patch->findChild<QLineEdit *>(QStringLiteral("underlinePaddingQLineEdit")),
                      QStringLiteral("13712345678"));
-    save(patch, QStringLiteral("phone-number-completion.png"));
+    m_shots.saveFramed(patch, QStringLiteral("phone-number-completion.png"));
 }
 
 QTEST_MAIN(TestLoginScreenshots)

@@ -2,11 +2,11 @@
 
 #include "http/loginhttp.h"
 #include "login/accountlogin.h"
-#include "login/loginshared.h"
 #include "login/phonenumberpatch.h"
 #include "login/qrcodelogin.h"
 #include "meeting/homescreen.h"
 #include "session/navigator.h"
+#include "widgets/loginshared.h"
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QCheckBox>

@@ -45,6 +45,34 @@ inline void keepRunOpen()
     Q_UNUSED(keeper);
 }
 
+// The fixture of the join tests. Once: a home folder of their own, the
+// stand-in started, the client's looks and a run that stays open.
+inline bool startJoinTests(devservice::Server &server)
+{
+    useOwnHomeFolder();
+    if (server.start() <= 0)
+        return false;
+    applyStyleSheet();
+    keepRunOpen();
+    return true;
+}
+
+// Each test's start: as start-up leaves things, with the serial number read.
+inline bool freshJoinTest(devservice::Server &server)
+{
+    if (!freshStart(server))
+        return false;
+    loadSerialNo();
+    return true;
+}
+
+// Each test's end: no answers waiting for a dialog, no windows left.
+inline void endJoinTest()
+{
+    testsupport::cancelDialogAnswers();
+    deleteAllWindows();
+}
+
 struct JoinForm
 {
     QComboBox *number = nullptr;
@@ -87,6 +115,13 @@ inline JoinMeeting *clickJoinOn(QWidget *screen, const QString &buttonName)
         return nullptr;
     QTest::mouseClick(button, Qt::LeftButton);
     return visibleTopLevel<JoinMeeting>();
+}
+
+// The join dialog a guest opens from the start screen.
+inline JoinMeeting *openJoinFromStartScreen()
+{
+    SplashSelect *splash = openStartScreen();
+    return splash ? clickJoinOn(splash, QStringLiteral("defaultQPushButton")) : nullptr;
 }
 
 // Types number and nickname (replacing what the fields hold) and clicks join.

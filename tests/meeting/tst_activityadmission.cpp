@@ -25,10 +25,7 @@ private:
     // A guest asks to join; the meeting wants a verified phone.
     PhoneNumberVerify *verificationFor(const QString &code)
     {
-        SplashSelect *splash = openStartScreen();
-        if (!splash)
-            return nullptr;
-        JoinMeeting *dialog = clickJoinOn(splash, QStringLiteral("defaultQPushButton"));
+        JoinMeeting *dialog = openJoinFromStartScreen();
         if (!dialog)
             return nullptr;
         fillAndJoin(formOf(dialog), code, QStringLiteral("访客A"));
@@ -93,23 +90,9 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        useOwnHomeFolder();
-        QVERIFY(m_server.start() > 0);
-        applyStyleSheet();
-        keepRunOpen();
-    }
-    void init()
-    {
-        QVERIFY(freshStart(m_server));
-        loadSerialNo();
-    }
-    void cleanup()
-    {
-        cancelDialogAnswers();
-        deleteAllWindows();
-    }
+    void initTestCase() { QVERIFY(startJoinTests(m_server)); }
+    void init() { QVERIFY(freshJoinTest(m_server)); }
+    void cleanup() { endJoinTest(); }
 
     void guestVerifiesPhoneThenAdmission_data()
     {

@@ -19,11 +19,7 @@ class JoinMeetingTest : public QObject
 private:
     devservice::Server m_server;
 
-    JoinMeeting *openFromStartScreen()
-    {
-        SplashSelect *splash = openStartScreen();
-        return splash ? clickJoinOn(splash, QStringLiteral("defaultQPushButton")) : nullptr;
-    }
+    static JoinMeeting *openFromStartScreen() { return openJoinFromStartScreen(); }
     // Guest join until the Meeting SDK has the meeting.
     bool joinAsGuest(const QString &code, const QString &nickname = QStringLiteral("访客A"))
     {
@@ -49,23 +45,9 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        useOwnHomeFolder();
-        QVERIFY(m_server.start() > 0);
-        applyStyleSheet();
-        keepRunOpen();
-    }
-    void init()
-    {
-        QVERIFY(freshStart(m_server));
-        loadSerialNo();
-    }
-    void cleanup()
-    {
-        cancelDialogAnswers();
-        deleteAllWindows();
-    }
+    void initTestCase() { QVERIFY(startJoinTests(m_server)); }
+    void init() { QVERIFY(freshJoinTest(m_server)); }
+    void cleanup() { endJoinTest(); }
 
     void meetingNumberIsFilteredAndGrouped_data()
     {

@@ -1,9 +1,7 @@
 #include "jointestsupport.h"
 
 #include <QAbstractItemView>
-#include <QCursor>
 #include <QDate>
-#include <QDir>
 #include <QPixmap>
 
 using namespace jointest;
@@ -16,15 +14,8 @@ class JoinScreenshots : public QObject
 
 private:
     devservice::Server m_server;
-    QString m_dir;
+    testsupport::ScreenshotFolder m_shots;
 
-    bool save(QWidget *widget, const QString &name)
-    {
-        QCursor::setPos(QPoint(1270, 790));
-        QTest::qWait(200);
-        const QPixmap shot = widget->grab();
-        return !shot.isNull() && shot.save(QDir(m_dir).filePath(name + QStringLiteral(".png")));
-    }
     JoinMeeting *openDialog()
     {
         SplashSelect *splash = openStartScreen();
@@ -38,18 +29,13 @@ private slots:
     void initTestCase()
     {
         useOwnHomeFolder();
-        m_dir = qEnvironmentVariable("VESK_SCREENSHOT_DIR", QStringLiteral(VESK_SCREENSHOT_DEFAULT));
-        QVERIFY(QDir().mkpath(m_dir));
+        QVERIFY(m_shots.open(QStringLiteral(VESK_SCREENSHOT_DEFAULT)));
         QVERIFY(m_server.start() > 0);
         applyStyleSheet();
         QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 9));
         keepRunOpen();
     }
-    void init()
-    {
-        QVERIFY(freshStart(m_server));
-        loadSerialNo();
-    }
+    void init() { QVERIFY(freshJoinTest(m_server)); }
     void cleanup() { deleteAllWindows(); }
 
     void joinDialogWithHistory()
@@ -65,11 +51,11 @@ private slots:
         JoinMeeting *dialog = openDialog();
         QVERIFY(dialog);
         typeText(formOf(dialog).number->lineEdit(), QStringLiteral("604185273"));
-        QVERIFY(save(dialog, QStringLiteral("join-meeting")));
+        QVERIFY(m_shots.save(dialog, QStringLiteral("join-meeting")));
         QComboBox *combo = formOf(dialog).number;
         combo->showPopup();
         QTest::qWait(100);
-        QVERIFY(save(combo->view()->window(), QStringLiteral("join-meeting-history")));
+        QVERIFY(m_shots.save(combo->view()->window(), QStringLiteral("join-meeting-history")));
         combo->hidePopup();
     }
 
@@ -82,7 +68,7 @@ private slots:
         PhoneNumberVerify *verify = visibleTopLevel<PhoneNumberVerify>();
         typeText(verify->findChild<QLineEdit *>(QStringLiteral("underlinePaddingQLineEdit")),
                  QStringLiteral("13600136003"));
-        QVERIFY(save(verify, QStringLiteral("phone-verification")));
+        QVERIFY(m_shots.save(verify, QStringLiteral("phone-verification")));
     }
 
     void activityAdmission()
@@ -91,7 +77,7 @@ private slots:
             nullptr, QString::fromStdString(m_server.baseUrl()) + QStringLiteral("/s/Xk2f9QpL7"),
             QStringLiteral("14502348210934758206"), QStringLiteral("13600136003"), QStringLiteral("+86"));
         approve->move(100, 40);
-        QVERIFY(save(approve, QStringLiteral("activity-admission")));
+        QVERIFY(m_shots.save(approve, QStringLiteral("activity-admission")));
     }
 };
 

@@ -13,8 +13,6 @@
 #include <QDateEdit>
 #include <QLineEdit>
 
-#include <QCursor>
-#include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPixmap>
@@ -32,22 +30,12 @@ class MeetingScreenshots : public QObject
 
 private:
     devservice::Server m_server;
-    QString m_dir;
-
-    bool save(QWidget *widget, const QString &name)
-    {
-        // Keep the pointer off the window so hover looks do not show.
-        QCursor::setPos(QPoint(1270, 790));
-        QTest::qWait(200);
-        const QPixmap shot = widget->grab();
-        return !shot.isNull() && shot.save(QDir(m_dir).filePath(name + QStringLiteral(".png")));
-    }
+    testsupport::ScreenshotFolder m_shots;
 
     // The window with the notices and messages shown over it, where they are.
     bool saveWithOverlays(QWidget *window, const QString &name)
     {
-        QCursor::setPos(QPoint(1270, 790));
-        QTest::qWait(200);
+        testsupport::settleForScreenshot();
         QPixmap shot = window->grab();
         QPainter painter(&shot);
         for (QWidget *top : QApplication::topLevelWidgets()) {
@@ -56,7 +44,7 @@ private:
                 painter.drawPixmap(top->geometry().topLeft() - window->geometry().topLeft(), top->grab());
         }
         painter.end();
-        return shot.save(QDir(m_dir).filePath(name + QStringLiteral(".png")));
+        return shot.save(m_shots.filePath(name + QStringLiteral(".png")));
     }
 
 private slots:
@@ -65,8 +53,7 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         if (!baseValues)
             baseValues = new BaseValues;
-        m_dir = qEnvironmentVariable("VESK_SCREENSHOT_DIR", QStringLiteral(VESK_SCREENSHOT_DEFAULT));
-        QVERIFY(QDir().mkpath(m_dir));
+        QVERIFY(m_shots.open(QStringLiteral(VESK_SCREENSHOT_DEFAULT)));
         applyStyleSheet();
         QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 9));
         QVERIFY(startSignedIn(m_server, true));
@@ -80,16 +67,16 @@ private slots:
         home->move(100, 40);
         home->show();
         QVERIFY(waitHomeLoaded(home));
-        QVERIFY(save(home, QStringLiteral("home-meetings")));
+        QVERIFY(m_shots.save(home, QStringLiteral("home-meetings")));
         // Further down: an activity meeting with its mark, and a row menu.
         auto *list = home->findChild<QScrollArea *>(QStringLiteral("scMtgList"));
         for (mtgItem *row : list->widget()->findChildren<mtgItem *>()) {
             if (row->meetingCode() == QLatin1String("927461035")) {
                 list->ensureWidgetVisible(row, 0, 200);
-                QVERIFY(save(home, QStringLiteral("home-activity")));
+                QVERIFY(m_shots.save(home, QStringLiteral("home-activity")));
                 QTimer::singleShot(300, [this] {
                     if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
-                        save(menu, QStringLiteral("home-row-menu"));
+                        m_shots.save(menu, QStringLiteral("home-row-menu"));
                         menu->close();
                     }
                 });
@@ -104,12 +91,12 @@ private slots:
         const QList<userPop *> pops = visibleTopLevels<userPop>();
         QVERIFY(!pops.isEmpty());
         pop = pops.last();
-        QVERIFY(save(pop, QStringLiteral("account-menu")));
+        QVERIFY(m_shots.save(pop, QStringLiteral("account-menu")));
         // The pop-up beside its window, as the screen shows them.
         if (QScreen *screen = QGuiApplication::primaryScreen()) {
             const QRect area = home->frameGeometry().united(pop->frameGeometry()).adjusted(-20, -20, 20, 20);
             screen->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-                .save(QDir(m_dir).filePath(QStringLiteral("account-menu-open.png")));
+                .save(m_shots.filePath(QStringLiteral("account-menu-open.png")));
         }
         pop->close();
         home->close();
@@ -121,7 +108,7 @@ private slots:
         home->show();
         QVERIFY(waitHomeLoaded(home));
         home->tmMtgQueryResultSlot(QStringLiteral("[]"));
-        QVERIFY(save(home, QStringLiteral("home-empty")));
+        QVERIFY(m_shots.save(home, QStringLiteral("home-empty")));
         home->close();
     }
 
@@ -158,7 +145,7 @@ private slots:
         home->mtgInviteSlot(QStringLiteral("735102948"));
         QTRY_COMPARE(visibleTopLevels<ShareMeeting>().size(), 1);
         ShareMeeting *share = visibleTopLevels<ShareMeeting>().first();
-        QVERIFY(save(share, QStringLiteral("invitation")));
+        QVERIFY(m_shots.save(share, QStringLiteral("invitation")));
         share->close();
         home->close();
     }
@@ -184,7 +171,7 @@ private slots:
                 QTest::mouseClick(picker->findChild<QPushButton *>(QStringLiteral("pBtnShowList")),
                                   Qt::LeftButton);
         }
-        QVERIFY(save(dialog, QStringLiteral("schedule-meeting")));
+        QVERIFY(m_shots.save(dialog, QStringLiteral("schedule-meeting")));
         // The calendar is a window of its own; take it from the screen.
         for (auto *edit : dialog->findChildren<QDateEdit *>()) {
             if (edit->toolTip() != QStringLiteral("开始日期"))
@@ -194,7 +181,7 @@ private slots:
             if (QScreen *screen = QGuiApplication::primaryScreen()) {
                 const QRect area = dialog->frameGeometry().adjusted(0, 0, 0, 120);
                 screen->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-                    .save(QDir(m_dir).filePath(QStringLiteral("schedule-calendar.png")));
+                    .save(m_shots.filePath(QStringLiteral("schedule-calendar.png")));
             }
             edit->calendarWidget()->window()->close();
         }
@@ -204,10 +191,10 @@ private slots:
         change->move(100, 40);
         change->show();
         QVERIFY(loaded(change));
-        QVERIFY(save(change, QStringLiteral("schedule-change")));
+        QVERIFY(m_shots.save(change, QStringLiteral("schedule-change")));
         auto *form = change->findChild<QScrollArea *>(QStringLiteral("scrollArea"));
         form->verticalScrollBar()->setValue(form->verticalScrollBar()->maximum());
-        QVERIFY(save(change, QStringLiteral("schedule-change-settings")));
+        QVERIFY(m_shots.save(change, QStringLiteral("schedule-change-settings")));
         change->close();
     }
 };

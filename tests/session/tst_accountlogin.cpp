@@ -2,9 +2,9 @@
 
 #include "app/waits.h"
 #include "login/accountlogin.h"
-#include "login/loginshared.h"
 #include "meeting/homescreen.h"
 #include "session/splashselect.h"
+#include "widgets/loginshared.h"
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QCheckBox>

@@ -3,15 +3,13 @@
 // invisibly (a lingering client would later be taken for "already running").
 
 #include "devservice/devservice.h"
-#include "support/instancemarker.h"
+#include "support/programsandbox.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -20,42 +18,27 @@ namespace {
 class ProgramRun
 {
 public:
-    explicit ProgramRun(devservice::Server &server) : m_server(server)
-    {
-        m_tmp.setAutoRemove(qEnvironmentVariableIsEmpty("VESK_KEEP_TEST_FILES"));
-        m_appDir = m_tmp.filePath(QStringLiteral("app"));
-        m_home = m_tmp.filePath(QStringLiteral("home"));
-        m_dataHome = m_home + QStringLiteral("/.local/share");
-    }
+    explicit ProgramRun(devservice::Server &server) : m_server(server) {}
 
     bool prepare()
     {
-        const QString binDir = QStringLiteral(VESK_BIN_DIR);
-        if (!QDir().mkpath(m_appDir) || !QDir().mkpath(m_dataHome + QStringLiteral("/VeskDesk")) ||
-            !QDir().mkpath(m_tmp.filePath(QStringLiteral("tmp"))))
+        if (!m_sandbox.isValid() ||
+            !m_sandbox.installProgram(appDir, testsupport::ProgramSandbox::Install::Everything) ||
+            !QDir().mkpath(m_sandbox.dataHome() + QStringLiteral("/VeskDesk")))
             return false;
-        for (const QString &name : QDir(binDir).entryList(QDir::Files)) {
-            if (!QFile::copy(binDir + QLatin1Char('/') + name, m_appDir + QLatin1Char('/') + name))
-                return false;
-            QFile::setPermissions(m_appDir + QLatin1Char('/') + name,
-                                  QFile::permissions(binDir + QLatin1Char('/') + name));
-        }
-        QFile config(m_appDir + QStringLiteral("/config.ini"));
-        if (!config.open(QIODevice::WriteOnly | QIODevice::Text))
-            return false;
-        config.write(QStringLiteral("[VERSION]\nNAME=Vesk云会议\nNO=1.0.0\n\n[CONFIG]\n"
-                                    "SERVICE_URL=%1\nCLOUD_URL=%2\nIDM_URL=%3\n")
-                         .arg(QString::fromStdString(m_server.serviceUrl()),
-                              QString::fromStdString(m_server.cloudUrl()),
-                              QString::fromStdString(m_server.idmUrl()))
-                         .toUtf8());
+        m_sandbox.setConfig(
+            appDir, {{QStringLiteral("VERSION/NAME"), QStringLiteral("Vesk云会议")},
+                     {QStringLiteral("VERSION/NO"), QStringLiteral("1.0.0")},
+                     {QStringLiteral("CONFIG/SERVICE_URL"), QString::fromStdString(m_server.serviceUrl())},
+                     {QStringLiteral("CONFIG/CLOUD_URL"), QString::fromStdString(m_server.cloudUrl())},
+                     {QStringLiteral("CONFIG/IDM_URL"), QString::fromStdString(m_server.idmUrl())}});
         return true;
     }
 
     // A fresh single-sign-on hand-off: the program signs in by itself.
     void handOffAccount()
     {
-        QFile handOff(m_dataHome + QStringLiteral("/VeskDesk/VeskLiveMeeting.txt"));
+        QFile handOff(m_sandbox.dataHome() + QStringLiteral("/VeskDesk/VeskLiveMeeting.txt"));
         if (handOff.open(QIODevice::WriteOnly | QIODevice::Text))
             handOff.write(
                 QStringLiteral("veskmeet://sso?companyCode=600888&userName=zhangwei&timeStamp=%1\n")
@@ -65,20 +48,12 @@ public:
 
     bool start(const QString &simScript)
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), m_home);
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_dataHome);
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home + QStringLiteral("/.config"));
-        env.insert(QStringLiteral("XDG_CACHE_HOME"), m_home + QStringLiteral("/.cache"));
-        env.insert(QStringLiteral("TMPDIR"), m_tmp.filePath(QStringLiteral("tmp")));
+        QProcessEnvironment env = m_sandbox.environment(10);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("VESK_SDK_SIM"), simScript);
-        env.insert(QStringLiteral("VESK_WAIT_SCALE_PERCENT"), QStringLiteral("10"));
-        m_program.setProcessEnvironment(env);
-        m_program.setWorkingDirectory(m_appDir);
-        m_program.setProcessChannelMode(QProcess::MergedChannels);
-        m_program.start(m_appDir + QStringLiteral("/VeskMeeting"), QStringList());
-        return m_program.waitForStarted(10000);
+        const QString dir = m_sandbox.filePath(appDir);
+        return m_sandbox.start(m_program, dir + QStringLiteral("/VeskMeeting"), {}, env, dir,
+                               QProcess::MergedChannels);
     }
 
     // The newest visible top-level window titled like the product, other
@@ -123,17 +98,7 @@ public:
 
     bool endsWithin(int ms) { return m_program.waitForFinished(ms); }
 
-    QString logs() const
-    {
-        QString all;
-        QDirIterator it(m_dataHome, {QStringLiteral("*.log")}, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            QFile file(it.next());
-            if (file.open(QIODevice::ReadOnly))
-                all += QString::fromUtf8(file.readAll());
-        }
-        return all;
-    }
+    QString logs() const { return m_sandbox.allLogs(); }
 
     QString report()
     {
@@ -141,22 +106,22 @@ public:
             .arg(QString::fromUtf8(m_program.readAll()).right(2000), logs().right(4000));
     }
 
+    // The sandbox goes after the program and releases the instance marker
+    // that a killed program leaves.
     ~ProgramRun()
     {
         if (m_program.state() != QProcess::NotRunning) {
             m_program.kill();
             m_program.waitForFinished(5000);
         }
-        // A program ended at once (or killed) leaves its instance marker.
-        testsupport::releaseInstanceMarker(m_tmp.filePath(QStringLiteral("tmp")));
     }
 
     QProcess &program() { return m_program; }
 
 private:
+    static inline const QString appDir = QStringLiteral("app");
     devservice::Server &m_server;
-    QTemporaryDir m_tmp;
-    QString m_appDir, m_home, m_dataHome;
+    testsupport::ProgramSandbox m_sandbox;
     QProcess m_program;
 };
 

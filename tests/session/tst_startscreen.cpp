@@ -2,11 +2,11 @@
 
 #include "app/waits.h"
 #include "login/accountlogin.h"
-#include "login/loginshared.h"
 #include "meeting/homescreen.h"
 #include "session/mainwindow.h"
 #include "session/navigator.h"
 #include "session/splashselect.h"
+#include "widgets/loginshared.h"
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QDateTime>

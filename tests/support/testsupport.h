@@ -65,6 +65,7 @@ template <typename Request, typename Signal> QString waitResult(Request *request
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -155,6 +156,30 @@ void typeText(QWidget *widget, const QString &text);
 
 // The client's style sheet, so sizes and hit areas are the shipped ones.
 bool applyStyleSheet();
+
+// Moves the pointer off the windows, so no hover looks show, and lets the
+// last paints happen.
+void settleForScreenshot();
+
+// Where a screenshot run puts its pictures, for a look by eye and for the
+// README: VESK_SCREENSHOT_DIR, or the fallback given to open().
+class ScreenshotFolder final
+{
+public:
+    // Makes the folder; false when it cannot.
+    bool open(const QString &fallback);
+    QString filePath(const QString &fileName) const;
+    // Saves widget's picture as name.png, the pointer kept off it; false
+    // when it could not.
+    bool save(QWidget *widget, const QString &name) const;
+    // Shows a framed screen in front and saves its picture as fileName,
+    // then checks the frame: white content, the corner outside the shadow
+    // transparent. grabbed, when given, receives the picture.
+    void saveFramed(QWidget *window, const QString &fileName, QImage *grabbed = nullptr) const;
+
+private:
+    QString m_path;
+};
 
 } // namespace testsupport
 

@@ -1,5 +1,9 @@
 #include "support/testsupport.h"
 
+#include <QCursor>
+#include <QDir>
+#include <QPixmap>
+
 namespace testsupport {
 
 namespace {
@@ -104,6 +108,48 @@ bool applyStyleSheet()
         return false;
     qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
     return true;
+}
+
+void settleForScreenshot()
+{
+    QCursor::setPos(QPoint(1270, 790));
+    QTest::qWait(200);
+}
+
+bool ScreenshotFolder::open(const QString &fallback)
+{
+    m_path = qEnvironmentVariable("VESK_SCREENSHOT_DIR", fallback);
+    return QDir().mkpath(m_path);
+}
+
+QString ScreenshotFolder::filePath(const QString &fileName) const
+{
+    return QDir(m_path).filePath(fileName);
+}
+
+bool ScreenshotFolder::save(QWidget *widget, const QString &name) const
+{
+    settleForScreenshot();
+    const QPixmap shot = widget->grab();
+    return !shot.isNull() && shot.save(filePath(name + QStringLiteral(".png")));
+}
+
+void ScreenshotFolder::saveFramed(QWidget *window, const QString &fileName, QImage *grabbed) const
+{
+    const QString path = filePath(fileName);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QTest::qWait(200);
+    const QImage image = window->grab().toImage();
+    QVERIFY(!image.isNull());
+    if (grabbed)
+        *grabbed = image;
+    QVERIFY(image.save(path));
+    qInfo().noquote() << "screenshot" << QDir::cleanPath(path);
+    QCOMPARE(image.pixelColor(window->width() / 2, 12), QColor(Qt::white));
+    QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
 }
 
 } // namespace testsupport

@@ -1,9 +1,8 @@
-#include "login/loginshared.h"
+#include "widgets/loginshared.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QUrl>
-#include <QWidget>
 
 namespace {
 // Released with the first version; User.dat files depend on them.
@@ -31,15 +30,6 @@ QString decodePassword(const QString &stored)
     if (wrapped.size() < 2)
         return QString();
     return wrapped.mid(1, wrapped.size() - 2);
-}
-
-void handOver(QWidget *current, QWidget *next)
-{
-    if (current)
-        next->move(current->pos());
-    next->show();
-    if (current)
-        current->close();
 }
 
 QString agreementDocumentPath(const QString &link)

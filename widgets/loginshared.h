@@ -2,8 +2,6 @@
 
 #include <QString>
 
-class QWidget;
-
 // Pieces every sign-in screen shares.
 namespace LoginShared {
 
@@ -13,9 +11,6 @@ namespace LoginShared {
 QString encodePassword(const QString &password);
 // Reverses encodePassword; an empty or malformed value gives an empty text.
 QString decodePassword(const QString &stored);
-
-// Moves next to current's top-left corner, shows it and closes current.
-void handOver(QWidget *current, QWidget *next);
 
 // Opens the agreement document named by a link of the agreement label
 // ("SoftwareLicense", "PrivacyPolicy"); any other link does nothing.

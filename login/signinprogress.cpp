@@ -1,0 +1,95 @@
+#include "login/signinprogress.h"
+
+#include "app/uitexts.h"
+#include "http/usermessage.h"
+#include "login/versionchoice.h"
+#include "widgets/messages.h"
+#include "widgets/waitingspinnerwidget.h"
+
+#include <QDebug>
+
+SignInProgress::SignInProgress(QWidget *window)
+    : QObject(window), m_window(window), m_spinner(new WaitingSpinnerWidget(window, true, true))
+{
+}
+
+void SignInProgress::start(Step step, const QString &text)
+{
+    m_step = step;
+    m_spinner->setText(text);
+    m_spinner->start();
+}
+
+void SignInProgress::next(Step step, const QString &text)
+{
+    m_step = step;
+    m_spinner->setText(text);
+}
+
+bool SignInProgress::expecting(Step step, const char *what) const
+{
+    if (m_step == step)
+        return true;
+    qDebug().noquote() << QLatin1String(m_window->metaObject()->className()) +
+                              QLatin1String(": late or unexpected answer ignored:")
+                       << what;
+    return false;
+}
+
+bool SignInProgress::companyMatches(const QString &result, int chosen, const QString &listedCompanyNotice)
+{
+    if (!expecting(Step::CompanyCheck, "company check"))
+        return false;
+    const VersionChoice::CompanyCheck check =
+        VersionChoice::readCompanyCheck(result, chosen, listedCompanyNotice);
+    if (!check.matches) {
+        fail(check.notice);
+        return false;
+    }
+    next(Step::SignIn, UiText::signingInAccount);
+    return true;
+}
+
+bool SignInProgress::signedInAtService(const QString &result)
+{
+    if (!expecting(Step::SignIn, "service sign-in"))
+        return false;
+    if (!result.isEmpty()) {
+        qDebug().noquote() << "loginResult err: " + result;
+        fail(result);
+        return false;
+    }
+    return true;
+}
+
+bool SignInProgress::tokenReceived(const QString &result)
+{
+    if (!expecting(Step::Chain, "meeting-service token"))
+        return false;
+    if (!result.isEmpty()) {
+        fail(result);
+        return false;
+    }
+    return true;
+}
+
+void SignInProgress::stop()
+{
+    m_step = Step::Idle;
+    m_spinner->stop();
+}
+
+void SignInProgress::fail(const QString &notice)
+{
+    stop();
+    Messages::notice(m_window, userMessage(notice));
+}
+
+void SignInProgress::finishMeetingSdkSignIn(const QString &result)
+{
+    stop();
+    if (result.isEmpty())
+        QMetaObject::invokeMethod(m_window, "showHomeViewSlot", Qt::QueuedConnection);
+    else
+        Messages::notice(m_window, UiText::loginFailed);
+}
