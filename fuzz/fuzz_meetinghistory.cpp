@@ -1,17 +1,22 @@
 // The join dialog's meeting history as User.dat keeps it, written by hand, by
 // an older version or half-way by a crash: the dialog opens with it, fills
 // its drop-down, and whichever row the user picks, the number field shows a
-// meeting number of at most twelve digits in its groups.
+// meeting number of at most twelve digits in its groups; a join added to it
+// leaves a short list with that meeting first.
 
 #include "fuzzsupport.h"
 
 #include "app/logging.h"
+#include "app/meetinghistory.h"
 #include "app/userstore.h"
 #include "meeting/joinmeeting.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -40,5 +45,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     delete dialog;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // A join is added to whatever was kept: the result is always a list of at
+    // most five, the new meeting first and only once.
+    const QString code = QStringLiteral("123456789");
+    const QJsonArray list =
+        QJsonDocument::fromJson(MeetingHistory::withEntry(baseValues->meetingHistory, code,
+                                                          QStringLiteral("周例会"),
+                                                          QStringLiteral("20261208120000000"))
+                                    .toUtf8())
+            .object()
+            .value(QStringLiteral("list"))
+            .toArray();
+    if (list.isEmpty() || list.size() > 5 ||
+        list.first().toObject().value(QStringLiteral("code")).toString() != code)
+        __builtin_trap();
+    for (int i = 1; i < list.size(); ++i) {
+        if (list.at(i).toObject().value(QStringLiteral("code")).toString() == code)
+            __builtin_trap();
+    }
     return 0;
 }

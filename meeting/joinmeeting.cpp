@@ -2,6 +2,7 @@
 #include "ui_joinmeeting.h"
 
 #include "app/basevalues.h"
+#include "app/meetinghistory.h"
 #include "app/uitexts.h"
 #include "app/userstore.h"
 #include "app/waits.h"
@@ -45,7 +46,6 @@ namespace {
 
 const QChar fullWidthColon(0xFF1A);
 constexpr int maxMeetingNoDigits = 12;
-constexpr int historyLimit = 5;
 constexpr int historyNameWidth = 250;
 const QString clearHistoryLink = QStringLiteral("clearMeetingHis");
 const QString historyTimeFormat = QStringLiteral("yyyyMMddhhmmsszzz");
@@ -79,20 +79,6 @@ public:
 bool isTrue(const QString &value)
 {
     return value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
-}
-
-QList<QJsonObject> parseHistory(const QString &history)
-{
-    QList<QJsonObject> entries;
-    if (history.isEmpty())
-        return entries;
-    const QJsonArray list =
-        QJsonDocument::fromJson(history.toUtf8()).object().value(QStringLiteral("list")).toArray();
-    for (const QJsonValue &value : list) {
-        if (value.isObject())
-            entries << value.toObject();
-    }
-    return entries;
 }
 
 } // namespace
@@ -180,33 +166,9 @@ QString JoinMeeting::displayMeetingNo(const QString &digits)
     return InvitationText::groupMeetingCode(digits);
 }
 
-QString JoinMeeting::historyWithEntry(const QString &history, const QString &code, const QString &name,
-                                      const QString &time)
-{
-    QList<QJsonObject> entries = parseHistory(history);
-    entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                 [&code](const QJsonObject &entry) {
-                                     return entry.value(QStringLiteral("code")).toString() == code;
-                                 }),
-                  entries.end());
-    QJsonObject entry;
-    entry.insert(QStringLiteral("code"), code);
-    entry.insert(QStringLiteral("name"), name);
-    entry.insert(QStringLiteral("time"), time);
-    entries.prepend(entry);
-    while (entries.size() > historyLimit)
-        entries.removeLast();
-    QJsonArray list;
-    for (const QJsonObject &e : entries)
-        list.append(e);
-    QJsonObject root;
-    root.insert(QStringLiteral("list"), list);
-    return QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Compact));
-}
-
 void JoinMeeting::fillHistory()
 {
-    m_history = parseHistory(baseValues->meetingHistory);
+    m_history = MeetingHistory::parse(baseValues->meetingHistory);
     std::stable_sort(m_history.begin(), m_history.end(), [](const QJsonObject &a, const QJsonObject &b) {
         return a.value(QStringLiteral("time")).toString() > b.value(QStringLiteral("time")).toString();
     });
@@ -701,7 +663,7 @@ void JoinMeeting::rememberJoin()
         ui->chkBoxOpenCamera->isChecked() ? QStringLiteral("True") : QStringLiteral("False");
     saveMeetingInfo();
     if (!baseValues->meetingName.isEmpty()) {
-        baseValues->meetingHistory = historyWithEntry(
+        baseValues->meetingHistory = MeetingHistory::withEntry(
             baseValues->meetingHistory, baseValues->currentMeetingCode, baseValues->meetingName,
             QDateTime::currentDateTime().toString(historyTimeFormat));
     }

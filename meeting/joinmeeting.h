@@ -79,10 +79,6 @@ public:
 private:
     // "123  456  789": groups of a meeting number of up to 12 digits.
     static QString displayMeetingNo(const QString &digits);
-    // The history as kept in meetingHistory with one more join at its head:
-    // the same code moves up, at most five entries stay.
-    static QString historyWithEntry(const QString &history, const QString &code, const QString &name,
-                                    const QString &time);
     void fillHistory();
     QString meetingNo() const;
     QString nickname() const;
