@@ -135,6 +135,15 @@ class TestHttpCore : public QObject
 {
     Q_OBJECT
 
+private:
+    // The stand-in over HTTPS with a fresh certificate at cert (its key beside it).
+    bool startHttps(const QTemporaryDir &dir, const std::string &cert)
+    {
+        const std::string key = dir.filePath(QStringLiteral("key.pem")).toStdString();
+        m_service = std::make_unique<Service>();
+        return devservice::makeTestCertificate(cert, key) && m_service->start(true, cert, key);
+    }
+
 private slots:
     void initTestCase();
     void init();
@@ -442,10 +451,7 @@ void TestHttpCore::untrustedCertificateIsRefused()
 {
     QTemporaryDir dir;
     const std::string cert = dir.filePath(QStringLiteral("cert.pem")).toStdString();
-    const std::string key = dir.filePath(QStringLiteral("key.pem")).toStdString();
-    QVERIFY(devservice::makeTestCertificate(cert, key));
-    m_service = std::make_unique<Service>();
-    QVERIFY(m_service->start(true, cert, key));
+    QVERIFY(startHttps(dir, cert));
     QVERIFY(baseValues->serviceUrl.startsWith(QLatin1String("https://")));
 
     ServiceTokenHttp token;
@@ -466,10 +472,7 @@ void TestHttpCore::configuredCaCertificateIsTrusted()
 {
     QTemporaryDir dir;
     const std::string cert = dir.filePath(QStringLiteral("cert.pem")).toStdString();
-    const std::string key = dir.filePath(QStringLiteral("key.pem")).toStdString();
-    QVERIFY(devservice::makeTestCertificate(cert, key));
-    m_service = std::make_unique<Service>();
-    QVERIFY(m_service->start(true, cert, key));
+    QVERIFY(startHttps(dir, cert));
     baseValues->caCertificates = qs(cert);
 
     ServiceTokenHttp token;
@@ -486,10 +489,7 @@ void TestHttpCore::requestsOverHttpsShareOneConnection()
 {
     QTemporaryDir dir;
     const std::string cert = dir.filePath(QStringLiteral("cert.pem")).toStdString();
-    const std::string key = dir.filePath(QStringLiteral("key.pem")).toStdString();
-    QVERIFY(devservice::makeTestCertificate(cert, key));
-    m_service = std::make_unique<Service>();
-    QVERIFY(m_service->start(true, cert, key));
+    QVERIFY(startHttps(dir, cert));
     baseValues->caCertificates = qs(cert);
 
     ServiceTokenHttp token;
@@ -547,13 +547,10 @@ void TestHttpCore::otherConfiguredCaIsNoTrust()
 {
     QTemporaryDir dir;
     const std::string cert = dir.filePath(QStringLiteral("cert.pem")).toStdString();
-    const std::string key = dir.filePath(QStringLiteral("key.pem")).toStdString();
     const std::string other = dir.filePath(QStringLiteral("other.pem")).toStdString();
     const std::string otherKey = dir.filePath(QStringLiteral("other-key.pem")).toStdString();
-    QVERIFY(devservice::makeTestCertificate(cert, key));
     QVERIFY(devservice::makeTestCertificate(other, otherKey));
-    m_service = std::make_unique<Service>();
-    QVERIFY(m_service->start(true, cert, key));
+    QVERIFY(startHttps(dir, cert));
     baseValues->caCertificates = qs(other);
 
     ServiceTokenHttp token;
