@@ -201,6 +201,9 @@ public:
         };
         m_server.Get(".*", answer);
         m_server.Post(".*", answer);
+        // Each answer closes its connection: stop() would otherwise wait out
+        // the keep-alive of the last one (five seconds).
+        m_server.set_keep_alive_max_count(1);
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
         // stop() before the accept loop runs would never end it
