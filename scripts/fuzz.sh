@@ -13,7 +13,6 @@ seconds="${1:-300}"
 
 gen=()
 [ -f "$build/CMakeCache.txt" ] || { command -v ninja >/dev/null && gen=(-G Ninja); }
-command -v ccache >/dev/null && gen+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$here" -B "$build" "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++-14 -DVESK_FUZZ=ON >/dev/null
 cmake --build "$build" --target fuzzers -j "$(nproc)" | grep -Ev '^\[[0-9]+/[0-9]+\] ' || true

@@ -1,36 +1,70 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test; then runs the fuzz targets briefly and
-# the whole suite again under the address and undefined-behaviour sanitizers.
-# VESK_FUZZ_SECONDS (per target, default 3) and VESK_SANITIZE=0 (skip the
-# sanitizer run) tune the extra programs.
+# Sets up, checks and builds, then runs every test once, in the test build
+# (build-tests/: everything with the address and undefined-behaviour checks),
+# and the fuzz targets briefly. Ends with one summary line per program and
+# one line saying where the time went.
+#   scripts/run-tests.sh [ctest arguments]
+# VESK_FUZZ_SECONDS (per target, default 3); VESK_TEST_JOBS (test programs at
+# once, default three per core: most of them wait on sockets and timers).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${BUILD_DIR:-$here/build}"
-bash "$here/scripts/setup.sh"
-# Every C++ file as .clang-format has it.
-bash "$here/scripts/check-format.sh"
-# The Windows code paths must at least compile with the 32-bit cross compiler.
-bash "$here/scripts/check-win32.sh"
-BUILD_DIR="$build" bash "$here/scripts/build.sh"
-
+build="${BUILD_DIR:-$here/build-tests}"
 status=0
 summary=()
-(cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)" "$@") | tee "$build/ctest.log" ||
+times=()
+began=$(date +%s)
+last=$began
+step() { # step NAME: time since the previous step
+  local now
+  now=$(date +%s)
+  times+=("$1 $((now - last)) s")
+  last=$now
+}
+
+bash "$here/scripts/setup.sh"
+step set-up
+# Every C++ file as .clang-format has it.
+bash "$here/scripts/check-format.sh"
+step format
+# The Windows code paths must at least compile with the 32-bit cross compiler.
+bash "$here/scripts/check-win32.sh"
+step windows
+mkdir -p "$build"
+if ! VESK_SANITIZE=1 BUILD_DIR="$build" bash "$here/scripts/build.sh" >"$build/build.log" 2>&1; then
+  grep -E -A5 'FAILED|error:|Error' "$build/build.log" | head -60
+  echo "the test build failed (log $build/build.log)"
+  exit 1
+fi
+grep -E 'warning:' "$build/build.log" | sort -u | head -20 || true
+step build
+
+source "$here/scripts/sanitizer-env.sh"
+set +e
+(cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "${VESK_TEST_JOBS:-$(($(nproc) * 3))}" "$@") 2>&1 |
+  tee "$build/ctest.log" | grep -E '^ *[0-9]+/[0-9]+ Test|tests passed|tests failed'
+rc=${PIPESTATUS[0]}
+set -e
+if [ $rc -ne 0 ]; then
   status=1
-summary+=("tests: $(grep -E 'tests passed' "$build/ctest.log" | tail -1)")
-# Programs that print a summary of their own (the fault matrix).
-while read -r line; do summary+=("$line"); done < <(grep -hE 'cells held' "$build"/Testing/Temporary/LastTest*.log 2>/dev/null | sort -u)
+  grep -E '\*\*\*Failed|Failed|Timeout|FAIL!|ERROR: |runtime error: |SUMMARY: ' "$build/ctest.log" | head -40
+fi
+findings=$(grep -cE '^==[0-9]+==ERROR: |runtime error: ' "$build/ctest.log" || true)
+summary+=("tests: $(grep -E 'tests passed' "$build/ctest.log" | tail -1) (log $build/ctest.log)")
+summary+=("sanitizers: the whole suite ran with AddressSanitizer and UndefinedBehaviorSanitizer: $findings findings")
+# The fault matrix runs as several processes; each prints its share of a table.
+while read -r line; do summary+=("$line"); done < <(
+  grep -hE 'cells held$' "$build"/Testing/Temporary/LastTest.log 2>/dev/null |
+    awk -F': ' '{split($2, n, "[/ ]"); held[$1] += n[1]; tried[$1] += n[2]}
+      END {for (t in held) printf "%s: %d/%d cells held\n", t, held[t], tried[t]}' | sort)
+step tests
 
 fuzz_out=$(bash "$here/scripts/fuzz.sh" "${VESK_FUZZ_SECONDS:-3}" 2>&1) || status=1
 echo "$fuzz_out"
 while read -r line; do summary+=("$line"); done < <(grep -E '^fuzz ' <<<"$fuzz_out")
-
-if [ "${VESK_SANITIZE:-1}" != 0 ]; then
-  sanitize_out=$(bash "$here/scripts/sanitize.sh" "$@" 2>&1) || status=1
-  echo "$sanitize_out"
-  summary+=("$(grep -E '^sanitizers: ' <<<"$sanitize_out" | tail -1)")
-fi
+step fuzz
 
 echo
 printf '%s\n' "${summary[@]}"
+total=$(($(date +%s) - began))
+(IFS=','; echo "time: ${times[*]}; all $total s" | sed 's/,/, /g')
 exit $status
