@@ -95,6 +95,22 @@ const char sendNumberProperty[] = "veskSendNumber";
 
 } // namespace
 
+namespace {
+
+// Peer verification stays as Qt sets it (system roots, loaded on demand); a
+// server whose chain leads to a configured CA is trusted as well.
+void trustConfiguredCas(QNetworkReply *reply)
+{
+    if (extraCaCertificates().isEmpty())
+        return;
+    QObject::connect(reply, &QNetworkReply::sslErrors, reply, [reply](const QList<QSslError> &errors) {
+        if (chainTrustedByExtraCas(reply->sslConfiguration().peerCertificateChain(), reply->url().host()))
+            reply->ignoreSslErrors(errors);
+    });
+}
+
+} // namespace
+
 QNetworkAccessManager *HttpHelper::sharedManager()
 {
     static QPointer<QNetworkAccessManager> manager;
@@ -158,15 +174,15 @@ void HttpHelper::send(const QString &url, bool post, const QByteArray &body)
     // Owned here, so a request object that goes away takes its reply with it.
     reply->setParent(this);
     connect(reply, &QNetworkReply::finished, this, [this, reply] { serviceRequestFinished(reply); });
-    // Peer verification stays as Qt sets it (system roots, loaded on demand);
-    // a server whose chain leads to a configured CA is trusted as well.
-    if (!extraCaCertificates().isEmpty()) {
-        connect(reply, &QNetworkReply::sslErrors, reply, [reply](const QList<QSslError> &errors) {
-            if (chainTrustedByExtraCas(reply->sslConfiguration().peerCertificateChain(), reply->url().host()))
-                reply->ignoreSslErrors(errors);
-        });
-    }
+    trustConfiguredCas(reply);
     m_timer->start(Waits::requestTimeoutMs);
+}
+
+QNetworkReply *HttpHelper::download(const QNetworkRequest &request)
+{
+    QNetworkReply *reply = sharedManager()->get(request);
+    trustConfiguredCas(reply);
+    return reply;
 }
 
 QByteArray HttpHelper::encodeValue(const QString &value)

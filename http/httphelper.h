@@ -38,6 +38,10 @@ public:
     // The enumerator key of the reply's error, e.g. "ConnectionRefusedError".
     static QString networkErrorName(QNetworkReply *reply);
 
+    // A GET outside the request pattern (the update download) on the one
+    // manager of the client, trusting the configured CAs as every request does.
+    static QNetworkReply *download(const QNetworkRequest &request);
+
     static QString timeoutText();   // "请求超时"
     static QString malformedText(); // "服务返回数据格式错误"
     static QString failedText();    // "请求失败"

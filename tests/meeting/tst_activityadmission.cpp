@@ -144,21 +144,37 @@ private slots:
         QCOMPARE(approval.value("mobileCountryCode").toString(), QStringLiteral("+86"));
     }
 
-    void linkPhoneIsOfferedForVerification()
+    // Only the link's phone is offered, never the one an earlier user left
+    // in the session: one click on "获取验证码" would text a stranger.
+    void verificationStartsFromTheLinkPhoneOnly_data()
     {
-        SplashSelect *splash = openStartScreen();
-        QVERIFY(splash);
-        baseValues->linkInfo = {{"meetingCode", QStringLiteral("927461035")},
-                                {"name", QStringLiteral("访客A")},
-                                {"phone", QStringLiteral("13900139001")},
-                                {"mobileCountryCode", QStringLiteral("+852")}};
-        emit WeMeetManager::instance()->linkJoinMeetingSignal();
-        QTRY_VERIFY(visibleTopLevel<PhoneNumberVerify>());
-        PhoneNumberVerify *verify = visibleTopLevel<PhoneNumberVerify>();
+        QTest::addColumn<bool>("link");
+        QTest::newRow("launch link") << true;
+        QTest::newRow("typed by hand") << false;
+    }
+    void verificationStartsFromTheLinkPhoneOnly()
+    {
+        QFETCH(bool, link);
+        baseValues->telephone = QStringLiteral("13800138000");
+        baseValues->mobileCountryCode = QStringLiteral("+86");
+        PhoneNumberVerify *verify = nullptr;
+        if (link) {
+            QVERIFY(openStartScreen());
+            baseValues->linkInfo = {{"meetingCode", QStringLiteral("927461035")},
+                                    {"name", QStringLiteral("访客A")},
+                                    {"phone", QStringLiteral("13900139001")},
+                                    {"mobileCountryCode", QStringLiteral("+852")}};
+            emit WeMeetManager::instance()->linkJoinMeetingSignal();
+            QTRY_VERIFY(verify = visibleTopLevel<PhoneNumberVerify>());
+        } else {
+            QVERIFY(verify = verificationFor(QStringLiteral("729364051")));
+        }
         QCOMPARE(verify->findChild<QLineEdit *>(QStringLiteral("noBorderQLineEdit"))->text(),
-                 QStringLiteral("852"));
+                 link ? QStringLiteral("852") : QStringLiteral("86"));
         QCOMPARE(verify->findChild<QLineEdit *>(QStringLiteral("underlinePaddingQLineEdit"))->text(),
-                 QStringLiteral("13900139001"));
+                 link ? QStringLiteral("13900139001") : QString());
+        if (!link)
+            return;
         QTest::mouseClick(childWithText<QPushButton>(verify, QStringLiteral("获取验证码")), Qt::LeftButton);
         QTRY_COMPARE(requestsTo(m_server, smsPath).size(), 1);
         QVERIFY(QString::fromStdString(requestsTo(m_server, smsPath).first().query)
