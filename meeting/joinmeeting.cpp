@@ -402,6 +402,8 @@ void JoinMeeting::joinFinished(const JoinOutcome &outcome)
     m_spinner->stop();
     switch (outcome.kind) {
     case JoinOutcome::Kind::Joined:
+        // The screen beneath reads how it ended when it hears of it.
+        m_outcome = Outcome::Joined;
         m_joinResult.clear();
         rememberJoin();
         emit accepted();
@@ -409,12 +411,14 @@ void JoinMeeting::joinFinished(const JoinOutcome &outcome)
         finish(Outcome::Joined);
         break;
     case JoinOutcome::Kind::JoinFailed:
+        m_outcome = Outcome::Failed;
         m_joinResult = outcome.text;
         emit accepted();
         emit joinMeetingFinishSignal();
         finish(Outcome::Failed);
         break;
     case JoinOutcome::Kind::LeftWaitingRoom:
+        m_outcome = Outcome::LeftWaitingRoom;
         rememberJoin();
         if (!baseValues->signedIn)
             emit joinMeetingFinishSignal();
