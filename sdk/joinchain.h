@@ -77,7 +77,6 @@ public:
     // is undone as far as the client goes; returns whether there was one.
     bool abandon();
     bool isRunning() const { return m_step != Step::Idle; }
-    bool isJoining() const { return m_step == Step::Join; }
 
 signals:
     // The join is asked of the Meeting SDK now; its answer may take a while.

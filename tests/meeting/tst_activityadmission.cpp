@@ -249,10 +249,7 @@ private slots:
         };
         row("dialog, admitted", "dialog", "927461035", false, "joined:927461035");
         row("dialog, registration missing", "dialog", "519370284", false, "approve:a");
-        row("dialog, code 001", "dialog", "618203947", false, "approve:a");
         row("dialog, code 006", "dialog", "618203958", false, "approve:s");
-        row("dialog, code 010", "dialog", "618203969", false, "message:" + UiText::notOnParticipantList);
-        row("dialog, code 111", "dialog", "618203970", false, "message:" + UiText::meetingNoExpired);
         row("dialog, meeting expired", "dialog", "300418592", false, "message:" + UiText::meetingNoExpired);
         row("dialog, other refusal", "dialog", "927461035", true, "message:" + UiText::admissionFailed);
         row("list, registration missing", "list", "519370284", false, "approve:a");
