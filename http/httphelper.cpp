@@ -20,6 +20,7 @@
 #include <QSslError>
 #include <QTimer>
 #include <QUrl>
+#include <QUrlQuery>
 #include <QVariant>
 
 #include <openssl/x509.h>
@@ -183,6 +184,17 @@ QNetworkReply *HttpHelper::download(const QNetworkRequest &request)
     QNetworkReply *reply = sharedManager()->get(request);
     trustConfiguredCas(reply);
     return reply;
+}
+
+QString HttpHelper::address(const QString &base, const QString &path,
+                            const QList<QPair<QString, QString>> &query)
+{
+    QUrlQuery items;
+    // Values go in encoded already: QUrlQuery keeps a percent sequence as
+    // it is, while it would leave a "+" alone that the service reads as a blank.
+    for (const auto &item : query)
+        items.addQueryItem(item.first, QString::fromLatin1(encodeValue(item.second)));
+    return base + path + QLatin1Char('?') + items.query(QUrl::FullyEncoded);
 }
 
 QByteArray HttpHelper::encodeValue(const QString &value)

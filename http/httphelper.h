@@ -35,6 +35,10 @@ public:
     // character but the unreserved ones percent-encoded, so "&", "=", "+" and
     // "%" arrive as typed.
     static QByteArray encodeValue(const QString &value);
+    // base followed by path and the query items in their order, each value
+    // encoded as encodeValue() does; QUrlQuery joins them.
+    static QString address(const QString &base, const QString &path,
+                           const QList<QPair<QString, QString>> &query);
     // The enumerator key of the reply's error, e.g. "ConnectionRefusedError".
     static QString networkErrorName(QNetworkReply *reply);
 
