@@ -36,7 +36,7 @@ public:
     QString wmNickname;
     QString meetingHistory;
     QString autoLogin;
-    QString rememberPassword;
+    bool rememberPassword = false;
     int accountType = 0;
     QString accountCompanyCode;
     QString accountUserName;
@@ -50,8 +50,9 @@ public:
     QString openId;
     QString uid;
     QString unionId;
-    QString micOn;
-    QString cameraOn;
+    // Join switches; User.dat keeps them as "True" / "False".
+    bool micOn = false;
+    bool cameraOn = false;
 
     // service and Meeting SDK credentials
     QString s_accessToken;

@@ -16,6 +16,10 @@ inline const QString signingInMeeting = QStringLiteral("正在登录云会议...
 inline const QString joiningMeeting = QStringLiteral("正在入会...");
 // The Meeting SDK did not answer a join within the busy indicator's wait.
 inline const QString joinNoAnswer = QStringLiteral("入会无响应，请稍后重试");
+// A join that could not get the Meeting SDK signed in.
+inline const QString joinSignInFailed = QStringLiteral("加入会议失败，请重试！");
+// The Meeting SDK reported an error while joining.
+inline const QString joinSdkError = QStringLiteral("入会失败，请重试！");
 inline const QString initFailed = QStringLiteral("Vesk云会议初始化失败，请稍后再试");
 
 inline const QString differentAccount = QStringLiteral("本地已登录另一账号，请重新登录后进入会议。");

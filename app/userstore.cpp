@@ -77,9 +77,18 @@ int number(const QSettings &settings, const char *key)
     return settingsText(settings, QString::fromLatin1(key)).toInt();
 }
 
-bool remembers(const QString &rememberPassword)
+// User.dat's switches are "True" or "False", read ignoring case.
+bool flag(const QSettings &settings, const char *key, bool fallback)
 {
-    return rememberPassword.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+    const QString value = settingsText(settings, QString::fromLatin1(key));
+    if (value.isEmpty())
+        return fallback;
+    return value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+}
+
+QString flagText(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
 }
 
 void clearPhoneGroup()
@@ -114,7 +123,7 @@ void removeWxKeys(QSettings &settings)
 
 void writeAccountKeys(QSettings &settings)
 {
-    settings.setValue(QStringLiteral("/LOGININFO/REMERBERPASS"), baseValues->rememberPassword);
+    settings.setValue(QStringLiteral("/LOGININFO/REMERBERPASS"), flagText(baseValues->rememberPassword));
     settings.setValue(QStringLiteral("/LOGININFO/TYPE"), baseValues->accountType);
     settings.setValue(QStringLiteral("/LOGININFO/COMPANYCODE"), baseValues->accountCompanyCode);
     settings.setValue(QStringLiteral("/LOGININFO/USERNAME"), baseValues->accountUserName);
@@ -146,8 +155,8 @@ void loadLoginInfo()
     auto settings = openStore(Access::Read);
     BaseValues &v = *baseValues;
 
-    v.rememberPassword = text(*settings, "/LOGININFO/REMERBERPASS", QStringLiteral("False"));
-    if (remembers(v.rememberPassword)) {
+    v.rememberPassword = flag(*settings, "/LOGININFO/REMERBERPASS", false);
+    if (v.rememberPassword) {
         v.accountType = number(*settings, "/LOGININFO/TYPE");
         v.accountCompanyCode = text(*settings, "/LOGININFO/COMPANYCODE");
         v.accountUserName = text(*settings, "/LOGININFO/USERNAME");
@@ -191,7 +200,7 @@ void saveAccountLogin(bool autoLogin)
         return;
     }
     settings->remove(QStringLiteral("/LOGININFO/AUTOLOGIN"));
-    if (remembers(v.rememberPassword)) {
+    if (v.rememberPassword) {
         writeAccountKeys(*settings);
         return;
     }
@@ -274,13 +283,13 @@ void saveMeetingHistory()
 void loadMeetingInfo()
 {
     auto settings = openStore(Access::Read);
-    baseValues->micOn = text(*settings, "/MEETINGINFO/MICON", QStringLiteral("True"));
-    baseValues->cameraOn = text(*settings, "/MEETINGINFO/CAMERAON", QStringLiteral("False"));
+    baseValues->micOn = flag(*settings, "/MEETINGINFO/MICON", true);
+    baseValues->cameraOn = flag(*settings, "/MEETINGINFO/CAMERAON", false);
 }
 
 void saveMeetingInfo()
 {
     auto settings = openStore(Access::Write);
-    settings->setValue(QStringLiteral("/MEETINGINFO/MICON"), baseValues->micOn);
-    settings->setValue(QStringLiteral("/MEETINGINFO/CAMERAON"), baseValues->cameraOn);
+    settings->setValue(QStringLiteral("/MEETINGINFO/MICON"), flagText(baseValues->micOn));
+    settings->setValue(QStringLiteral("/MEETINGINFO/CAMERAON"), flagText(baseValues->cameraOn));
 }

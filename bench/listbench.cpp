@@ -180,7 +180,7 @@ int benchRemember(const QStringList &args)
     QCoreApplication::setApplicationName(QStringLiteral("VeskMeeting"));
     ensureDataFolder();
     baseValues = new BaseValues;
-    baseValues->rememberPassword = QStringLiteral("True");
+    baseValues->rememberPassword = true;
     baseValues->accountType = 1;
     baseValues->accountCompanyCode = args.at(2);
     baseValues->accountUserName = args.at(3);

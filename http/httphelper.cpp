@@ -20,6 +20,7 @@
 #include <QSslError>
 #include <QTimer>
 #include <QUrl>
+#include <QUrlQuery>
 #include <QVariant>
 
 #include <openssl/x509.h>
@@ -95,6 +96,22 @@ const char sendNumberProperty[] = "veskSendNumber";
 
 } // namespace
 
+namespace {
+
+// Peer verification stays as Qt sets it (system roots, loaded on demand); a
+// server whose chain leads to a configured CA is trusted as well.
+void trustConfiguredCas(QNetworkReply *reply)
+{
+    if (extraCaCertificates().isEmpty())
+        return;
+    QObject::connect(reply, &QNetworkReply::sslErrors, reply, [reply](const QList<QSslError> &errors) {
+        if (chainTrustedByExtraCas(reply->sslConfiguration().peerCertificateChain(), reply->url().host()))
+            reply->ignoreSslErrors(errors);
+    });
+}
+
+} // namespace
+
 QNetworkAccessManager *HttpHelper::sharedManager()
 {
     static QPointer<QNetworkAccessManager> manager;
@@ -158,15 +175,26 @@ void HttpHelper::send(const QString &url, bool post, const QByteArray &body)
     // Owned here, so a request object that goes away takes its reply with it.
     reply->setParent(this);
     connect(reply, &QNetworkReply::finished, this, [this, reply] { serviceRequestFinished(reply); });
-    // Peer verification stays as Qt sets it (system roots, loaded on demand);
-    // a server whose chain leads to a configured CA is trusted as well.
-    if (!extraCaCertificates().isEmpty()) {
-        connect(reply, &QNetworkReply::sslErrors, reply, [reply](const QList<QSslError> &errors) {
-            if (chainTrustedByExtraCas(reply->sslConfiguration().peerCertificateChain(), reply->url().host()))
-                reply->ignoreSslErrors(errors);
-        });
-    }
+    trustConfiguredCas(reply);
     m_timer->start(Waits::requestTimeoutMs);
+}
+
+QNetworkReply *HttpHelper::download(const QNetworkRequest &request)
+{
+    QNetworkReply *reply = sharedManager()->get(request);
+    trustConfiguredCas(reply);
+    return reply;
+}
+
+QString HttpHelper::address(const QString &base, const QString &path,
+                            const QList<QPair<QString, QString>> &query)
+{
+    QUrlQuery items;
+    // Values go in encoded already: QUrlQuery keeps a percent sequence as
+    // it is, while it would leave a "+" alone that the service reads as a blank.
+    for (const auto &item : query)
+        items.addQueryItem(item.first, QString::fromLatin1(encodeValue(item.second)));
+    return base + path + QLatin1Char('?') + items.query(QUrl::FullyEncoded);
 }
 
 QByteArray HttpHelper::encodeValue(const QString &value)

@@ -35,8 +35,16 @@ public:
     // character but the unreserved ones percent-encoded, so "&", "=", "+" and
     // "%" arrive as typed.
     static QByteArray encodeValue(const QString &value);
+    // base followed by path and the query items in their order, each value
+    // encoded as encodeValue() does; QUrlQuery joins them.
+    static QString address(const QString &base, const QString &path,
+                           const QList<QPair<QString, QString>> &query);
     // The enumerator key of the reply's error, e.g. "ConnectionRefusedError".
     static QString networkErrorName(QNetworkReply *reply);
+
+    // A GET outside the request pattern (the update download) on the one
+    // manager of the client, trusting the configured CAs as every request does.
+    static QNetworkReply *download(const QNetworkRequest &request);
 
     static QString timeoutText();   // "请求超时"
     static QString malformedText(); // "服务返回数据格式错误"

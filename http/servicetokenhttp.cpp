@@ -8,10 +8,11 @@ ServiceTokenHttp::ServiceTokenHttp(QObject *parent) : HttpHelper(parent) {}
 
 void ServiceTokenHttp::request()
 {
-    const QByteArray query = QByteArray("grant_type=client_credentials") + "&response_type=token" +
-                             "&client_id=" + encodeValue(baseValues->clientId) +
-                             "&client_secret=" + encodeValue(baseValues->clientSecret);
-    httpPost(baseValues->serviceUrl + QStringLiteral("oauth/token?") + QString::fromLatin1(query),
+    httpPost(address(baseValues->serviceUrl, QStringLiteral("oauth/token"),
+                     {{QStringLiteral("grant_type"), QStringLiteral("client_credentials")},
+                      {QStringLiteral("response_type"), QStringLiteral("token")},
+                      {QStringLiteral("client_id"), baseValues->clientId},
+                      {QStringLiteral("client_secret"), baseValues->clientSecret}}),
              QByteArray());
 }
 

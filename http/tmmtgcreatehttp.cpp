@@ -6,9 +6,8 @@ TmMtgCreateHttp::TmMtgCreateHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmMtgCreateHttp::request(const QString &tenantInfo, const QString &meetingJson)
 {
-    httpPostJsonAuth(baseValues->serviceUrl +
-                         QStringLiteral("tencent-meeting/meeting/createMeeting?tenant_info=") +
-                         QString::fromLatin1(encodeValue(tenantInfo)),
+    httpPostJsonAuth(address(baseValues->serviceUrl, QStringLiteral("tencent-meeting/meeting/createMeeting"),
+                             {{QStringLiteral("tenant_info"), tenantInfo}}),
                      baseValues->gatewayAccessToken, meetingJson.toUtf8());
 }
 

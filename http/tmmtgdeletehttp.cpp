@@ -6,10 +6,9 @@ TmMtgDeleteHttp::TmMtgDeleteHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmMtgDeleteHttp::request(const QString &tenantInfo, const QString &meetingCodes)
 {
-    const QByteArray query =
-        QByteArray("tenant_info=") + encodeValue(tenantInfo) + "&meetingCodes=" + encodeValue(meetingCodes);
-    httpPostAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/deleteMeeting?") +
-                     QString::fromLatin1(query),
+    httpPostAuth(address(baseValues->serviceUrl, QStringLiteral("tencent-meeting/meeting/deleteMeeting"),
+                         {{QStringLiteral("tenant_info"), tenantInfo},
+                          {QStringLiteral("meetingCodes"), meetingCodes}}),
                  baseValues->gatewayAccessToken, QByteArray());
 }
 

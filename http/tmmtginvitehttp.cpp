@@ -6,11 +6,10 @@ TmMtgInviteHttp::TmMtgInviteHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmMtgInviteHttp::request(const QString &tenantInfo, const QString &meetingCode)
 {
-    const QByteArray query =
-        QByteArray("tenant_info=") + encodeValue(tenantInfo) + "&meetingCode=" + encodeValue(meetingCode);
-    httpPostAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/invitationMessage?") +
-                     QString::fromLatin1(query),
-                 baseValues->gatewayAccessToken, QByteArray());
+    httpPostAuth(
+        address(baseValues->serviceUrl, QStringLiteral("tencent-meeting/meeting/invitationMessage"),
+                {{QStringLiteral("tenant_info"), tenantInfo}, {QStringLiteral("meetingCode"), meetingCode}}),
+        baseValues->gatewayAccessToken, QByteArray());
 }
 
 void TmMtgInviteHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)

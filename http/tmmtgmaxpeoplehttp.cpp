@@ -6,10 +6,9 @@ TmMtgMaxPeopleHttp::TmMtgMaxPeopleHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmMtgMaxPeopleHttp::request(const QString &tenantInfo)
 {
-    const QByteArray query = QByteArray("access_token=") + encodeValue(baseValues->gatewayAccessToken) +
-                             "&tenant_info=" + encodeValue(tenantInfo);
-    httpGet(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/getMeetingMaxPeople?") +
-            QString::fromLatin1(query));
+    httpGet(address(baseValues->serviceUrl, QStringLiteral("tencent-meeting/meeting/getMeetingMaxPeople"),
+                    {{QStringLiteral("access_token"), baseValues->gatewayAccessToken},
+                     {QStringLiteral("tenant_info"), tenantInfo}}));
 }
 
 void TmMtgMaxPeopleHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)

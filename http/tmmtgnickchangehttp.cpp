@@ -6,8 +6,8 @@ TmMtgNickChangeHttp::TmMtgNickChangeHttp(QObject *parent) : HttpHelper(parent) {
 
 void TmMtgNickChangeHttp::request(const QString &tenantInfo, const QString &userName)
 {
-    httpPostAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/user/modifyUserName?tenant_info=") +
-                     QString::fromLatin1(encodeValue(tenantInfo)),
+    httpPostAuth(address(baseValues->serviceUrl, QStringLiteral("tencent-meeting/user/modifyUserName"),
+                         {{QStringLiteral("tenant_info"), tenantInfo}}),
                  baseValues->gatewayAccessToken, QByteArray("userName=") + encodeValue(userName));
 }
 

@@ -8,10 +8,10 @@ TmMtgQueryDHttp::TmMtgQueryDHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmMtgQueryDHttp::request(const QString &tenantInfo, const QString &meetingCode)
 {
-    const QByteArray query = QByteArray("tenant_info=") + encodeValue(tenantInfo) +
-                             "&meetingCode=" + encodeValue(meetingCode) + "&instanceId=1";
-    httpPostAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/queryMeetingDetail?") +
-                     QString::fromLatin1(query),
+    httpPostAuth(address(baseValues->serviceUrl, QStringLiteral("tencent-meeting/meeting/queryMeetingDetail"),
+                         {{QStringLiteral("tenant_info"), tenantInfo},
+                          {QStringLiteral("meetingCode"), meetingCode},
+                          {QStringLiteral("instanceId"), QStringLiteral("1")}}),
                  baseValues->gatewayAccessToken, QByteArray());
 }
 

@@ -8,9 +8,8 @@ TmMtgQueryHttp::TmMtgQueryHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmMtgQueryHttp::request(const QString &tenantInfo)
 {
-    httpPostAuth(baseValues->serviceUrl +
-                     QStringLiteral("tencent-meeting/meeting/queryMeeting?tenant_info=") +
-                     QString::fromLatin1(encodeValue(tenantInfo)),
+    httpPostAuth(address(baseValues->serviceUrl, QStringLiteral("tencent-meeting/meeting/queryMeeting"),
+                         {{QStringLiteral("tenant_info"), tenantInfo}}),
                  baseValues->gatewayAccessToken, QByteArray());
 }
 

@@ -6,10 +6,9 @@ TmMtgSummaryHttp::TmMtgSummaryHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmMtgSummaryHttp::request(const QString &meetingCode)
 {
-    const QByteArray query = QByteArray("meetingCode=") + encodeValue(meetingCode) +
-                             "&access_token=" + encodeValue(baseValues->s_accessToken);
-    httpGet(baseValues->serviceUrl + QStringLiteral("tencent-meeting/meeting/meetingSummary?") +
-            QString::fromLatin1(query));
+    httpGet(address(baseValues->serviceUrl, QStringLiteral("tencent-meeting/meeting/meetingSummary"),
+                    {{QStringLiteral("meetingCode"), meetingCode},
+                     {QStringLiteral("access_token"), baseValues->s_accessToken}}));
 }
 
 void TmMtgSummaryHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)

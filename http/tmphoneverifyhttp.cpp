@@ -2,18 +2,15 @@
 
 #include "app/basevalues.h"
 
-#include <QUrl>
-
 TmPhoneVerifyHttp::TmPhoneVerifyHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmPhoneVerifyHttp::request(const QString &telephone, const QString &mobileCountryCode)
 {
     // The "+" of "+86" travels as %2B.
-    const QByteArray query = QByteArray("access_token=") + encodeValue(baseValues->s_accessToken) +
-                             "&telephone=" + encodeValue(telephone) +
-                             "&mobileCountryCode=" + QUrl::toPercentEncoding(mobileCountryCode);
-    httpGet(baseValues->serviceUrl + QStringLiteral("tencent-meeting/user/getVerifyCode?") +
-            QString::fromLatin1(query));
+    httpGet(address(baseValues->serviceUrl, QStringLiteral("tencent-meeting/user/getVerifyCode"),
+                    {{QStringLiteral("access_token"), baseValues->s_accessToken},
+                     {QStringLiteral("telephone"), telephone},
+                     {QStringLiteral("mobileCountryCode"), mobileCountryCode}}));
 }
 
 void TmPhoneVerifyHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)

@@ -6,8 +6,8 @@ TmSDKInfoHttp::TmSDKInfoHttp(QObject *parent) : HttpHelper(parent) {}
 
 void TmSDKInfoHttp::request()
 {
-    httpGet(baseValues->serviceUrl + QStringLiteral("tencent-meeting/user/sdkInit?access_token=") +
-            QString::fromLatin1(encodeValue(baseValues->s_accessToken)));
+    httpGet(address(baseValues->serviceUrl, QStringLiteral("tencent-meeting/user/sdkInit"),
+                    {{QStringLiteral("access_token"), baseValues->s_accessToken}}));
 }
 
 void TmSDKInfoHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCode)

@@ -29,8 +29,8 @@ void TmTokenHttp::requestForMember(const QString &tenantInfo, const QString &tel
     QJsonObject body;
     body.insert(QStringLiteral("accountType"), QStringLiteral("1"));
     insertPhoneVerification(body, telephone, mobileCountryCode, verifyCode);
-    httpPostJsonAuth(baseValues->serviceUrl + QStringLiteral("tencent-meeting/user/token?tenant_info=") +
-                         QString::fromLatin1(encodeValue(tenantInfo)),
+    httpPostJsonAuth(address(baseValues->serviceUrl, QStringLiteral("tencent-meeting/user/token"),
+                             {{QStringLiteral("tenant_info"), tenantInfo}}),
                      baseValues->gatewayAccessToken, QJsonDocument(body).toJson(QJsonDocument::Compact));
 }
 
@@ -44,8 +44,8 @@ void TmTokenHttp::requestForGuest(const QString &serialNo, const QString &meetin
     body.insert(QStringLiteral("meetingCode"), meetingCode);
     body.insert(QStringLiteral("nickName"), nickName);
     insertPhoneVerification(body, telephone, mobileCountryCode, verifyCode);
-    httpPostJson(baseValues->serviceUrl + QStringLiteral("tencent-meeting/user/token?access_token=") +
-                     QString::fromLatin1(encodeValue(baseValues->s_accessToken)),
+    httpPostJson(address(baseValues->serviceUrl, QStringLiteral("tencent-meeting/user/token"),
+                         {{QStringLiteral("access_token"), baseValues->s_accessToken}}),
                  QJsonDocument(body).toJson(QJsonDocument::Compact));
 }
 

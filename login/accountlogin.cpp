@@ -201,8 +201,7 @@ void AccountLogin::loginResultSlot(QString result)
         return;
     baseValues->accountType = VersionChoice::checked(ui->btnGroupType);
     baseValues->autoLogin = ui->chkBoxAutoLogin->isChecked() ? QStringLiteral("1") : QString();
-    baseValues->rememberPassword =
-        ui->chkBoxRemberPwd->isChecked() ? QStringLiteral("True") : QStringLiteral("False");
+    baseValues->rememberPassword = ui->chkBoxRemberPwd->isChecked();
     baseValues->accountCompanyCode = ui->lEditCompanyCode->text();
     baseValues->accountUserName = ui->lEditAccount->text();
     baseValues->accountPassword = LoginShared::encodePassword(ui->lEditPassword->text());
@@ -277,7 +276,7 @@ void AccountLogin::fillRemembered(int type)
     }
     if (QAbstractButton *button = ui->btnGroupType->button(type))
         button->setChecked(true);
-    if (baseValues->rememberPassword.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
+    if (baseValues->rememberPassword) {
         ui->lEditCompanyCode->setText(baseValues->accountCompanyCode);
         ui->lEditAccount->setText(baseValues->accountUserName);
         ui->lEditPassword->setText(LoginShared::decodePassword(baseValues->accountPassword));

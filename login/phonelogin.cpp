@@ -8,11 +8,11 @@
 #include "http/loginhttp.h"
 #include "http/loginverifyhttp.h"
 #include "login/signinprogress.h"
+#include "login/verifycodecountdown.h"
 #include "login/versionchoice.h"
 #include "sdk/signinchain.h"
 #include "session/navigator.h"
 #include "widgets/loginshared.h"
-#include "widgets/verifycodecountdown.h"
 
 #include <QButtonGroup>
 #include <QDebug>

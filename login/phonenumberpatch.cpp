@@ -7,9 +7,9 @@
 #include "app/userstore.h"
 #include "http/tmphoneverifyhttp.h"
 #include "login/signinprogress.h"
+#include "login/verifycodecountdown.h"
 #include "sdk/signinchain.h"
 #include "session/navigator.h"
-#include "widgets/verifycodecountdown.h"
 
 #include <QDebug>
 #include <QLineEdit>

@@ -1,8 +1,7 @@
 #include "meeting/activityapprove.h"
 #include "ui_activityapprove.h"
 
-#include "http/activityapprovehttp.h"
-#include "http/usermessage.h"
+#include "sdk/joinchain.h"
 #include "sdk/wemeetmanager.h"
 #include "widgets/messages.h"
 #include "widgets/qrcode.h"
@@ -44,15 +43,14 @@ ActivityApprove::ActivityApprove(QString url, QString meetingId, QString telepho
     if (!drawQRCode(ui->lblQRCode, m_url))
         qDebug() << "admission address does not fit a QR code:" << m_url;
 
-    m_approveHttp = new ActivityApproveHttp(this);
+    m_chain = new JoinChain(this);
     m_spinner = new WaitingSpinnerWidget(this, true, true);
 
     connect(ui->pBtnMin, &QPushButton::clicked, this, &ActivityApprove::onMinBtnClicked);
     connect(ui->pBtnClose, &QPushButton::clicked, this, &ActivityApprove::onCloseBtnClicked);
     connect(ui->pBtnReturn, &QPushButton::clicked, this, &ActivityApprove::onReturnBtnClicked);
     connect(ui->pBtnJoinMeeting, &QPushButton::clicked, this, &ActivityApprove::onJoinMeetingBtnClicked);
-    connect(m_approveHttp, &ActivityApproveHttp::sendCheckActivityApproveResultSignal, this,
-            &ActivityApprove::checkActivityApproveResultSlot);
+    connect(m_chain, &JoinChain::finished, this, &ActivityApprove::checked);
     connect(WeMeetManager::instance(), &WeMeetManager::linkJoinMeetingSignal, this,
             &ActivityApprove::onCloseBtnClicked);
 }
@@ -79,28 +77,19 @@ void ActivityApprove::onReturnBtnClicked()
 
 void ActivityApprove::onJoinMeetingBtnClicked()
 {
-    if (m_checkPending)
+    if (m_chain->isRunning())
         return;
-    m_checkPending = true;
     m_spinner->start();
-    m_approveHttp->request(m_meetingId, m_telephone, m_mobileCountryCode);
+    m_chain->checkAdmission(m_meetingId, m_telephone, m_mobileCountryCode);
 }
 
-void ActivityApprove::checkActivityApproveResultSlot(QString result)
+void ActivityApprove::checked(const JoinOutcome &outcome)
 {
-    if (!m_checkPending)
-        return;
-    m_checkPending = false;
     m_spinner->stop();
-    if (result.isEmpty()) {
+    if (outcome.kind == JoinOutcome::Kind::Admitted) {
         emit sendWmSdkInitSignal();
         close();
         return;
     }
-    // A request that never reached the service says so, not "scan first".
-    if (result.startsWith(QLatin1String("error:"))) {
-        Messages::notice(this, userMessage(result));
-        return;
-    }
-    Messages::notice(this, QStringLiteral("请先扫码完成所有入会验证！"));
+    Messages::notice(this, outcome.text);
 }

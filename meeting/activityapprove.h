@@ -4,7 +4,8 @@
 
 #include <QString>
 
-class ActivityApproveHttp;
+class JoinChain;
+struct JoinOutcome;
 class WaitingSpinnerWidget;
 
 namespace Ui {
@@ -35,15 +36,15 @@ public slots:
     void onCloseBtnClicked();
     void onReturnBtnClicked();
     void onJoinMeetingBtnClicked();
-    void checkActivityApproveResultSlot(QString result);
 
 private:
+    void checked(const JoinOutcome &outcome);
+
     Ui::ActivityApprove *ui = nullptr;
-    ActivityApproveHttp *m_approveHttp = nullptr;
+    JoinChain *m_chain = nullptr;
     WaitingSpinnerWidget *m_spinner = nullptr;
     QString m_url;
     QString m_meetingId;
     QString m_telephone;
     QString m_mobileCountryCode;
-    bool m_checkPending = false;
 };

@@ -7,16 +7,13 @@
 #include "app/uitexts.h"
 #include "app/userstore.h"
 #include "app/waits.h"
-#include "http/activityapprovehttp.h"
 #include "http/actmtgdetailhttp.h"
 #include "http/tmmtgcreatehttp.h"
 #include "http/tmmtgdeletehttp.h"
 #include "http/tmmtginvitehttp.h"
 #include "http/tmmtgqueryhttp.h"
-#include "http/tmmtgsummaryhttp.h"
 #include "http/usermessage.h"
 #include "meeting/activityapprove.h"
-#include "meeting/admissionanswer.h"
 #include "meeting/dateitem.h"
 #include "meeting/invitationtext.h"
 #include "meeting/joinmeeting.h"
@@ -87,15 +84,12 @@ HomeScreen::HomeScreen(QWidget *parent) : BorderDialog(parent), ui(new Ui::HomeS
     m_spinner = new WaitingSpinnerWidget(this, true, true);
 
     m_queryRequest = new TmMtgQueryHttp(this);
-    m_summaryRequest = new TmMtgSummaryHttp(this);
-    m_approveRequest = new ActivityApproveHttp(this);
+    m_joinChain = new JoinChain(this);
     m_actDetailRequest = new ActMtgDetailHttp(this);
     connect(m_queryRequest, &TmMtgQueryHttp::sendTmMtgQueryResultSignal, this,
             &HomeScreen::tmMtgQueryResultSlot);
-    connect(m_summaryRequest, &TmMtgSummaryHttp::sendTmMtgSummaryResultSignal, this,
-            &HomeScreen::meetingSummaryResultSlot);
-    connect(m_approveRequest, &ActivityApproveHttp::sendCheckActivityApproveResultSignal, this,
-            &HomeScreen::checkActivityApproveResultSlot);
+    connect(m_joinChain, &JoinChain::joining, this, &HomeScreen::joinRequested);
+    connect(m_joinChain, &JoinChain::finished, this, &HomeScreen::joinFinished);
     connect(m_actDetailRequest, &ActMtgDetailHttp::sendActMtgDetailResultSignal, this,
             &HomeScreen::actMtgDetailResultSlot);
 
@@ -453,53 +447,17 @@ void HomeScreen::tmMtgDeleteResultSlot(QString result)
 
 // --- joining ---------------------------------------------------------------------------
 
+JoinChain::Meeting HomeScreen::meetingToJoin() const
+{
+    return {m_currentMeetingCode, baseValues->meetingPersonName, baseValues->micOn, baseValues->cameraOn};
+}
+
 void HomeScreen::joinMeetingSlot(QString meetingNo)
 {
     m_currentMeetingCode = meetingNo;
     m_spinner->setText(UiText::joiningMeeting);
     m_spinner->start();
-    m_summaryPending = true;
-    m_summaryRequest->request(meetingNo);
-}
-
-void HomeScreen::meetingSummaryResultSlot(QString result)
-{
-    if (!m_summaryPending)
-        return;
-    m_summaryPending = false;
-    m_spinner->stop();
-    if (result.startsWith(QLatin1String("error:"))) {
-        directJoinMeetingSlot();
-        return;
-    }
-    if (!result.isEmpty())
-        return;
-    if (isActivityMeeting(baseValues->meetingType)) {
-        m_approvePending = true;
-        m_approveRequest->request(baseValues->meetingId, baseValues->telephone,
-                                  baseValues->mobileCountryCode);
-        return;
-    }
-    directJoinMeetingSlot();
-}
-
-void HomeScreen::checkActivityApproveResultSlot(QString result)
-{
-    if (!m_approvePending)
-        return;
-    m_approvePending = false;
-    const AdmissionAnswer answer = readAdmissionAnswer(result);
-    switch (answer.next) {
-    case AdmissionAnswer::Next::Join:
-        directJoinMeetingSlot();
-        break;
-    case AdmissionAnswer::Next::Approve:
-        openActivityApprove(answer.url);
-        break;
-    case AdmissionAnswer::Next::Refuse:
-        Messages::tell(this, answer.message, UiText::ok);
-        break;
-    }
+    m_joinChain->joinAsMember(meetingToJoin());
 }
 
 void HomeScreen::openActivityApprove(const QString &url)
@@ -516,15 +474,13 @@ void HomeScreen::activityApproveOkSlot()
 
 void HomeScreen::directJoinMeetingSlot()
 {
-    const bool micOn = baseValues->micOn.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
-    const bool cameraOn = baseValues->cameraOn.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
-    WeMeetManager *manager = WeMeetManager::instance();
-    connect(manager, &WeMeetManager::OnJoinMeetingFinishSignal, this, &HomeScreen::wmJoinMeetingFinishedSlot,
-            Qt::UniqueConnection);
+    m_joinChain->joinNow(meetingToJoin());
+}
+
+void HomeScreen::joinRequested()
+{
     m_spinner->setText(UiText::joiningMeeting);
     m_spinner->start();
-    manager->joinMeeting(m_currentMeetingCode, baseValues->meetingPersonName, micOn, cameraOn,
-                         baseValues->joinUrl);
     QTimer::singleShot(Waits::spinnerFallbackMs, this, [this] {
         // Still waiting for the Meeting SDK: say so instead of going quiet.
         if (m_spinner->isSpinning())
@@ -535,16 +491,29 @@ void HomeScreen::directJoinMeetingSlot()
 
 // A failed join keeps the home screen: closing it would leave the user
 // signed in with no window at all.
-void HomeScreen::wmJoinMeetingFinishedSlot(QString result)
+void HomeScreen::joinFinished(const JoinOutcome &outcome)
 {
-    if (result.isEmpty()) {
+    if (outcome.kind == JoinOutcome::Kind::Joined) {
         closeDialogSlot();
         return;
     }
-    disconnect(WeMeetManager::instance(), &WeMeetManager::OnJoinMeetingFinishSignal, this,
-               &HomeScreen::wmJoinMeetingFinishedSlot);
     m_spinner->stop();
-    Snackbar::showMessage(result, this, Waits::noticeMs);
+    switch (outcome.kind) {
+    case JoinOutcome::Kind::JoinFailed:
+        Snackbar::showMessage(outcome.text, this, Waits::noticeMs);
+        break;
+    case JoinOutcome::Kind::Approve:
+        openActivityApprove(outcome.text);
+        break;
+    case JoinOutcome::Kind::Refused:
+        Messages::tell(this, outcome.text, UiText::ok);
+        break;
+    case JoinOutcome::Kind::Notice:
+        Messages::notice(this, outcome.text);
+        break;
+    default:
+        break;
+    }
 }
 
 void HomeScreen::closeDialogSlot()

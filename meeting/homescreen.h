@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sdk/joinchain.h"
 #include "widgets/borderdialog.h"
 
 #include <QPoint>
@@ -7,11 +8,9 @@
 
 class ActMtgDetailHttp;
 class QJsonArray;
-class ActivityApproveHttp;
 class MeetingList;
 class mtgItem;
 class TmMtgQueryHttp;
-class TmMtgSummaryHttp;
 class WaitingSpinnerWidget;
 
 namespace Ui {
@@ -57,8 +56,6 @@ public slots:
     void stopWaitingSlot();
     void appLogoutSlot();
     void wmForcedLogoutCompleteSlot();
-    void meetingSummaryResultSlot(QString result);
-    void checkActivityApproveResultSlot(QString result);
     void actMtgDetailResultSlot(QString result);
     void linkJoinMeetingSlot();
     void quickMeetingSlot();
@@ -81,21 +78,19 @@ private:
     void connectRow(mtgItem *row);
     void showOneButtonMessage(const QString &message, const QString &buttonText);
     void openActivityApprove(const QString &url);
-    void wmJoinMeetingFinishedSlot(QString result);
+    JoinChain::Meeting meetingToJoin() const;
+    void joinRequested();
+    void joinFinished(const JoinOutcome &outcome);
     // Closes without the SDK sign-out that closing by the user means.
     void closeHandedOver();
 
     Ui::HomeScreen *ui = nullptr;
     TmMtgQueryHttp *m_queryRequest = nullptr;
-    TmMtgSummaryHttp *m_summaryRequest = nullptr;
-    ActivityApproveHttp *m_approveRequest = nullptr;
+    JoinChain *m_joinChain = nullptr;
     ActMtgDetailHttp *m_actDetailRequest = nullptr;
     WaitingSpinnerWidget *m_spinner = nullptr;
     MeetingList *m_meetingList = nullptr;
     QString m_currentMeetingCode;
     bool m_handedOver = false;
-    // A request answered late (after its time-out result) must not start a second join.
-    bool m_summaryPending = false;
-    bool m_approvePending = false;
     bool m_listLoadFailed = false;
 };

@@ -6,14 +6,10 @@
 #include "app/uitexts.h"
 #include "app/userstore.h"
 #include "app/waits.h"
-#include "http/activityapprovehttp.h"
-#include "http/tmmtgsummaryhttp.h"
-#include "http/tmtokenhttp.h"
-#include "http/usermessage.h"
 #include "meeting/activityapprove.h"
-#include "meeting/admissionanswer.h"
 #include "meeting/invitationtext.h"
 #include "meeting/phonenumberverify.h"
+#include "sdk/joinchain.h"
 #include "sdk/wemeetmanager.h"
 #include "session/navigator.h"
 #include "widgets/messages.h"
@@ -36,7 +32,6 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QStandardItemModel>
-#include <QStandardPaths>
 #include <QStyledItemDelegate>
 #include <QTimer>
 
@@ -76,11 +71,6 @@ public:
     }
 };
 
-bool isTrue(const QString &value)
-{
-    return value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
-}
-
 } // namespace
 
 JoinMeeting::JoinMeeting(QString meetingNo, QString nickname, QWidget *parent)
@@ -113,9 +103,7 @@ JoinMeeting::JoinMeeting(QString meetingNo, QString nickname, QWidget *parent)
     ui->lblMeetingSetting->setObjectName(QStringLiteral("normalQLabel"));
     ui->pBtnJoinMeeting->setObjectName(QStringLiteral("defaultQPushButton"));
 
-    m_tokenHttp = new TmTokenHttp(this);
-    m_summaryHttp = new TmMtgSummaryHttp(this);
-    m_approveHttp = new ActivityApproveHttp(this);
+    m_chain = new JoinChain(this);
     m_spinner = new WaitingSpinnerWidget(this, true, true);
 
     fillHistory();
@@ -124,8 +112,8 @@ JoinMeeting::JoinMeeting(QString meetingNo, QString nickname, QWidget *parent)
     if (!nickname.isEmpty())
         m_nickname = nickname;
     ui->lEditNickname->setText(m_nickname);
-    ui->chkBoxOpenMic->setChecked(isTrue(baseValues->micOn));
-    ui->chkBoxOpenCamera->setChecked(isTrue(baseValues->cameraOn));
+    ui->chkBoxOpenMic->setChecked(baseValues->micOn);
+    ui->chkBoxOpenCamera->setChecked(baseValues->cameraOn);
 
     connect(ui->pBtnClose, &QPushButton::clicked, this, &JoinMeeting::onCloseBtnClicked);
     connect(ui->pBtnJoinMeeting, &QPushButton::clicked, this, &JoinMeeting::onJoinMeetingBtnClicked);
@@ -134,19 +122,10 @@ JoinMeeting::JoinMeeting(QString meetingNo, QString nickname, QWidget *parent)
     // Enter in either field reaches the join button as the form's default
     // button; a returnPressed connection besides would join twice.
 
-    connect(m_summaryHttp, &TmMtgSummaryHttp::sendTmMtgSummaryResultSignal, this,
-            &JoinMeeting::meetingSummaryResultSlot);
-    connect(m_approveHttp, &ActivityApproveHttp::sendCheckActivityApproveResultSignal, this,
-            &JoinMeeting::checkActivityApproveResultSlot);
-
-    connect(m_manager, &WeMeetManager::OnLoginFinishSignal, this, &JoinMeeting::wmLoginCompleteSlot);
-    connect(m_manager, &WeMeetManager::OnJoinMeetingFinishSignal, this,
-            &JoinMeeting::wmJoinMeetingCompleteSlot);
-    connect(m_manager, &WeMeetManager::OnLeaveWaitingRoomFinishSignal, this,
-            &JoinMeeting::wmLeaveWaitingRoomCompleteSlot);
+    connect(m_chain, &JoinChain::joining, this, &JoinMeeting::joinRequested);
+    connect(m_chain, &JoinChain::finished, this, &JoinMeeting::joinFinished);
     connect(m_manager, &WeMeetManager::OnForcedLogoutFinishSignal, this,
             &JoinMeeting::wmForcedLogoutCompleteSlot);
-    connect(m_manager, &WeMeetManager::OnSDKErrorSignal, this, &JoinMeeting::wmSDKErrorSlot);
 
     // Runs the input filter, so a given number shows formatted; an empty one
     // leaves the field empty even with a history row current.
@@ -266,17 +245,10 @@ void JoinMeeting::onCloseBtnClicked()
         m_outcome = Outcome::Closed;
     stopJoinWait();
     m_spinner->stop();
-    if (m_manager->state() == 3 && m_joinPending) {
-        // The join is given up: the SDK's late answer must not find a waiting screen.
-        baseValues->pendingMeetingCode.clear();
-        m_manager->setState(2);
-        if (!baseValues->signedIn) {
-            emit joinMeetingFinishSignal();
-            // Undone quietly: the start screen beneath stays the guest's screen.
-            m_manager->logoutQuietly();
-        }
-    }
-    m_joinPending = false;
+    // A join given up is undone by the chain; the start screen beneath a
+    // guest learns that the dialog is done.
+    if (m_chain->abandon() && !baseValues->signedIn)
+        emit joinMeetingFinishSignal();
     emit accepted();
     close();
 }
@@ -295,8 +267,8 @@ void JoinMeeting::finish(Outcome outcome)
 {
     m_outcome = outcome;
     m_closing = true;
-    m_joinPending = false;
-    m_loginPending = false;
+    m_chain->abandon();
+    disconnect(m_chain, nullptr, this, nullptr);
     disconnect(m_manager, nullptr, this, nullptr);
     stopJoinWait();
     m_spinner->stop();
@@ -364,11 +336,19 @@ void JoinMeeting::clearMeetingHistory(QString link)
 
 // --- the join chain ------------------------------------------------------------------
 
+JoinChain::Meeting JoinMeeting::meeting() const
+{
+    return {meetingNo(), m_nickname, ui->chkBoxOpenMic->isChecked(), ui->chkBoxOpenCamera->isChecked()};
+}
+
 void JoinMeeting::onJoinMeetingBtnClicked()
 {
-    if (m_closing || m_joinPending || !isEnabled())
+    if (m_closing || m_chain->isRunning() || !isEnabled())
         return;
     baseValues->linkInfo.clear();
+    // A join typed by hand carries no phone of an earlier link.
+    m_telephone.clear();
+    m_mobileCountryCode.clear();
     const QString number = meetingNo();
     if (number.isEmpty()) {
         Messages::notice(this, QStringLiteral("请输入会议号"));
@@ -384,20 +364,19 @@ void JoinMeeting::onJoinMeetingBtnClicked()
     }
     m_nickname = nickname();
     if (baseValues->signedIn) {
-        m_loginPending = true;
         m_spinner->setText(UiText::joiningMeeting);
-        wmLoginCompleteSlot(QString());
+        m_chain->joinAsMember(meeting());
         m_spinner->start();
         return;
     }
     m_spinner->setText(UiText::signingInMeeting);
-    requestGuestToken(QString(), QString());
+    joinAsGuest();
     m_spinner->start();
 }
 
 void JoinMeeting::linkJoinMeetingSlot()
 {
-    if (m_closing || m_joinPending)
+    if (m_closing || m_chain->isRunning())
         return;
     m_spinner->start();
     const QMap<QString, QString> &link = baseValues->linkInfo;
@@ -407,142 +386,58 @@ void JoinMeeting::linkJoinMeetingSlot()
     }
     m_nickname = nickname();
     m_spinner->setText(UiText::signingInMeeting);
-    requestGuestToken(m_telephone, m_mobileCountryCode);
+    joinAsGuest();
     baseValues->linkInfo.clear();
 }
 
-void JoinMeeting::requestGuestToken(const QString &telephone, const QString &mobileCountryCode)
+void JoinMeeting::joinAsGuest()
 {
     // However late the answer, the wait ends by itself.
     armJoinWait();
-    disconnect(m_tokenConnection);
-    m_tokenConnection =
-        connect(m_tokenHttp, &TmTokenHttp::sendTmTokenResultSignal, this, &JoinMeeting::wmTokenResultSlot);
-    m_tokenHttp->requestForGuest(baseValues->serialNo, meetingNo(), m_nickname, telephone, mobileCountryCode,
-                                 QString());
+    m_chain->joinAsGuest(meeting(), m_telephone, m_mobileCountryCode);
 }
 
-void JoinMeeting::wmTokenResultSlot(QString result)
+void JoinMeeting::joinFinished(const JoinOutcome &outcome)
 {
-    disconnect(m_tokenConnection);
-    m_tokenConnection = {};
-    if (!result.isEmpty()) {
-        m_spinner->stop();
-        Messages::notice(this, userMessage(result));
-        return;
-    }
-    const QString status = baseValues->loginStatus;
-    if (status == QLatin1String("2")) {
-        m_spinner->stop();
+    m_spinner->stop();
+    switch (outcome.kind) {
+    case JoinOutcome::Kind::Joined:
+        // The screen beneath reads how it ended when it hears of it.
+        m_outcome = Outcome::Joined;
+        m_joinResult.clear();
+        rememberJoin();
+        emit accepted();
+        emit joinMeetingFinishSignal();
+        finish(Outcome::Joined);
+        break;
+    case JoinOutcome::Kind::JoinFailed:
+        m_outcome = Outcome::Failed;
+        m_joinResult = outcome.text;
+        emit accepted();
+        emit joinMeetingFinishSignal();
+        finish(Outcome::Failed);
+        break;
+    case JoinOutcome::Kind::LeftWaitingRoom:
+        m_outcome = Outcome::LeftWaitingRoom;
+        rememberJoin();
+        if (!baseValues->signedIn)
+            emit joinMeetingFinishSignal();
+        finish(Outcome::LeftWaitingRoom);
+        break;
+    case JoinOutcome::Kind::VerifyPhone:
         openPhoneNumberVerify();
-    } else if (status == QLatin1String("1")) {
-        signInToSdk();
-    } else {
-        // Neither ready nor verifiable: nothing would ever stop the wait.
-        qDebug().noquote() << QStringLiteral("guest token loginStatus %1: join not possible").arg(status);
-        m_spinner->stop();
-        Messages::notice(this, QStringLiteral("加入会议失败，请重试！"));
+        break;
+    case JoinOutcome::Kind::Approve:
+        activityApproveSlot(outcome.text, baseValues->telephone, baseValues->mobileCountryCode);
+        break;
+    case JoinOutcome::Kind::Refused:
+        Messages::tell(this, outcome.text, UiText::ok);
+        break;
+    case JoinOutcome::Kind::Notice:
+    case JoinOutcome::Kind::Admitted:
+        Messages::notice(this, outcome.text);
+        break;
     }
-}
-
-void JoinMeeting::signInToSdk()
-{
-    if (m_manager->isInitialized()) {
-        m_loginPending = true;
-        m_manager->login();
-    } else {
-        initializeSdk();
-    }
-}
-
-void JoinMeeting::initializeSdk()
-{
-    disconnect(m_initConnection);
-    disconnect(m_initFailedConnection);
-    m_initConnection = connect(m_manager, &WeMeetManager::OnSDKInitializeFinishSignal, this,
-                               &JoinMeeting::wmSDKInitializeCompleteSlot);
-    m_initFailedConnection = connect(m_manager, &WeMeetManager::OnSDKInitializeFailedSignal, this,
-                                     &JoinMeeting::wmSDKInitializeFailedSlot);
-    WeMeetManager::initialize(baseValues->sdkId, baseValues->sdkToken,
-                              QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
-                              baseValues->appName);
-}
-
-void JoinMeeting::wmSDKInitializeCompleteSlot()
-{
-    disconnect(m_initConnection);
-    disconnect(m_initFailedConnection);
-    m_loginPending = true;
-    m_manager->login();
-}
-
-// A failed initialisation sends no finish signal; without this the
-// indicator would spin on.
-void JoinMeeting::wmSDKInitializeFailedSlot(QString result)
-{
-    disconnect(m_initConnection);
-    disconnect(m_initFailedConnection);
-    qDebug().noquote() << "join: Meeting SDK initialisation failed:" << result;
-    m_spinner->stop();
-    Messages::notice(this, QStringLiteral("加入会议失败，请重试！"));
-}
-
-void JoinMeeting::wmLoginCompleteSlot(QString result)
-{
-    if (!m_loginPending)
-        return;
-    m_loginPending = false;
-    if (!result.isEmpty()) {
-        m_spinner->stop();
-        Messages::notice(this, QStringLiteral("加入会议失败，请重试！"));
-        return;
-    }
-    if (!baseValues->signedIn) {
-        QMetaObject::invokeMethod(this, "wmJoinMeetingSlot", Qt::QueuedConnection);
-        return;
-    }
-    m_summaryPending = true;
-    m_summaryHttp->request(meetingNo());
-}
-
-void JoinMeeting::meetingSummaryResultSlot(QString result)
-{
-    if (!m_summaryPending)
-        return;
-    m_summaryPending = false;
-    if (result.startsWith(QLatin1String("error:"))) {
-        // The join goes ahead without the summary.
-        QMetaObject::invokeMethod(this, "wmJoinMeetingSlot", Qt::QueuedConnection);
-        return;
-    }
-    if (!result.isEmpty()) {
-        m_spinner->stop();
-        Messages::notice(this, userMessage(result));
-        return;
-    }
-    if (isActivityMeeting(baseValues->meetingType)) {
-        m_approvePending = true;
-        m_approveHttp->request(baseValues->meetingId, baseValues->telephone, baseValues->mobileCountryCode);
-        return;
-    }
-    QMetaObject::invokeMethod(this, "wmJoinMeetingSlot", Qt::QueuedConnection);
-}
-
-void JoinMeeting::checkActivityApproveResultSlot(QString result)
-{
-    if (!m_approvePending)
-        return;
-    m_approvePending = false;
-    const AdmissionAnswer answer = readAdmissionAnswer(result);
-    if (answer.next == AdmissionAnswer::Next::Join) {
-        wmJoinMeetingSlot();
-        return;
-    }
-    m_spinner->stop();
-    if (answer.next == AdmissionAnswer::Next::Approve)
-        activityApproveSlot(answer.url, baseValues->telephone, baseValues->mobileCountryCode);
-    else
-        Messages::tell(this, answer.message, UiText::ok);
 }
 
 void JoinMeeting::activityApproveSlot(QString url, QString telephone, QString mobileCountryCode)
@@ -554,8 +449,10 @@ void JoinMeeting::activityApproveSlot(QString url, QString telephone, QString mo
 
 void JoinMeeting::openPhoneNumberVerify()
 {
+    // The check starts from the link's phone, or none: the session's phone
+    // belongs to whoever signed in last.
     PhoneNumberVerify *verify = Navigator::instance()->openPhoneNumberVerify(
-        this, meetingNo(), m_nickname, baseValues->telephone, baseValues->mobileCountryCode);
+        this, meetingNo(), m_nickname, m_telephone, m_mobileCountryCode);
     connect(verify, &PhoneNumberVerify::sendWmSdkInitSignal, this, &JoinMeeting::wmSdkInitSlot);
     connect(verify, &PhoneNumberVerify::sendActivityApproveSignal, this, &JoinMeeting::activityApproveSlot);
 }
@@ -566,18 +463,13 @@ void JoinMeeting::wmSdkInitSlot()
         return;
     m_spinner->setText(UiText::joiningMeeting);
     m_spinner->start();
-    signInToSdk();
+    m_chain->signInAndJoin(meeting());
 }
 
-void JoinMeeting::wmJoinMeetingSlot()
+void JoinMeeting::joinRequested()
 {
-    if (m_closing)
-        return;
     m_spinner->setText(UiText::joiningMeeting);
     m_spinner->start();
-    m_joinPending = true;
-    m_manager->joinMeeting(meetingNo(), m_nickname, ui->chkBoxOpenMic->isChecked(),
-                           ui->chkBoxOpenCamera->isChecked(), baseValues->joinUrl);
     armJoinWait();
 }
 
@@ -589,49 +481,6 @@ void JoinMeeting::armJoinWait()
         connect(m_joinWaitTimer, &QTimer::timeout, this, &JoinMeeting::stopWaitingSlot);
     }
     m_joinWaitTimer->start(Waits::spinnerFallbackMs);
-}
-
-void JoinMeeting::wmJoinMeetingCompleteSlot(QString result)
-{
-    if (!m_joinPending)
-        return;
-    m_spinner->stop();
-    m_joinResult = result;
-    if (!result.isEmpty()) {
-        qDebug().noquote() << "join failed:" << result;
-        m_joinPending = false;
-        m_outcome = Outcome::Failed;
-        emit accepted();
-        emit joinMeetingFinishSignal();
-        // The guest's SDK session is undone quietly: the screen beneath stays.
-        if (!baseValues->signedIn)
-            m_manager->logoutQuietly();
-        finish(Outcome::Failed);
-        return;
-    }
-    rememberJoin();
-    m_outcome = Outcome::Joined;
-    m_joinPending = false;
-    emit accepted();
-    emit joinMeetingFinishSignal();
-    finish(Outcome::Joined);
-}
-
-void JoinMeeting::wmLeaveWaitingRoomCompleteSlot(QString result)
-{
-    if (!m_joinPending)
-        return;
-    m_spinner->stop();
-    if (!result.isEmpty()) {
-        Messages::notice(this, userMessage(result));
-        return;
-    }
-    rememberJoin();
-    m_outcome = Outcome::LeftWaitingRoom;
-    m_joinPending = false;
-    if (!baseValues->signedIn)
-        emit joinMeetingFinishSignal();
-    finish(Outcome::LeftWaitingRoom);
 }
 
 void JoinMeeting::wmForcedLogoutCompleteSlot()
@@ -647,20 +496,12 @@ void JoinMeeting::stopWaitingSlot()
     m_spinner->stop();
 }
 
-void JoinMeeting::wmSDKErrorSlot(QString result)
-{
-    qDebug().noquote() << "join: Meeting SDK error:" << result;
-    m_spinner->stop();
-    Messages::notice(this, QStringLiteral("入会失败，请重试！"));
-}
-
 void JoinMeeting::rememberJoin()
 {
     baseValues->currentMeetingCode = meetingNo();
     baseValues->wmNickname = m_nickname;
-    baseValues->micOn = ui->chkBoxOpenMic->isChecked() ? QStringLiteral("True") : QStringLiteral("False");
-    baseValues->cameraOn =
-        ui->chkBoxOpenCamera->isChecked() ? QStringLiteral("True") : QStringLiteral("False");
+    baseValues->micOn = ui->chkBoxOpenMic->isChecked();
+    baseValues->cameraOn = ui->chkBoxOpenCamera->isChecked();
     saveMeetingInfo();
     if (!baseValues->meetingName.isEmpty()) {
         baseValues->meetingHistory = MeetingHistory::withEntry(

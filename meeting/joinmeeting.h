@@ -1,16 +1,13 @@
 #pragma once
 
+#include "sdk/joinchain.h"
 #include "widgets/borderdialog.h"
 
 #include <QJsonObject>
 #include <QList>
-#include <QMetaObject>
 #include <QString>
 
-class ActivityApproveHttp;
 class QTimer;
-class TmMtgSummaryHttp;
-class TmTokenHttp;
 class WaitingSpinnerWidget;
 class WeMeetManager;
 
@@ -58,20 +55,11 @@ public slots:
     void onJoinMeetingBtnClicked();
     void onMeetingNoCboBoxEditTextChanged(QString arg1);
     void clearMeetingHistory(QString link);
-    void wmTokenResultSlot(QString result);
-    void wmSDKInitializeCompleteSlot();
-    void wmLoginCompleteSlot(QString result);
-    void wmJoinMeetingSlot();
-    void wmJoinMeetingCompleteSlot(QString result);
-    void wmLeaveWaitingRoomCompleteSlot(QString result);
     void wmForcedLogoutCompleteSlot();
     void stopWaitingSlot();
-    void meetingSummaryResultSlot(QString result);
     void activityApproveSlot(QString url, QString telephone, QString mobileCountryCode);
     void wmSdkInitSlot();
-    void checkActivityApproveResultSlot(QString result);
     void linkJoinMeetingSlot();
-    void wmSDKErrorSlot(QString result);
 
 public:
     void reject() override;
@@ -82,10 +70,11 @@ private:
     void fillHistory();
     QString meetingNo() const;
     QString nickname() const;
-    void requestGuestToken(const QString &telephone, const QString &mobileCountryCode);
-    void initializeSdk();
-    void signInToSdk();
-    void wmSDKInitializeFailedSlot(QString result);
+    JoinChain::Meeting meeting() const;
+    // With the phone of the launch link, or none.
+    void joinAsGuest();
+    void joinRequested();
+    void joinFinished(const JoinOutcome &outcome);
     void openPhoneNumberVerify();
     void rememberJoin();
     // Ends the dialog after a join answer, a waiting-room answer or a forced
@@ -97,24 +86,14 @@ private:
 
     Ui::JoinMeeting *ui = nullptr;
     WeMeetManager *m_manager = nullptr;
-    TmTokenHttp *m_tokenHttp = nullptr;
-    TmMtgSummaryHttp *m_summaryHttp = nullptr;
-    ActivityApproveHttp *m_approveHttp = nullptr;
+    JoinChain *m_chain = nullptr;
     WaitingSpinnerWidget *m_spinner = nullptr;
     QTimer *m_joinWaitTimer = nullptr;
-    QMetaObject::Connection m_tokenConnection;
-    QMetaObject::Connection m_initConnection;
-    QMetaObject::Connection m_initFailedConnection;
     QList<QJsonObject> m_history;
     QString m_nickname;
+    // From a launch link; empty for a join typed by hand.
     QString m_telephone;
     QString m_mobileCountryCode;
-    // Answers of the Meeting SDK and the service count only for what this
-    // dialog asked for; other screens use the same manager.
-    bool m_loginPending = false;
-    bool m_joinPending = false;
-    bool m_summaryPending = false;
-    bool m_approvePending = false;
     bool m_filtering = false;
     bool m_closing = false;
     Outcome m_outcome = Outcome::Open;

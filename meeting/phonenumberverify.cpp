@@ -5,15 +5,12 @@
 #include "app/basevalues.h"
 #include "app/uitexts.h"
 #include "app/waits.h"
-#include "http/activityapprovehttp.h"
 #include "http/tmphoneverifyhttp.h"
-#include "http/tmtokenhttp.h"
-#include "http/usermessage.h"
-#include "meeting/admissionanswer.h"
+#include "login/verifycodecountdown.h"
+#include "sdk/joinchain.h"
 #include "sdk/wemeetmanager.h"
 #include "widgets/loginshared.h"
 #include "widgets/messages.h"
-#include "widgets/verifycodecountdown.h"
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QDebug>
@@ -50,8 +47,7 @@ PhoneNumberVerify::PhoneNumberVerify(QString meetingNo, QString nickname, QStrin
     ui->wtPhoneNumEdit->raise();
 
     m_phoneVerifyHttp = new TmPhoneVerifyHttp(this);
-    m_tokenHttp = new TmTokenHttp(this);
-    m_approveHttp = new ActivityApproveHttp(this);
+    m_chain = new JoinChain(this);
     m_spinner = new WaitingSpinnerWidget(this, true, true);
     m_countdown = new VerifyCodeCountdown(ui->pBtnVerifyCode, this);
     m_busyTimer = new QTimer(this);
@@ -77,8 +73,7 @@ PhoneNumberVerify::PhoneNumberVerify(QString meetingNo, QString nickname, QStrin
     // Requests
     connect(m_phoneVerifyHttp, &TmPhoneVerifyHttp::sendTmPhoneVerifyResultSignal, this,
             &PhoneNumberVerify::tmPhoneVerifyResultSlot);
-    connect(m_approveHttp, &ActivityApproveHttp::sendCheckActivityApproveResultSignal, this,
-            &PhoneNumberVerify::checkActivityApproveResultSlot);
+    connect(m_chain, &JoinChain::finished, this, &PhoneNumberVerify::verified);
     connect(WeMeetManager::instance(), &WeMeetManager::linkJoinMeetingSignal, this,
             &PhoneNumberVerify::onCloseBtnClicked);
 
@@ -135,63 +130,32 @@ void PhoneNumberVerify::comfirmBtnEnabledStatusSlot()
 
 void PhoneNumberVerify::onComfirmBtnClicked()
 {
-    if (m_tokenConnection || m_approvePending)
+    if (m_chain->isRunning())
         return;
-    m_tokenConnection = connect(m_tokenHttp, &TmTokenHttp::sendTmTokenResultSignal, this,
-                                &PhoneNumberVerify::tmTokenResultSlot);
-    m_tokenHttp->requestForGuest(baseValues->serialNo, m_meetingNo, m_nickname,
-                                 ui->wtPhoneNumEdit->phoneNumber(), plusCountryCode(),
-                                 ui->lEditInputVerifyCode->text());
+    m_chain->verifyGuest(m_meetingNo, m_nickname, ui->wtPhoneNumEdit->phoneNumber(), plusCountryCode(),
+                         ui->lEditInputVerifyCode->text());
     m_spinner->start();
     // The same latest stop as the other screens' waits.
     m_busyTimer->start(Waits::spinnerFallbackMs);
 }
 
-void PhoneNumberVerify::tmTokenResultSlot(QString result)
+void PhoneNumberVerify::verified(const JoinOutcome &outcome)
 {
-    disconnect(m_tokenConnection);
-    m_tokenConnection = {};
-    if (!result.isEmpty()) {
-        stopBusy();
-        Messages::notice(this, userMessage(result));
-        return;
-    }
-    if (baseValues->loginStatus != QLatin1String("1")) {
-        // The code was taken but the service still does not let the guest in.
-        qDebug().noquote()
-            << QStringLiteral("verified guest token loginStatus %1").arg(baseValues->loginStatus);
-        stopBusy();
-        Messages::notice(this, QStringLiteral("加入会议失败，请重试！"));
-        return;
-    }
-    m_approvePending = true;
-    m_approveHttp->request(baseValues->meetingId, ui->wtPhoneNumEdit->phoneNumber(), plusCountryCode());
-}
-
-void PhoneNumberVerify::checkActivityApproveResultSlot(QString result)
-{
-    if (!m_approvePending)
-        return;
-    m_approvePending = false;
     stopBusy();
-    // Unlike the other joining windows, a failed request here is told as it
-    // is, not as a refused admission.
-    if (result.startsWith(QLatin1String("error:"))) {
-        Messages::notice(this, userMessage(result));
-        return;
-    }
-    const AdmissionAnswer answer = readAdmissionAnswer(result);
-    switch (answer.next) {
-    case AdmissionAnswer::Next::Join:
+    switch (outcome.kind) {
+    case JoinOutcome::Kind::Admitted:
         emit sendWmSdkInitSignal();
         close();
         break;
-    case AdmissionAnswer::Next::Approve:
-        emit sendActivityApproveSignal(answer.url, ui->wtPhoneNumEdit->phoneNumber(), plusCountryCode());
+    case JoinOutcome::Kind::Approve:
+        emit sendActivityApproveSignal(outcome.text, ui->wtPhoneNumEdit->phoneNumber(), plusCountryCode());
         close();
         break;
-    case AdmissionAnswer::Next::Refuse:
-        Messages::tell(this, answer.message, UiText::ok);
+    case JoinOutcome::Kind::Refused:
+        Messages::tell(this, outcome.text, UiText::ok);
+        break;
+    default:
+        Messages::notice(this, outcome.text);
         break;
     }
 }

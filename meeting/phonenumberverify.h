@@ -2,13 +2,12 @@
 
 #include "widgets/borderdialog.h"
 
-#include <QMetaObject>
 #include <QString>
 
-class ActivityApproveHttp;
+class JoinChain;
+struct JoinOutcome;
 class QTimer;
 class TmPhoneVerifyHttp;
-class TmTokenHttp;
 class VerifyCodeCountdown;
 class WaitingSpinnerWidget;
 
@@ -42,25 +41,21 @@ public slots:
     void onComfirmBtnClicked();
     void onLinkActivated(QString link);
     void verifyCodeTimeoutSlot();
-    void checkActivityApproveResultSlot(QString result);
     void comfirmBtnEnabledStatusSlot();
     void tmPhoneVerifyResultSlot(QString result);
-    void tmTokenResultSlot(QString result);
     void stopWaitingSlot();
 
 private:
     QString plusCountryCode() const;
     void stopBusy();
+    void verified(const JoinOutcome &outcome);
 
     Ui::PhoneNumberVerify *ui = nullptr;
     TmPhoneVerifyHttp *m_phoneVerifyHttp = nullptr;
-    TmTokenHttp *m_tokenHttp = nullptr;
-    ActivityApproveHttp *m_approveHttp = nullptr;
+    JoinChain *m_chain = nullptr;
     WaitingSpinnerWidget *m_spinner = nullptr;
     VerifyCodeCountdown *m_countdown = nullptr;
     QTimer *m_busyTimer = nullptr;
-    QMetaObject::Connection m_tokenConnection;
     QString m_meetingNo;
     QString m_nickname;
-    bool m_approvePending = false;
 };

@@ -67,12 +67,12 @@ WeMeetManager *WeMeetManager::instance()
     return manager;
 }
 
-int WeMeetManager::state() const
+WeMeetManager::State WeMeetManager::state() const
 {
     return m_state;
 }
 
-void WeMeetManager::setState(int state)
+void WeMeetManager::setState(State state)
 {
     m_state = state;
 }
@@ -93,7 +93,7 @@ void WeMeetManager::initialize(QString sdkId, QString sdkToken, QString dataDir,
     IWemeetSDK *sdk = GetWemeetSDKInstance();
     if (!sdk) {
         qWarning() << "WeMeetManager...Initialize...Meeting SDK not available";
-        manager->m_state = 0;
+        manager->m_state = NotInitialized;
         return;
     }
     if (IAuthenticationService *auth = sdk->GetAuthenticationService())
@@ -123,7 +123,7 @@ void WeMeetManager::initialize(QString sdkId, QString sdkToken, QString dataDir,
 bool WeMeetManager::isInitialized()
 {
     IWemeetSDK *sdk = GetWemeetSDKInstance();
-    return sdk && sdk->IsInitialized() && m_state >= 1;
+    return sdk && sdk->IsInitialized() && m_state >= Initialized;
 }
 
 void WeMeetManager::joinMeeting(QString meetingCode, QString nickname, bool micOn, bool cameraOn,
@@ -145,7 +145,7 @@ void WeMeetManager::joinMeeting(QString meetingCode, QString nickname, bool micO
 
     if (baseValues)
         baseValues->pendingMeetingCode = meetingCode;
-    m_state = 3;
+    m_state = Joining;
 
     IWemeetSDK *sdk = GetWemeetSDKInstance();
     IPreMeetingService *pre = sdk ? sdk->GetPreMeetingService() : nullptr;
@@ -225,7 +225,7 @@ void WeMeetManager::Initialize(int32_t code, const char *msg)
 {
     sdkLog() << "WeMeetManager...Initialize...code= " << code << " msg= " << sdkText(msg);
     if (code != 0) {
-        m_state = 0;
+        m_state = NotInitialized;
         emit OnSDKInitializeFailedSignal(failureText(code, msg));
         return;
     }
@@ -235,7 +235,7 @@ void WeMeetManager::Initialize(int32_t code, const char *msg)
             in->SetMeetingSetting(0, 1);
         }
     }
-    m_state = 1;
+    m_state = Initialized;
     emit OnSDKInitializeFinishSignal();
 }
 
@@ -269,7 +269,7 @@ void WeMeetManager::Login(int32_t code, const char *msg)
 {
     sdkLog() << "WeMeetManager...Login...code= " << code << " msg=" << sdkText(msg);
     if (code == 0) {
-        m_state = 2;
+        m_state = SignedIn;
         emit OnLoginFinishSignal(QString());
     } else {
         emit OnLoginFinishSignal(failureText(code, msg));
@@ -294,7 +294,7 @@ void WeMeetManager::Logout(int32_t type, int32_t code, const char *msg)
     if (quiet) {
         if (baseValues)
             baseValues->pendingMeetingCode.clear();
-        m_state = 1;
+        m_state = Initialized;
         return;
     }
     // Signed out, nothing can still be joining; a stale pending code would
@@ -302,10 +302,10 @@ void WeMeetManager::Logout(int32_t type, int32_t code, const char *msg)
     if (baseValues)
         baseValues->pendingMeetingCode.clear();
     if (type == 1) {
-        m_state = 1;
+        m_state = Initialized;
         emit OnLogoutFinishSignal();
     } else if (type == 2) {
-        m_state = 1;
+        m_state = Initialized;
         emit OnForcedLogoutFinishSignal();
     }
 }
@@ -324,10 +324,10 @@ void WeMeetManager::JoinMeeting(int32_t code, const char *msg, const char *meeti
     if (baseValues)
         baseValues->pendingMeetingCode.clear();
     if (code == 0) {
-        m_state = 4;
+        m_state = InMeeting;
         emit OnJoinMeetingFinishSignal(QString());
     } else {
-        m_state = 2;
+        m_state = SignedIn;
         emit OnJoinMeetingFinishSignal(failureText(code, msg));
     }
 }
@@ -351,13 +351,13 @@ void WeMeetManager::LeaveMeeting(int32_t type, int32_t code, const char *msg, co
              << " msg = " << sdkText(msg) << " meeting_code = " << sdkText(meeting_code);
     if (code != 0)
         return;
-    if (m_state == 4) {
-        m_state = 2;
+    if (m_state == InMeeting) {
+        m_state = SignedIn;
         emit OnLeaveMeetingFinishSignal(QString());
-    } else if (m_state == 3) {
+    } else if (m_state == Joining) {
         if (baseValues)
             baseValues->pendingMeetingCode.clear();
-        m_state = 2;
+        m_state = SignedIn;
         emit OnLeaveWaitingRoomFinishSignal(QString());
     }
 }

@@ -8,9 +8,6 @@
 // The one bridge to the Meeting SDK: turns the client's requests into SDK
 // calls, keeps the SDK session state and re-emits the SDK's callbacks as
 // signals whose payload is empty on success or the SDK's message.
-//
-// state(): 0 not initialised, 1 initialised, 2 signed in, 3 join requested
-// (or waiting room), 4 in a meeting.
 class WeMeetManager final : public QObject,
                             public ISDKCallback,
                             public IAuthenticationCallback,
@@ -21,10 +18,21 @@ class WeMeetManager final : public QObject,
     Q_DISABLE_COPY(WeMeetManager)
 
 public:
+    // The SDK session; the values are the ones the log and older callers know.
+    enum State : int
+    {
+        NotInitialized = 0,
+        Initialized = 1, // nobody signed in
+        SignedIn = 2,    // not in a meeting
+        Joining = 3,     // join requested, includes the waiting room
+        InMeeting = 4
+    };
+    Q_ENUM(State)
+
     static WeMeetManager *instance();
 
-    int state() const;
-    void setState(int state);
+    State state() const;
+    void setState(State state);
 
     // Version text of the loaded SDK library, for the start-up log.
     static QString sdkVersion();
@@ -89,7 +97,7 @@ public:
 private:
     WeMeetManager() = default;
 
-    int m_state = 0;
+    State m_state = NotInitialized;
     int m_quietLogouts = 0;
     bool m_logoutPending = false;
 };

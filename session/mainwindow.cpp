@@ -143,6 +143,7 @@ void MainWindow::wmLogoutCompleteSlot()
         // The remembered choice is gone from User.dat; without this the
         // start screen would sign straight back in.
         baseValues->autoLogin.clear();
+        forgetPhone();
         navigator->showStartScreen(nullptr, Navigator::StartReason::Returned);
         emit autoLoginSignal();
     } else {
@@ -151,6 +152,14 @@ void MainWindow::wmLogoutCompleteSlot()
         baseValues->signedIn = false;
         navigator->endRun();
     }
+}
+
+// The next person at the machine must not be offered the last user's phone
+// (a guest's phone check starts from it otherwise).
+void MainWindow::forgetPhone()
+{
+    baseValues->telephone.clear();
+    baseValues->mobileCountryCode.clear();
 }
 
 void MainWindow::wmLogoutFailedSlot(QString result)
@@ -172,6 +181,7 @@ void MainWindow::showForcedLogout()
     baseValues->signedIn = false;
     baseValues->signOutRequested = false;
     baseValues->autoLoginBlocked = true;
+    forgetPhone();
     // Questions of this window are about a session that no longer exists.
     const QList<TwoBtnDlg *> questions = findChildren<TwoBtnDlg *>(QString(), Qt::FindDirectChildrenOnly);
     for (TwoBtnDlg *question : questions)
@@ -229,13 +239,13 @@ void MainWindow::receiveAppParameterSlot(QString appParameter)
 
     WeMeetManager *manager = WeMeetManager::instance();
     switch (manager->state()) {
-    case 3:
+    case WeMeetManager::Joining:
         if (meetingCode != baseValues->pendingMeetingCode)
             QMetaObject::invokeMethod(this, "showJoiningMeetingMsgSlot", Qt::QueuedConnection);
         else
             baseValues->linkInfo.clear(); // already joining it; leaving must not join it again
         break;
-    case 4:
+    case WeMeetManager::InMeeting:
         if (baseValues->currentMeetingCode.isEmpty() || baseValues->currentMeetingCode == meetingCode)
             baseValues->linkInfo.clear();
         else

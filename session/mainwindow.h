@@ -62,6 +62,7 @@ protected:
 private:
     void showNotice(const QString &text);
     void showForcedLogout();
+    void forgetPhone();
 
     QTimer *m_refreshTimer = nullptr;
     // The last renewal, kept until the next one so a late answer still counts.

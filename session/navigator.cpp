@@ -15,6 +15,7 @@
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
 #include "session/splashselect.h"
+#include "widgets/messages.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -52,6 +53,10 @@ Navigator *Navigator::instance()
             connect(manager, signal, created, [created] { created->checkEndOfRun(); });
         connect(manager, &WeMeetManager::OnLogoutFinishSignal, created,
                 [created] { created->checkEndOfRun(); });
+        connect(manager, &WeMeetManager::linkJoinMeetingSignal, created, &Messages::dismissQuestions);
+        connect(manager, &WeMeetManager::OnLeaveMeetingFinishSignal, created, &Messages::dismissQuestions);
+        // Another part of the client is about to show a message of this kind.
+        connect(manager, &WeMeetManager::avoidShowSameDialogSignal, created, &Messages::dismissMessages);
         return created;
     }();
     return navigator;
@@ -260,7 +265,7 @@ void Navigator::evaluateEndOfRun()
     if (m_ending || !openWindows().isEmpty())
         return;
     WeMeetManager *manager = WeMeetManager::instance();
-    if (manager->state() >= 3)
+    if (manager->state() >= WeMeetManager::Joining)
         return; // a join is pending or a meeting runs
     if (manager->isLogoutPending()) {
         // The sign-out's answer decides what comes next (the start screen
@@ -274,7 +279,7 @@ void Navigator::evaluateEndOfRun()
             m_logoutWait->start(Waits::sdkResponseMs);
         return;
     }
-    if (baseValues && baseValues->signedIn && manager->state() == 2) {
+    if (baseValues && baseValues->signedIn && manager->state() == WeMeetManager::SignedIn) {
         // Signed in with nothing on screen only between a hand-over's steps;
         // closing the home screen always asks for the sign-out above.
         qDebug() << "signed in without a window; waiting for the next screen";

@@ -6,6 +6,7 @@
 #include "app/platform.h"
 #include "app/uitexts.h"
 #include "app/waits.h"
+#include "http/httphelper.h"
 #include "widgets/messages.h"
 
 #include <QCloseEvent>
@@ -202,7 +203,9 @@ void CheckUpdate::startDownload()
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     // A download that stops sending would keep the dialog open for good.
     request.setTransferTimeout(Waits::updateStallMs);
-    m_reply = m_network.get(request);
+    m_reply = HttpHelper::download(request);
+    // Goes with the dialog, as any request of a screen does.
+    m_reply->setParent(this);
     ui->_progressBar->show();
     connect(m_reply, &QNetworkReply::readyRead, this, &CheckUpdate::downloadReadyRead);
     connect(m_reply, &QNetworkReply::downloadProgress, this, &CheckUpdate::downloadProgress);

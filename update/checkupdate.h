@@ -75,7 +75,6 @@ private:
     QString m_installerName;
     QFile *m_file = nullptr;
     QNetworkReply *m_reply = nullptr;
-    QNetworkAccessManager m_network;
     qint64 m_bytesWritten = 0;
     bool m_writeFailed = false;
 };

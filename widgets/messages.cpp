@@ -4,6 +4,7 @@
 #include "widgets/snackbar.h"
 #include "widgets/twobtndlg.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
@@ -74,6 +75,30 @@ void notice(QWidget *asker, const QString &text)
 void noticeIn(QWidget *asker, const QString &text, const QRect &area)
 {
     Snackbar::showMessageIn(text, asker, area, Waits::noticeMs);
+}
+
+namespace {
+
+void dismiss(bool questions)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        auto *dialog = qobject_cast<TwoBtnDlg *>(window);
+        if (dialog && dialog->isVisible() && dialog->isQuestion() == questions)
+            dialog->closeBtnDlgSlot();
+    }
+}
+
+} // namespace
+
+void dismissQuestions()
+{
+    dismiss(true);
+}
+
+void dismissMessages()
+{
+    dismiss(false);
 }
 
 } // namespace Messages

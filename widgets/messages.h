@@ -25,6 +25,12 @@ TwoBtnDlg *tell(QWidget *asker, const QString &message, const QString &buttonTex
 TwoBtnDlg *ask(QWidget *asker, const QString &message, const QString &cancelText, const QString &confirmText,
                std::function<void(bool confirmed)> answered);
 
+// Open questions are dismissed as cancelled (a launch link asks to join, or
+// the meeting they were about was left).
+void dismissQuestions();
+// Open one-button messages are dismissed: another one of their kind follows.
+void dismissMessages();
+
 // Short notice centred over the asker's window (Waits::noticeMs).
 void notice(QWidget *asker, const QString &text);
 // The same, centred in area (asker's coordinates) so the rest stays in view.

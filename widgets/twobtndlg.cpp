@@ -1,17 +1,10 @@
 #include "widgets/twobtndlg.h"
 
-#include "sdk/wemeetmanager.h"
 #include "ui_twobtndlg.h"
 
 TwoBtnDlg::TwoBtnDlg(QWidget *parent) : BorderDialog(parent), ui(new Ui::TwoBtnDlg)
 {
     setUpForm();
-
-    // A pending question is dismissed as cancelled when a launch link asks to
-    // join or the user leaves the meeting the question was about.
-    WeMeetManager *manager = WeMeetManager::instance();
-    connect(manager, &WeMeetManager::linkJoinMeetingSignal, this, &TwoBtnDlg::closeBtnDlgSlot);
-    connect(manager, &WeMeetManager::OnLeaveMeetingFinishSignal, this, &TwoBtnDlg::closeBtnDlgSlot);
 }
 
 TwoBtnDlg::TwoBtnDlg(QString buttonText, QWidget *parent) : BorderDialog(parent), ui(new Ui::TwoBtnDlg)
@@ -22,10 +15,7 @@ TwoBtnDlg::TwoBtnDlg(QString buttonText, QWidget *parent) : BorderDialog(parent)
     // The gap between the buttons would push the one button off centre.
     ui->horizontalSpacer_5->changeSize(0, 20, QSizePolicy::Fixed, QSizePolicy::Minimum);
     ui->horizontalLayout->invalidate();
-
-    // Another part of the client is about to show a message of this kind.
-    connect(WeMeetManager::instance(), &WeMeetManager::avoidShowSameDialogSignal, this,
-            &TwoBtnDlg::closeBtnDlgSlot);
+    m_question = false;
 }
 
 TwoBtnDlg::~TwoBtnDlg()

@@ -25,6 +25,9 @@ public:
     explicit TwoBtnDlg(QString buttonText, QWidget *parent = nullptr);
     ~TwoBtnDlg() override;
 
+    // The two-button form.
+    bool isQuestion() const { return m_question; }
+
 public slots:
     void setLeftBtnTxt(QString text);
     void setRightBtnTxt(QString text);
@@ -37,4 +40,5 @@ private:
     void setUpForm();
 
     Ui::TwoBtnDlg *ui = nullptr;
+    bool m_question = true;
 };

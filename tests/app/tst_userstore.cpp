@@ -60,7 +60,7 @@ private:
 
     void fillAccount()
     {
-        m_values.rememberPassword = QStringLiteral("True");
+        m_values.rememberPassword = true;
         m_values.accountType = 2;
         m_values.accountCompanyCode = QStringLiteral("C001");
         m_values.accountUserName = QStringLiteral("张三");
@@ -127,7 +127,7 @@ private slots:
         QCOMPARE(m_values.appName, QStringLiteral("Vesk云会议"));
         QCOMPARE(m_values.serialNo.size(), 32);
         QVERIFY(m_values.autoLogin.isEmpty());
-        QVERIFY(m_values.micOn.isEmpty());
+        QVERIFY(!m_values.micOn);
     }
 
     void loadingNeverCreatesTheFile()
@@ -136,9 +136,9 @@ private slots:
         loadUserInfo();
         loadMeetingInfo();
         QVERIFY(!QFile::exists(userDataPath()));
-        QCOMPARE(m_values.rememberPassword, QStringLiteral("False"));
-        QCOMPARE(m_values.micOn, QStringLiteral("True"));
-        QCOMPARE(m_values.cameraOn, QStringLiteral("False"));
+        QVERIFY(!m_values.rememberPassword);
+        QVERIFY(m_values.micOn);
+        QVERIFY(!m_values.cameraOn);
     }
 
     void fileIsReadableByItsOwnerOnly()
@@ -193,8 +193,7 @@ private slots:
         m_values.accountType = 7;
         m_values.accountUserName = QStringLiteral("stale");
         loadLoginInfo();
-        QCOMPARE(m_values.rememberPassword,
-                 stored.isNull() ? QStringLiteral("False") : QString::fromLatin1(stored).trimmed());
+        QCOMPARE(m_values.rememberPassword, remembered);
         QCOMPARE(m_values.accountType, remembered ? 2 : 0);
         QCOMPARE(m_values.accountCompanyCode, remembered ? QStringLiteral("C001") : QString());
         QCOMPARE(m_values.accountUserName, remembered ? QStringLiteral("bob") : QString());
@@ -300,7 +299,7 @@ private slots:
     {
         fillAccount();
         saveAccountLogin(true);
-        m_values.rememberPassword = QStringLiteral("False");
+        m_values.rememberPassword = false;
         m_values.autoLogin = QStringLiteral("1");
         saveAccountLogin(false);
         QVERIFY(fileKeys().isEmpty());
@@ -429,14 +428,17 @@ private slots:
 
     void joinSwitchesRoundTrip()
     {
-        m_values.micOn = QStringLiteral("False");
-        m_values.cameraOn = QStringLiteral("True");
+        m_values.micOn = false;
+        m_values.cameraOn = true;
         saveMeetingInfo();
-        m_values.micOn.clear();
-        m_values.cameraOn.clear();
+        m_values.micOn = true;
+        m_values.cameraOn = false;
         loadMeetingInfo();
-        QCOMPARE(m_values.micOn, QStringLiteral("False"));
-        QCOMPARE(m_values.cameraOn, QStringLiteral("True"));
+        QVERIFY(!m_values.micOn);
+        QVERIFY(m_values.cameraOn);
+        // Stored as the words User.dat has always held.
+        QCOMPARE(QSettings(userDataPath(), QSettings::IniFormat).value("/MEETINGINFO/MICON").toString(),
+                 QStringLiteral("False"));
         QCOMPARE(fileKeys(),
                  (QStringList{QStringLiteral("MEETINGINFO/CAMERAON"), QStringLiteral("MEETINGINFO/MICON")}));
     }

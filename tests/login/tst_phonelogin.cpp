@@ -5,9 +5,9 @@
 #include "login/phonelogin.h"
 #include "login/phonenumberpatch.h"
 #include "login/qrcodelogin.h"
+#include "login/verifycodecountdown.h"
 #include "meeting/homescreen.h"
 #include "session/navigator.h"
-#include "widgets/verifycodecountdown.h"
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QPushButton>

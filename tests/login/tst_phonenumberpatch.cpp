@@ -91,7 +91,7 @@ void TestPhoneNumberPatch::signInWithoutPhone()
     QVERIFY(answered.wait(5000));
     QCOMPARE(answered.first().first().toString(), QString());
     baseValues->accountType = 1;
-    baseValues->rememberPassword = QStringLiteral("True");
+    baseValues->rememberPassword = true;
     baseValues->accountCompanyCode = QStringLiteral("600888");
     baseValues->accountUserName = QStringLiteral("wangfang");
     baseValues->accountPassword = LoginShared::encodePassword(QStringLiteral("Wang@2024"));

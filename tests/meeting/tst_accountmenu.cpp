@@ -314,7 +314,7 @@ private slots:
     void signOutReturnsToTheStartAndForgetsAutomaticSignIn()
     {
         baseValues->autoLogin = QStringLiteral("1");
-        baseValues->rememberPassword = QStringLiteral("False");
+        baseValues->rememberPassword = false;
         baseValues->accountType = 1;
         baseValues->accountCompanyCode = companyCode;
         baseValues->accountUserName = account;

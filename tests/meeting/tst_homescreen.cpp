@@ -247,8 +247,8 @@ private slots:
             manager->login();
             QVERIFY(login.wait(3000));
         }
-        baseValues->micOn = QStringLiteral("TRUE");
-        baseValues->cameraOn = QStringLiteral("false");
+        baseValues->micOn = true;
+        baseValues->cameraOn = false;
     }
 
     void cleanup()

@@ -16,7 +16,7 @@ inline void resetSdkWorld()
 {
     WemeetSim::reset();
     WemeetSim::setHeadless(false);
-    WeMeetManager::instance()->setState(0);
+    WeMeetManager::instance()->setState(WeMeetManager::State(0));
     if (!baseValues)
         baseValues = new BaseValues;
     *baseValues = BaseValues();

@@ -566,7 +566,7 @@ void TestSdkBridge::initialisedNeedsBothTheSdkAndTheState()
         initialiseSdk();
     if (sdkDownBehind)
         GetWemeetSDKInstance()->Uninitialize();
-    WeMeetManager::instance()->setState(state);
+    WeMeetManager::instance()->setState(WeMeetManager::State(state));
     QCOMPARE(WeMeetManager::instance()->isInitialized(), expected);
 }
 
@@ -580,7 +580,7 @@ void TestSdkBridge::missingSdkObjectFailsSignInAndJoinAfterTheCall()
                               baseValues->appName);
     QVERIFY(!manager->isInitialized());
 
-    manager->setState(1);
+    manager->setState(WeMeetManager::State(1));
     QSignalSpy login(manager, &WeMeetManager::OnLoginFinishSignal);
     manager->login();
     QCOMPARE(login.count(), 0);
@@ -588,7 +588,7 @@ void TestSdkBridge::missingSdkObjectFailsSignInAndJoinAfterTheCall()
     QCOMPARE(login.first().first().toString(), QStringLiteral("会议SDK不可用"));
     QCOMPARE(manager->state(), 1);
 
-    manager->setState(2);
+    manager->setState(WeMeetManager::State(2));
     QSignalSpy joined(manager, &WeMeetManager::OnJoinMeetingFinishSignal);
     manager->joinMeeting(QStringLiteral("123456789"), QStringLiteral("张三"), false, false, QString());
     QCOMPARE(joined.count(), 0);

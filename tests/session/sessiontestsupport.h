@@ -159,7 +159,7 @@ inline void resetSdk()
     WemeetSim::reset();
     WemeetSim::setHeadless(true);
     WemeetSim::setCallbackDelayMs(5);
-    WeMeetManager::instance()->setState(0);
+    WeMeetManager::instance()->setState(WeMeetManager::State(0));
 }
 
 // Each test's start: the service's data and faults as shipped, no requests

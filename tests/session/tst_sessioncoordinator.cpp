@@ -168,7 +168,7 @@ void TestSessionCoordinator::windowIsInvisibleAndOpensStartScreen()
     QVERIFY(splash);
     // Closing the start screen before anything else happened ends the run.
     QTRY_VERIFY(splash->isEnabled());
-    WeMeetManager::instance()->setState(0);
+    WeMeetManager::instance()->setState(WeMeetManager::State(0));
     QTest::mouseClick(buttonWithToolTip(splash, QStringLiteral("关闭")), Qt::LeftButton);
     QTRY_VERIFY(!m_window->isVisible());
 }
@@ -254,7 +254,7 @@ void TestSessionCoordinator::launchLinkDecision()
     baseValues->mobileCountryCode = QStringLiteral("+86");
     baseValues->pendingMeetingCode = pending;
     baseValues->currentMeetingCode = current;
-    WeMeetManager::instance()->setState(state);
+    WeMeetManager::instance()->setState(WeMeetManager::State(state));
 
     QSignalSpy join(WeMeetManager::instance(), &WeMeetManager::linkJoinMeetingSignal);
     std::shared_ptr<DialogAnswer> answer;
@@ -297,7 +297,7 @@ void TestSessionCoordinator::leaveAndJoinQuestion()
     baseValues->companyCode = QStringLiteral("600888");
     baseValues->userName = QStringLiteral("张伟");
     baseValues->currentMeetingCode = QStringLiteral("482915736");
-    WeMeetManager::instance()->setState(4);
+    WeMeetManager::instance()->setState(WeMeetManager::State(4));
     WemeetSim::clearCalls();
 
     auto answer = answerNextDialog(button);
@@ -363,18 +363,23 @@ void TestSessionCoordinator::requestedSignOutReturnsToStartScreen()
 {
     // The remembered password stays, automatic sign-in does not.
     baseValues->autoLogin = QStringLiteral("1");
-    baseValues->rememberPassword = QStringLiteral("True");
+    baseValues->rememberPassword = true;
     MainWindow *window = coordinator();
     QSignalSpy autoLoginSignal(window, &MainWindow::autoLoginSignal);
     baseValues->signedIn = true;
     baseValues->signOutRequested = true;
     baseValues->autoLogin = QStringLiteral("1");
+    baseValues->telephone = QStringLiteral("13800138000");
+    baseValues->mobileCountryCode = QStringLiteral("+86");
     m_server->clearRequests();
     LogCapture log;
     emit WeMeetManager::instance()->OnLogoutFinishSignal();
     QVERIFY(visibleTopLevel<SplashSelect>());
     QVERIFY(!baseValues->signedIn);
     QVERIFY(!baseValues->signOutRequested);
+    // The next person at the machine is no longer offered this phone.
+    QVERIFY(baseValues->telephone.isEmpty());
+    QVERIFY(baseValues->mobileCountryCode.isEmpty());
     QCOMPARE(autoLoginSignal.count(), 1);
     // The start screen decides about signing in once its checks are done.
     QTRY_VERIFY(log.contains(QStringLiteral("autoLoginSlot()")));

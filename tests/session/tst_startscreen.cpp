@@ -350,13 +350,13 @@ void TestStartScreen::closingEndsTheRunUnlessAMeetingKeepsIt()
     QSignalSpy ended(Navigator::instance(), &Navigator::runEnded);
     QTRY_VERIFY(WemeetSim::initRecord().received); // start-up checks done
     QTRY_COMPARE(WeMeetManager::instance()->state(), 1);
-    WeMeetManager::instance()->setState(state);
+    WeMeetManager::instance()->setState(WeMeetManager::State(state));
     QTest::mouseClick(buttonWithToolTip(splash, QStringLiteral("关闭")), Qt::LeftButton);
     QTRY_VERIFY(splash.isNull());
     // The rule is checked once the close has been handled.
     QCoreApplication::processEvents();
     QCOMPARE(ended.count(), ends ? 1 : 0);
-    WeMeetManager::instance()->setState(1);
+    WeMeetManager::instance()->setState(WeMeetManager::State(1));
 }
 
 void TestStartScreen::linkNamingAccountSignsInAndJoins()

@@ -1,5 +1,6 @@
 #include "app/waits.h"
 #include "sdk/wemeetmanager.h"
+#include "session/navigator.h"
 #include "widgets/borderdialog.h"
 #include "widgets/customlineedit.h"
 #include "widgets/phonenumedit.h"
@@ -42,30 +43,6 @@ QString styleSheetText()
     if (!file.open(QIODevice::ReadOnly))
         return QString();
     return QString::fromUtf8(file.readAll());
-}
-
-// Selector (whitespace collapsed) -> property -> value (lower case, whitespace
-// collapsed), read from the sheet the way a reader of it would.
-QHash<QString, QHash<QString, QString>> styleRules()
-{
-    QString qss = styleSheetText();
-    qss.remove(
-        QRegularExpression(QStringLiteral("/\\*.*?\\*/"), QRegularExpression::DotMatchesEverythingOption));
-    QHash<QString, QHash<QString, QString>> rules;
-    const QRegularExpression rule(QStringLiteral("([^{}]+)\\{([^{}]*)\\}"));
-    auto it = rule.globalMatch(qss);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        const QString selector = m.captured(1).simplified();
-        QHash<QString, QString> &decls = rules[selector];
-        for (const QString &decl : m.captured(2).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            const int colon = decl.indexOf(QLatin1Char(':'));
-            if (colon < 0)
-                continue;
-            decls.insert(decl.left(colon).simplified().toLower(), decl.mid(colon + 1).simplified().toLower());
-        }
-    }
-    return rules;
 }
 
 // Runs check on the next modal dialog as soon as it is shown.
@@ -148,8 +125,6 @@ private slots:
 
     // style sheet
     void styleSheetParsesAndNamesOnlyEmbeddedImages();
-    void styleRulesCarryTheirValues_data();
-    void styleRulesCarryTheirValues();
     void unnamedLineEditKeepsTheGreyDefaultBorder();
     void brokenLinesDrawInEitherOrientation_data();
     void brokenLinesDrawInEitherOrientation();
@@ -204,8 +179,8 @@ void TestWidgets::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
     qApp->setStyleSheet(styleSheetText());
-    // The manager has to exist before any dialog connects to it.
-    QVERIFY(WeMeetManager::instance());
+    // The navigator dismisses open messages on the manager's signals.
+    QVERIFY(Navigator::instance());
 }
 
 // ---------------------------------------------------------------- style sheet
@@ -245,273 +220,6 @@ void TestWidgets::styleSheetParsesAndNamesOnlyEmbeddedImages()
     qInstallMessageHandler(previous);
     for (const QString &w : qAsConst(warnings))
         QVERIFY2(!w.contains(QLatin1String("parse")), qPrintable(w));
-}
-
-void TestWidgets::styleRulesCarryTheirValues_data()
-{
-    QTest::addColumn<QString>("selector");
-    QTest::addColumn<QString>("property");
-    QTest::addColumn<QString>("value");
-    auto row = [](const char *selector, const char *property, const char *value) {
-        QTest::addRow("%s { %s }", selector, property)
-            << QString::fromUtf8(selector) << QString::fromUtf8(property) << QString::fromUtf8(value);
-    };
-    auto colourAndSize = [&row](const char *selector, const char *colour, const char *size) {
-        row(selector, "color", colour);
-        row(selector, "font-size", size);
-    };
-    auto image = [&row](const char *selector, const char *file) {
-        row(selector, "image", (QByteArray("url(:/image/images/") + file + ")").constData());
-    };
-
-    // panels and labels
-    row("QWidget#backgroundWidget", "background", "#ffffff");
-    row("QWidget#roundborderWidget", "background", "#ffffff");
-    row("QWidget#roundborderWidget", "border", "1px solid #e4e4e4");
-    row("QLabel#logoQLabel", "background-image", "url(:/image/images/middlelogo.png)");
-    row("QLabel#smallLogoQLabel", "background-image", "url(:/image/images/smalllogo.png)");
-    row("QLabel#largeLogoQLabel", "background-image", "url(:/image/images/largelogo.png)");
-    row("QLabel#largeLogoQLabel", "background-repeat", "no-repeat");
-    row("QLabel#largeLogoQLabel", "background-position", "center");
-    row("QLabel#completeIconQLabel", "background-image", "url(:/image/images/signcomplete.png)");
-    colourAndSize("QLabel#snackbarQLabel", "#ffffff", "14px");
-    row("QLabel#snackbarQLabel", "background", "rgba(0, 0, 0, 0.9)");
-    row("QLabel#snackbarQLabel", "border-radius", "2px");
-    colourAndSize("QLabel#hugeQLabel", "#333333", "26px");
-    colourAndSize("QLabel#titleQLabel", "#333333", "18px");
-    colourAndSize("QLabel#nameQLabel", "#000000", "16px");
-    colourAndSize("QLabel#smallQLabel", "#999999", "12px");
-    colourAndSize("QLabel#hintQLabel", "#faad14", "12px");
-    row("QLabel#hintQLabel", "background", "#fff7e8");
-    row("QLabel#hintQLabel", "padding-top", "7px");
-    row("QLabel#hintQLabel", "padding-left", "28px");
-    colourAndSize("QLabel#normalBlueQLabel", "#006fff", "14px");
-    colourAndSize("QLabel#PaddingBlueQLabel", "#003a85", "14px");
-    row("QLabel#PaddingBlueQLabel", "background", "#d9eaff");
-    row("QLabel#PaddingBlueQLabel", "padding", "10px");
-    row("QLabel#PaddingBlueQLabel", "border", "1px solid #d9eaff");
-    row("QLabel#PaddingBlueQLabel", "border-radius", "4px");
-    colourAndSize("QLabel#valQLabel", "#333333", "14px");
-    colourAndSize("QLabel#messageQLabel", "#333333", "14px");
-    colourAndSize("QLabel#normalQLabel", "#666666", "14px");
-    colourAndSize("QLabel#size16QLabel", "#333333", "16px");
-    colourAndSize("QLabel#leftSpaceBlueQLabel", "#006fff", "14px");
-    colourAndSize("QLabel#leftSpaceQLabel", "#333333", "14px");
-    colourAndSize("QLabel#leftSpaceSmallQLabel", "#333333", "12px");
-    row("QLabel#leftSpaceBlueQLabel", "padding", "0px 10px");
-    row("QLabel#leftSpaceQLabel", "padding", "0px 10px");
-    row("QLabel#leftSpaceSmallQLabel", "padding", "0px 10px");
-    colourAndSize("QLabel#tipQLabel", "#999999", "14px");
-    colourAndSize("QLabel#tips", "#7d7d7d", "14px");
-    colourAndSize("QLabel#whiteMaskQLabel", "#ffffff", "14px");
-    colourAndSize("QLabel#blackMaskQLabel", "#000000", "14px");
-    colourAndSize("QLabel#whiteQLabel", "#ffffff", "14px");
-    row("QLabel#whiteQLabel", "background", "transparent");
-    colourAndSize("QLabel#redQLabel", "#fe5461", "14px");
-    row("QLabel#redQLabel", "background", "transparent");
-    row("QLabel#borderQLabel", "border", "1px solid #e0e0e0");
-    row("QLabel#borderQLabel", "border-radius", "4px");
-    row("QLabel#dotQLabel", "color", "#c5c5c5");
-    row("QLabel#dotQLabel", "background-image", "url(:/image/images/dot.png)");
-    row("QLabel#dotQLabel", "background-repeat", "no-repeat");
-    row("QLabel#dotQLabel", "background-position", "center");
-
-    // buttons
-    for (const char *name : {"QPushButton#defaultQPushButton", "QPushButton#defaultSmallQPushButton"}) {
-        row(name, "color", "#ffffff");
-        row(name, "background", "#006fff");
-        row(name, "border-radius", "2px");
-        row(name, "text-align", "center");
-        row((QByteArray(name) + ":hover").constData(), "background", "#1a8cff");
-        row((QByteArray(name) + ":hover").constData(), "border", "2px solid #008fff");
-        row((QByteArray(name) + ":!enabled").constData(), "background", "#80b7ff");
-    }
-    row("QPushButton#defaultQPushButton", "font-size", "14px");
-    row("QPushButton#defaultSmallQPushButton", "font-size", "12px");
-    colourAndSize("QPushButton#normalQPushButton", "#333333", "14px");
-    row("QPushButton#normalQPushButton", "background", "#ffffff");
-    row("QPushButton#normalQPushButton", "border", "1px solid #cacaca");
-    row("QPushButton#normalQPushButton", "border-radius", "2px");
-    row("QPushButton#normalQPushButton:hover", "border", "2px solid #008fff");
-    colourAndSize("QPushButton#redQPushButton", "#fe5461", "14px");
-    row("QPushButton#redQPushButton", "background", "#ffffff");
-    row("QPushButton#redQPushButton", "border", "1px solid #fe5461");
-    row("QPushButton#redQPushButton", "border-radius", "2px");
-    row("QPushButton#redQPushButton:hover", "border", "2px solid #fe5461");
-    colourAndSize("QPushButton#noBorderSmallQPushButton", "#666666", "12px");
-    row("QPushButton#noBorderSmallQPushButton", "background", "#ffffff");
-    row("QPushButton#noBorderSmallQPushButton", "border", "none");
-    row("QPushButton#noBorderSmallQPushButton::menu-indicator", "image", "none");
-    for (const char *state :
-         {"QPushButton#noBorderSmallQPushButton:hover", "QPushButton#noBorderSmallQPushButton:open"}) {
-        row(state, "color", "#008fff");
-        row(state, "border", "1px solid #006fff");
-        row(state, "border-radius", "2px");
-    }
-    row("QPushButton#titlePushButton", "background", "#ffffff");
-    row("QPushButton#titlePushButton:hover", "background", "#e0e2e5");
-    colourAndSize("QPushButton#iconPushButton", "#666666", "14px");
-    row("QPushButton#iconPushButton", "background", "#ffffff");
-    colourAndSize("QPushButton#maskPushButton", "#7db6ff", "14px");
-    row("QPushButton#maskPushButton", "background", "transparent");
-    for (const char *name : {"Join", "Quick", "Create", "Cast"}) {
-        const QByteArray selector = QByteArray("QPushButton#btnMtg") + name;
-        const QByteArray file = QByteArray("mtg") + name;
-        row(selector.constData(), "background", "transparent");
-        image(selector.constData(), (file + ".png").toLower().constData());
-        image((selector + ":hover, " + selector + ":focus").constData(),
-              (file + "hover.png").toLower().constData());
-    }
-    colourAndSize("QPushButton#tabPushButton:checked", "rgb(16, 142, 233)", "15px");
-    row("QPushButton#tabPushButton:checked", "border-bottom", "2px solid rgb(16, 142, 233)");
-    row("QPushButton#tabPushButton:!checked", "color", "rgb(85, 85, 85)");
-    row("QPushButton#tabPushButton:!checked", "border-bottom", "2px solid rgb(238, 238, 238)");
-
-    // row menu
-    row("QMenu#noBorderQPushButtonQMenu", "background", "#ffffff");
-    row("QMenu#noBorderQPushButtonQMenu", "font-size", "14px");
-    row("QMenu#noBorderQPushButtonQMenu", "border", "1px solid #e4e4e4");
-    row("QMenu#noBorderQPushButtonQMenu", "border-radius", "4px");
-    row("QMenu#noBorderQPushButtonQMenu::item", "color", "#333333");
-    row("QMenu#noBorderQPushButtonQMenu::item", "height", "32px");
-    row("QMenu#noBorderQPushButtonQMenu::item:selected", "background", "#e0e2e5");
-
-    // line edits
-    colourAndSize("QLineEdit", "#333333", "14px");
-    row("QLineEdit", "padding", "2px 10px");
-    row("QLineEdit", "border", "1px solid #cacaca");
-    row("QLineEdit", "border-radius", "2px");
-    row("QLineEdit#normalQLineEdit", "background", "transparent");
-    row("QLineEdit#normalQLineEdit", "padding", "2px 10px");
-    row("QLineEdit#normalQLineEdit", "border", "1px solid #e4e4e4");
-    row("QLineEdit#normalQLineEdit", "border-radius", "2px");
-    row("QLineEdit#normalQLineEdit:focus", "border", "1px solid #006fff");
-    row("QLineEdit#underlineQLineEdit", "background", "transparent");
-    row("QLineEdit#underlineQLineEdit", "padding", "2px 0px");
-    row("QLineEdit#underlineQLineEdit", "border", "none");
-    row("QLineEdit#underlineQLineEdit", "border-bottom", "1px solid #cacaca");
-    row("QLineEdit#underlineQLineEdit:focus", "border-bottom", "1px solid #006fff");
-    row("QLineEdit#underlinePaddingQLineEdit", "background", "transparent");
-    row("QLineEdit#underlinePaddingQLineEdit", "padding", "2px 64px");
-    row("QLineEdit#underlinePaddingQLineEdit", "border", "none");
-    row("QLineEdit#underlinePaddingQLineEdit", "border-bottom", "1px solid #cacaca");
-    row("QLineEdit#underlinePaddingQLineEdit:focus", "border-bottom", "1px solid #006fff");
-    row("QLineEdit#noBorderQLineEdit", "background", "transparent");
-    row("QLineEdit#noBorderQLineEdit", "padding", "2px 0px");
-    row("QLineEdit#noBorderQLineEdit", "border", "none");
-
-    // lines, check boxes, radio buttons
-    row("QFrame#titleSplitLine", "background", "#d6d6d6");
-    row("QFrame#hSplitLine", "background", "#cacaca");
-    row("QFrame#dottedLine", "border", "1px dotted #cacaca");
-    row("QFrame#dashedLine", "border", "1px dashed #cacaca");
-    for (const char *kind : {"QCheckBox", "QRadioButton"}) {
-        colourAndSize(kind, "#333333", "14px");
-        row(kind, "spacing", "8px");
-        row((QByteArray(kind) + "::indicator").constData(), "width", "14px");
-        row((QByteArray(kind) + "::indicator").constData(), "height", "14px");
-    }
-    image("QCheckBox::indicator:checked", "checkboxchecked.png");
-    row("QCheckBox::indicator:checked", "background", "#006fff");
-    image("QCheckBox::indicator:unchecked", "checkboxunchecked.png");
-    image("QRadioButton::indicator:checked", "radiobuttonchecked.png");
-    image("QRadioButton::indicator:unchecked", "radiobuttonunchecked.png");
-
-    // meeting-number combo box
-    row("QComboBox#meetingNoQComboBox", "border", "1px solid #e4e4e4");
-    row("QComboBox#meetingNoQComboBox", "padding", "5px 10px");
-    row("QComboBox#meetingNoQComboBox:focus", "border", "1px solid #006fff");
-    image("QComboBox#meetingNoQComboBox::down-arrow", "down.png");
-    image("QComboBox#meetingNoQComboBox::down-arrow:hover", "downhover.png");
-    row("QComboBox#meetingNoQComboBox QAbstractItemView", "border", "1px solid #006fff");
-    row("QComboBox#meetingNoQComboBox QAbstractItemView::item", "height", "30px");
-    row("QComboBox#meetingNoQComboBox QAbstractItemView::item:hover", "background", "#e0e2e5");
-
-    // masks and drop-down lists
-    row("QFrame#blackMaskQFrame", "background", "rgba(0, 0, 0, 0.7)");
-    row("QFrame#whiteMaskQFrame", "background", "rgba(255, 255, 255, 0.6)");
-    row("QFrame#whiteMaskQFrame", "border-radius", "4px");
-    for (const char *list : {"QListWidget#phoneAreaCodeQListWidget", "QListWidget#timeQListWidget"}) {
-        row(list, "background", "#ffffff");
-        row(list, "border", "1px solid #006fff");
-        row(list, "border-radius", "2px");
-        row((QByteArray(list) + "::item").constData(), "height", "30px");
-        row((QByteArray(list) + "::item:hover").constData(), "background", "#e0e2e5");
-        row((QByteArray(list) + "::item:selected").constData(), "background", "#e0e2e5");
-    }
-
-    // scroll bars
-    row("QScrollBar#phoneAreaCodeQScrollBar:vertical", "width", "6px");
-    row("QScrollBar#phoneAreaCodeQScrollBar::handle:vertical", "background", "#e1e3e6");
-    row("QScrollBar#phoneAreaCodeQScrollBar::handle:vertical", "border-radius", "10px");
-    row("QScrollBar#phoneAreaCodeQScrollBar::handle:vertical", "min-height", "20px");
-    row("QScrollBar#shareInfoQScrollBar:vertical", "width", "8px");
-    row("QScrollBar#shareInfoQScrollBar:vertical", "background", "#f8f9fb");
-    row("QScrollBar#shareInfoQScrollBar::handle:vertical", "background", "#e1e3e6");
-    row("QScrollBar#shareInfoQScrollBar::handle:vertical", "border-radius", "4px");
-    row("QScrollBar#shareInfoQScrollBar::handle:vertical", "min-height", "15px");
-    row("QScrollBar#shareInfoQScrollBar::handle:vertical:hover", "background", "#d2d5d8");
-    row("QScrollBar#shareInfoQScrollBar::add-line:vertical, "
-        "QScrollBar#shareInfoQScrollBar::sub-line:vertical",
-        "height", "0px");
-    row("QScrollBar#thinBar:horizontal", "height", "5px");
-    row("QScrollBar#thinBar:vertical", "width", "3px");
-
-    // progress bar and text edits
-    row("QProgressBar", "border", "1px solid rgb(51, 154, 223)");
-    row("QProgressBar", "border-radius", "5px");
-    row("QProgressBar", "background", "#ffffff");
-    row("QProgressBar", "text-align", "center");
-    colourAndSize("QProgressBar", "rgb(83, 83, 215)", "14px");
-    row("QProgressBar::chunk", "background",
-        "qlineargradient(spread:pad, x1:0, y1:0, x2:1, y2:0, stop:0 rgb(96, 182, 244), stop:1 rgb(16, 142, "
-        "233))");
-    row("QTextEdit#updateQTextEdit", "background", "#f8f9fb");
-    row("QTextEdit#updateQTextEdit", "border-radius", "5px");
-    row("QTextEdit#updateQTextEdit", "padding-left", "3px");
-    row("QTextEdit#updateQTextEdit", "font-size", "14px");
-    row("QTextEdit#shareInfoQTextEdit", "background", "#f8f9fb");
-    row("QTextEdit#shareInfoQTextEdit", "padding", "20px 0px 20px 20px");
-    row("QTextEdit#shareInfoQTextEdit", "font-size", "14px");
-
-    // date and time edits, and the time picker
-    colourAndSize("QDateTimeEdit, QTimeEdit", "#333333", "14px");
-    row("QDateTimeEdit, QTimeEdit", "padding", "2px 10px");
-    row("QDateTimeEdit, QTimeEdit", "border", "1px solid #cacaca");
-    row("QDateTimeEdit, QTimeEdit", "border-radius", "2px");
-    row("QDateTimeEdit:focus, QTimeEdit:focus", "border", "1px solid #006fff");
-    image("QDateTimeEdit::drop-down", "calendar.png");
-    image("QDateTimeEdit::drop-down:hover", "calendar_hover.png");
-    image("QDateTimeEdit::up-button, QTimeEdit::up-button", "step_up.png");
-    image("QDateTimeEdit::up-button:hover, QTimeEdit::up-button:hover", "step_up_hover.png");
-    image("QDateTimeEdit::down-button, QTimeEdit::down-button", "step_down.png");
-    image("QDateTimeEdit::down-button:hover, QTimeEdit::down-button:hover", "step_down_hover.png");
-    row("QDateTimeEdit#customQDateTimeEdit::drop-down", "subcontrol-position", "bottom left");
-    row("QDateTimeEdit#customQDateTimeEdit::drop-down", "width", "25px");
-    row("QDateTimeEdit#customQDateTimeEdit::drop-down", "height", "30px");
-    image("QDateTimeEdit#customQDateTimeEdit::drop-down", "calendar.png");
-    row("QTimeEdit#customQTimeEdit", "background-image", "url(:/image/images/clock.png)");
-    row("QWidget#VeskDateTimeComboBox", "border", "1px solid #cacaca");
-    row("QWidget#VeskDateTimeComboBox", "border-radius", "2px");
-    row("QWidget#VeskDateTimeComboBox QTimeEdit", "border", "none");
-    row("QWidget#VeskDateTimeComboBox QPushButton", "background", "#006fff");
-    image("QWidget#VeskDateTimeComboBox QPushButton", "white_down.png");
-    row("QWidget#VeskDateTimeComboBox QPushButton", "image-position", "center");
-    row("QWidget#VeskDateTimeComboBox QPushButton", "border", "1px solid #006fff");
-    row("QWidget#VeskDateTimeComboBox QPushButton", "border-top-right-radius", "2px");
-    row("QWidget#VeskDateTimeComboBox QPushButton", "border-bottom-right-radius", "2px");
-}
-
-void TestWidgets::styleRulesCarryTheirValues()
-{
-    QFETCH(QString, selector);
-    QFETCH(QString, property);
-    QFETCH(QString, value);
-    static const auto rules = styleRules();
-    QVERIFY2(rules.contains(selector), qPrintable(selector));
-    const auto decls = rules.value(selector);
-    QVERIFY2(decls.contains(property), qPrintable(property));
-    QCOMPARE(decls.value(property), value);
 }
 
 void TestWidgets::brokenLinesDrawInEitherOrientation_data()

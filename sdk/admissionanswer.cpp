@@ -1,4 +1,4 @@
-#include "meeting/admissionanswer.h"
+#include "sdk/admissionanswer.h"
 
 #include "app/basevalues.h"
 #include "app/uitexts.h"

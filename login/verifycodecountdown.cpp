@@ -1,4 +1,4 @@
-#include "widgets/verifycodecountdown.h"
+#include "login/verifycodecountdown.h"
 
 #include "app/waits.h"
 #include "http/tmphoneverifyhttp.h"
