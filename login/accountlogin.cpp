@@ -35,6 +35,8 @@ AccountLogin::AccountLogin(QString type, QWidget *parent)
     m_comVerifyHttp = new LoginComVerifyHttp(this);
     m_chain = new SignInChain(this);
     m_progress = new SignInProgress(this);
+    m_progress->setField(SignInProgress::Step::CompanyCheck, ui->lEditCompanyCode);
+    m_progress->setField(SignInProgress::Step::SignIn, ui->lEditPassword);
 
     // Title bar
     connect(ui->pBtnMin, &QPushButton::clicked, this, &AccountLogin::onMinBtnClicked);

@@ -44,6 +44,8 @@ PhoneLogin::PhoneLogin(QString type, QWidget *parent) : BorderDialog(parent), ui
     m_comVerifyHttp = new LoginComVerifyHttp(this);
     m_chain = new SignInChain(this);
     m_progress = new SignInProgress(this);
+    m_progress->setField(SignInProgress::Step::CompanyCheck, ui->lEditCompanyCode);
+    m_progress->setField(SignInProgress::Step::SignIn, ui->lEditVerifyCode);
     m_countdown = new VerifyCodeCountdown(ui->pBtnVerifyCode, this);
 
     // Title bar

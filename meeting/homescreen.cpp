@@ -448,6 +448,8 @@ void HomeScreen::tmMtgDeleteResultSlot(QString result)
     m_spinner->stop();
     if (!result.isEmpty())
         Snackbar::showMessage(userMessage(result), nullptr, Waits::noticeMs);
+    else
+        Messages::notice(this, QStringLiteral("会议已关闭"));
     loadMeetingList();
 }
 

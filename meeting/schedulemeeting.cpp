@@ -456,6 +456,8 @@ void ScheduleMeeting::tmMtgCreateResultSlot(QString result)
     m_spinner->stop();
     if (result.isEmpty() || result.startsWith(QLatin1String("result:"))) {
         emit sendTmMtgUpdatedSignal();
+        Messages::noticeAfterClose(this, m_meetingCode.isEmpty() ? QStringLiteral("预定成功")
+                                                                 : QStringLiteral("修改成功"));
         close();
         return;
     }

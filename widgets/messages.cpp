@@ -76,4 +76,12 @@ void noticeIn(QWidget *asker, const QString &text, const QRect &area)
     Snackbar::showMessageIn(text, asker, area, Waits::noticeMs);
 }
 
+void noticeAfterClose(QWidget *asker, const QString &text)
+{
+    QRect area;
+    if (asker && asker->isVisible())
+        area = asker->frameGeometry();
+    Snackbar::showMessageOver(text, area, Waits::noticeMs);
+}
+
 } // namespace Messages

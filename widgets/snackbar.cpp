@@ -33,6 +33,11 @@ void Snackbar::showMessageIn(QString text, QWidget *parent, const QRect &area, i
     present(text, parent, global, durationMs);
 }
 
+void Snackbar::showMessageOver(QString text, const QRect &globalArea, int durationMs)
+{
+    present(text, nullptr, globalArea, durationMs);
+}
+
 void Snackbar::present(const QString &fullText, QWidget *parent, QRect globalArea, int durationMs)
 {
     // A notice is read at a glance; laying out a huge text (a service's
