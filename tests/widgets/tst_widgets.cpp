@@ -5,6 +5,7 @@
 #include "widgets/phonenumedit.h"
 #include "widgets/placeholdercolor.h"
 #include "widgets/progressindicator.h"
+#include "widgets/shadowmenu.h"
 #include "widgets/snackbar.h"
 #include "widgets/twobtndlg.h"
 #include "widgets/veskdatetimecombobox.h"
@@ -189,6 +190,8 @@ private slots:
     void startPickerListsBareTimes();
     void pickerEmitsOnlyOnChange();
     void pickerOpensAndClosesFromTheField();
+    void menuStaysInsideItsWindow_data();
+    void menuStaysInsideItsWindow();
     void pickerKeepsTheHalfHour_data();
     void pickerKeepsTheHalfHour();
 
@@ -1271,6 +1274,44 @@ void TestWidgets::pickerEmitsOnlyOnChange()
     edit->setTime(QTime(14, 15));
     QCOMPARE(changes.count(), 2);
     QCOMPARE(picker.dateTime(), QDateTime(base.date(), QTime(14, 15)));
+}
+
+void TestWidgets::menuStaysInsideItsWindow_data()
+{
+    QTest::addColumn<QPoint>("button");
+    QTest::addColumn<bool>("above");
+    QTest::newRow("room below") << QPoint(200, 40) << false;
+    QTest::newRow("last row") << QPoint(200, 260) << true;
+}
+
+void TestWidgets::menuStaysInsideItsWindow()
+{
+    QFETCH(QPoint, button);
+    QFETCH(bool, above);
+    QWidget window;
+    window.setGeometry(100, 100, 300, 300);
+    auto *opener = new QPushButton(QStringLiteral("..."), &window);
+    opener->setGeometry(QRect(button, QSize(50, 20)));
+    showActive(&window);
+    ShadowMenu menu;
+    menu.setAnchor(opener);
+    for (const char *text : {"修改会议", "邀请信息", "关闭会议"})
+        menu.addAction(QString::fromUtf8(text));
+    opener->setMenu(&menu);
+    QRect shown;
+    QTimer::singleShot(0, &menu, [&] {
+        shown = menu.geometry();
+        menu.close();
+    });
+    opener->showMenu();
+    const int ring = BorderDialog::shadowWidth;
+    const QRect panel = shown.adjusted(ring, ring, -ring, -ring);
+    const QRect at(opener->mapToGlobal(QPoint(0, 0)), opener->size());
+    QVERIFY2(
+        window.frameGeometry().contains(shown),
+        qPrintable(
+            QString("%1 %2 %3 %4").arg(shown.x()).arg(shown.y()).arg(shown.width()).arg(shown.height())));
+    QCOMPARE(panel.bottom() < at.top(), above);
 }
 
 void TestWidgets::pickerKeepsTheHalfHour_data()
