@@ -83,7 +83,8 @@ void userRenameDlg::explainRefusedInput()
     const QString text = ui->IEditRename->text().size() >= ui->IEditRename->maxLength()
                              ? QStringLiteral("名称最多15个字")
                              : QStringLiteral("名称只能包含中文、字母、数字和下划线");
-    Messages::notice(this, text);
+    // Just above the dialog: over it, the notice would hide the name being typed.
+    Messages::noticeIn(this, text, QRect(0, -height() / 2, width(), height() / 2));
 }
 
 void userRenameDlg::wmForcedLogoutCompleteSlot()
