@@ -77,8 +77,18 @@ QString logLevelWord(QtMsgType type)
 
 QString formatLogLine(QtMsgType type, const QString &message, const QDateTime &time)
 {
+    // One misbehaving answer must not fill the disk; the start says enough.
+    QString text = message;
+    if (text.size() > maxLogMessageChars) {
+        int kept = maxLogMessageChars;
+        if (text.at(kept - 1).isHighSurrogate())
+            --kept; // never half a character
+        const int dropped = text.size() - kept;
+        text.truncate(kept);
+        text += QStringLiteral(" [... %1 more characters cut]").arg(dropped);
+    }
     return QStringLiteral("%1 %2 %3")
-        .arg(time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss zzz")), logLevelWord(type), message);
+        .arg(time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss zzz")), logLevelWord(type), text);
 }
 
 QString logFilePath(const QDate &date)

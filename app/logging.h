@@ -15,6 +15,8 @@ void logMessageHandler(QtMsgType type, const QMessageLogContext &context, const 
 
 // "Debug:", "Warning:", "Critical:", "Fatal:", empty for info.
 QString logLevelWord(QtMsgType type);
+// Longer messages are cut to this many characters, with a mark saying so.
+constexpr int maxLogMessageChars = 4096;
 // "<yyyy-MM-dd hh:mm:ss zzz> <level word> <message>", without line end.
 QString formatLogLine(QtMsgType type, const QString &message, const QDateTime &time);
 // Path of the log file for the given day.

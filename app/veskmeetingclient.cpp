@@ -30,11 +30,11 @@ bool VeskMeetingClient::connectToServer(QString name)
     return true;
 }
 
-void VeskMeetingClient::sendMessage(QString message)
+bool VeskMeetingClient::sendMessage(QString message)
 {
     // Nothing written is never answered: do not wait for a reply to it.
     if (m_socket->state() != QLocalSocket::ConnectedState || message.isEmpty())
-        return;
+        return false;
     m_socket->write(message.toUtf8());
     m_socket->flush();
     // A long parameter may not fit the socket's buffer at once.
@@ -43,7 +43,9 @@ void VeskMeetingClient::sendMessage(QString message)
     if (m_socket->bytesAvailable() <= 0)
         m_socket->waitForReadyRead(Waits::instanceChannelMs);
     QTextStream stream(m_socket);
-    qDebug().noquote() << "Read Data From Server:" << stream.readAll();
+    const QString reply = stream.readAll();
+    qDebug().noquote() << "Read Data From Server:" << reply;
+    return !reply.isEmpty();
 }
 
 void VeskMeetingClient::socketConnectedSlot()

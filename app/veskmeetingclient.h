@@ -17,7 +17,8 @@ public:
     // Waits at most Waits::instanceChannelMs; true when connected.
     bool connectToServer(QString name);
     // One message per connection; waits for the reply like the connection.
-    void sendMessage(QString message);
+    // True when the running instance answered, i.e. it has the message.
+    bool sendMessage(QString message);
 
 public slots:
     void socketConnectedSlot();

@@ -33,6 +33,8 @@ struct Fault
     bool withErrorMsg = true;  // with successFalse: include "errorMsg"
     std::string errorMsg = "模拟的服务错误";
     bool wrongResultType = false; // answer "success": true with "result" of the wrong type
+    std::string body;             // answer 200 with exactly this JSON body (empty: none)
+    size_t errorMsgBytes = 0;     // answer "success": false with an "errorMsg" this long
     int times = -1;               // how many answers it applies to (-1: until cleared)
 };
 

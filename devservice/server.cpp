@@ -132,6 +132,18 @@ bool Server::Impl::applyFault(const std::string &path, httplib::Response &res, b
             res.set_header("Location", path + "/moved");
         return true;
     }
+    if (!f.body.empty()) {
+        res.status = 200;
+        res.set_content(f.body, "application/json");
+        return true;
+    }
+    if (f.errorMsgBytes > 0) {
+        res.status = 200;
+        res.set_content("{\"success\":false,\"errorCode\":\"500\",\"errorMsg\":\"" +
+                            std::string(f.errorMsgBytes, 'x') + "\"}",
+                        "application/json");
+        return true;
+    }
     if (f.nonJson) {
         res.status = 200;
         res.set_content("<html><body><h1>502 Bad Gateway</h1></body></html>", "text/html");
@@ -232,6 +244,8 @@ void Server::Impl::handleControl(const httplib::Request &req, httplib::Response 
         if (body.contains("errorMsg"))
             f.errorMsg = body.value("errorMsg").toString().toStdString();
         f.wrongResultType = body.value("wrongResultType").toBool(false);
+        f.body = body.value("body").toString().toStdString();
+        f.errorMsgBytes = size_t(qMax(0.0, body.value("errorMsgBytes").toDouble()));
         f.times = body.value("times").toInt(-1);
         if (body.value("clear").toBool() || f.times == 0)
             faults.erase(path);
@@ -260,7 +274,7 @@ void Server::Impl::handleControl(const httplib::Request &req, httplib::Response 
                         "POST /_dev/fault           {\"path\", \"delayMs\", \"httpStatus\", \"nonJson\", "
                         "\"successFalse\",\n"
                         "                            \"withErrorMsg\", \"errorMsg\", \"wrongResultType\", "
-                        "\"times\", \"clear\"}\n"
+                        "\"times\", \"clear\", \"body\", \"errorMsgBytes\"}\n"
                         "POST /_dev/faults/clear    remove every fault\n"
                         "GET  /_dev/sms?phone=N     the last SMS code sent to N\n"
                         "POST /_dev/reset           back to the fixture data\n"

@@ -93,6 +93,8 @@ bool chainTrustedByExtraCas(const QList<QSslCertificate> &chain, const QString &
 
 // Which send of its object a reply answers.
 const char sendNumberProperty[] = "veskSendNumber";
+// Set on a reply that was cut off for being larger than any answer can be.
+const char tooLargeProperty[] = "veskTooLarge";
 
 } // namespace
 
@@ -175,6 +177,20 @@ void HttpHelper::send(const QString &url, bool post, const QByteArray &body)
     // Owned here, so a request object that goes away takes its reply with it.
     reply->setParent(this);
     connect(reply, &QNetworkReply::finished, this, [this, reply] { serviceRequestFinished(reply); });
+    // A misbehaving service must not fill the memory (or the log) with one answer.
+    auto refuseWhenTooLarge = [reply](qint64 bytes) {
+        if (bytes <= maxAnswerBytes || reply->property(tooLargeProperty).toBool())
+            return;
+        reply->setProperty(tooLargeProperty, true);
+        reply->abort();
+    };
+    connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, refuseWhenTooLarge] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid())
+            refuseWhenTooLarge(length.toLongLong());
+    });
+    connect(reply, &QNetworkReply::downloadProgress, reply,
+            [refuseWhenTooLarge](qint64 received, qint64) { refuseWhenTooLarge(received); });
     trustConfiguredCas(reply);
     m_timer->start(Waits::requestTimeoutMs);
 }
@@ -265,6 +281,15 @@ HttpHelper::Answer HttpHelper::readAnswer(QNetworkReply *reply, const QByteArray
     Answer answer;
     if (statusCode == -1) {
         answer.kind = Answer::TimedOut;
+        return answer;
+    }
+    if (reply && reply->property(tooLargeProperty).toBool()) {
+        // Reported like a network fault: the answer cannot be the service's.
+        logLine(QStringLiteral("answer of %1 larger than %2 bytes refused")
+                    .arg(reply->url().path())
+                    .arg(maxAnswerBytes));
+        answer.kind = Answer::NetworkFailed;
+        answer.errorName = QStringLiteral("UnknownContentError");
         return answer;
     }
     if (statusCode != 200) {

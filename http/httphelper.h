@@ -46,6 +46,10 @@ public:
     // manager of the client, trusting the configured CAs as every request does.
     static QNetworkReply *download(const QNetworkRequest &request);
 
+    // A well-behaved answer is a few kilobytes; a larger one is refused as
+    // a network error before it is read into memory.
+    static inline qint64 maxAnswerBytes = 8 * 1024 * 1024;
+
     static QString timeoutText();   // "请求超时"
     static QString malformedText(); // "服务返回数据格式错误"
     static QString failedText();    // "请求失败"

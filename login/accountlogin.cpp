@@ -35,6 +35,8 @@ AccountLogin::AccountLogin(QString type, QWidget *parent)
     m_comVerifyHttp = new LoginComVerifyHttp(this);
     m_chain = new SignInChain(this);
     m_progress = new SignInProgress(this);
+    m_progress->setField(SignInProgress::Step::CompanyCheck, ui->lEditCompanyCode);
+    m_progress->setField(SignInProgress::Step::SignIn, ui->lEditPassword);
 
     // Title bar
     connect(ui->pBtnMin, &QPushButton::clicked, this, &AccountLogin::onMinBtnClicked);
@@ -84,6 +86,9 @@ AccountLogin::AccountLogin(QString type, QWidget *parent)
     comfirmBtnEnabledStatusSlot();
 
     // Only now: "金融版" preselected must not hand over from inside the constructor.
+    // Reached with Tab; a click picks the version without leaving a focus frame behind.
+    for (QRadioButton *version : {ui->rdoBtnEnterprise, ui->rdoBtnRegulatory, ui->rdoBtnFinancial})
+        version->setFocusPolicy(Qt::TabFocus);
     connect(ui->rdoBtnEnterprise, &QRadioButton::toggled, this, &AccountLogin::onEnterpriseRdoBtnToggled);
     connect(ui->rdoBtnRegulatory, &QRadioButton::toggled, this, &AccountLogin::onRegulatoryRdoBtnToggled);
     connect(ui->rdoBtnFinancial, &QRadioButton::toggled, this, &AccountLogin::onFinancialRdoBtnToggled);

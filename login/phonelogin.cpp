@@ -44,6 +44,8 @@ PhoneLogin::PhoneLogin(QString type, QWidget *parent) : BorderDialog(parent), ui
     m_comVerifyHttp = new LoginComVerifyHttp(this);
     m_chain = new SignInChain(this);
     m_progress = new SignInProgress(this);
+    m_progress->setField(SignInProgress::Step::CompanyCheck, ui->lEditCompanyCode);
+    m_progress->setField(SignInProgress::Step::SignIn, ui->lEditVerifyCode);
     m_countdown = new VerifyCodeCountdown(ui->pBtnVerifyCode, this);
 
     // Title bar
@@ -86,6 +88,9 @@ PhoneLogin::PhoneLogin(QString type, QWidget *parent) : BorderDialog(parent), ui
         onRegulatoryRdoBtnToggled(true);
     comfirmBtnEnabledStatusSlot();
 
+    // Reached with Tab; a click picks the version without leaving a focus frame behind.
+    for (QRadioButton *version : {ui->rdoBtnEnterprise, ui->rdoBtnRegulatory, ui->rdoBtnFinancial})
+        version->setFocusPolicy(Qt::TabFocus);
     connect(ui->rdoBtnEnterprise, &QRadioButton::toggled, this, &PhoneLogin::onEnterpriseRdoBtnToggled);
     connect(ui->rdoBtnRegulatory, &QRadioButton::toggled, this, &PhoneLogin::onRegulatoryRdoBtnToggled);
     connect(ui->rdoBtnFinancial, &QRadioButton::toggled, this, &PhoneLogin::onFinancialRdoBtnToggled);

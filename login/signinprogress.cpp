@@ -7,14 +7,21 @@
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QDebug>
+#include <QLineEdit>
 
 SignInProgress::SignInProgress(QWidget *window)
     : QObject(window), m_window(window), m_spinner(new WaitingSpinnerWidget(window, true, true))
 {
 }
 
+void SignInProgress::setField(Step step, QWidget *field)
+{
+    m_fields.insert(step, field);
+}
+
 void SignInProgress::start(Step step, const QString &text)
 {
+    m_focusAtStart = m_window->focusWidget();
     m_step = step;
     m_spinner->setText(text);
     m_spinner->start();
@@ -81,15 +88,37 @@ void SignInProgress::stop()
 
 void SignInProgress::fail(const QString &notice)
 {
-    stop();
-    Messages::notice(m_window, userMessage(notice));
+    failWith(m_step, userMessage(notice));
 }
 
 void SignInProgress::finishMeetingSdkSignIn(const QString &result)
 {
-    stop();
-    if (result.isEmpty())
+    if (result.isEmpty()) {
+        stop();
         QMetaObject::invokeMethod(m_window, "showHomeViewSlot", Qt::QueuedConnection);
+    } else {
+        failWith(m_step, UiText::loginFailed);
+    }
+}
+
+void SignInProgress::failWith(Step failed, const QString &text)
+{
+    stop();
+    QWidget *field = m_fields.value(failed);
+    if (!field || !field->isVisible())
+        field = m_focusAtStart;
+    if (field && field->isVisible() && field->isEnabled()) {
+        field->setFocus(Qt::OtherFocusReason);
+        if (auto *edit = qobject_cast<QLineEdit *>(field))
+            edit->selectAll();
+    }
+    int top = m_window->height();
+    for (const QPointer<QWidget> &known : qAsConst(m_fields)) {
+        if (known && known->isVisible())
+            top = qMin(top, known->mapTo(m_window, QPoint(0, 0)).y());
+    }
+    if (top < m_window->height())
+        Messages::noticeIn(m_window, text, QRect(0, 0, m_window->width(), top));
     else
-        Messages::notice(m_window, UiText::loginFailed);
+        Messages::notice(m_window, text);
 }

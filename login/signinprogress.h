@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QMap>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class QWidget;
@@ -43,6 +45,10 @@ public:
     bool signedInAtService(const QString &result);
     bool tokenReceived(const QString &result);
 
+    // The field a failure of step is about: it gets the keyboard back, and
+    // notices stand above the fields rather than over one of them.
+    void setField(Step step, QWidget *field);
+
     bool isIdle() const { return m_step == Step::Idle; }
     // The chain ended: the indicator stops.
     void stop();
@@ -54,7 +60,13 @@ public:
     void finishMeetingSdkSignIn(const QString &result);
 
 private:
+    // Ends the chain with text in a notice; failed is the step that failed.
+    void failWith(Step failed, const QString &text);
+
     QWidget *m_window = nullptr;
+    QMap<Step, QPointer<QWidget>> m_fields;
+    // Had the keyboard when the chain started; disabling the window took it.
+    QPointer<QWidget> m_focusAtStart;
     WaitingSpinnerWidget *m_spinner = nullptr;
     Step m_step = Step::Idle;
 };

@@ -177,15 +177,24 @@ void HomeScreen::onSetBtnClicked()
     const QPoint p = mapToGlobal(ui->pBtnSet->pos());
     auto *pop = new userPop(nullptr);
     connect(pop, &userPop::appLogoutSignal, this, &HomeScreen::appLogoutSlot);
-    QRect geometry(p.x() - pop->width() + 175 + ui->pBtnSet->width(), p.y() + 15 + ui->pBtnSet->height(),
-                   pop->width(), pop->height());
+    // Placed by its form; the shadow ring lies around it.
+    const int ring = BorderDialog::shadowWidth;
+    const QSize form = pop->size() - QSize(2 * ring, 2 * ring);
+    QRect geometry(p.x() - form.width() + 175 + ui->pBtnSet->width(), p.y() + 15 + ui->pBtnSet->height(),
+                   form.width(), form.height());
+    // Hanging out of the window it would lie over whatever is beside it;
+    // its ring stays on the window too.
+    const QRect inside = frameGeometry().adjusted(2 * ring, 2 * ring, -2 * ring, -2 * ring);
+    geometry.moveRight(qMin(geometry.right(), inside.right()));
+    geometry.moveBottom(qMin(geometry.bottom(), inside.bottom()));
     // Beside a window near the screen's edge the pop-up would be cut off.
     if (QScreen *screen = QGuiApplication::screenAt(p)) {
-        const QRect area = screen->availableGeometry();
+        const QRect area = screen->availableGeometry().adjusted(ring, ring, -ring, -ring);
         geometry.moveRight(qMin(geometry.right(), area.right()));
         geometry.moveBottom(qMin(geometry.bottom(), area.bottom()));
     }
-    pop->setGeometry(geometry);
+    pop->setGeometry(geometry.adjusted(-ring, -ring, ring, ring));
+    pop->setBackdropWindow(this);
     pop->show();
 }
 
@@ -442,6 +451,8 @@ void HomeScreen::tmMtgDeleteResultSlot(QString result)
     m_spinner->stop();
     if (!result.isEmpty())
         Snackbar::showMessage(userMessage(result), nullptr, Waits::noticeMs);
+    else
+        Messages::notice(this, QStringLiteral("会议已关闭"));
     loadMeetingList();
 }
 

@@ -95,6 +95,12 @@ JoinMeeting::JoinMeeting(QString meetingNo, QString nickname, QWidget *parent)
     // Style object names; the form names above are the designer's.
     ui->backgroundWidget->setObjectName(QStringLiteral("backgroundWidget"));
     ui->lblTitle->setObjectName(QStringLiteral("messageQLabel"));
+    // Centred over the window like the other dialogs' titles; the close
+    // button stays on top of it.
+    ui->lblTitle->setGeometry(0, ui->lblTitle->y(), ui->lblTitle->parentWidget()->width(),
+                              ui->lblTitle->height());
+    ui->lblTitle->setAlignment(Qt::AlignCenter);
+    ui->pBtnClose->raise();
     ui->splitLine->setObjectName(QStringLiteral("titleSplitLine"));
     ui->lblMeetingNo->setObjectName(QStringLiteral("normalQLabel"));
     ui->cboBoxMeetingNo->setObjectName(QStringLiteral("meetingNoQComboBox"));

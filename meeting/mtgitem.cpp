@@ -3,6 +3,8 @@
 
 #include "app/basevalues.h"
 #include "meeting/invitationtext.h"
+#include "widgets/borderdialog.h"
+#include "widgets/shadowmenu.h"
 
 #include <QCursor>
 #include <QEvent>
@@ -96,9 +98,10 @@ void mtgItem::setUp(const QString &startTime, const QString &endTime, const QStr
 QMenu *mtgItem::menu()
 {
     if (!m_menu) {
-        m_menu = new QMenu;
+        auto *menu = new ShadowMenu;
+        menu->setAnchor(ui->btnMtgSet);
+        m_menu = menu;
         m_menu->setObjectName(QStringLiteral("noBorderQPushButtonQMenu"));
-        m_menu->setWindowFlags(m_menu->windowFlags() | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
         m_menu->setCursor(Qt::PointingHandCursor);
         m_menu->installEventFilter(this);
         connect(m_menu, &QMenu::aboutToShow, this, &mtgItem::fillMenu);
@@ -176,9 +179,11 @@ void mtgItem::onMtgActChange()
 bool mtgItem::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_menu && event->type() == QEvent::Show) {
+        // The panel's corner; the menu itself puts its shadow ring around it
+        // and keeps it inside the window.
         const QPoint pos = m_menu->pos();
-        m_menu->move(pos.x() + (ui->btnMtgSet->width() - m_menu->width()), pos.y() + 13);
-        return true;
+        const int panelWidth = m_menu->width() - 2 * BorderDialog::shadowWidth;
+        m_menu->move(pos.x() + (ui->btnMtgSet->width() - panelWidth), pos.y() + 13);
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -8,6 +8,7 @@
 #include "http/usermessage.h"
 #include "meeting/invitationtext.h"
 #include "sdk/wemeetmanager.h"
+#include "widgets/focuswheel.h"
 #include "widgets/messages.h"
 #include "widgets/waitingspinnerwidget.h"
 
@@ -151,6 +152,7 @@ void ScheduleMeeting::setUpLooks()
         edit->setLocale(chinese);
         edit->calendarWidget()->setLocale(chinese);
         edit->calendarWidget()->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+        FocusWheel::install(edit);
     }
 }
 
@@ -454,6 +456,8 @@ void ScheduleMeeting::tmMtgCreateResultSlot(QString result)
     m_spinner->stop();
     if (result.isEmpty() || result.startsWith(QLatin1String("result:"))) {
         emit sendTmMtgUpdatedSignal();
+        Messages::noticeAfterClose(this, m_meetingCode.isEmpty() ? QStringLiteral("预定成功")
+                                                                 : QStringLiteral("修改成功"));
         close();
         return;
     }

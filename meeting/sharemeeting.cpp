@@ -13,6 +13,7 @@
 #include <QEvent>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QtMath>
@@ -67,7 +68,29 @@ void ShareMeeting::showEvent(QShowEvent *event)
     BorderDialog::showEvent(event);
     if (!m_linesFitted) {
         m_linesFitted = true;
+        keepLastLinesCompany();
         fitWholeLines();
+    }
+}
+
+// A paragraph whose last line would hold a character or two (the closing
+// "议）" of the join hint) wraps a few characters earlier instead.
+void ShareMeeting::keepLastLinesCompany()
+{
+    QTextEdit *edit = ui->txtEditShareInfo;
+    const QFontMetrics metrics(edit->font());
+    const int shortest = metrics.horizontalAdvance(QStringLiteral("会议号即"));
+    for (QTextBlock block = edit->document()->begin(); block.isValid(); block = block.next()) {
+        const QTextLayout *lines = block.layout();
+        if (!lines || lines->lineCount() < 2)
+            continue;
+        const QTextLine last = lines->lineAt(lines->lineCount() - 1);
+        if (last.naturalTextWidth() >= shortest)
+            continue;
+        QTextCursor cursor(block);
+        QTextBlockFormat format = block.blockFormat();
+        format.setRightMargin(shortest);
+        cursor.setBlockFormat(format);
     }
 }
 

@@ -37,6 +37,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void keepLastLinesCompany();
     void fitWholeLines();
 
     Ui::ShareMeeting *ui = nullptr;

@@ -4,8 +4,10 @@
 #include "app/basevalues.h"
 #include "meeting/userrenamedlg.h"
 #include "sdk/wemeetmanager.h"
+#include "widgets/borderdialog.h"
 
 #include <QFontMetrics>
+#include <QPainter>
 
 static bool isChineseCharacter(QChar c)
 {
@@ -18,6 +20,11 @@ userPop::userPop(QWidget *parent) : QWidget(parent), ui(new Ui::userPop)
     setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
     // Created without parent for every opening; nothing else frees it.
     setAttribute(Qt::WA_DeleteOnClose);
+    // The shadow ring of the other windows around the form.
+    const int ring = BorderDialog::shadowWidth;
+    for (QWidget *child : findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        child->move(child->pos() + QPoint(ring, ring));
+    setFixedSize(width() + 2 * ring, height() + 2 * ring);
 
     ui->background->setObjectName(QStringLiteral("roundborderWidget"));
     ui->lblUserSet->setObjectName(QStringLiteral("messageQLabel"));
@@ -63,6 +70,19 @@ QString userPop::avatarText(const QString &name)
     if (trimmed.size() >= 2 && trimmed.at(0).isHighSurrogate() && trimmed.at(1).isLowSurrogate())
         return trimmed.left(2);
     return trimmed.left(1);
+}
+
+void userPop::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    m_backdrop.take(this);
+}
+
+void userPop::paintEvent(QPaintEvent *event)
+{
+    Q_UNUSED(event)
+    QPainter painter(this);
+    m_backdrop.paint(painter, this);
 }
 
 void userPop::showName()

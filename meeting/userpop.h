@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/popupbackdrop.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -18,6 +20,9 @@ public:
     explicit userPop(QWidget *parent = nullptr);
     ~userPop() override;
 
+    // The window it lies over, which shows through around its edge.
+    void setBackdropWindow(QWidget *window) { m_backdrop.setWindow(window); }
+
     // Text in the blue disc for a meeting name.
     static QString avatarText(const QString &name);
 
@@ -30,8 +35,13 @@ public slots:
     void wmForcedLogoutCompleteSlot();
     void nickChangedSlot();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     void showName();
 
     Ui::userPop *ui = nullptr;
+    PopupBackdrop m_backdrop;
 };

@@ -6,6 +6,7 @@
 #include "http/tmmtgnickchangehttp.h"
 #include "http/usermessage.h"
 #include "sdk/wemeetmanager.h"
+#include "widgets/messages.h"
 #include "widgets/snackbar.h"
 #include "widgets/waitingspinnerwidget.h"
 
@@ -42,6 +43,7 @@ userRenameDlg::userRenameDlg(QWidget *parent) : BorderDialog(parent), ui(new Ui:
     connect(ui->btnCancel, &QPushButton::clicked, this, &userRenameDlg::onbtnCancelClicked);
     connect(ui->btnConfirm, &QPushButton::clicked, this, &userRenameDlg::onbtnConfirmClicked);
     connect(ui->IEditRename, &QLineEdit::textChanged, this, &userRenameDlg::onbtnConfirmEnabled);
+    connect(ui->IEditRename, &QLineEdit::inputRejected, this, &userRenameDlg::explainRefusedInput);
     connect(m_renameRequest, &TmMtgNickChangeHttp::sendTmMtgNickChangeResultSignal, this,
             &userRenameDlg::tmMtgNickChangeResultSlot);
     connect(WeMeetManager::instance(), &WeMeetManager::OnForcedLogoutFinishSignal, this,
@@ -72,6 +74,19 @@ void userRenameDlg::onbtnConfirmEnabled(QString text)
     ui->btnConfirm->setEnabled(!text.isEmpty());
 }
 
+void userRenameDlg::explainRefusedInput()
+{
+    // One word per burst of refused keys, not one notice for each.
+    if (m_lastRefusal.isValid() && m_lastRefusal.elapsed() < Waits::noticeMs)
+        return;
+    m_lastRefusal.start();
+    const QString text = ui->IEditRename->text().size() >= ui->IEditRename->maxLength()
+                             ? QStringLiteral("名称最多15个字")
+                             : QStringLiteral("名称只能包含中文、字母、数字和下划线");
+    // Just above the dialog: over it, the notice would hide the name being typed.
+    Messages::noticeIn(this, text, QRect(0, -height() / 2, width(), height() / 2));
+}
+
 void userRenameDlg::wmForcedLogoutCompleteSlot()
 {
     close();
@@ -83,6 +98,7 @@ void userRenameDlg::tmMtgNickChangeResultSlot(QString result)
     if (result.isEmpty()) {
         baseValues->meetingPersonName = m_newName;
         emit nickChangedSignal();
+        Messages::noticeAfterClose(this, QStringLiteral("修改成功"));
         close();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "widgets/borderdialog.h"
 
+#include <QElapsedTimer>
 #include <QString>
 
 class TmMtgNickChangeHttp;
@@ -32,7 +33,11 @@ public slots:
     void tmMtgNickChangeResultSlot(QString result);
 
 private:
+    // The validator dropped a key (a space, a 16th character): say why.
+    void explainRefusedInput();
+
     Ui::userRenameDlg *ui = nullptr;
+    QElapsedTimer m_lastRefusal;
     QString m_newName;
     TmMtgNickChangeHttp *m_renameRequest = nullptr;
     WaitingSpinnerWidget *m_spinner = nullptr;

@@ -73,6 +73,7 @@ int runStartupStepSingleInstance(const QStringList &arguments)
     if (createInstanceMarker())
         return 0;
 
+    bool handedOver = false;
     {
         VeskMeetingClient client;
         bool firstInstance = false;
@@ -80,11 +81,17 @@ int runStartupStepSingleInstance(const QStringList &arguments)
         if (firstInstance)
             return 0;
         if (connected && arguments.size() == 2)
-            client.sendMessage(arguments.at(1));
+            handedOver = client.sendMessage(arguments.at(1));
     }
 
     if (hasWindowSystem() && raiseWindowWithTitle(baseValues->appName.toStdWString())) {
         qDebug() << "another instance is running: its window was brought to the front";
+        return 1;
+    }
+    // The running client has the link and answers it itself (in a meeting
+    // it asks there); a box of ours would stand beside its question.
+    if (handedOver) {
+        qDebug() << "another instance is running: the link was handed over";
         return 1;
     }
     const QString message = QStringLiteral("Vesk云会议已经在运行！");

@@ -233,6 +233,7 @@ void MainWindow::receiveAppParameterSlot(QString appParameter)
 
     if (baseValues->signedIn && linkNamesOtherAccount(link)) {
         qDebug().noquote() << UiText::differentAccount;
+        dropJoinNewQuestion();
         QMetaObject::invokeMethod(this, "showDifferentAccountLoginMsgSlot", Qt::QueuedConnection);
         return;
     }
@@ -246,9 +247,10 @@ void MainWindow::receiveAppParameterSlot(QString appParameter)
             baseValues->linkInfo.clear(); // already joining it; leaving must not join it again
         break;
     case WeMeetManager::InMeeting:
-        if (baseValues->currentMeetingCode.isEmpty() || baseValues->currentMeetingCode == meetingCode)
+        if (baseValues->currentMeetingCode.isEmpty() || baseValues->currentMeetingCode == meetingCode) {
+            dropJoinNewQuestion();
             baseValues->linkInfo.clear();
-        else
+        } else
             QMetaObject::invokeMethod(this, "showJoinNewMeetingMsgSlot", Qt::QueuedConnection);
         break;
     default:
@@ -273,6 +275,12 @@ void MainWindow::showJoiningMeetingMsgSlot()
 
 void MainWindow::showJoinNewMeetingMsgSlot()
 {
+    if (m_joinNewQuestion) {
+        // linkInfo already holds the newer link: the open question joins it.
+        m_joinNewQuestion->raise();
+        m_joinNewQuestion->activateWindow();
+        return;
+    }
     emit WeMeetManager::instance()->avoidShowSameDialogSignal();
     TwoBtnDlg *question =
         Messages::ask(this, UiText::leaveForNewMeeting, UiText::cancel, UiText::ok, [](bool confirmed) {
@@ -283,7 +291,15 @@ void MainWindow::showJoinNewMeetingMsgSlot()
                 baseValues->linkInfo.clear();
             }
         });
+    m_joinNewQuestion = question;
     centreOnPrimaryScreen(question);
+}
+
+void MainWindow::dropJoinNewQuestion()
+{
+    // Its link was replaced by one that asks for something else.
+    if (m_joinNewQuestion)
+        m_joinNewQuestion->closeBtnDlgSlot();
 }
 
 void MainWindow::showNotice(const QString &text)

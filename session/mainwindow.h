@@ -2,10 +2,12 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 #include <QString>
 
 class QTimer;
 class ServiceTokenHttp;
+class TwoBtnDlg;
 
 // Invisible window that lives for the whole run: renews the service token,
 // opens the start screen and handles what outlives any one screen (leave,
@@ -63,9 +65,13 @@ private:
     void showNotice(const QString &text);
     void showForcedLogout();
     void forgetPhone();
+    void dropJoinNewQuestion();
 
     QTimer *m_refreshTimer = nullptr;
     // The last renewal, kept until the next one so a late answer still counts.
     ServiceTokenHttp *m_refreshRequest = nullptr;
     bool m_endsEventLoop = false;
+    // The open "leave for the new meeting?" question; one at a time, so a
+    // later link only replaces the link it is about.
+    QPointer<TwoBtnDlg> m_joinNewQuestion;
 };

@@ -25,7 +25,11 @@
 
 namespace {
 
-// Hides and closes of tracked windows re-check the end of the run.
+// Marks the windows whose place the next screen takes over.
+const char placedProperty[] = "veskPlaced";
+
+// Hides and closes of tracked windows re-check the end of the run; moves of
+// placed ones (also by the window manager) are remembered for the next one.
 class WindowWatch final : public QObject
 {
 public:
@@ -34,8 +38,20 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Hide || event->type() == QEvent::Close)
+        auto *window = static_cast<QWidget *>(watched);
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Show:
+            if (window->isVisible() && window->property(placedProperty).toBool())
+                Navigator::instance()->rememberPlace(window->pos());
+            break;
+        case QEvent::Hide:
+        case QEvent::Close:
             Navigator::instance()->checkEndOfRun();
+            break;
+        default:
+            break;
+        }
         return QObject::eventFilter(watched, event);
     }
 };
@@ -96,11 +112,29 @@ void Navigator::track(QWidget *window)
     m_windows.append(window);
 }
 
+void Navigator::rememberPlace(const QPoint &place)
+{
+    m_lastPlace = place;
+    m_hasLastPlace = true;
+}
+
+void Navigator::place(QWidget *window, QWidget *from)
+{
+    window->setProperty(placedProperty, true);
+    // A visible window is where it is now; a closed or hidden one (and none
+    // at all: after a meeting or a sign-out) where the last screen was.
+    if (from && from->isVisible())
+        window->move(from->pos());
+    else if (m_hasLastPlace)
+        window->move(m_lastPlace);
+    else if (from)
+        window->move(from->pos());
+}
+
 void Navigator::handOver(QWidget *from, QWidget *next)
 {
     track(next);
-    if (from)
-        next->move(from->pos());
+    place(next, from);
     next->show();
     if (from)
         from->close();
@@ -109,8 +143,8 @@ void Navigator::handOver(QWidget *from, QWidget *next)
 void Navigator::openOver(QWidget *owner, QWidget *dialog)
 {
     track(dialog);
+    place(dialog, owner);
     if (owner) {
-        dialog->move(owner->pos());
         // The dialog goes with the screen that opened it. Its closing
         // signals must not reach the owner, which is half destroyed by then.
         connect(owner, &QObject::destroyed, dialog, [owner, dialog] {

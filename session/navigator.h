@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 
@@ -79,6 +80,11 @@ public:
     // dialog, a message with no asker). Forgotten when it is destroyed.
     void track(QWidget *window);
 
+    // Puts window where from is (or, when from is hidden, closed or null,
+    // where the last screen was) and lets its own moves count from now on.
+    void place(QWidget *window, QWidget *from);
+    void rememberPlace(const QPoint &place);
+
     // Checks the end-of-run rule now (also done after every window closes
     // and every Meeting SDK answer that can end a meeting or a join).
     void checkEndOfRun();
@@ -103,6 +109,8 @@ private:
     QList<QPointer<QWidget>> m_windows;
     // Bounds the wait for a Meeting SDK sign-out once no window is left.
     QTimer *m_logoutWait = nullptr;
+    QPoint m_lastPlace;
+    bool m_hasLastPlace = false;
     bool m_checkQueued = false;
     bool m_ending = false;
 };

@@ -134,7 +134,7 @@ void SplashSelect::onJoinMeetingBtnClicked()
         openJoinDialog(QString(), QString());
         return;
     }
-    m_joinMeeting->move(pos());
+    Navigator::instance()->place(m_joinMeeting, this);
     m_joinMeeting->show();
     m_joinMeeting->raise();
     m_joinMeeting->activateWindow();
@@ -309,7 +309,7 @@ void SplashSelect::linkJoinMeetingSlot()
             connect(this, &SplashSelect::linkJoinMeetingSignal, dialog, &JoinMeeting::linkJoinMeetingSlot,
                     Qt::UniqueConnection);
             qDebug().noquote() << "baseValues.wmNickname ==" << baseValues->wmNickname;
-            dialog->move(pos());
+            Navigator::instance()->place(dialog, this);
             dialog->show();
             dialog->raise();
             // With a nickname the dialog joins at once; without one it waits for the user.

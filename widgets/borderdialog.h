@@ -48,10 +48,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
-private:
-    // The white content rectangle and its shadow at this size.
+public:
+    // The white content rectangle and its shadow at this size; pop-ups draw
+    // the same ring under their content.
     static QImage frameImage(const QSize &size, qreal ratio);
 
+private:
     QImage m_frame;
     QSize m_frameSize;
     bool m_draggable = false;

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QPointer>
 #include <QScreen>
 
@@ -15,9 +16,17 @@ void place(TwoBtnDlg *dialog, QWidget *asker)
 {
     dialog->adjustSize();
     QRect area;
-    if (asker && asker->isVisible())
-        area = asker->frameGeometry();
-    else if (const QScreen *screen = QGuiApplication::primaryScreen())
+    if (asker && asker->isVisible()) {
+        area = asker->window()->frameGeometry();
+        // Wider than its window it would stand out over whatever is beside it.
+        const int width = area.width();
+        if (dialog->width() > width) {
+            QLayout *layout = dialog->layout();
+            const int height =
+                layout && layout->hasHeightForWidth() ? layout->totalHeightForWidth(width) : dialog->height();
+            dialog->resize(width, qMax(height, dialog->minimumHeight()));
+        }
+    } else if (const QScreen *screen = QGuiApplication::primaryScreen())
         area = screen->geometry();
     if (area.isValid())
         dialog->move(area.center() - QPoint(dialog->width() / 2, dialog->height() / 2));
@@ -99,6 +108,14 @@ void dismissQuestions()
 void dismissMessages()
 {
     dismiss(false);
+}
+
+void noticeAfterClose(QWidget *asker, const QString &text)
+{
+    QRect area;
+    if (asker && asker->isVisible())
+        area = asker->frameGeometry();
+    Snackbar::showMessageOver(text, area, Waits::noticeMs);
 }
 
 } // namespace Messages

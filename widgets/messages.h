@@ -36,4 +36,8 @@ void notice(QWidget *asker, const QString &text);
 // The same, centred in area (asker's coordinates) so the rest stays in view.
 void noticeIn(QWidget *asker, const QString &text, const QRect &area);
 
+// The word after a success that closes the asker: a notice of its own,
+// where the asker was.
+void noticeAfterClose(QWidget *asker, const QString &text);
+
 } // namespace Messages

@@ -33,8 +33,20 @@ void Snackbar::showMessageIn(QString text, QWidget *parent, const QRect &area, i
     present(text, parent, global, durationMs);
 }
 
-void Snackbar::present(const QString &text, QWidget *parent, QRect globalArea, int durationMs)
+void Snackbar::showMessageOver(QString text, const QRect &globalArea, int durationMs)
 {
+    present(text, nullptr, globalArea, durationMs);
+}
+
+void Snackbar::present(const QString &fullText, QWidget *parent, QRect globalArea, int durationMs)
+{
+    // A notice is read at a glance; laying out a huge text (a service's
+    // runaway error message) would freeze the window instead.
+    constexpr int maxChars = 300;
+    QString text = fullText;
+    if (text.size() > maxChars)
+        text = text.left(maxChars - 1) + QChar(0x2026);
+
     auto *notice = new Snackbar(parent);
     notice->setWindowFlags(notice->windowFlags() | Qt::FramelessWindowHint);
     notice->setAttribute(Qt::WA_TranslucentBackground);

@@ -28,6 +28,9 @@ public:
     static void showMessageIn(QString text, QWidget *parent, const QRect &area,
                               int durationMs = Waits::noticeMs);
 
+    // With no parent, centred over globalArea: for a window about to close.
+    static void showMessageOver(QString text, const QRect &globalArea, int durationMs = Waits::noticeMs);
+
 protected:
     void timerEvent(QTimerEvent *event) override;
 

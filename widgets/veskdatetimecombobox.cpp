@@ -1,6 +1,7 @@
 #include "widgets/veskdatetimecombobox.h"
 
 #include "ui_veskdatetimecombobox.h"
+#include "widgets/focuswheel.h"
 
 #include <QEvent>
 #include <QGraphicsDropShadowEffect>
@@ -12,12 +13,22 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOption>
+#include <QWheelEvent>
 
 namespace {
 constexpr int openHeight = 190;
 constexpr int listHeight = 155;
 constexpr int listGap = 5;
 constexpr int rowHeight = 30;
+// Meetings start and end on the hour or the half hour.
+constexpr qint64 stepSecs = 1800;
+
+QDateTime floorToStep(const QDateTime &dateTime)
+{
+    const QTime time = dateTime.time();
+    const int secs = time.hour() * 3600 + time.minute() * 60 + time.second();
+    return QDateTime(dateTime.date(), QTime(0, 0).addSecs(int(secs - secs % stepSecs)), dateTime.timeSpec());
+}
 } // namespace
 
 VeskDateTimeComboBox::VeskDateTimeComboBox(QWidget *parent)
@@ -51,9 +62,29 @@ VeskDateTimeComboBox::VeskDateTimeComboBox(QWidget *parent)
     connect(list, &QListWidget::itemClicked, this, &VeskDateTimeComboBox::setTimeBySelect);
     connect(list, &QListWidget::itemActivated, this, &VeskDateTimeComboBox::setTimeBySelect);
 
+    // Typed minutes off the half hour fall back to it once the typing is done.
+    connect(ui->tEditTime, &QDateTimeEdit::editingFinished, this, [this] {
+        const QDateTime snapped = floorToStep(ui->tEditTime->dateTime());
+        if (snapped != ui->tEditTime->dateTime())
+            ui->tEditTime->setDateTime(snapped);
+    });
+
     ui->wtBackground->installEventFilter(this);
     ui->tEditTime->installEventFilter(this);
+    FocusWheel::install(ui->tEditTime);
     list->installEventFilter(this);
+}
+
+void VeskDateTimeComboBox::stepTime(int steps)
+{
+    const QDateTime current = ui->tEditTime->dateTime();
+    QDateTime next = floorToStep(current);
+    // Down from a time off the half hour lands on the half hour below it.
+    if (steps > 0 || next == current)
+        next = next.addSecs(steps * stepSecs);
+    else
+        next = next.addSecs((steps + 1) * stepSecs);
+    ui->tEditTime->setDateTime(next);
 }
 
 VeskDateTimeComboBox::~VeskDateTimeComboBox()
@@ -185,8 +216,29 @@ bool VeskDateTimeComboBox::eventFilter(QObject *watched, QEvent *event)
         if (event->type() == QEvent::MouseButtonPress)
             showTimeList();
     } else if (watched == ui->tEditTime) {
-        if (event->type() == QEvent::FocusIn)
+        if (event->type() == QEvent::FocusIn) {
             closeTimeList();
+        } else if (event->type() == QEvent::KeyPress) {
+            // The edit's own steps are a minute or an hour on its sections.
+            switch (static_cast<QKeyEvent *>(event)->key()) {
+            case Qt::Key_Up:
+            case Qt::Key_PageUp:
+                stepTime(1);
+                return true;
+            case Qt::Key_Down:
+            case Qt::Key_PageDown:
+                stepTime(-1);
+                return true;
+            default:
+                break;
+            }
+        } else if (event->type() == QEvent::Wheel) {
+            const int delta = static_cast<QWheelEvent *>(event)->angleDelta().y();
+            if (delta != 0)
+                stepTime(delta > 0 ? 1 : -1);
+            event->accept();
+            return true;
+        }
     } else if (watched == ui->timeList) {
         if (event->type() == QEvent::FocusOut) {
             closeTimeList();

@@ -12,6 +12,7 @@ class VeskDateTimeComboBox;
 
 // Time picker: a time edit plus a drop-down of given date-times, optionally
 // labelled with their duration from the first entry ("(30分钟)", "(1.5小时)").
+// Keys, the wheel and typing keep the time on the hour or the half hour.
 class VeskDateTimeComboBox : public QWidget
 {
     Q_OBJECT
@@ -46,6 +47,8 @@ protected:
 
 private:
     void closeTimeList();
+    // Moves the time by steps half hours, landing on the half hour.
+    void stepTime(int steps);
 
     Ui::VeskDateTimeComboBox *ui = nullptr;
     QList<QDateTime> m_dateTimes;

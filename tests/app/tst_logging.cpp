@@ -108,23 +108,32 @@ private slots:
     void lineFormatIsExact_data()
     {
         QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("message");
         QTest::addColumn<QByteArray>("line");
-        QTest::newRow("debug") << int(QtDebugMsg) << QByteArray("2024-03-05 07:08:09 012 Debug: 开始\r\n");
-        QTest::newRow("warning") << int(QtWarningMsg)
+        QTest::newRow("debug") << int(QtDebugMsg) << QStringLiteral("开始")
+                               << QByteArray("2024-03-05 07:08:09 012 Debug: 开始\r\n");
+        // A 50 MB answer written as it came would fill the disk.
+        QTest::newRow("long message cut")
+            << int(QtDebugMsg) << (QStringLiteral("开") + QString(5000000, 'x'))
+            << "2024-03-05 07:08:09 012 Debug: " + (QStringLiteral("开") + QString(4095, 'x')).toUtf8() +
+                   " [... 4995905 more characters cut]\r\n";
+        QTest::newRow("warning") << int(QtWarningMsg) << QStringLiteral("开始")
                                  << QByteArray("2024-03-05 07:08:09 012 Warning: 开始\r\n");
-        QTest::newRow("critical") << int(QtCriticalMsg)
+        QTest::newRow("critical") << int(QtCriticalMsg) << QStringLiteral("开始")
                                   << QByteArray("2024-03-05 07:08:09 012 Critical: 开始\r\n");
-        QTest::newRow("fatal") << int(QtFatalMsg) << QByteArray("2024-03-05 07:08:09 012 Fatal: 开始\r\n");
+        QTest::newRow("fatal") << int(QtFatalMsg) << QStringLiteral("开始")
+                               << QByteArray("2024-03-05 07:08:09 012 Fatal: 开始\r\n");
         QTest::newRow("info has no word")
-            << int(QtInfoMsg) << QByteArray("2024-03-05 07:08:09 012  开始\r\n");
+            << int(QtInfoMsg) << QStringLiteral("开始") << QByteArray("2024-03-05 07:08:09 012  开始\r\n");
     }
 
     void lineFormatIsExact()
     {
         QFETCH(int, type);
+        QFETCH(QString, message);
         QFETCH(QByteArray, line);
         const QDateTime time(QDate(2024, 3, 5), QTime(7, 8, 9, 12));
-        writeLogLine(QtMsgType(type), QStringLiteral("开始"), time);
+        writeLogLine(QtMsgType(type), message, time);
         QCOMPARE(readAll(dataFolder() + QStringLiteral("/2024-03-05.log")), line);
     }
 

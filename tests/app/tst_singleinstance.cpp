@@ -194,8 +194,8 @@ private slots:
         if (!hasXServer())
             QSKIP("no Xvfb");
         // A service that takes connections and never answers holds the first
-        // client in its start-up waits; it runs offscreen, so the second
-        // start finds no window and says so.
+        // client in its start-up waits; it runs offscreen, so a second start
+        // without a link finds no window and says so.
         auto silent = std::make_unique<QTcpServer>();
         QVERIFY(silent->listen(QHostAddress::LocalHost));
         useServiceAt(silent->serverPort());
@@ -206,7 +206,7 @@ private slots:
         X11Desktop desktop(m_display.toStdString());
         QVERIFY(desktop.isOpen());
         QProcess second;
-        start(second, Screen::X, {meetingLink});
+        start(second, Screen::X);
         unsigned long message = 0;
         QTRY_VERIFY_WITH_TIMEOUT((message = desktop.windowWithTitle("温馨提示")) != 0 ||
                                      second.state() == QProcess::NotRunning,
@@ -218,6 +218,13 @@ private slots:
         QVERIFY(second.waitForFinished(10000));
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 255); // -1
+
+        // With a link that the running client took, there is nothing to say.
+        QProcess withLink;
+        start(withLink, Screen::X, {meetingLink});
+        QVERIFY(withLink.waitForFinished(20000));
+        QCOMPARE(withLink.exitCode(), 1);
+        QCOMPARE(log().count(QStringLiteral("Debug: Vesk云会议已经在运行！\r\n")), 1);
 
         const QString later = QStringLiteral("veskmeeting://join?meetingCode=777000111");
         QCOMPARE(handOver(later), QStringLiteral("Hello Client"));

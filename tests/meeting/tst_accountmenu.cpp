@@ -4,6 +4,7 @@
 #include "meeting/homescreen.h"
 #include "meeting/userpop.h"
 #include "meeting/userrenamedlg.h"
+#include "widgets/borderdialog.h"
 #include "widgets/snackbar.h"
 
 #include <QGuiApplication>
@@ -149,7 +150,10 @@ private slots:
         QCOMPARE(pop->windowFlags(), Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
         auto *set = findByName<QPushButton>(home, QStringLiteral("iconPushButton"), QStringLiteral("设置"));
         const QPoint p = home->mapToGlobal(set->pos());
-        QCOMPARE(pop->pos(), QPoint(p.x() - pop->width() + 175 + set->width(), p.y() + 15 + set->height()));
+        // Below the button, pulled in so that it and its shadow stay on the window.
+        const int ring = BorderDialog::shadowWidth;
+        QCOMPARE(pop->y() + ring, p.y() + 15 + set->height());
+        QVERIFY(home->frameGeometry().adjusted(ring, ring, -ring, -ring).contains(pop->geometry()));
     }
 
     void menuStaysOnTheScreenBesideAWindowAtItsEdge()

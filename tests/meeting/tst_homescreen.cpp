@@ -10,6 +10,7 @@
 #include "meeting/sharemeeting.h"
 #include "session/mainwindow.h"
 #include "session/splashselect.h"
+#include "widgets/borderdialog.h"
 #include "widgets/snackbar.h"
 #include "widgets/waitingspinnerwidget.h"
 
@@ -508,8 +509,11 @@ private slots:
         chooseMenuEntry(row, QStringLiteral("邀请信息"), &geometry);
         QTRY_VERIFY(!button->underMouse());
         const QPoint buttonGlobal = button->mapToGlobal(QPoint(0, 0));
-        QCOMPARE(geometry.right(), buttonGlobal.x() + button->width() - 1);
-        QVERIFY(geometry.top() >= buttonGlobal.y() + button->height() + 13 - 1);
+        // The panel; its shadow ring lies around it.
+        const int ring = BorderDialog::shadowWidth;
+        const QRect panel = geometry.adjusted(ring, ring, -ring, -ring);
+        QCOMPARE(panel.right(), buttonGlobal.x() + button->width() - 1);
+        QVERIFY(panel.top() >= buttonGlobal.y() + button->height() + 13 - 1);
     }
 
     void longSubjectsAreElidedWithTheWholeSubjectAsToolTip()

@@ -155,6 +155,7 @@ private slots:
     void init()
     {
         m_server.resetData();
+        m_server.clearFaults();
         *baseValues = m_signedIn;
         m_server.clearRequests();
     }
@@ -351,6 +352,40 @@ private slots:
         dialog->onBookMeetingBtnClicked();
         QVERIFY(dialog->isEnabled());
         QVERIFY(createBodies().isEmpty());
+    }
+
+    void oddBookingAnswerIsReported_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("errorMsgBytes");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("nulls") << QByteArray(
+                                      R"({"success":null,"errorCode":null,"errorMsg":null,"result":null})")
+                               << 0 << QStringLiteral("请求失败");
+        QTest::newRow("null result") << QByteArray(R"({"success":true,"result":null})") << 0
+                                     << QStringLiteral("服务返回数据格式错误");
+        QTest::newRow("wrong types") << QByteArray(R"({"success":false,"errorCode":500,"errorMsg":["x"]})")
+                                     << 0 << QStringLiteral("请求失败");
+        QTest::newRow("larger than any answer")
+            << QByteArray() << int(HttpHelper::maxAnswerBytes + 1)
+            << QStringLiteral("服务器返回异常，请稍后再试（UnknownContentError）");
+        QTest::newRow("long error message") << QByteArray() << 2000000 << QString(299, 'x') + QChar(0x2026);
+    }
+
+    void oddBookingAnswerIsReported()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(int, errorMsgBytes);
+        QFETCH(QString, notice);
+        QPointer<ScheduleMeeting> dialog = openLoaded();
+        QVERIFY(dialog);
+        devservice::Fault fault;
+        fault.body = body.toStdString();
+        fault.errorMsgBytes = size_t(errorMsgBytes);
+        m_server.setFault(createPath.toStdString(), fault);
+        QTest::mouseClick(bookButton(dialog), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(notices(dialog), QStringList{notice}, 8000);
+        QVERIFY(dialog->isVisible() && dialog->isEnabled());
     }
 
     // A meeting that began before the first proposed day keeps its own date.

@@ -5,8 +5,10 @@
 #include "app/waits.h"
 #include "login/accountlogin.h"
 #include "meeting/homescreen.h"
+#include "meeting/joinmeeting.h"
 #include "meeting/sharemeeting.h"
 #include "session/mainwindow.h"
+#include "session/navigator.h"
 #include "session/splashselect.h"
 
 #include <QGuiApplication>
@@ -54,6 +56,8 @@ private slots:
     void forcedSignOutWhileAQuestionIsOpen();
     void failedSignOutStillReturnsToTheStartScreen();
     void staleLinkIsNotJoinedAfterLeaving();
+    void nextWindowTakesTheLastScreensPlace_data();
+    void nextWindowTakesTheLastScreensPlace();
 
 private:
     MainWindow *coordinator();
@@ -282,14 +286,19 @@ void TestSessionCoordinator::launchLinkDecision()
 
 void TestSessionCoordinator::leaveAndJoinQuestion_data()
 {
+    QTest::addColumn<QStringList>("meetings");
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("leaves");
-    QTest::newRow("confirmed") << QStringLiteral("确定") << true;
-    QTest::newRow("cancelled") << QStringLiteral("取消") << false;
+    QTest::newRow("confirmed") << QStringList{"735102948"} << QStringLiteral("确定") << true;
+    QTest::newRow("cancelled") << QStringList{"735102948"} << QStringLiteral("取消") << false;
+    // One question; the newer link is the one joined.
+    QTest::newRow("two links confirmed")
+        << QStringList{"735102948", "735102949"} << QStringLiteral("确定") << true;
 }
 
 void TestSessionCoordinator::leaveAndJoinQuestion()
 {
+    QFETCH(QStringList, meetings);
     QFETCH(QString, button);
     QFETCH(bool, leaves);
     MainWindow *window = coordinator();
@@ -300,15 +309,19 @@ void TestSessionCoordinator::leaveAndJoinQuestion()
     WeMeetManager::instance()->setState(WeMeetManager::State(4));
     WemeetSim::clearCalls();
 
+    for (const QString &meeting : meetings)
+        window->receiveAppParameterSlot(QStringLiteral("veskmeeting://join?meetingCode=") + meeting);
+    QCoreApplication::processEvents();
+    QCOMPARE(visibleTopLevels<TwoBtnDlg>().size(), 1);
     auto answer = answerNextDialog(button);
-    window->receiveAppParameterSlot(QStringLiteral("veskmeeting://join?meetingCode=735102948"));
     QTRY_VERIFY(answer->answered);
     QCOMPARE(answer->message, QStringLiteral("确定离开当前会议，加入新会议？"));
     QCOMPARE(answer->buttons, (QStringList{QStringLiteral("取消"), QStringLiteral("确定")}));
     QCOMPARE(WemeetSim::calls().contains(QStringLiteral("LeaveMeeting:0")), leaves);
     // Confirmed: the link waits for the home screen the leave brings.
-    QCOMPARE(baseValues->linkInfo.value(QStringLiteral("meetingCode")),
-             leaves ? QStringLiteral("735102948") : QString());
+    if (leaves)
+        emit WeMeetManager::instance()->OnLeaveMeetingFinishSignal(QString());
+    QCOMPARE(baseValues->linkInfo.value(QStringLiteral("meetingCode")), leaves ? meetings.last() : QString());
 }
 
 void TestSessionCoordinator::leaveMeetingOutcome_data()
@@ -566,6 +579,37 @@ void TestSessionCoordinator::staleLinkIsNotJoinedAfterLeaving()
     QCoreApplication::processEvents();
     QCOMPARE(WemeetSim::calls().count(QStringLiteral("JoinMeeting")), joins);
     QCOMPARE(WeMeetManager::instance()->state(), 2);
+}
+
+void TestSessionCoordinator::nextWindowTakesTheLastScreensPlace_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::newRow("moved by the window manager") << "moved";
+    QTest::newRow("hidden first") << "hidden";
+    QTest::newRow("closed, nothing hands over") << "closed";
+}
+
+void TestSessionCoordinator::nextWindowTakesTheLastScreensPlace()
+{
+    QFETCH(QString, before);
+    coordinator();
+    Navigator *navigator = Navigator::instance();
+    SplashSelect *splash = navigator->showStartScreen(nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(splash));
+    // As a window manager does it: on the native window, not through move().
+    splash->windowHandle()->setPosition(QPoint(317, 143));
+    QTRY_COMPARE(splash->pos(), QPoint(317, 143));
+    QWidget *next = nullptr;
+    if (before == QLatin1String("moved")) {
+        next = navigator->showAccountLogin(splash, QStringLiteral("1"));
+    } else if (before == QLatin1String("hidden")) {
+        splash->hide();
+        next = navigator->openJoinMeeting(splash, QString(), QString());
+    } else {
+        splash->close();
+        next = navigator->showStartScreen(nullptr, Navigator::StartReason::Returned);
+    }
+    QCOMPARE(next->pos(), QPoint(317, 143));
 }
 
 QTEST_MAIN(TestSessionCoordinator)

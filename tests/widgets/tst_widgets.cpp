@@ -6,6 +6,7 @@
 #include "widgets/phonenumedit.h"
 #include "widgets/placeholdercolor.h"
 #include "widgets/progressindicator.h"
+#include "widgets/shadowmenu.h"
 #include "widgets/snackbar.h"
 #include "widgets/twobtndlg.h"
 #include "widgets/veskdatetimecombobox.h"
@@ -17,6 +18,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMovie>
 #include <QPainter>
@@ -163,6 +165,10 @@ private slots:
     void startPickerListsBareTimes();
     void pickerEmitsOnlyOnChange();
     void pickerOpensAndClosesFromTheField();
+    void menuStaysInsideItsWindow_data();
+    void menuStaysInsideItsWindow();
+    void pickerKeepsTheHalfHour_data();
+    void pickerKeepsTheHalfHour();
 
     // busy indicators
     void spinnerDisablesAndReenablesItsParent();
@@ -976,6 +982,87 @@ void TestWidgets::pickerEmitsOnlyOnChange()
     edit->setTime(QTime(14, 15));
     QCOMPARE(changes.count(), 2);
     QCOMPARE(picker.dateTime(), QDateTime(base.date(), QTime(14, 15)));
+}
+
+void TestWidgets::menuStaysInsideItsWindow_data()
+{
+    QTest::addColumn<QPoint>("button");
+    QTest::addColumn<bool>("above");
+    QTest::newRow("room below") << QPoint(200, 40) << false;
+    QTest::newRow("last row") << QPoint(200, 260) << true;
+}
+
+void TestWidgets::menuStaysInsideItsWindow()
+{
+    QFETCH(QPoint, button);
+    QFETCH(bool, above);
+    QWidget window;
+    window.setGeometry(100, 100, 300, 300);
+    auto *opener = new QPushButton(QStringLiteral("..."), &window);
+    opener->setGeometry(QRect(button, QSize(50, 20)));
+    showActive(&window);
+    ShadowMenu menu;
+    menu.setAnchor(opener);
+    for (const char *text : {"修改会议", "邀请信息", "关闭会议"})
+        menu.addAction(QString::fromUtf8(text));
+    opener->setMenu(&menu);
+    QRect shown;
+    QTimer::singleShot(0, &menu, [&] {
+        shown = menu.geometry();
+        menu.close();
+    });
+    opener->showMenu();
+    const int ring = BorderDialog::shadowWidth;
+    const QRect panel = shown.adjusted(ring, ring, -ring, -ring);
+    const QRect at(opener->mapToGlobal(QPoint(0, 0)), opener->size());
+    QVERIFY(window.frameGeometry().contains(shown));
+    QCOMPARE(panel.bottom() < at.top(), above);
+}
+
+void TestWidgets::pickerKeepsTheHalfHour_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<bool>("focused");
+    QTest::addColumn<QTime>("time");
+    QTest::newRow("up on the minutes") << "up" << true << QTime(23, 30);
+    QTest::newRow("down") << "down" << true << QTime(22, 30);
+    QTest::newRow("typed off the half hour") << "2215" << true << QTime(22, 0);
+    QTest::newRow("wheel with the focus") << "wheel" << true << QTime(22, 30);
+    QTest::newRow("wheel passing over") << "wheel" << false << QTime(23, 0);
+}
+
+void TestWidgets::pickerKeepsTheHalfHour()
+{
+    QFETCH(QString, input);
+    QFETCH(bool, focused);
+    QFETCH(QTime, time);
+    QWidget form;
+    auto *picker = new VeskDateTimeComboBox(&form);
+    picker->setGeometry(10, 50, 117, 30);
+    auto *other = new QLineEdit(&form);
+    picker->setDateTime(QDateTime(QDate(2026, 12, 8), QTime(23, 0)));
+    showActive(&form);
+    auto *edit = picker->findChild<QTimeEdit *>();
+    (focused ? static_cast<QWidget *>(edit) : other)->setFocus();
+    QTRY_VERIFY(edit->hasFocus() == focused);
+    // The minutes section, where the edit's own step is one minute.
+    edit->setCurrentSection(QDateTimeEdit::MinuteSection);
+
+    if (input == QLatin1String("up") || input == QLatin1String("down")) {
+        QTest::keyClick(edit, input == QLatin1String("up") ? Qt::Key_Up : Qt::Key_Down);
+    } else if (input == QLatin1String("wheel")) {
+        const QPoint at = edit->rect().center();
+        QWheelEvent wheel(at, edit->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(edit, &wheel);
+        // Passing over, it is left to the form, which scrolls.
+        QCOMPARE(wheel.isAccepted(), focused);
+    } else {
+        edit->setSelectedSection(QDateTimeEdit::HourSection);
+        QTest::keyClicks(edit, input);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+    QCOMPARE(picker->dateTime().time(), time);
 }
 
 void TestWidgets::pickerOpensAndClosesFromTheField()
