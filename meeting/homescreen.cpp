@@ -235,12 +235,14 @@ void HomeScreen::tmMtgQueryResultSlot(QString result)
     ui->scMtgList->hide();
     ui->emptyWidget->hide();
     if (doc.isNull() || doc.isEmpty()) {
+        emit meetingListLoaded(QJsonArray());
         showEmptyState(false);
         return;
     }
     if (!doc.isArray())
         return;
     const QJsonArray meetings = doc.array();
+    emit meetingListLoaded(meetings);
     if (meetings.isEmpty()) {
         showEmptyState(false);
         return;

@@ -33,6 +33,8 @@ public:
 
 signals:
     void uiLoadedFinishSignal();
+    // Every list the service answered with (empty when there are no meetings).
+    void meetingListLoaded(const QJsonArray &meetings);
 
 public slots:
     void onMinBtnClicked();

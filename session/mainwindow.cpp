@@ -11,6 +11,7 @@
 #include "meeting/sharemeeting.h"
 #include "sdk/wemeetmanager.h"
 #include "session/navigator.h"
+#include "session/remindercenter.h"
 #include "session/splashselect.h"
 #include "widgets/messages.h"
 #include "widgets/snackbar.h"
@@ -64,6 +65,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         m_refreshTimer->start(interval);
     }
     loadLoginInfo();
+    m_reminders = new ReminderCenter(this);
+    connect(m_reminders, &ReminderCenter::joinRequested, Navigator::instance(), &Navigator::joinFromReminder);
     Navigator::instance()->showStartScreen(nullptr);
 }
 
@@ -133,6 +136,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::wmLogoutCompleteSlot()
 {
+    m_reminders->stop();
     Navigator *navigator = Navigator::instance();
     if (!baseValues->signedIn) {
         navigator->showStartScreen(nullptr);
@@ -169,6 +173,7 @@ void MainWindow::wmForcedLogoutCompleteSlot()
 void MainWindow::showForcedLogout()
 {
     // The session is over on this device.
+    m_reminders->stop();
     baseValues->signedIn = false;
     baseValues->signOutRequested = false;
     baseValues->autoLoginBlocked = true;

@@ -5,6 +5,7 @@
 #include <QString>
 
 class QTimer;
+class ReminderCenter;
 class ServiceTokenHttp;
 
 // Invisible window that lives for the whole run: renews the service token,
@@ -33,6 +34,8 @@ public:
 
     // The running renewal timer, null when no lifetime was known.
     QTimer *refreshTimer() const { return m_refreshTimer; }
+    // The meeting reminders of the run.
+    ReminderCenter *reminders() const { return m_reminders; }
 
 signals:
     void closeShareMeetingSignal();
@@ -64,6 +67,7 @@ private:
     void showForcedLogout();
 
     QTimer *m_refreshTimer = nullptr;
+    ReminderCenter *m_reminders = nullptr;
     // The last renewal, kept until the next one so a late answer still counts.
     ServiceTokenHttp *m_refreshRequest = nullptr;
     bool m_endsEventLoop = false;

@@ -14,6 +14,7 @@
 #include "meeting/sharemeeting.h"
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
+#include "session/remindercenter.h"
 #include "session/splashselect.h"
 
 #include <QCoreApplication>
@@ -179,8 +180,25 @@ PhoneNumberPatch *Navigator::showPhoneNumberPatch(QWidget *from, int origin)
 HomeScreen *Navigator::showHomeScreen(QWidget *from)
 {
     auto *home = new HomeScreen();
+    if (m_coordinator)
+        connect(home, &HomeScreen::meetingListLoaded, m_coordinator->reminders(),
+                &ReminderCenter::meetingListArrived);
     handOver(from, home);
     return home;
+}
+
+void Navigator::joinFromReminder(const QString &meetingCode)
+{
+    for (QWidget *window : openWindows()) {
+        if (auto *home = qobject_cast<HomeScreen *>(window)) {
+            home->showNormal();
+            home->raise();
+            home->activateWindow();
+            home->joinMeetingSlot(meetingCode);
+            return;
+        }
+    }
+    qDebug().noquote() << "reminder join without a home screen:" << meetingCode;
 }
 
 // --- Join dialog ----------------------------------------------------------------
