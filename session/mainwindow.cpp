@@ -7,6 +7,8 @@
 #include "app/userstore.h"
 #include "app/waits.h"
 #include "http/servicetokenhttp.h"
+#include "app/meetingreminders.h"
+#include "meeting/calendarexport.h"
 #include "meeting/invitationtext.h"
 #include "meeting/sharemeeting.h"
 #include "sdk/wemeetmanager.h"
@@ -214,6 +216,11 @@ void MainWindow::wmShareToMeetingCompleteSlot(QString jsonInfo)
 {
     emit closeShareMeetingSignal();
     ShareMeeting *share = Navigator::instance()->openInvitation(InvitationText::fromSdkInfo(jsonInfo));
+    // The SDK names no meeting id; the list of the run may know it.
+    const QString code = InvitationText::jsonText(
+        QJsonDocument::fromJson(jsonInfo.toUtf8()).object().value(QStringLiteral("meeting_code")));
+    share->setCalendarEvent(
+        CalendarExport::fromSdkInfo(jsonInfo, m_reminders->schedule()->meeting(code).meetingId));
     connect(this, &MainWindow::closeShareMeetingSignal, share, &ShareMeeting::onCloseBtnClicked);
 }
 

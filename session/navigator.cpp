@@ -180,9 +180,11 @@ PhoneNumberPatch *Navigator::showPhoneNumberPatch(QWidget *from, int origin)
 HomeScreen *Navigator::showHomeScreen(QWidget *from)
 {
     auto *home = new HomeScreen();
-    if (m_coordinator)
-        connect(home, &HomeScreen::meetingListLoaded, m_coordinator->reminders(),
-                &ReminderCenter::meetingListArrived);
+    if (m_coordinator) {
+        ReminderCenter *reminders = m_coordinator->reminders();
+        connect(home, &HomeScreen::meetingListLoaded, reminders, &ReminderCenter::meetingListArrived);
+        connect(home, &HomeScreen::reminderSwitchedSignal, reminders, &ReminderCenter::setEnabled);
+    }
     handOver(from, home);
     return home;
 }
@@ -242,7 +244,10 @@ ScheduleMeeting *Navigator::openScheduleMeeting(QWidget *owner, const QString &m
     }
     auto *dialog = new ScheduleMeeting(meetingCode);
     if (auto *home = qobject_cast<HomeScreen *>(owner))
+    {
         connect(dialog, &ScheduleMeeting::sendTmMtgUpdatedSignal, home, &HomeScreen::tmMtgUpdatedSlot);
+        connect(dialog, &ScheduleMeeting::meetingSavedSignal, home, &HomeScreen::meetingSavedSlot);
+    }
     open = dialog;
     openOver(owner, dialog);
     return dialog;

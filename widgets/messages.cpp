@@ -76,4 +76,14 @@ void noticeIn(QWidget *asker, const QString &text, const QRect &area)
     Snackbar::showMessageIn(text, asker, area, Waits::noticeMs);
 }
 
+void noticeWithAction(QWidget *asker, const QString &text, const QString &actionText,
+                      std::function<void()> action)
+{
+    QPointer<QWidget> guard(asker);
+    Snackbar::showMessageWithAction(text, actionText, asker, [guard, action] {
+        if (guard && action)
+            action();
+    });
+}
+
 } // namespace Messages

@@ -30,4 +30,9 @@ void notice(QWidget *asker, const QString &text);
 // The same, centred in area (asker's coordinates) so the rest stays in view.
 void noticeIn(QWidget *asker, const QString &text, const QRect &area);
 
+// A notice with a link after its text; action runs when the link is
+// clicked, and only while the asker exists.
+void noticeWithAction(QWidget *asker, const QString &text, const QString &actionText,
+                      std::function<void()> action);
+
 } // namespace Messages
