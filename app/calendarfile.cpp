@@ -30,14 +30,17 @@ icaltimezone *zoneFor(const QDateTime &time)
 }
 
 icalproperty *timeProperty(icalproperty *(*make)(struct icaltimetype), const QDateTime &time,
-                           icaltimezone *zone)
+                           icaltimezone *zone, const QByteArray &tzid)
 {
     const time_t seconds = time_t(time.toSecsSinceEpoch());
     if (!zone)
         return make(icaltime_from_timet_with_zone(seconds, 0, icaltimezone_get_utc_timezone()));
-    icalproperty *property = make(icaltime_from_timet_with_zone(seconds, 0, zone));
-    if (!icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER))
-        icalproperty_add_parameter(property, icalparameter_new_tzid(icaltimezone_get_tzid(zone)));
+    // The wall-clock time of the zone, written with its TZID.
+    struct icaltimetype local = icaltime_from_timet_with_zone(seconds, 0, zone);
+    local.zone = zone;
+    icalproperty *property = make(local);
+    icalproperty_remove_parameter_by_kind(property, ICAL_TZID_PARAMETER);
+    icalproperty_add_parameter(property, icalparameter_new_tzid(tzid.constData()));
     return property;
 }
 
@@ -92,12 +95,19 @@ QByteArray toICalendar(const CalendarEvent &event)
     icalcomponent_add_property(calendar.get(), icalproperty_new_method(ICAL_METHOD_PUBLISH));
 
     icaltimezone *zone = zoneFor(event.start);
+    QByteArray tzid;
     if (zone) {
-        // Calendar programs need the zone's rules, not just its name.
-        if (icalcomponent *vtimezone = icaltimezone_get_component(zone))
-            icalcomponent_add_component(calendar.get(), icalcomponent_new_clone(vtimezone));
-        else
+        // Calendar programs need the zone's rules, and know it by its plain
+        // IANA name rather than libical's prefixed one.
+        if (icalcomponent *vtimezone = icaltimezone_get_component(zone)) {
+            tzid = icaltimezone_get_location(zone);
+            icalcomponent *copy = icalcomponent_new_clone(vtimezone);
+            if (icalproperty *id = icalcomponent_get_first_property(copy, ICAL_TZID_PROPERTY))
+                icalproperty_set_tzid(id, tzid.constData());
+            icalcomponent_add_component(calendar.get(), copy);
+        } else {
             zone = nullptr;
+        }
     }
 
     icalcomponent *vevent = icalcomponent_new(ICAL_VEVENT_COMPONENT);
@@ -105,8 +115,8 @@ QByteArray toICalendar(const CalendarEvent &event)
     icalcomponent_add_property(
         vevent, icalproperty_new_dtstamp(icaltime_from_timet_with_zone(
                     time_t(QDateTime::currentSecsSinceEpoch()), 0, icaltimezone_get_utc_timezone())));
-    icalcomponent_add_property(vevent, timeProperty(icalproperty_new_dtstart, event.start, zone));
-    icalcomponent_add_property(vevent, timeProperty(icalproperty_new_dtend, event.end, zone));
+    icalcomponent_add_property(vevent, timeProperty(icalproperty_new_dtstart, event.start, zone, tzid));
+    icalcomponent_add_property(vevent, timeProperty(icalproperty_new_dtend, event.end, zone, tzid));
     icalcomponent_add_property(vevent, icalproperty_new_summary(event.subject.toUtf8().constData()));
     icalcomponent_add_property(vevent, icalproperty_new_description(event.description.toUtf8().constData()));
     if (!event.meetingCode.isEmpty()) {

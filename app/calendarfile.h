@@ -7,8 +7,8 @@
 // One meeting as a calendar program imports it.
 struct CalendarEvent
 {
-    QString uid;         // from the meeting id
-    QDateTime start;     // with the time zone the meeting is held in
+    QString uid;     // from the meeting id
+    QDateTime start; // with the time zone the meeting is held in
     QDateTime end;
     QString subject;     // SUMMARY
     QString description; // DESCRIPTION: the invitation text

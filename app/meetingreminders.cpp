@@ -39,6 +39,7 @@ QString ReminderMeeting::key() const
 MeetingReminders::MeetingReminders(QObject *parent)
     : QObject(parent), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); })
 {
+    qRegisterMetaType<ReminderMeeting>();
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &MeetingReminders::check);
 }
@@ -116,10 +117,17 @@ void MeetingReminders::setInMeeting(bool inMeeting, const QString &meetingCode)
     m_inMeeting = inMeeting;
     if (inMeeting) {
         const QString joined = digitsOnly(meetingCode);
+        QStringList answered;
         for (Entry &entry : m_entries) {
-            if (entry.state == State::Shown)
-                withdraw(entry, !joined.isEmpty() && digitsOnly(entry.meeting.meetingCode) == joined);
+            if (entry.state != State::Shown)
+                continue;
+            const bool isJoined = !joined.isEmpty() && digitsOnly(entry.meeting.meetingCode) == joined;
+            withdraw(entry, isJoined);
+            if (isJoined)
+                answered << entry.meeting.key();
         }
+        for (const QString &key : answered)
+            m_entries.remove(key);
     }
     check();
 }

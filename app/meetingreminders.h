@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QMetaType>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -23,6 +24,7 @@ struct ReminderMeeting
     // A moved meeting is a new reminder; the old time is forgotten with the old key.
     QString key() const;
 };
+Q_DECLARE_METATYPE(ReminderMeeting)
 
 // When to remind the user of the meetings in their list. Knows no windows:
 // it says when a reminder is due and when one has to go, and its owner

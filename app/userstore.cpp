@@ -288,8 +288,8 @@ void saveMeetingInfo()
 bool loadMeetingReminder()
 {
     auto settings = openStore(Access::Read);
-    return text(*settings, "/REMINDER/ENABLED", QStringLiteral("True")).compare(QLatin1String("false"),
-                                                                               Qt::CaseInsensitive) != 0;
+    return text(*settings, "/REMINDER/ENABLED", QStringLiteral("True"))
+               .compare(QLatin1String("false"), Qt::CaseInsensitive) != 0;
 }
 
 void saveMeetingReminder(bool enabled)

@@ -20,8 +20,8 @@ QString startText(const ReminderMeeting &meeting)
 {
     const QDateTime start = QDateTime::fromSecsSinceEpoch(meeting.startSecs);
     // A meeting just after midnight is not today's.
-    const QString format = start.date() == QDate::currentDate() ? QStringLiteral("hh:mm")
-                                                                  : QStringLiteral("yyyy-MM-dd hh:mm");
+    const QString format =
+        start.date() == QDate::currentDate() ? QStringLiteral("hh:mm") : QStringLiteral("yyyy-MM-dd hh:mm");
     return start.toString(format);
 }
 } // namespace

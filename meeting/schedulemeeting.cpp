@@ -14,7 +14,6 @@
 #include <QCalendarWidget>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QTimeZone>
 #include <QJsonParseError>
 #include <QLocale>
 #include <QRegExp>
@@ -22,6 +21,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimeZone>
 
 namespace {
 
@@ -457,8 +457,8 @@ void ScheduleMeeting::tmMtgCreateResultSlot(QString result)
         const QJsonObject saved =
             QJsonDocument::fromJson(result.mid(QStringLiteral("result:").size()).toUtf8()).object();
         CalendarEvent event;
-        event.meetingCode = m_meetingCode.isEmpty() ? jsonText(saved.value(QStringLiteral("meetingCode")))
-                                                    : m_meetingCode;
+        event.meetingCode =
+            m_meetingCode.isEmpty() ? jsonText(saved.value(QStringLiteral("meetingCode"))) : m_meetingCode;
         QString id = jsonText(m_detail.value(QStringLiteral("meetingId")));
         if (id.isEmpty())
             id = jsonText(saved.value(QStringLiteral("meetingId")));

@@ -2,12 +2,12 @@
 
 #include "app/basevalues.h"
 #include "app/launchparameter.h"
+#include "app/meetingreminders.h"
 #include "app/platform.h"
 #include "app/uitexts.h"
 #include "app/userstore.h"
 #include "app/waits.h"
 #include "http/servicetokenhttp.h"
-#include "app/meetingreminders.h"
 #include "meeting/calendarexport.h"
 #include "meeting/invitationtext.h"
 #include "meeting/sharemeeting.h"

@@ -243,8 +243,7 @@ ScheduleMeeting *Navigator::openScheduleMeeting(QWidget *owner, const QString &m
         return open;
     }
     auto *dialog = new ScheduleMeeting(meetingCode);
-    if (auto *home = qobject_cast<HomeScreen *>(owner))
-    {
+    if (auto *home = qobject_cast<HomeScreen *>(owner)) {
         connect(dialog, &ScheduleMeeting::sendTmMtgUpdatedSignal, home, &HomeScreen::tmMtgUpdatedSlot);
         connect(dialog, &ScheduleMeeting::meetingSavedSignal, home, &HomeScreen::meetingSavedSlot);
     }

@@ -79,7 +79,8 @@ Snackbar *Snackbar::present(const QString &text, QWidget *parent, QRect globalAr
     const QMargins chrome = label->contentsMargins();
     const int room = label->maximumWidth() - 2 * label->margin() - chrome.left() - chrome.right();
     // A link's markup takes no room of its own.
-    const QString shown = Qt::mightBeRichText(text) ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
+    const QString shown =
+        Qt::mightBeRichText(text) ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
     const int advance = QFontMetrics(label->font()).horizontalAdvance(shown);
     const bool wrap = advance > room;
     label->setWordWrap(wrap);
