@@ -33,7 +33,10 @@ userPop::userPop(QWidget *parent) : QWidget(parent), ui(new Ui::userPop)
     showName();
     ui->chkBoxReminder->setChecked(loadMeetingReminder());
 
-    connect(ui->chkBoxReminder, &QCheckBox::toggled, this, &userPop::reminderSwitchedSignal);
+    connect(ui->chkBoxReminder, &QCheckBox::toggled, this, [this](bool enabled) {
+        saveMeetingReminder(enabled);
+        emit reminderSwitchedSignal(enabled);
+    });
     connect(ui->btnLogOut, &QPushButton::clicked, this, &userPop::onLogOutBtnClicked);
     connect(ui->btnModify, &QPushButton::clicked, this, &userPop::onModifyBtnClicked);
     connect(WeMeetManager::instance(), &WeMeetManager::OnForcedLogoutFinishSignal, this,

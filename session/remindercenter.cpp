@@ -43,7 +43,6 @@ void ReminderCenter::meetingListArrived(const QJsonArray &meetings)
 
 void ReminderCenter::setEnabled(bool enabled)
 {
-    saveMeetingReminder(enabled);
     m_schedule->setEnabled(enabled);
 }
 

@@ -6,11 +6,13 @@
 #include "meeting/userrenamedlg.h"
 #include "widgets/snackbar.h"
 
+#include <QCheckBox>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
 #include <QSettings>
+#include <QSignalSpy>
 
 using namespace meetingtest;
 
@@ -150,6 +152,27 @@ private slots:
         auto *set = findByName<QPushButton>(home, QStringLiteral("iconPushButton"), QStringLiteral("设置"));
         const QPoint p = home->mapToGlobal(set->pos());
         QCOMPARE(pop->pos(), QPoint(p.x() - pop->width() + 175 + set->width(), p.y() + 15 + set->height()));
+    }
+
+    void reminderSwitchIsRememberedInItsOwnGroup()
+    {
+        auto *home = new HomeScreen;
+        home->show();
+        QSignalSpy switched(home, &HomeScreen::reminderSwitchedSignal);
+        userPop *pop = openPopFrom(home);
+        QVERIFY(pop);
+        auto *reminder = pop->findChild<QCheckBox *>(QStringLiteral("chkBoxReminder"));
+        QVERIFY(reminder);
+        QCOMPARE(reminder->text(), QStringLiteral("会议开始前提醒"));
+        QVERIFY(reminder->isChecked()); // on by default
+        QTest::mouseClick(reminder, Qt::LeftButton);
+        QCOMPARE(switched.count(), 1);
+        QCOMPARE(switched.first().first().toBool(), false);
+        QSettings stored(userDataPath(), QSettings::IniFormat);
+        QCOMPARE(stored.value("REMINDER/ENABLED").toString(), QStringLiteral("False"));
+        QVERIFY(!loadMeetingReminder());
+        pop->close();
+        saveMeetingReminder(true);
     }
 
     void menuStaysOnTheScreenBesideAWindowAtItsEdge()
