@@ -196,16 +196,21 @@ void JoinMeeting::fillHistory()
     auto *model = new QStandardItemModel(ui->cboBoxMeetingNo);
     ui->cboBoxMeetingNo->setModel(model);
     ui->cboBoxMeetingNo->setView(view);
-    QFontMetrics metrics(font());
+    // Numbers are measured in their labels' own font.
+    QLabel probe;
+    probe.setObjectName(QStringLiteral("leftSpaceQLabel"));
+    probe.ensurePolished();
+    const QFontMetrics codeMetrics(probe.font());
     // The drop-down stays as wide as the field: names give way to numbers.
     int widestCode = 0;
     for (const QJsonObject &entry : m_history)
         widestCode =
             qMax(widestCode,
-                 metrics.horizontalAdvance(displayMeetingNo(entry.value(QStringLiteral("code")).toString())));
+                 codeMetrics.horizontalAdvance(displayMeetingNo(entry.value(QStringLiteral("code")).toString())));
     const int removeWidth = 24;
+    // The code label's padding and the "×" with its margin come off the name.
     const int nameWidth =
-        qMin(historyNameWidth, ui->cboBoxMeetingNo->width() - widestCode - 24 - removeWidth);
+        qMin(historyNameWidth, ui->cboBoxMeetingNo->width() - widestCode - 24 - removeWidth - 36);
     for (const QJsonObject &entry : m_history) {
         const QString code = entry.value(QStringLiteral("code")).toString();
         const QString name = entry.value(QStringLiteral("name")).toString();
@@ -224,9 +229,11 @@ void JoinMeeting::fillHistory()
         nameLabel->setObjectName(QStringLiteral("leftSpaceQLabel"));
         nameLabel->setFixedWidth(nameWidth);
         nameLabel->setToolTip(name);
-        nameLabel->setText(metrics.elidedText(name, Qt::ElideRight, nameWidth - 20));
+        nameLabel->setText(codeMetrics.elidedText(name, Qt::ElideRight, nameWidth - 20));
         auto *codeLabel = new QLabel(displayMeetingNo(code), row);
         codeLabel->setObjectName(QStringLiteral("leftSpaceQLabel"));
+        // The number is never cut; the name gave way for it.
+        codeLabel->setMinimumWidth(codeMetrics.horizontalAdvance(codeLabel->text()) + 20);
         auto *remove = new QPushButton(QStringLiteral("×"), row);
         remove->setObjectName(QStringLiteral("removeHistoryQPushButton"));
         remove->setFixedSize(removeWidth, removeWidth);

@@ -151,8 +151,11 @@ private slots:
 
         auto *join = new JoinMeeting(QString(), QString());
         join->show();
-        QVERIFY(QTest::qWaitForWindowExposed(join));
-        join->findChild<QCheckBox *>(QStringLiteral("chkBoxOpenMic"))->setFocus(Qt::TabFocusReason);
+        join->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(join));
+        auto *mic = join->findChild<QCheckBox *>(QStringLiteral("chkBoxOpenMic"));
+        mic->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(mic->hasFocus());
         QVERIFY(m_shots.save(join, QStringLiteral("focus-ring")));
         join->close();
     }
