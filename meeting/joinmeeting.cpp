@@ -204,9 +204,8 @@ void JoinMeeting::fillHistory()
     // The drop-down stays as wide as the field: names give way to numbers.
     int widestCode = 0;
     for (const QJsonObject &entry : m_history)
-        widestCode =
-            qMax(widestCode,
-                 codeMetrics.horizontalAdvance(displayMeetingNo(entry.value(QStringLiteral("code")).toString())));
+        widestCode = qMax(widestCode, codeMetrics.horizontalAdvance(
+                                          displayMeetingNo(entry.value(QStringLiteral("code")).toString())));
     const int removeWidth = 24;
     // The code label's padding and the "×" with its margin come off the name.
     const int nameWidth =
