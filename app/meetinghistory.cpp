@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -9,7 +10,19 @@ namespace MeetingHistory {
 
 namespace {
 constexpr int limit = 5;
+// No invitation is this long; a bigger clipboard is not looked into.
+constexpr int clipboardLimit = 16 * 1024;
+
+QString compact(const QList<QJsonObject> &entries)
+{
+    QJsonArray list;
+    for (const QJsonObject &e : entries)
+        list.append(e);
+    QJsonObject root;
+    root.insert(QStringLiteral("list"), list);
+    return QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Compact));
 }
+} // namespace
 
 QList<QJsonObject> parse(const QString &history)
 {
@@ -40,12 +53,41 @@ QString withEntry(const QString &history, const QString &code, const QString &na
     entries.prepend(entry);
     while (entries.size() > limit)
         entries.removeLast();
-    QJsonArray list;
-    for (const QJsonObject &e : entries)
-        list.append(e);
-    QJsonObject root;
-    root.insert(QStringLiteral("list"), list);
-    return QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Compact));
+    return compact(entries);
+}
+
+QString withoutEntry(const QString &history, const QString &code, const QString &time)
+{
+    QList<QJsonObject> entries = parse(history);
+    for (int i = 0; i < entries.size(); ++i) {
+        if (entries.at(i).value(QStringLiteral("code")).toString() == code &&
+            entries.at(i).value(QStringLiteral("time")).toString() == time) {
+            entries.removeAt(i);
+            return entries.isEmpty() ? QString() : compact(entries);
+        }
+    }
+    return history;
+}
+
+QString numberFromClipboard(const QString &text)
+{
+    if (text.size() > clipboardLimit)
+        return QString();
+    static const QRegularExpression bare(QStringLiteral("^[0-9]+(?:[ -]+[0-9]+)*$"));
+    static const QRegularExpression invitation(
+        QStringLiteral("邀请您加入Vesk会议[\\s\\S]*\\n会议号：([0-9 -]+)\\r?\\n"));
+    QString found;
+    const QString trimmed = text.trimmed();
+    if (bare.match(trimmed).hasMatch()) {
+        found = trimmed;
+    } else {
+        const QRegularExpressionMatch match = invitation.match(text);
+        if (!match.hasMatch())
+            return QString();
+        found = match.captured(1);
+    }
+    found.remove(QLatin1Char(' ')).remove(QLatin1Char('-'));
+    return found.size() >= 9 && found.size() <= 12 ? found : QString();
 }
 
 } // namespace MeetingHistory

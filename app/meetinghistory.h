@@ -16,4 +16,13 @@ QList<QJsonObject> parse(const QString &history);
 // most five entries stay.
 QString withEntry(const QString &history, const QString &code, const QString &name, const QString &time);
 
+// The history without the one entry of this code and time; the others stay
+// as they were, in their order.
+QString withoutEntry(const QString &history, const QString &code, const QString &time);
+
+// The meeting number a clipboard text offers: the number of an invitation
+// of this client, or a bare number of 9 to 12 digits (blanks or dashes
+// between groups allowed). Empty for anything else.
+QString numberFromClipboard(const QString &text);
+
 } // namespace MeetingHistory

@@ -293,3 +293,17 @@ void saveMeetingInfo()
     settings->setValue(QStringLiteral("/MEETINGINFO/MICON"), flagText(baseValues->micOn));
     settings->setValue(QStringLiteral("/MEETINGINFO/CAMERAON"), flagText(baseValues->cameraOn));
 }
+
+bool loadMeetingReminder()
+{
+    auto settings = openStore(Access::Read);
+    return text(*settings, "/REMINDER/ENABLED", QStringLiteral("True"))
+               .compare(QLatin1String("false"), Qt::CaseInsensitive) != 0;
+}
+
+void saveMeetingReminder(bool enabled)
+{
+    auto settings = openStore(Access::Write);
+    settings->setValue(QStringLiteral("/REMINDER/ENABLED"),
+                       enabled ? QStringLiteral("True") : QStringLiteral("False"));
+}

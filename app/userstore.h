@@ -18,3 +18,7 @@ void saveUserInfo();
 void saveMeetingHistory();
 void loadMeetingInfo();
 void saveMeetingInfo();
+// The account menu's "会议开始前提醒" switch, REMINDER/ENABLED ("True" unless
+// switched off).
+bool loadMeetingReminder();
+void saveMeetingReminder(bool enabled);

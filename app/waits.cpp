@@ -13,6 +13,7 @@ void Waits::applyEnvironment()
     scale(startupWaitMs);
     scale(tokenRetryPauseMs);
     scale(noticeMs);
+    scale(actionNoticeMs);
     scale(sdkInfoWaitMs);
     scale(sdkResponseMs);
     scale(spinnerFallbackMs);

@@ -9,6 +9,7 @@ struct Waits
     static inline int startupWaitMs = 10000;    // token and version waits at start-up
     static inline int tokenRetryPauseMs = 5000; // pause after a failed token attempt
     static inline int noticeMs = 2000;          // Snackbar notices
+    static inline int actionNoticeMs = 6000;    // a notice that offers something to click
     static inline int sdkInfoWaitMs = 10000;    // start screen's wait for the SDK credentials
     static inline int sdkResponseMs = 30000;    // Meeting SDK initialisation or sign-in answer
     static inline int spinnerFallbackMs =

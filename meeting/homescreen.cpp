@@ -14,11 +14,13 @@
 #include "http/tmmtgqueryhttp.h"
 #include "http/usermessage.h"
 #include "meeting/activityapprove.h"
+#include "meeting/calendarexport.h"
 #include "meeting/dateitem.h"
 #include "meeting/invitationtext.h"
 #include "meeting/joinmeeting.h"
 #include "meeting/meetinglist.h"
 #include "meeting/mtgitem.h"
+#include "meeting/sharemeeting.h"
 #include "meeting/userpop.h"
 #include "sdk/wemeetmanager.h"
 #include "widgets/messages.h"
@@ -177,6 +179,7 @@ void HomeScreen::onSetBtnClicked()
     const QPoint p = mapToGlobal(ui->pBtnSet->pos());
     auto *pop = new userPop(nullptr);
     connect(pop, &userPop::appLogoutSignal, this, &HomeScreen::appLogoutSlot);
+    connect(pop, &userPop::reminderSwitchedSignal, this, &HomeScreen::reminderSwitchedSignal);
     // Placed by its form; the shadow ring lies around it.
     const int ring = BorderDialog::shadowWidth;
     const QSize form = pop->size() - QSize(2 * ring, 2 * ring);
@@ -238,12 +241,16 @@ void HomeScreen::tmMtgQueryResultSlot(QString result)
     ui->scMtgList->hide();
     ui->emptyWidget->hide();
     if (doc.isNull() || doc.isEmpty()) {
+        m_meetings = QJsonArray();
+        emit meetingListLoaded(m_meetings);
         showEmptyState(false);
         return;
     }
     if (!doc.isArray())
         return;
     const QJsonArray meetings = doc.array();
+    m_meetings = meetings;
+    emit meetingListLoaded(meetings);
     if (meetings.isEmpty()) {
         showEmptyState(false);
         return;
@@ -370,11 +377,21 @@ void HomeScreen::mtgInviteSlot(QString meetingNo)
 void HomeScreen::showShareMeetingSlot(QString result)
 {
     m_spinner->stop();
+    QString meetingCode;
+    const QString text = invitationFromResult(result, &meetingCode);
+    if (text.isEmpty())
+        return;
+    ShareMeeting *share = Navigator::instance()->openInvitation(text);
+    share->setCalendarEvent(calendarEventFor(meetingCode));
+}
+
+QString HomeScreen::invitationFromResult(const QString &result, QString *meetingCode)
+{
     if (result.startsWith(QLatin1String("error:"))) {
         const QString rest = QString(result).remove(QStringLiteral("error:"));
         qDebug().noquote() << QStringLiteral("会议邀请信息取得失败：%1").arg(rest);
         Snackbar::showMessage(QStringLiteral("会议邀请信息取得失败"), this, Waits::noticeMs);
-        return;
+        return QString();
     }
     const QString rest = QString(result).remove(QStringLiteral("info:"));
     QJsonParseError error;
@@ -383,9 +400,43 @@ void HomeScreen::showShareMeetingSlot(QString result)
         qDebug().noquote()
             << QStringLiteral("会议邀请信息取得失败：%1:%2").arg(error.offset).arg(error.errorString());
         Snackbar::showMessage(QStringLiteral("会议邀请信息取得失败"), this, Waits::noticeMs);
+        return QString();
+    }
+    if (meetingCode)
+        *meetingCode = InvitationText::jsonText(doc.object().value(QStringLiteral("rootNum")));
+    return InvitationText::fromServiceData(doc.object());
+}
+
+CalendarEvent HomeScreen::calendarEventFor(const QString &meetingCode) const
+{
+    for (const QJsonValue &value : m_meetings) {
+        const QJsonObject meeting = value.toObject();
+        if (!meetingCode.isEmpty() &&
+            InvitationText::jsonText(meeting.value(QStringLiteral("meetingCode"))) == meetingCode)
+            return CalendarExport::fromListMeeting(meeting);
+    }
+    return CalendarEvent();
+}
+
+void HomeScreen::meetingSavedSlot(CalendarEvent event, bool created)
+{
+    const QString text = created ? QStringLiteral("预定成功") : QStringLiteral("修改成功");
+    if (!CalendarExport::isComplete(event)) {
+        Messages::notice(this, text);
         return;
     }
-    Navigator::instance()->openInvitation(InvitationText::fromServiceData(doc.object()));
+    Messages::noticeWithAction(this, text, QStringLiteral("添加到日历"), [this, event] {
+        // The description is the invitation exactly as "复制" gives it.
+        auto *request = new TmMtgInviteHttp(this);
+        connect(request, &TmMtgInviteHttp::sendTmMtgInviteResultSignal, request, &QObject::deleteLater);
+        connect(request, &TmMtgInviteHttp::sendTmMtgInviteResultSignal, this, [this, event](QString result) {
+            CalendarEvent complete = event;
+            complete.description = invitationFromResult(result);
+            if (!complete.description.isEmpty())
+                CalendarExport::addToCalendar(this, complete);
+        });
+        request->request(baseValues->tenantInfo, event.meetingCode);
+    });
 }
 
 void HomeScreen::mtgChangeSlot(QString meetingNo)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "app/calendarfile.h"
 #include "sdk/joinchain.h"
 #include "widgets/borderdialog.h"
+
+#include <QJsonArray>
 
 #include <QPoint>
 #include <QString>
@@ -32,6 +35,10 @@ public:
 
 signals:
     void uiLoadedFinishSignal();
+    // Every list the service answered with (empty when there are no meetings).
+    void meetingListLoaded(const QJsonArray &meetings);
+    // The account menu's "会议开始前提醒".
+    void reminderSwitchedSignal(bool enabled);
 
 public slots:
     void onMinBtnClicked();
@@ -62,6 +69,8 @@ public slots:
     void showDifferentAccountLoginMsgSlot();
     void activityApproveOkSlot();
     void directJoinMeetingSlot();
+    // A meeting was booked or changed: say so and offer "添加到日历".
+    void meetingSavedSlot(CalendarEvent event, bool created);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -70,6 +79,10 @@ protected:
 
 private:
     void loadMeetingList();
+    // The invitation text of an invitation answer; empty (and a notice) on failure.
+    QString invitationFromResult(const QString &result, QString *meetingCode = nullptr);
+    // The meeting of this number in the list shown, as a calendar entry.
+    CalendarEvent calendarEventFor(const QString &meetingCode) const;
     // The list area's empty state: no meetings, or a load that failed and
     // reloads on a click.
     void showEmptyState(bool loadFailed);
@@ -91,6 +104,7 @@ private:
     WaitingSpinnerWidget *m_spinner = nullptr;
     MeetingList *m_meetingList = nullptr;
     QString m_currentMeetingCode;
+    QJsonArray m_meetings;
     bool m_handedOver = false;
     bool m_listLoadFailed = false;
 };

@@ -17,6 +17,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QColor>
 #include <QDateTime>
@@ -27,6 +28,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -136,8 +138,24 @@ JoinMeeting::JoinMeeting(QString meetingNo, QString nickname, QWidget *parent)
     // Runs the input filter, so a given number shows formatted; an empty one
     // leaves the field empty even with a history row current.
     ui->cboBoxMeetingNo->setEditText(meetingNo);
-    if (meetingNo.isEmpty())
+    if (meetingNo.isEmpty()) {
         onMeetingNoCboBoxEditTextChanged(QString());
+        offerClipboardNumber();
+    }
+}
+
+void JoinMeeting::offerClipboardNumber()
+{
+    const QClipboard *clipboard = QGuiApplication::clipboard();
+    const QMimeData *data = clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
+    if (!data || !data->hasText())
+        return;
+    const QString number = MeetingHistory::numberFromClipboard(data->text());
+    if (number.isEmpty())
+        return;
+    ui->cboBoxMeetingNo->setEditText(number);
+    // Typing replaces it; Enter joins it.
+    ui->cboBoxMeetingNo->lineEdit()->selectAll();
 }
 
 JoinMeeting::~JoinMeeting()
@@ -163,14 +181,20 @@ void JoinMeeting::fillHistory()
     auto *model = new QStandardItemModel(ui->cboBoxMeetingNo);
     ui->cboBoxMeetingNo->setModel(model);
     ui->cboBoxMeetingNo->setView(view);
-    QFontMetrics metrics(font());
+    // Numbers are measured in their labels' own font.
+    QLabel probe;
+    probe.setObjectName(QStringLiteral("leftSpaceQLabel"));
+    probe.ensurePolished();
+    const QFontMetrics codeMetrics(probe.font());
     // The drop-down stays as wide as the field: names give way to numbers.
     int widestCode = 0;
     for (const QJsonObject &entry : m_history)
-        widestCode =
-            qMax(widestCode,
-                 metrics.horizontalAdvance(displayMeetingNo(entry.value(QStringLiteral("code")).toString())));
-    const int nameWidth = qMin(historyNameWidth, ui->cboBoxMeetingNo->width() - widestCode - 24);
+        widestCode = qMax(widestCode, codeMetrics.horizontalAdvance(
+                                          displayMeetingNo(entry.value(QStringLiteral("code")).toString())));
+    const int removeWidth = 24;
+    // The code label's padding and the "×" with its margin come off the name.
+    const int nameWidth =
+        qMin(historyNameWidth, ui->cboBoxMeetingNo->width() - widestCode - 24 - removeWidth - 36);
     for (const QJsonObject &entry : m_history) {
         const QString code = entry.value(QStringLiteral("code")).toString();
         const QString name = entry.value(QStringLiteral("name")).toString();
@@ -189,12 +213,28 @@ void JoinMeeting::fillHistory()
         nameLabel->setObjectName(QStringLiteral("leftSpaceQLabel"));
         nameLabel->setFixedWidth(nameWidth);
         nameLabel->setToolTip(name);
-        nameLabel->setText(metrics.elidedText(name, Qt::ElideRight, nameWidth - 20));
+        nameLabel->setText(codeMetrics.elidedText(name, Qt::ElideRight, nameWidth - 20));
         auto *codeLabel = new QLabel(displayMeetingNo(code), row);
         codeLabel->setObjectName(QStringLiteral("leftSpaceQLabel"));
+        // The number is never cut; the name gave way for it.
+        codeLabel->setMinimumWidth(codeMetrics.horizontalAdvance(codeLabel->text()) + 20);
+        auto *remove = new QPushButton(QStringLiteral("×"), row);
+        remove->setObjectName(QStringLiteral("removeHistoryQPushButton"));
+        remove->setFixedSize(removeWidth, removeWidth);
+        remove->setCursor(Qt::PointingHandCursor);
+        remove->setToolTip(QStringLiteral("删除此记录"));
+        remove->setFocusPolicy(Qt::NoFocus);
+        const QString time = entry.value(QStringLiteral("time")).toString();
+        // Queued: the row and its button go with the rebuilt list.
+        connect(remove, &QPushButton::clicked, this, [this, code, time] {
+            QMetaObject::invokeMethod(
+                this, [this, code, time] { removeHistoryEntry(code, time); }, Qt::QueuedConnection);
+        });
         layout->addWidget(nameLabel);
         layout->addWidget(codeLabel);
         layout->addStretch();
+        layout->addWidget(remove);
+        layout->addSpacing(6);
         for (QLabel *label : {nameLabel, codeLabel})
             label->setAttribute(Qt::WA_TransparentForMouseEvents);
         view->setIndexWidget(model->index(model->rowCount() - 1, 0), row);
@@ -323,6 +363,23 @@ void JoinMeeting::onMeetingNoCboBoxEditTextChanged(QString arg1)
     }
     edit->setCursorPosition(colon >= 0 ? shown.size() : position);
     m_filtering = false;
+}
+
+void JoinMeeting::removeHistoryEntry(const QString &code, const QString &time)
+{
+    const QString typed = ui->cboBoxMeetingNo->currentText();
+    const bool wasOpen = ui->cboBoxMeetingNo->view()->isVisible();
+    ui->cboBoxMeetingNo->hidePopup();
+    baseValues->meetingHistory = MeetingHistory::withoutEntry(baseValues->meetingHistory, code, time);
+    saveMeetingHistory();
+    // Rebuilt without touching what the field holds.
+    m_filtering = true;
+    ui->cboBoxMeetingNo->clear();
+    fillHistory();
+    ui->cboBoxMeetingNo->setEditText(typed);
+    m_filtering = false;
+    if (wasOpen && !m_history.isEmpty())
+        ui->cboBoxMeetingNo->showPopup();
 }
 
 void JoinMeeting::clearMeetingHistory(QString link)

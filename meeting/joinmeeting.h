@@ -68,6 +68,10 @@ private:
     // "123  456  789": groups of a meeting number of up to 12 digits.
     static QString displayMeetingNo(const QString &digits);
     void fillHistory();
+    // The row's "×": forgets that one meeting.
+    void removeHistoryEntry(const QString &code, const QString &time);
+    // An empty field takes a meeting number the clipboard offers, selected.
+    void offerClipboardNumber();
     QString meetingNo() const;
     QString nickname() const;
     JoinChain::Meeting meeting() const;

@@ -22,6 +22,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimeZone>
 
 namespace {
 
@@ -455,6 +456,19 @@ void ScheduleMeeting::tmMtgCreateResultSlot(QString result)
 {
     m_spinner->stop();
     if (result.isEmpty() || result.startsWith(QLatin1String("result:"))) {
+        const QJsonObject saved =
+            QJsonDocument::fromJson(result.mid(QStringLiteral("result:").size()).toUtf8()).object();
+        CalendarEvent event;
+        event.meetingCode =
+            m_meetingCode.isEmpty() ? jsonText(saved.value(QStringLiteral("meetingCode"))) : m_meetingCode;
+        QString id = jsonText(m_detail.value(QStringLiteral("meetingId")));
+        if (id.isEmpty())
+            id = jsonText(saved.value(QStringLiteral("meetingId")));
+        event.uid = QStringLiteral("%1@veskmeeting").arg(id.isEmpty() ? event.meetingCode : id);
+        event.subject = ui->lEditMtgName->text();
+        event.start = startDateTime().toTimeZone(QTimeZone::systemTimeZone());
+        event.end = endDateTime().toTimeZone(QTimeZone::systemTimeZone());
+        emit meetingSavedSignal(event, m_meetingCode.isEmpty());
         emit sendTmMtgUpdatedSignal();
         Messages::noticeAfterClose(this, m_meetingCode.isEmpty() ? QStringLiteral("预定成功")
                                                                  : QStringLiteral("修改成功"));

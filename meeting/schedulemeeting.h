@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/calendarfile.h"
 #include "widgets/borderdialog.h"
 
 #include <QDate>
@@ -48,6 +49,9 @@ public:
 signals:
     void ui_loaded();
     void sendTmMtgUpdatedSignal();
+    // The meeting as booked or changed (no description), for the notice that
+    // offers it to the calendar.
+    void meetingSavedSignal(CalendarEvent event, bool created);
 
 public slots:
     void onCloseBtnClicked();

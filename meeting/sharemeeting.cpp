@@ -2,6 +2,7 @@
 #include "ui_sharemeeting.h"
 
 #include "app/waits.h"
+#include "meeting/calendarexport.h"
 #include "meeting/invitationtext.h"
 #include "sdk/wemeetmanager.h"
 #include "widgets/snackbar.h"
@@ -32,6 +33,11 @@ ShareMeeting::ShareMeeting(QString text, QWidget *parent) : BorderDialog(parent)
     bar->setObjectName(QStringLiteral("shareInfoQScrollBar"));
     ui->txtEditShareInfo->setVerticalScrollBar(bar);
     ui->pBtnCopyShareInfo->setObjectName(QStringLiteral("defaultQPushButton"));
+    m_calendarButton = new QPushButton(QStringLiteral("添加到日历"), ui->pBtnCopyShareInfo->parentWidget());
+    m_calendarButton->setObjectName(QStringLiteral("normalQPushButton"));
+    m_calendarButton->setCursor(Qt::PointingHandCursor);
+    m_calendarButton->setAutoDefault(false);
+    m_calendarButton->hide();
 
     ui->txtEditShareInfo->setPlainText(text);
     ui->txtEditShareInfo->installEventFilter(this);
@@ -39,6 +45,7 @@ ShareMeeting::ShareMeeting(QString text, QWidget *parent) : BorderDialog(parent)
 
     connect(ui->pBtnClose, &QPushButton::clicked, this, &ShareMeeting::onCloseBtnClicked);
     connect(ui->pBtnCopyShareInfo, &QPushButton::clicked, this, &ShareMeeting::onCopyShareInfoBtnClicked);
+    connect(m_calendarButton, &QPushButton::clicked, this, &ShareMeeting::onAddToCalendarBtnClicked);
 
     WeMeetManager *manager = WeMeetManager::instance();
     connect(manager, &WeMeetManager::OnLeaveMeetingFinishSignal, this,
@@ -61,6 +68,29 @@ QString ShareMeeting::text() const
 QString ShareMeeting::sdkInvitationText(const QString &inviteInfo)
 {
     return InvitationText::fromSdkInfo(inviteInfo);
+}
+
+void ShareMeeting::setCalendarEvent(const CalendarEvent &event)
+{
+    if (!CalendarExport::isComplete(event))
+        return;
+    m_calendarEvent = event;
+    // Side by side under the text, together as centred as the copy button alone.
+    QPushButton *copy = ui->pBtnCopyShareInfo;
+    const int gap = 16;
+    const int left = copy->x() + copy->width() / 2 - copy->width() - gap / 2;
+    copy->move(left, copy->y());
+    m_calendarButton->setGeometry(left + copy->width() + gap, copy->y(), copy->width(), copy->height());
+    m_calendarButton->show();
+    setTabOrder(copy, m_calendarButton);
+}
+
+void ShareMeeting::onAddToCalendarBtnClicked()
+{
+    CalendarEvent event = m_calendarEvent;
+    // Exactly what "复制" puts on the clipboard.
+    event.description = ui->txtEditShareInfo->toPlainText();
+    CalendarExport::addToCalendar(this, event);
 }
 
 void ShareMeeting::showEvent(QShowEvent *event)

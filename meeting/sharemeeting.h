@@ -1,9 +1,12 @@
 #pragma once
 
+#include "app/calendarfile.h"
 #include "widgets/borderdialog.h"
 
 #include <QPoint>
 #include <QString>
+
+class QPushButton;
 
 namespace Ui {
 class ShareMeeting;
@@ -21,6 +24,8 @@ public:
     ~ShareMeeting() override;
 
     QString text() const;
+    // Offers "添加到日历" for this meeting; without it the dialog only copies.
+    void setCalendarEvent(const CalendarEvent &event);
 
     // The invitation text for the Meeting SDK's invite_info JSON (empty when
     // it does not parse); the session coordinator shows it in this dialog.
@@ -29,6 +34,7 @@ public:
 public slots:
     void onCloseBtnClicked();
     void onCopyShareInfoBtnClicked();
+    void onAddToCalendarBtnClicked();
     void wmLeaveMeetingCompleteSlot(QString result);
     void wmForcedLogoutCompleteSlot();
 
@@ -41,5 +47,7 @@ private:
     void fitWholeLines();
 
     Ui::ShareMeeting *ui = nullptr;
+    QPushButton *m_calendarButton = nullptr;
+    CalendarEvent m_calendarEvent;
     bool m_linesFitted = false;
 };

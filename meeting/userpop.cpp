@@ -2,6 +2,7 @@
 #include "ui_userpop.h"
 
 #include "app/basevalues.h"
+#include "app/userstore.h"
 #include "meeting/userrenamedlg.h"
 #include "sdk/wemeetmanager.h"
 #include "widgets/borderdialog.h"
@@ -37,7 +38,12 @@ userPop::userPop(QWidget *parent) : QWidget(parent), ui(new Ui::userPop)
     ui->lblUserPhone->setText(
         QStringLiteral("手机号：%1 %2").arg(baseValues->mobileCountryCode, baseValues->telephone));
     showName();
+    ui->chkBoxReminder->setChecked(loadMeetingReminder());
 
+    connect(ui->chkBoxReminder, &QCheckBox::toggled, this, [this](bool enabled) {
+        saveMeetingReminder(enabled);
+        emit reminderSwitchedSignal(enabled);
+    });
     connect(ui->btnLogOut, &QPushButton::clicked, this, &userPop::onLogOutBtnClicked);
     connect(ui->btnModify, &QPushButton::clicked, this, &userPop::onModifyBtnClicked);
     connect(WeMeetManager::instance(), &WeMeetManager::OnForcedLogoutFinishSignal, this,

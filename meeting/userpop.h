@@ -28,6 +28,8 @@ public:
 
 signals:
     void appLogoutSignal();
+    // "会议开始前提醒" switched on or off.
+    void reminderSwitchedSignal(bool enabled);
 
 public slots:
     void onLogOutBtnClicked();

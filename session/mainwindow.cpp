@@ -2,15 +2,18 @@
 
 #include "app/basevalues.h"
 #include "app/launchparameter.h"
+#include "app/meetingreminders.h"
 #include "app/platform.h"
 #include "app/uitexts.h"
 #include "app/userstore.h"
 #include "app/waits.h"
 #include "http/servicetokenhttp.h"
+#include "meeting/calendarexport.h"
 #include "meeting/invitationtext.h"
 #include "meeting/sharemeeting.h"
 #include "sdk/wemeetmanager.h"
 #include "session/navigator.h"
+#include "session/remindercenter.h"
 #include "session/splashselect.h"
 #include "widgets/messages.h"
 #include "widgets/snackbar.h"
@@ -64,6 +67,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         m_refreshTimer->start(interval);
     }
     loadLoginInfo();
+    m_reminders = new ReminderCenter(this);
+    connect(m_reminders, &ReminderCenter::joinRequested, Navigator::instance(), &Navigator::joinFromReminder);
     Navigator::instance()->showStartScreen(nullptr);
 }
 
@@ -133,6 +138,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::wmLogoutCompleteSlot()
 {
+    m_reminders->stop();
     Navigator *navigator = Navigator::instance();
     if (!baseValues->signedIn) {
         navigator->showStartScreen(nullptr);
@@ -178,6 +184,7 @@ void MainWindow::wmForcedLogoutCompleteSlot()
 void MainWindow::showForcedLogout()
 {
     // The session is over on this device.
+    m_reminders->stop();
     baseValues->signedIn = false;
     baseValues->signOutRequested = false;
     baseValues->autoLoginBlocked = true;
@@ -219,6 +226,11 @@ void MainWindow::wmShareToMeetingCompleteSlot(QString jsonInfo)
 {
     emit closeShareMeetingSignal();
     ShareMeeting *share = Navigator::instance()->openInvitation(InvitationText::fromSdkInfo(jsonInfo));
+    // The SDK names no meeting id; the list of the run may know it.
+    const QString code = InvitationText::jsonText(
+        QJsonDocument::fromJson(jsonInfo.toUtf8()).object().value(QStringLiteral("meeting_code")));
+    share->setCalendarEvent(
+        CalendarExport::fromSdkInfo(jsonInfo, m_reminders->schedule()->meeting(code).meetingId));
     connect(this, &MainWindow::closeShareMeetingSignal, share, &ShareMeeting::onCloseBtnClicked);
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 
 class QTimer;
+class ReminderCenter;
 class ServiceTokenHttp;
 class TwoBtnDlg;
 
@@ -35,6 +36,8 @@ public:
 
     // The running renewal timer, null when no lifetime was known.
     QTimer *refreshTimer() const { return m_refreshTimer; }
+    // The meeting reminders of the run.
+    ReminderCenter *reminders() const { return m_reminders; }
 
 signals:
     void closeShareMeetingSignal();
@@ -68,6 +71,7 @@ private:
     void dropJoinNewQuestion();
 
     QTimer *m_refreshTimer = nullptr;
+    ReminderCenter *m_reminders = nullptr;
     // The last renewal, kept until the next one so a late answer still counts.
     ServiceTokenHttp *m_refreshRequest = nullptr;
     bool m_endsEventLoop = false;

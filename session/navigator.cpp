@@ -14,6 +14,7 @@
 #include "meeting/sharemeeting.h"
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
+#include "session/remindercenter.h"
 #include "session/splashselect.h"
 #include "widgets/messages.h"
 
@@ -218,8 +219,27 @@ PhoneNumberPatch *Navigator::showPhoneNumberPatch(QWidget *from, int origin)
 HomeScreen *Navigator::showHomeScreen(QWidget *from)
 {
     auto *home = new HomeScreen();
+    if (m_coordinator) {
+        ReminderCenter *reminders = m_coordinator->reminders();
+        connect(home, &HomeScreen::meetingListLoaded, reminders, &ReminderCenter::meetingListArrived);
+        connect(home, &HomeScreen::reminderSwitchedSignal, reminders, &ReminderCenter::setEnabled);
+    }
     handOver(from, home);
     return home;
+}
+
+void Navigator::joinFromReminder(const QString &meetingCode)
+{
+    for (QWidget *window : openWindows()) {
+        if (auto *home = qobject_cast<HomeScreen *>(window)) {
+            home->showNormal();
+            home->raise();
+            home->activateWindow();
+            home->joinMeetingSlot(meetingCode);
+            return;
+        }
+    }
+    qDebug().noquote() << "reminder join without a home screen:" << meetingCode;
 }
 
 // --- Join dialog ----------------------------------------------------------------
@@ -262,8 +282,10 @@ ScheduleMeeting *Navigator::openScheduleMeeting(QWidget *owner, const QString &m
         return open;
     }
     auto *dialog = new ScheduleMeeting(meetingCode);
-    if (auto *home = qobject_cast<HomeScreen *>(owner))
+    if (auto *home = qobject_cast<HomeScreen *>(owner)) {
         connect(dialog, &ScheduleMeeting::sendTmMtgUpdatedSignal, home, &HomeScreen::tmMtgUpdatedSlot);
+        connect(dialog, &ScheduleMeeting::meetingSavedSignal, home, &HomeScreen::meetingSavedSlot);
+    }
     open = dialog;
     openOver(owner, dialog);
     return dialog;

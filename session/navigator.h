@@ -73,6 +73,10 @@ public:
     // not keep the run going.
     ShareMeeting *openInvitation(const QString &text);
 
+    // A reminder's "加入": the home screen comes to the front and joins the
+    // meeting exactly as its list row would.
+    void joinFromReminder(const QString &meetingCode);
+
     // Open screens and dialogs, oldest first.
     QList<QWidget *> openWindows() const;
 

@@ -118,4 +118,14 @@ void noticeAfterClose(QWidget *asker, const QString &text)
     Snackbar::showMessageOver(text, area, Waits::noticeMs);
 }
 
+void noticeWithAction(QWidget *asker, const QString &text, const QString &actionText,
+                      std::function<void()> action)
+{
+    QPointer<QWidget> guard(asker);
+    Snackbar::showMessageWithAction(text, actionText, asker, [guard, action] {
+        if (guard && action)
+            action();
+    });
+}
+
 } // namespace Messages

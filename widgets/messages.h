@@ -40,4 +40,9 @@ void noticeIn(QWidget *asker, const QString &text, const QRect &area);
 // where the asker was.
 void noticeAfterClose(QWidget *asker, const QString &text);
 
+// A notice with a link after its text; action runs when the link is
+// clicked, and only while the asker exists.
+void noticeWithAction(QWidget *asker, const QString &text, const QString &actionText,
+                      std::function<void()> action);
+
 } // namespace Messages

@@ -5,6 +5,8 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTimerEvent>
 
 Snackbar::Snackbar(QWidget *parent) : QDialog(parent), ui(new Ui::Snackbar)
@@ -38,7 +40,29 @@ void Snackbar::showMessageOver(QString text, const QRect &globalArea, int durati
     present(text, nullptr, globalArea, durationMs);
 }
 
-void Snackbar::present(const QString &fullText, QWidget *parent, QRect globalArea, int durationMs)
+Snackbar *Snackbar::showMessageWithAction(const QString &text, const QString &actionText, QWidget *parent,
+                                          std::function<void()> action, int durationMs)
+{
+    QRect area;
+    if (parent && parent->window()->isVisible())
+        area = parent->window()->frameGeometry();
+    const QString rich = QStringLiteral("%1&nbsp;&nbsp;<a href=\"action\" style=\"color:#7DB6FF; "
+                                        "text-decoration:none;\">%2</a>")
+                             .arg(text.left(120).toHtmlEscaped(), actionText.toHtmlEscaped());
+    Snackbar *notice = present(rich, parent, area, durationMs);
+    QLabel *label = notice->ui->label;
+    label->setTextFormat(Qt::RichText);
+    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    label->setCursor(Qt::PointingHandCursor);
+    connect(label, &QLabel::linkActivated, notice, [notice, action] {
+        notice->close();
+        if (action)
+            action();
+    });
+    return notice;
+}
+
+Snackbar *Snackbar::present(const QString &fullText, QWidget *parent, QRect globalArea, int durationMs)
 {
     // A notice is read at a glance; laying out a huge text (a service's
     // runaway error message) would freeze the window instead.
@@ -66,7 +90,10 @@ void Snackbar::present(const QString &fullText, QWidget *parent, QRect globalAre
     // width, so a short text keeps one line and the label grows to fit it.
     const QMargins chrome = label->contentsMargins();
     const int room = label->maximumWidth() - 2 * label->margin() - chrome.left() - chrome.right();
-    const int advance = QFontMetrics(label->font()).horizontalAdvance(text);
+    // A link's markup takes no room of its own.
+    const QString shown =
+        Qt::mightBeRichText(text) ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
+    const int advance = QFontMetrics(label->font()).horizontalAdvance(shown);
     const bool wrap = advance > room;
     label->setWordWrap(wrap);
     // Wrapped lines use the whole width rather than a narrow column.
@@ -89,6 +116,7 @@ void Snackbar::present(const QString &fullText, QWidget *parent, QRect globalAre
         notice->move(globalArea.center() - QPoint(size.width() / 2, size.height() / 2));
     notice->m_timerId = notice->startTimer(qMax(0, durationMs), Qt::CoarseTimer);
     notice->show();
+    return notice;
 }
 
 void Snackbar::timerEvent(QTimerEvent *event)

@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
+
 namespace Ui {
 class Snackbar;
 }
@@ -30,13 +32,18 @@ public:
 
     // With no parent, centred over globalArea: for a window about to close.
     static void showMessageOver(QString text, const QRect &globalArea, int durationMs = Waits::noticeMs);
+    // The same with a link after the text that runs action and closes the
+    // notice; it stays longer, so there is time to reach it.
+    static Snackbar *showMessageWithAction(const QString &text, const QString &actionText, QWidget *parent,
+                                           std::function<void()> action,
+                                           int durationMs = Waits::actionNoticeMs);
 
 protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
     explicit Snackbar(QWidget *parent);
-    static void present(const QString &text, QWidget *parent, QRect globalArea, int durationMs);
+    static Snackbar *present(const QString &text, QWidget *parent, QRect globalArea, int durationMs);
 
     Ui::Snackbar *ui = nullptr;
     int m_timerId = -1;

@@ -7,11 +7,13 @@
 #include "widgets/borderdialog.h"
 #include "widgets/snackbar.h"
 
+#include <QCheckBox>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
 #include <QSettings>
+#include <QSignalSpy>
 
 using namespace meetingtest;
 
@@ -154,6 +156,27 @@ private slots:
         const int ring = BorderDialog::shadowWidth;
         QCOMPARE(pop->y() + ring, p.y() + 15 + set->height());
         QVERIFY(home->frameGeometry().adjusted(ring, ring, -ring, -ring).contains(pop->geometry()));
+    }
+
+    void reminderSwitchIsRememberedInItsOwnGroup()
+    {
+        auto *home = new HomeScreen;
+        home->show();
+        QSignalSpy switched(home, &HomeScreen::reminderSwitchedSignal);
+        userPop *pop = openPopFrom(home);
+        QVERIFY(pop);
+        auto *reminder = pop->findChild<QCheckBox *>(QStringLiteral("chkBoxReminder"));
+        QVERIFY(reminder);
+        QCOMPARE(reminder->text(), QStringLiteral("会议开始前提醒"));
+        QVERIFY(reminder->isChecked()); // on by default
+        QTest::mouseClick(reminder, Qt::LeftButton);
+        QCOMPARE(switched.count(), 1);
+        QCOMPARE(switched.first().first().toBool(), false);
+        QSettings stored(userDataPath(), QSettings::IniFormat);
+        QCOMPARE(stored.value("REMINDER/ENABLED").toString(), QStringLiteral("False"));
+        QVERIFY(!loadMeetingReminder());
+        pop->close();
+        saveMeetingReminder(true);
     }
 
     void menuStaysOnTheScreenBesideAWindowAtItsEdge()

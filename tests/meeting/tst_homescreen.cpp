@@ -1,5 +1,6 @@
 #include "meetingtestsupport.h"
 
+#include "app/calendarfile.h"
 #include "http/tmmtginvitehttp.h"
 #include "http/tmmtgqueryhttp.h"
 #include "meeting/dateitem.h"
@@ -7,8 +8,11 @@
 #include "meeting/invitationtext.h"
 #include "meeting/meetinglist.h"
 #include "meeting/mtgitem.h"
+#include "meeting/reminderwindow.h"
 #include "meeting/sharemeeting.h"
 #include "session/mainwindow.h"
+#include "session/navigator.h"
+#include "session/remindercenter.h"
 #include "session/splashselect.h"
 #include "widgets/borderdialog.h"
 #include "widgets/snackbar.h"
@@ -17,6 +21,9 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -24,6 +31,7 @@
 #include <QLocale>
 #include <QPointer>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTextEdit>
@@ -254,6 +262,7 @@ private slots:
 
     void cleanup()
     {
+        m_mainWindow->reminders()->stop();
         cancelDialogAnswers();
         closeHomeScreens<HomeScreen>();
         const auto all = QApplication::topLevelWidgets();
@@ -514,6 +523,79 @@ private slots:
         const QRect panel = geometry.adjusted(ring, ring, -ring, -ring);
         QCOMPARE(panel.right(), buttonGlobal.x() + button->width() - 1);
         QVERIFY(panel.top() >= buttonGlobal.y() + button->height() + 13 - 1);
+    }
+
+    void invitationAddsTheMeetingToTheCalendar()
+    {
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_urls, "open");
+        HomeScreen *home = openHome();
+        QVERIFY(home);
+        mtgItem *row = rowFor(home, QStringLiteral("482915736"));
+        QVERIFY(row);
+        chooseMenuEntry(row, QStringLiteral("邀请信息"));
+        QTRY_COMPARE(visibleTopLevels<ShareMeeting>().size(), 1);
+        ShareMeeting *share = visibleTopLevels<ShareMeeting>().first();
+        QPushButton *add = nullptr;
+        for (QPushButton *button : share->findChildren<QPushButton *>())
+            if (button->text() == QStringLiteral("添加到日历"))
+                add = button;
+        QVERIFY(add && add->isVisible());
+        QTest::mouseClick(add, Qt::LeftButton);
+        QCOMPARE(m_urls.urls.size(), 1);
+        const QString path = m_urls.urls.first().toLocalFile();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const CalendarEvent event = CalendarFile::parse(file.readAll());
+        QCOMPARE(event.description, share->text());
+        QCOMPARE(event.meetingCode, row->meetingCode());
+        QCOMPARE(event.uid, row->meetingId() + "@veskmeeting");
+        QCOMPARE(event.start.toLocalTime().toString("hh:mm"),
+                 row->findChild<QLabel *>(QStringLiteral("size16QLabel"))->text());
+
+        // A folder in the file's place: a notice, nothing opened, nothing lost.
+        file.close();
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkpath(path + "/kept"));
+        QTest::mouseClick(add, Qt::LeftButton);
+        QTRY_VERIFY(notices(share).contains(QStringLiteral("日历文件写入失败")));
+        QCOMPARE(m_urls.urls.size(), 1);
+        QVERIFY(QDir(path + "/kept").exists());
+        QDir(path).removeRecursively();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    }
+
+    void reminderJoinsAsTheRowDoes()
+    {
+        QPointer<HomeScreen> home = Navigator::instance()->showHomeScreen(nullptr);
+        QVERIFY(waitHomeLoaded(home.data()));
+        const QString code = QStringLiteral("482915736");
+        // Listed three minutes before its start: reminded at once.
+        home->tmMtgQueryResultSlot(text({meetingJson(code, QDateTime::currentDateTime().addSecs(180), 30)}));
+        ReminderCenter *center = m_mainWindow->reminders();
+        QTRY_COMPARE(center->windows().size(), 1);
+        ReminderWindow *reminder = center->windows().first();
+        QVERIFY(reminder->isVisible());
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(area.contains(reminder->geometry()));
+        QVERIFY(reminder->geometry().right() > area.right() - 40);
+        QVERIFY(reminder->geometry().bottom() > area.bottom() - 40);
+        QStringList texts;
+        for (QLabel *label : reminder->findChildren<QLabel *>())
+            texts << label->text();
+        QVERIFY(texts.contains(QStringLiteral("会议即将开始")));
+        QVERIFY(texts.contains(QStringLiteral("会议ID：482  915  736")));
+
+        m_server.clearRequests();
+        QPushButton *join = nullptr;
+        for (QPushButton *button : reminder->findChildren<QPushButton *>())
+            if (button->text() == QStringLiteral("加入"))
+                join = button;
+        QVERIFY(join);
+        QTest::mouseClick(join, Qt::LeftButton);
+        QTRY_VERIFY(home.isNull());
+        QCOMPARE(WemeetSim::lastJoin().meetingCode, code);
+        QVERIFY(requested("/service/tencent-meeting/meeting/meetingSummary"));
+        QVERIFY(center->windows().isEmpty());
     }
 
     void longSubjectsAreElidedWithTheWholeSubjectAsToolTip()

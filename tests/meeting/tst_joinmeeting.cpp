@@ -6,7 +6,12 @@
 
 #include "widgets/waitingspinnerwidget.h"
 
+#include "meeting/invitationtext.h"
+
+#include <QClipboard>
 #include <QDate>
+#include <QGuiApplication>
+#include <QJsonObject>
 #include <QScopedValueRollback>
 
 using namespace jointest;
@@ -241,6 +246,15 @@ private slots:
         QVERIFY(combo->currentText().isEmpty());
 
         combo->showPopup();
+        // "×" forgets only its own row.
+        const auto removes =
+            combo->view()->findChildren<QPushButton *>(QStringLiteral("removeHistoryQPushButton"));
+        QCOMPARE(removes.size(), 2);
+        QTest::mouseClick(removes.at(1), Qt::LeftButton);
+        QTRY_COMPARE(historyCodes(), QStringList{"482915736"});
+        QCOMPARE(combo->count(), 2);
+        QCOMPARE(combo->itemText(0), QStringLiteral("482  915  736"));
+        QVERIFY(combo->currentText().isEmpty());
         auto *clear = combo->view()->findChild<QLabel *>(QStringLiteral("leftSpaceBlueQLabel"));
         QVERIFY(clear);
         QVERIFY(clear->text().contains(QStringLiteral("清空记录")));
@@ -248,6 +262,49 @@ private slots:
         QCOMPARE(combo->count(), 1);
         QVERIFY(historyCodes().isEmpty());
         QVERIFY(baseValues->meetingHistory.isEmpty());
+    }
+
+    void clipboardNumberIsOffered_data()
+    {
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("offered");
+        const QString invitation = InvitationText::fromServiceData(
+            QJsonObject{{"personName", "张三"}, {"rootNum", "482915736"}, {"meetingName", "周会"}});
+        QTest::newRow("invitation") << invitation << "482  915  736";
+        QTest::newRow("invitation copied on Windows")
+            << QString(invitation).replace("\n", "\r\n") << "482  915  736";
+        QTest::newRow("bare number") << " 482915736\n"
+                                     << "482  915  736";
+        QTest::newRow("grouped with dashes") << "482-915-736"
+                                             << "482  915  736";
+        QTest::newRow("twelve digits in blanks") << "2718 3649 5061"
+                                                 << "2718  3649  5061";
+        QTest::newRow("eight digits") << "48291573"
+                                      << "";
+        QTest::newRow("thirteen digits") << "4829157361234"
+                                         << "";
+        QTest::newRow("number in other text") << "电话 482915736"
+                                              << "";
+        QTest::newRow("other invitation") << "会议号：482915736\n"
+                                          << "";
+        QTest::newRow("several megabytes") << QString(invitation).repeated(20000) << "";
+    }
+    void clipboardNumberIsOffered()
+    {
+        QFETCH(QString, clipboard);
+        QFETCH(QString, offered);
+        QGuiApplication::clipboard()->setText(clipboard);
+        JoinMeeting *dialog = openFromStartScreen();
+        QVERIFY(dialog);
+        const JoinForm form = formOf(dialog);
+        QCOMPARE(form.number->currentText(), offered);
+        QCOMPARE(form.number->lineEdit()->selectedText(), offered);
+        QGuiApplication::clipboard()->clear();
+        if (offered.isEmpty())
+            return;
+        // Typing replaces what was offered.
+        QTest::keyClicks(form.number->lineEdit(), "6");
+        QCOMPARE(form.number->currentText(), QStringLiteral("6"));
     }
 
     // Whatever ends the join, the user is left with one start screen.

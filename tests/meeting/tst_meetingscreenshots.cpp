@@ -1,7 +1,10 @@
 #include "meetingtestsupport.h"
 
+#include "app/meetingreminders.h"
 #include "meeting/homescreen.h"
+#include "meeting/joinmeeting.h"
 #include "meeting/mtgitem.h"
+#include "meeting/reminderwindow.h"
 #include "meeting/schedulemeeting.h"
 #include "meeting/sharemeeting.h"
 #include "meeting/userpop.h"
@@ -10,6 +13,7 @@
 #include "widgets/veskdatetimecombobox.h"
 
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QDateEdit>
 #include <QLineEdit>
 
@@ -135,6 +139,25 @@ private slots:
         Messages::tell(home, QStringLiteral("当前会议号已失效！"), QStringLiteral("确定"));
         QVERIFY(saveWithOverlays(home, QStringLiteral("home-message")));
         home->close();
+    }
+
+    void reminderAndFocusRing()
+    {
+        const qint64 start = QDateTime::currentSecsSinceEpoch() + 240;
+        ReminderWindow reminder(
+            ReminderMeeting{"1", "482915736", QStringLiteral("项目周会：进度与风险"), start, start + 3600});
+        reminder.show();
+        QVERIFY(m_shots.save(&reminder, QStringLiteral("meeting-reminder")));
+
+        auto *join = new JoinMeeting(QString(), QString());
+        join->show();
+        join->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(join));
+        auto *mic = join->findChild<QCheckBox *>(QStringLiteral("chkBoxOpenMic"));
+        mic->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(mic->hasFocus());
+        QVERIFY(m_shots.save(join, QStringLiteral("focus-ring")));
+        join->close();
     }
 
     void invitation()

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QMetaType>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+class QJsonArray;
+
+// One meeting of the list as the reminders need it.
+struct ReminderMeeting
+{
+    QString meetingId;
+    QString meetingCode;
+    QString subject;
+    qint64 startSecs = 0; // seconds since 1970-01-01 UTC
+    qint64 endSecs = 0;
+
+    // A moved meeting is a new reminder; the old time is forgotten with the old key.
+    QString key() const;
+};
+Q_DECLARE_METATYPE(ReminderMeeting)
+
+// When to remind the user of the meetings in their list. Knows no windows:
+// it says when a reminder is due and when one has to go, and its owner
+// shows and hides them. Lives for the run, so a new home screen keeps what
+// was reminded already.
+class MeetingReminders final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(MeetingReminders)
+
+public:
+    explicit MeetingReminders(QObject *parent = nullptr);
+
+    // Milliseconds since 1970-01-01 UTC; tests set their own.
+    using Clock = std::function<qint64()>;
+    void setClock(Clock clock);
+    static inline qint64 leadSecs = 5 * 60;    // reminded this long before the start
+    static inline qint64 lingerSecs = 10 * 60; // a reminder stays until start plus this
+
+    // The meetings of a list answer; meetings whose times cannot be read are left out.
+    static QList<ReminderMeeting> fromList(const QJsonArray &meetings);
+
+    void setEnabled(bool enabled);
+    bool isEnabled() const { return m_enabled; }
+    // Each time the list arrives: what is no longer in it is not reminded.
+    void setMeetings(const QList<ReminderMeeting> &meetings);
+    // While in a meeting nothing is shown; reminders shown meanwhile go back
+    // to waiting, except the one for the meeting joined.
+    void setInMeeting(bool inMeeting, const QString &meetingCode = QString());
+    // The user answered the reminder ("加入" or "忽略").
+    void answer(const QString &key);
+    // Sign-out: everything pending or shown goes.
+    void stop();
+
+    QList<ReminderMeeting> shown() const;
+    // The meeting of this number in the last list, if any.
+    ReminderMeeting meeting(const QString &meetingCode) const;
+
+    // Acts on the clock's time now; the timer calls it, tests too.
+    void check();
+
+signals:
+    void reminderDue(const ReminderMeeting &meeting);
+    void reminderWithdrawn(const QString &key);
+
+private:
+    enum class State
+    {
+        Waiting,
+        Shown
+    };
+    struct Entry
+    {
+        ReminderMeeting meeting;
+        State state = State::Waiting;
+    };
+    void withdraw(Entry &entry, bool done);
+    void schedule(qint64 nowSecs);
+
+    Clock m_clock;
+    QHash<QString, Entry> m_entries;
+    // Reminded, answered or already under way when first seen: never again this run.
+    QSet<QString> m_done;
+    QTimer m_timer;
+    bool m_enabled = true;
+    bool m_inMeeting = false;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class MeetingReminders;
+class QJsonArray;
+class ReminderWindow;
+struct ReminderMeeting;
+
+// The reminders of a run: schedule, windows and desktop notifications. The
+// session coordinator owns it, so it outlives every home screen; the home
+// screen hands it each list it receives.
+class ReminderCenter final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(ReminderCenter)
+
+public:
+    explicit ReminderCenter(QObject *parent = nullptr);
+
+    MeetingReminders *schedule() const { return m_schedule; }
+    QList<ReminderWindow *> windows() const;
+
+public slots:
+    void meetingListArrived(const QJsonArray &meetings);
+    // The account menu's switch.
+    void setEnabled(bool enabled);
+    // Sign-out or forced sign-out.
+    void stop();
+
+signals:
+    // "加入" on a reminder: the screen in front joins it as its list row would.
+    void joinRequested(QString meetingCode);
+
+private:
+    void showReminder(const ReminderMeeting &meeting);
+    void withdraw(const QString &key);
+    void meetingStateChanged();
+    void restack();
+
+    MeetingReminders *m_schedule = nullptr;
+    QHash<QString, QPointer<ReminderWindow>> m_windows;
+};
