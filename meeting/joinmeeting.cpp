@@ -147,10 +147,10 @@ JoinMeeting::JoinMeeting(QString meetingNo, QString nickname, QWidget *parent)
 void JoinMeeting::offerClipboardNumber()
 {
     const QClipboard *clipboard = QGuiApplication::clipboard();
-    const QMimeData *data = clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
-    if (!data || !data->hasText())
+    const QMimeData *mime = clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
+    if (!mime || !mime->hasText())
         return;
-    const QString number = MeetingHistory::numberFromClipboard(data->text());
+    const QString number = MeetingHistory::numberFromClipboard(mime->text());
     if (number.isEmpty())
         return;
     ui->cboBoxMeetingNo->setEditText(number);

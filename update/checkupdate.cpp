@@ -234,14 +234,14 @@ void CheckUpdate::downloadReadyRead()
 {
     if (!m_file || !m_reply)
         return;
-    const QByteArray data = m_reply->readAll();
-    if (m_writeFailed || data.isEmpty())
+    const QByteArray chunk = m_reply->readAll();
+    if (m_writeFailed || chunk.isEmpty())
         return;
-    if (m_file->write(data) != data.size()) {
+    if (m_file->write(chunk) != chunk.size()) {
         m_writeFailed = true;
         return;
     }
-    m_bytesWritten += data.size();
+    m_bytesWritten += chunk.size();
 }
 
 void CheckUpdate::downloadFinished()

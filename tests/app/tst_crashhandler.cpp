@@ -17,12 +17,16 @@ volatile int zero = 0;
 volatile int one = 1;
 volatile int quotient = 0;
 
+// Endless on purpose: the stack overflow is the fault under test.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winfinite-recursion"
 int overflow(int depth)
 {
     volatile char buffer[4096];
     buffer[0] = char(depth);
     return overflow(depth + 1) + buffer[0];
 }
+#pragma GCC diagnostic pop
 
 // The faults are the point here: the undefined-behaviour checks of a
 // sanitizer build must let them happen.

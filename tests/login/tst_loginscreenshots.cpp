@@ -71,7 +71,8 @@ void TestLoginScreenshots::phoneSignIn()
 void TestLoginScreenshots::qrCodeSignIn()
 {
     QRCodeLogin *login = Navigator::instance()->showQRCodeLogin(nullptr, QStringLiteral("AccountLogin"));
-    QTRY_VERIFY_WITH_TIMEOUT(login->findChild<QLabel *>(QStringLiteral("lblQRCode"))->pixmap(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !login->findChild<QLabel *>(QStringLiteral("lblQRCode"))->pixmap(Qt::ReturnByValue).isNull(), 5000);
     m_shots.saveFramed(login, QStringLiteral("qr-sign-in.png"));
 }
 

@@ -160,8 +160,8 @@ QRCodeLogin *TestQRCodeLogin::openLogin(const QString &returnTo)
 QImage TestQRCodeLogin::codeOf(QRCodeLogin *login) const
 {
     auto *label = login->findChild<QLabel *>(QStringLiteral("lblQRCode"));
-    const QPixmap *pixmap = label ? label->pixmap() : nullptr;
-    return pixmap ? pixmap->toImage().convertToFormat(QImage::Format_RGB32) : QImage();
+    const QPixmap pixmap = label ? label->pixmap(Qt::ReturnByValue) : QPixmap();
+    return pixmap.isNull() ? QImage() : pixmap.toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 bool TestQRCodeLogin::overlayShows(QRCodeLogin *login, const QString &text) const

@@ -81,9 +81,9 @@ inline bool signIn(const QString &company = companyCode, const QString &user = a
             return false;
     }
     if (manager->state() < 2) {
-        QSignalSpy login(manager, &WeMeetManager::OnLoginFinishSignal);
+        QSignalSpy signedIn(manager, &WeMeetManager::OnLoginFinishSignal);
         manager->login();
-        if (!login.wait(5000) || !login.first().at(0).toString().isEmpty())
+        if (!signedIn.wait(5000) || !signedIn.first().at(0).toString().isEmpty())
             return false;
     }
     baseValues->signedIn = true;

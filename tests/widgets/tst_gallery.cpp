@@ -82,7 +82,7 @@ void settle(QWidget *w)
 {
     w->show();
     QApplication::setActiveWindow(w->window());
-    QTest::qWaitForWindowExposed(w);
+    (void)QTest::qWaitForWindowExposed(w);
     QTest::qWait(50);
 }
 
@@ -208,7 +208,7 @@ void TestGallery::busyIndicators()
     WaitingSpinnerWidget spinner(&screen, true, true);
     spinner.setText(QStringLiteral("正在加载会议列表..."));
     spinner.start();
-    QTest::qWaitForWindowExposed(&spinner);
+    (void)QTest::qWaitForWindowExposed(&spinner);
     QTest::qWait(300);
     QVERIFY(save(onBackdrop(spinner.grab()), QStringLiteral("spinner")));
     // The spinner over its (disabled) screen, composed the way a user sees it.
@@ -344,7 +344,7 @@ void TestGallery::buttonStyles()
     mask->move(0, 0);
     grid->addWidget(maskBack, 2, 3);
     int col = 0;
-    for (const QString &name : {"btnMtgJoin", "btnMtgQuick", "btnMtgCreate", "btnMtgCast"})
+    for (const QString &name : QStringList{"btnMtgJoin", "btnMtgQuick", "btnMtgCreate", "btnMtgCast"})
         grid->addWidget(button(name, QString(), &panel, QSize(50, 50)), 3, col++);
     auto *tabOn = button(QStringLiteral("tabPushButton"), QStringLiteral("账号登录"), &panel, QSize(100, 34));
     tabOn->setCheckable(true);
@@ -363,7 +363,7 @@ void TestGallery::buttonStyles()
     menu.addAction(QStringLiteral("修改会议"));
     menu.addAction(QStringLiteral("取消会议"));
     menu.popup(QPoint(100, 100));
-    QTest::qWaitForWindowExposed(&menu);
+    (void)QTest::qWaitForWindowExposed(&menu);
     menu.setActiveAction(menu.actions().at(1));
     QTest::qWait(30);
     QVERIFY(save(onBackdrop(menu.grab()), QStringLiteral("styles_row_menu")));
@@ -413,7 +413,8 @@ void TestGallery::labelStyles()
         label(QStringLiteral("whiteQLabel"), QStringLiteral("whiteQLabel on blackMaskQFrame"), dark);
     white->move(8, 5);
     form->addRow(QStringLiteral("whiteQLabel"), dark);
-    for (const QString &logo : {"smallLogoQLabel", "logoQLabel", "largeLogoQLabel", "completeIconQLabel"}) {
+    for (const QString &logo :
+         QStringList{"smallLogoQLabel", "logoQLabel", "largeLogoQLabel", "completeIconQLabel"}) {
         QLabel *l = label(logo, QString(), &panel);
         const QSize size = logo == QLatin1String("smallLogoQLabel")   ? QSize(30, 18)
                            : logo == QLatin1String("logoQLabel")      ? QSize(80, 48)
@@ -531,7 +532,7 @@ void TestGallery::otherStyles()
     share->setFixedSize(300, 120);
     form->addRow(QStringLiteral("shareInfoQTextEdit"), share);
 
-    for (const QString &name : {"titleSplitLine", "hSplitLine", "dottedLine", "dashedLine"}) {
+    for (const QString &name : QStringList{"titleSplitLine", "hSplitLine", "dottedLine", "dashedLine"}) {
         // Each line across and, beside it, upright (as in the meeting rows).
         auto *row = new QHBoxLayout;
         row->setSpacing(20);
