@@ -1,5 +1,7 @@
 #include "app/instancemarker.h"
 
+#include "app/platform.h"
+
 #include <QDebug>
 #include <QSharedMemory>
 
@@ -9,11 +11,16 @@ constexpr int markerSize = 100;
 
 QSharedMemory &marker()
 {
-    static QSharedMemory segment(QStringLiteral("VeskMeeting.exe"));
+    static QSharedMemory segment(instanceMarkerKey());
     return segment;
 }
 
 } // namespace
+
+QString instanceMarkerKey()
+{
+    return QStringLiteral("VeskMeeting.exe") + QString::fromStdString(userInstanceSuffix());
+}
 
 bool createInstanceMarker()
 {

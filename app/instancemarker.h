@@ -1,8 +1,14 @@
 #pragma once
 
+#include <QString>
+
 // The instance marker: a shared-memory segment with the key
-// "VeskMeeting.exe" whose successful creation marks the first instance. It
-// stays with the process until it ends.
+// "VeskMeeting.exe" (per user on POSIX, see instanceMarkerKey) whose
+// successful creation marks the first instance. It stays with the process
+// until it ends.
+
+// "VeskMeeting.exe", with the user's suffix where users share the namespace.
+QString instanceMarkerKey();
 
 // Tries to create the marker; false when that fails for any reason.
 bool createInstanceMarker();

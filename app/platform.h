@@ -30,9 +30,10 @@ void killProcessTree(long long pid = -1);
 bool raiseWindowWithTitle(const std::wstring &title);
 
 // Whether the program file at utf8Path carries a valid, trusted code
-// signature (Windows: Authenticode through WinVerifyTrust). POSIX has no
+// signature (Windows: Authenticode through WinVerifyTrust); when it does not,
+// why (when given) says what was wrong, in words for the log. POSIX has no
 // such signature: it answers true and logs that nothing was checked.
-bool verifyProgramSignature(const std::string &utf8Path);
+bool verifyProgramSignature(const std::string &utf8Path, std::string *why = nullptr);
 
 // Private places for files that hold passwords (logs, User.dat). POSIX: a
 // folder is created 0700 and a file 0600 whatever the umask, and an existing
@@ -46,6 +47,12 @@ bool createPrivateFile(const std::string &utf8Path);   // never truncates
 // one call (the log opens its file for every line). -1 when it cannot be
 // opened that way (Windows, a link or a folder in the way): open it as usual.
 int openPrivateForAppend(const std::string &utf8Path);
+
+// Appended to the names of the instance marker and the local socket so that
+// each user of the machine has their own: "-<uid>" on POSIX, where both live
+// in a temporary folder users may share; empty on Windows, whose session
+// namespace keeps users apart already.
+std::string userInstanceSuffix();
 
 // The program arguments: on Windows taken from the wide command line and
 // converted into the system code page, elsewhere argv as given.

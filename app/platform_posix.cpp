@@ -636,6 +636,11 @@ void sendTcpWritesAtOnce()
         sendAtOnce(fd);
 }
 
+std::string userInstanceSuffix()
+{
+    return "-" + std::to_string(static_cast<unsigned long>(::getuid()));
+}
+
 int terminationRequestDescriptor()
 {
     if (terminationPipe[0] >= 0)
@@ -653,7 +658,7 @@ int terminationRequestDescriptor()
     return terminationPipe[0];
 }
 
-bool verifyProgramSignature(const std::string &utf8Path)
+bool verifyProgramSignature(const std::string &utf8Path, std::string * /*why*/)
 {
     // Executables carry no signature here; the update road is only as
     // trustworthy as the address it downloads from.

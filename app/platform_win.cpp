@@ -336,17 +336,57 @@ void sendTcpWritesAtOnce()
     }
 }
 
+std::string userInstanceSuffix()
+{
+    return std::string();
+}
+
 int terminationRequestDescriptor()
 {
     // Windows asks through the window system (WM_CLOSE, WM_ENDSESSION).
     return -1;
 }
 
-bool verifyProgramSignature(const std::string &utf8Path)
+namespace {
+
+// WinVerifyTrust's answers that an installer meets in practice.
+std::string signatureRefusal(LONG status)
+{
+    switch (static_cast<unsigned long>(status)) {
+    case 0x800B0100UL: // TRUST_E_NOSIGNATURE
+        return "it carries no signature";
+    case 0x80096010UL: // TRUST_E_BAD_DIGEST
+        return "it was changed after it was signed";
+    case 0x800B0109UL: // CERT_E_UNTRUSTEDROOT
+        return "its certificate leads to no trusted root";
+    case 0x800B010AUL: // CERT_E_CHAINING
+        return "its certificate chain is incomplete";
+    case 0x800B0101UL: // CERT_E_EXPIRED
+        return "its certificate has expired";
+    case 0x800B0111UL: // TRUST_E_EXPLICIT_DISTRUST
+        return "its signer is distrusted on this computer";
+    case 0x800B0003UL: // TRUST_E_SUBJECT_FORM_UNKNOWN
+        return "it is not a file that can be signed";
+    case 0x80092026UL: // CRYPT_E_SECURITY_SETTINGS
+        return "the computer's security settings forbid it";
+    default:
+        break;
+    }
+    char line[64];
+    wsprintfA(line, "WinVerifyTrust answered 0x%08lX", static_cast<unsigned long>(status));
+    return line;
+}
+
+} // namespace
+
+bool verifyProgramSignature(const std::string &utf8Path, std::string *why)
 {
     const std::wstring path = fromUtf8(utf8Path);
-    if (path.empty())
+    if (path.empty()) {
+        if (why)
+            *why = "no file named";
         return false;
+    }
     WINTRUST_FILE_INFO file = {};
     file.cbStruct = sizeof file;
     file.pcwszFilePath = path.c_str();
@@ -367,12 +407,14 @@ bool verifyProgramSignature(const std::string &utf8Path)
     trust.dwStateAction = WTD_STATEACTION_CLOSE;
     WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &trust);
 
-    if (status != ERROR_SUCCESS && platformLog) {
-        char line[64];
-        wsprintfA(line, "program signature refused: 0x%08lX", static_cast<unsigned long>(status));
-        platformLog((std::string(line) + " " + utf8Path).c_str());
-    }
-    return status == ERROR_SUCCESS;
+    if (status == ERROR_SUCCESS)
+        return true;
+    const std::string refusal = signatureRefusal(status);
+    if (why)
+        *why = refusal;
+    if (platformLog)
+        platformLog(("program signature refused: " + refusal + " " + utf8Path).c_str());
+    return false;
 }
 
 bool createPrivateFolder(const std::string &utf8Path)

@@ -1,5 +1,6 @@
 #include "app/veskmeetingserver.h"
 
+#include "app/platform.h"
 #include "app/waits.h"
 
 #include <QDebug>
@@ -19,6 +20,11 @@ VeskMeetingServer::~VeskMeetingServer()
 {
     m_server->close();
     delete m_server;
+}
+
+QString VeskMeetingServer::serverName()
+{
+    return QStringLiteral("VeskMeeting") + QString::fromStdString(userInstanceSuffix());
 }
 
 void VeskMeetingServer::runServer()

@@ -20,8 +20,9 @@ public:
     VeskMeetingServer();
     ~VeskMeetingServer() override;
 
-    // The local socket both ends use.
-    static QString serverName() { return QStringLiteral("VeskMeeting"); }
+    // The local socket both ends use: "VeskMeeting", with the user's suffix
+    // where users share the folder it lives in.
+    static QString serverName();
 
     // Listens for the same user only. A socket left by an instance that
     // ended without closing it is removed, but never one that still answers.

@@ -23,14 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return 0;
         file.write(fuzzsupport::bytes(data, size));
-    }
-    // QSettings rereads a file only when its time or size changed.
-    static QDateTime stamp(QDate(2020, 1, 1), QTime(0, 0));
-    stamp = stamp.addSecs(1);
-    {
-        QFile file(userDataPath());
-        if (file.open(QIODevice::ReadWrite))
-            file.setFileTime(stamp, QFileDevice::FileModificationTime);
+        file.flush();
+        // QSettings rereads a file only when its time or size changed.
+        static QDateTime stamp(QDate(2020, 1, 1), QTime(0, 0));
+        stamp = stamp.addSecs(1);
+        file.setFileTime(stamp, QFileDevice::FileModificationTime);
     }
 
     BaseValues values;

@@ -43,6 +43,12 @@ QString unsafeArchiveMessage()
     return QStringLiteral("更新文件包含不安全的路径，已拒绝解压！\n请联系Vesk客服") + customerServicePhone;
 }
 
+// The download worked: retrying it would not help, asking the service would.
+QString unverifiedMessage()
+{
+    return QStringLiteral("更新文件未通过安全验证，未启动安装！\n请联系Vesk客服") + customerServicePhone;
+}
+
 QString cannotSaveMessage()
 {
     return QStringLiteral("更新文件无法保存！\n请检查磁盘空间和文件权限后重新启动");
@@ -71,7 +77,7 @@ bool isSafeEntryName(const QString &name)
 
 } // namespace
 
-bool (*CheckUpdate::verifySignature)(const std::string &utf8Path) = &verifyProgramSignature;
+bool (*CheckUpdate::verifySignature)(const std::string &utf8Path, std::string *why) = &verifyProgramSignature;
 
 CheckUpdate::CheckUpdate(QString newVersion, QString releaseNotes, QWidget *parent)
     : BorderDialog(parent), ui(new Ui::CheckUpdate), m_newVersion(std::move(newVersion)),
@@ -344,8 +350,11 @@ void CheckUpdate::unpackAndStartInstaller()
         giveUp(QStringLiteral("could not unpack %1").arg(program), downloadFailedMessage());
         return;
     }
-    if (!verifySignature(program.toUtf8().toStdString())) {
-        giveUp(QStringLiteral("installer %1 has no valid signature").arg(program), downloadFailedMessage());
+    std::string why;
+    if (!verifySignature(program.toUtf8().toStdString(), &why)) {
+        giveUp(QStringLiteral("installer %1 not started, its signature was refused: %2")
+                   .arg(program, QString::fromStdString(why)),
+               unverifiedMessage());
         return;
     }
     if (!QProcess::startDetached(program, {installerArgument})) {

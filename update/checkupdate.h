@@ -34,7 +34,7 @@ public:
     static QString installerPath();
     // Checks the unpacked installer's code signature before it is started
     // (the platform layer's check); tests put in a refusing one.
-    static bool (*verifySignature)(const std::string &utf8Path);
+    static bool (*verifySignature)(const std::string &utf8Path, std::string *why);
 
     // While a download runs the dialog cannot be closed, not even with Esc.
     void reject() override;

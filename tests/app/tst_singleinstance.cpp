@@ -3,6 +3,7 @@
 // front and ends; a killed client leaves nothing behind that blocks the next
 // start. The window cases run on a private X server.
 
+#include "app/instancemarker.h"
 #include "app/veskmeetingserver.h"
 #include "support/programsandbox.h"
 #include "x11desktop.h"
@@ -39,7 +40,7 @@ private:
     QString m_display;
 
     QString tmpFolder() const { return m_root->tmpFolder(); }
-    QString socketPath() const { return tmpFolder() + QStringLiteral("/VeskMeeting"); }
+    QString socketPath() const { return tmpFolder() + QLatin1Char('/') + VeskMeetingServer::serverName(); }
     QString log() const { return testsupport::readText(m_root->todaysLog()); }
 
     void useServiceAt(quint16 port)
@@ -271,7 +272,7 @@ private slots:
         // What it leaves: its socket and its marker.
         QVERIFY(QFileInfo::exists(socketPath()));
         {
-            QSharedMemory marker(QStringLiteral("VeskMeeting.exe"));
+            QSharedMemory marker(instanceMarkerKey());
             QVERIFY(!marker.create(100));
             QCOMPARE(marker.error(), QSharedMemory::AlreadyExists);
         }
@@ -288,8 +289,26 @@ private slots:
 
         // A clean end leaves neither behind.
         QVERIFY(!QFileInfo::exists(socketPath()));
-        QSharedMemory marker(QStringLiteral("VeskMeeting.exe"));
+        QSharedMemory marker(instanceMarkerKey());
         QVERIFY(marker.create(100));
+    }
+
+    void anotherUsersClientDoesNotStopThisUsersStart()
+    {
+        // What a client of another user holds in the shared temporary folder
+        // under the machine-wide names.
+        QSharedMemory othersMarker(QStringLiteral("VeskMeeting.exe"));
+        QVERIFY(othersMarker.create(100));
+        QLocalServer othersSocket;
+        othersSocket.setSocketOptions(QLocalServer::WorldAccessOption);
+        QVERIFY(othersSocket.listen(QStringLiteral("VeskMeeting")));
+
+        QProcess mine;
+        start(mine, Screen::Offscreen);
+        QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("Run Server ok")), 10000);
+        QVERIFY(channelAnswers());
+        QVERIFY(!othersSocket.hasPendingConnections());
+        endCleanly(mine);
     }
 
     void runningClientsSocketIsNeverReplaced()

@@ -5,6 +5,8 @@
 // they outlive the test's temporary folder. Process tests call this once the
 // program has ended.
 
+#include "app/instancemarker.h"
+
 #include <QSharedMemory>
 #include <QSystemSemaphore>
 #include <QtGlobal>
@@ -19,11 +21,11 @@ inline void releaseInstanceMarker(const QString &tmpDir)
     qputenv("TMPDIR", tmpDir.toLocal8Bit());
     {
         // Detaching as its last user removes the segment.
-        QSharedMemory marker(QStringLiteral("VeskMeeting.exe"));
+        QSharedMemory marker(instanceMarkerKey());
         if (!marker.create(100) && marker.attach())
             marker.detach();
         // A semaphore opened for creation is removed with its handle.
-        QSystemSemaphore lock(QStringLiteral("VeskMeeting.exe"), 1, QSystemSemaphore::Create);
+        QSystemSemaphore lock(instanceMarkerKey(), 1, QSystemSemaphore::Create);
     }
     if (hadPrevious)
         qputenv("TMPDIR", previous);
