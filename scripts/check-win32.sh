@@ -23,10 +23,11 @@ mkdir -p "$out/gen" "$out/shim/openssl"
 
 # Headers of libraries the product uses that live in /usr/include, which the
 # cross compiler must not see as a whole (it holds glibc's).
-if [ ! -e "$out/shim/done" ]; then
+if [ ! -e "$out/shim/done-2" ]; then
   ln -sfn /usr/include/zlib.h /usr/include/zconf.h /usr/include/qrcodegen/qrcodegen.hpp "$out/shim/"
   ln -sfn /usr/include/openssl/*.h /usr/include/x86_64-linux-gnu/openssl/*.h "$out/shim/openssl/"
-  touch "$out/shim/done"
+  ln -sfn /usr/include/libical "$out/shim/libical"
+  touch "$out/shim/done-2"
 fi
 
 # The Qt headers in one precompiled header: parsing them is most of the work.
