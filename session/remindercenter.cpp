@@ -69,7 +69,8 @@ void ReminderCenter::showReminder(const ReminderMeeting &meeting)
         emit joinRequested(code);
     });
     connect(window, &ReminderWindow::ignoreClicked, m_schedule, &MeetingReminders::answer);
-    connect(window, &QObject::destroyed, this, &ReminderCenter::restack);
+    // Queued: while it is being destroyed, its entry still points at it.
+    connect(window, &QObject::destroyed, this, &ReminderCenter::restack, Qt::QueuedConnection);
     restack();
     window->show();
     DesktopNotice::show(window->windowTitle(), ReminderWindow::noticeText(meeting));

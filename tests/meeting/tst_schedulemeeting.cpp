@@ -164,6 +164,9 @@ private slots:
     {
         for (ScheduleMeeting *d : topLevels<ScheduleMeeting>())
             d->close();
+        // A notice after a booking outlives its form; it goes with the case.
+        for (Snackbar *notice : topLevels<Snackbar>())
+            notice->close();
         closeHomeScreens<HomeScreen>();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

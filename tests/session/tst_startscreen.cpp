@@ -198,7 +198,9 @@ void TestStartScreen::handOffIsNotReusedAfterSignOut()
     // Its start-up checks are queued behind the construction.
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-    QVERIFY(m_server->requests().empty());
+    // A list query of the home screen just gone may still land; no sign-in may.
+    for (const auto &r : m_server->requests())
+        QVERIFY2(r.path.rfind("/idm/", 0) != 0, r.path.c_str());
     QVERIFY(!login->findChild<WaitingSpinnerWidget *>()->isVisible());
 }
 
