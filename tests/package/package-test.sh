@@ -35,7 +35,8 @@ for f in VeskMeeting wemeetsdk-windows; do [ -x "$app/$f" ] || fail "$f not exec
 # The program finds the SDK beside itself, wherever it is unpacked.
 missing=$(ldd "$app/VeskMeeting" | grep "not found")
 [ -z "$missing" ] || fail "unresolved libraries: $missing"
-ldd "$app/VeskMeeting" | grep -q "$app/libwemeetsdk.so" || fail "SDK not taken from beside the program"
+ldd "$app/VeskMeeting" | grep -q "$app/libwemeetsdk.so" ||
+  fail "SDK not taken from beside the program: $(ldd "$app/VeskMeeting" | grep wemeetsdk)"
 
 # Only the system's packages are dependencies; admins' config.ini survives upgrades.
 depends=$(dpkg-deb -f "$deb" Depends)
