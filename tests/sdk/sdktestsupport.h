@@ -3,6 +3,7 @@
 #include "support/testsupport.h"
 
 #include "app/basevalues.h"
+#include "http/servicetokenhttp.h"
 #include "sdk-sim/simcontrol.h"
 #include "sdk/wemeetmanager.h"
 
@@ -20,6 +21,20 @@ inline void resetSdkWorld()
     if (!baseValues)
         baseValues = new BaseValues;
     *baseValues = BaseValues();
+}
+
+// A fresh world with headless meeting windows and a session on the stand-in
+// that holds its service token; returns the token request's result (empty
+// when it was given).
+inline QString freshSessionWithServiceToken(const devservice::Server &server)
+{
+    resetSdkWorld();
+    WemeetSim::setHeadless(true);
+    testsupport::pointBaseValuesAt(server);
+    baseValues->serialNo = QStringLiteral("0123456789abcdef0123456789abcdef");
+    ServiceTokenHttp token;
+    token.request();
+    return testsupport::waitResult(&token, &ServiceTokenHttp::sendServiceTokenResultSignal);
 }
 
 // Initialises the Meeting SDK with made-up credentials and waits for its answer.

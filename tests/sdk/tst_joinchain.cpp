@@ -39,13 +39,7 @@ private slots:
 
     void init()
     {
-        resetSdkWorld();
-        WemeetSim::setHeadless(true);
-        testsupport::pointBaseValuesAt(m_server);
-        baseValues->serialNo = QStringLiteral("0123456789abcdef0123456789abcdef");
-        ServiceTokenHttp token;
-        token.request();
-        QCOMPARE(testsupport::waitResult(&token, &ServiceTokenHttp::sendServiceTokenResultSignal), QString());
+        QCOMPARE(freshSessionWithServiceToken(m_server), QString());
         TmSDKInfoHttp info;
         info.request();
         QCOMPARE(testsupport::waitResult(&info, &TmSDKInfoHttp::sendTmSdkInfoResultSignal), QString());

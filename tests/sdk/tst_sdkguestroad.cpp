@@ -41,13 +41,7 @@ void TestSdkGuestRoad::initTestCase()
 
 void TestSdkGuestRoad::init()
 {
-    resetSdkWorld();
-    WemeetSim::setHeadless(true);
-    testsupport::pointBaseValuesAt(m_server);
-    baseValues->serialNo = QStringLiteral("0123456789abcdef0123456789abcdef");
-    ServiceTokenHttp token;
-    token.request();
-    QCOMPARE(testsupport::waitResult(&token, &ServiceTokenHttp::sendServiceTokenResultSignal), QString());
+    QCOMPARE(freshSessionWithServiceToken(m_server), QString());
     QVERIFY(!baseValues->s_accessToken.isEmpty());
 }
 
