@@ -53,7 +53,7 @@ bool VeskMeetingServer::isListening() const
 void VeskMeetingServer::serverNewConnectionSlot()
 {
     qDebug() << "New Connection";
-    qDebug().noquote() << "listen: " + m_server->serverName();
+    qDebug().noquote() << QStringLiteral("listen: ") + m_server->serverName();
     QLocalSocket *socket = m_server->nextPendingConnection();
     if (!socket)
         return;

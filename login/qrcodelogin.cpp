@@ -220,7 +220,7 @@ void QRCodeLogin::loginResultSlot(QString result)
         return;
     }
     if (!result.isEmpty()) {
-        qDebug().noquote() << "loginResult err: " + result;
+        qDebug().noquote() << QStringLiteral("loginResult err: ") + result;
         failSignIn();
         return;
     }

@@ -62,7 +62,7 @@ bool SignInProgress::signedInAtService(const QString &result)
     if (!expecting(Step::SignIn, "service sign-in"))
         return false;
     if (!result.isEmpty()) {
-        qDebug().noquote() << "loginResult err: " + result;
+        qDebug().noquote() << QStringLiteral("loginResult err: ") + result;
         fail(result);
         return false;
     }

@@ -134,7 +134,7 @@ void runStartupStepMeetingSdk()
 {
     WeMeetManager *manager = WeMeetManager::instance();
     Q_UNUSED(manager)
-    qDebug().noquote() << "SDK Version ==" + WeMeetManager::sdkVersion();
+    qDebug().noquote() << QStringLiteral("SDK Version ==") + WeMeetManager::sdkVersion();
 }
 
 int runStartupStepMainWindow()

@@ -419,7 +419,8 @@ void SimSdk::doJoin(const JoinRecord &join)
         WindowHost *host = windows();
         if (host && !join.hideMeetingWindow)
             host->show(WindowHost::WaitingRoom, QStringLiteral("%1 等候室").arg(records().init.appName),
-                       QJsonObject{{"meetingCode", join.meetingCode}, {"nickname", join.nickname}});
+                       QJsonObject{{QStringLiteral("meetingCode"), join.meetingCode},
+                                   {QStringLiteral("nickname"), join.nickname}});
         if (c.admitAfterMs >= 0)
             m_admitTimer.start(c.admitAfterMs);
     });
@@ -433,11 +434,11 @@ void SimSdk::enterMeeting()
     if (host && !m_meeting.hideMeetingWindow)
         host->show(WindowHost::Meeting,
                    QStringLiteral("%1 会议 %2").arg(records().init.appName, m_meeting.meetingCode),
-                   QJsonObject{{"meetingCode", m_meeting.meetingCode},
-                               {"nickname", m_meeting.nickname},
-                               {"showInvite", m_meeting.showInviteButton},
-                               {"mic", m_meeting.micOn},
-                               {"camera", m_meeting.cameraOn}});
+                   QJsonObject{{QStringLiteral("meetingCode"), m_meeting.meetingCode},
+                               {QStringLiteral("nickname"), m_meeting.nickname},
+                               {QStringLiteral("showInvite"), m_meeting.showInviteButton},
+                               {QStringLiteral("mic"), m_meeting.micOn},
+                               {QStringLiteral("camera"), m_meeting.cameraOn}});
     if (IPreMeetingCallback *cb = m_pre.callback)
         cb->JoinMeeting(0, "", m_meeting.meetingCode.toUtf8().constData());
 }
@@ -558,14 +559,14 @@ void SimSdk::setMic(bool on)
 {
     m_meeting.micOn = on;
     if (WindowHost *host = windows())
-        host->set(WindowHost::Meeting, QJsonObject{{"mic", on}});
+        host->set(WindowHost::Meeting, QJsonObject{{QStringLiteral("mic"), on}});
 }
 
 void SimSdk::setCamera(bool on)
 {
     m_meeting.cameraOn = on;
     if (WindowHost *host = windows())
-        host->set(WindowHost::Meeting, QJsonObject{{"camera", on}});
+        host->set(WindowHost::Meeting, QJsonObject{{QStringLiteral("camera"), on}});
 }
 
 void SimSdk::windowAction(int kind, const QString &action, bool on)

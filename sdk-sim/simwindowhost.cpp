@@ -61,13 +61,16 @@ QString libraryFile()
 void SimWindow::click(const QString &button)
 {
     if (m_host && m_id)
-        m_host->send(QJsonObject{{"cmd", "click"}, {"id", m_id}, {"child", button}});
+        m_host->send(QJsonObject{{QStringLiteral("cmd"), QStringLiteral("click")},
+                                 {QStringLiteral("id"), m_id},
+                                 {QStringLiteral("child"), button}});
 }
 
 void SimWindow::close()
 {
     if (m_host && m_id)
-        m_host->send(QJsonObject{{"cmd", "userClose"}, {"id", m_id}});
+        m_host->send(
+            QJsonObject{{QStringLiteral("cmd"), QStringLiteral("userClose")}, {QStringLiteral("id"), m_id}});
 }
 
 WindowHost::WindowHost(QObject *parent) : QObject(parent)
@@ -307,7 +310,8 @@ void WindowHost::set(Kind kind, const QJsonObject &values)
 void WindowHost::raise(Kind kind)
 {
     if (m_windows[kind].m_id)
-        send(QJsonObject{{"cmd", "raise"}, {"id", m_windows[kind].m_id}});
+        send(QJsonObject{{QStringLiteral("cmd"), QStringLiteral("raise")},
+                         {QStringLiteral("id"), m_windows[kind].m_id}});
 }
 
 void WindowHost::closeQuietly(Kind kind)
@@ -315,7 +319,7 @@ void WindowHost::closeQuietly(Kind kind)
     SimWindow &w = m_windows[kind];
     if (!w.m_id)
         return;
-    send(QJsonObject{{"cmd", "close"}, {"id", w.m_id}});
+    send(QJsonObject{{QStringLiteral("cmd"), QStringLiteral("close")}, {QStringLiteral("id"), w.m_id}});
     w.m_id = 0;
     w.m_visible = false;
 }

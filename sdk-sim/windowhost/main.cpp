@@ -94,7 +94,8 @@ private:
         QObject::connect(window, &QObject::destroyed, [this, id] {
             // Gone without the SDK asking: the user closed it.
             if (m_windows.remove(id))
-                send(QJsonObject{{"event", "closed"}, {"id", id}});
+                send(QJsonObject{{QStringLiteral("event"), QStringLiteral("closed")},
+                                 {QStringLiteral("id"), id}});
         });
         window->show();
         window->raise();
@@ -152,7 +153,10 @@ private:
 
     void action(int id, const char *name, bool on = false)
     {
-        send(QJsonObject{{"event", "action"}, {"id", id}, {"action", QLatin1String(name)}, {"on", on}});
+        send(QJsonObject{{QStringLiteral("event"), QStringLiteral("action")},
+                         {QStringLiteral("id"), id},
+                         {QStringLiteral("action"), QLatin1String(name)},
+                         {QStringLiteral("on"), on}});
     }
 
     void report(int id)
@@ -165,18 +169,20 @@ private:
         for (QLabel *label : labels)
             if (!label->objectName().isEmpty())
                 children.insert(label->objectName(),
-                                QJsonObject{{"text", label->text()}, {"visible", label->isVisible()}});
+                                QJsonObject{{QStringLiteral("text"), label->text()},
+                                            {QStringLiteral("visible"), label->isVisible()}});
         const auto buttons = w->findChildren<QPushButton *>();
         for (QPushButton *button : buttons)
             if (!button->objectName().isEmpty())
                 children.insert(button->objectName(),
-                                QJsonObject{{"text", button->text()}, {"visible", button->isVisible()}});
-        send(QJsonObject{{"event", "state"},
-                         {"id", id},
-                         {"objectName", w->objectName()},
-                         {"title", w->windowTitle()},
-                         {"visible", w->isVisible()},
-                         {"children", children}});
+                                QJsonObject{{QStringLiteral("text"), button->text()},
+                                            {QStringLiteral("visible"), button->isVisible()}});
+        send(QJsonObject{{QStringLiteral("event"), QStringLiteral("state")},
+                         {QStringLiteral("id"), id},
+                         {QStringLiteral("objectName"), w->objectName()},
+                         {QStringLiteral("title"), w->windowTitle()},
+                         {QStringLiteral("visible"), w->isVisible()},
+                         {QStringLiteral("children"), children}});
     }
 
     QLocalSocket *m_socket;
@@ -222,6 +228,7 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "wemeetsdk-windows: %s\n", qPrintable(socket.errorString()));
         return 1;
     }
-    windows.send(QJsonObject{{"event", "hello"}, {"nonce", args.at(2)}});
+    windows.send(QJsonObject{{QStringLiteral("event"), QStringLiteral("hello")},
+                             {QStringLiteral("nonce"), args.at(2)}});
     return app.exec();
 }
