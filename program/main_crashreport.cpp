@@ -22,7 +22,9 @@ void showCrashMessage()
     if (ok && closeMs >= 0)
         QTimer::singleShot(closeMs, &box, &QMessageBox::accept);
     // Support reads in the log whether the user was told.
-    QTimer::singleShot(0, &box, [&box] { qDebug().noquote() << QStringLiteral("crash report shown: ") + box.windowTitle(); });
+    QTimer::singleShot(0, &box, [&box] {
+        qDebug().noquote() << QStringLiteral("crash report shown: ") + box.windowTitle();
+    });
     box.exec();
 }
 

@@ -115,7 +115,8 @@ private slots:
         // A 50 MB answer written as it came would fill the disk.
         QTest::newRow("long message cut")
             << int(QtDebugMsg) << (QStringLiteral("开") + QString(5000000, QLatin1Char('x')))
-            << "2024-03-05 07:08:09 012 Debug: " + (QStringLiteral("开") + QString(4095, QLatin1Char('x'))).toUtf8() +
+            << "2024-03-05 07:08:09 012 Debug: " +
+                   (QStringLiteral("开") + QString(4095, QLatin1Char('x'))).toUtf8() +
                    " [... 4995905 more characters cut]\r\n";
         QTest::newRow("warning") << int(QtWarningMsg) << QStringLiteral("开始")
                                  << QByteArray("2024-03-05 07:08:09 012 Warning: 开始\r\n");

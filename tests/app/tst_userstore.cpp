@@ -437,7 +437,9 @@ private slots:
         QVERIFY(!m_values.micOn);
         QVERIFY(m_values.cameraOn);
         // Stored as the words User.dat has always held.
-        QCOMPARE(QSettings(userDataPath(), QSettings::IniFormat).value(QStringLiteral("/MEETINGINFO/MICON")).toString(),
+        QCOMPARE(QSettings(userDataPath(), QSettings::IniFormat)
+                     .value(QStringLiteral("/MEETINGINFO/MICON"))
+                     .toString(),
                  QStringLiteral("False"));
         QCOMPARE(fileKeys(),
                  (QStringList{QStringLiteral("MEETINGINFO/CAMERAON"), QStringLiteral("MEETINGINFO/MICON")}));
