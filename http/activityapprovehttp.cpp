@@ -34,7 +34,7 @@ void ActivityApproveHttp::handleReply(QNetworkReply *reply, QByteArray data, int
     switch (answer.kind) {
     case Answer::Succeeded:
         clearActivityValues();
-        emit sendCheckActivityApproveResultSignal(QString());
+        emit sendCheckActivityApproveResultSignal(QString(), ServiceReply::success(answer.result));
         return;
     case Answer::Refused: {
         // A refusal is an answer: the number is not admitted yet, and the
@@ -44,7 +44,7 @@ void ActivityApproveHttp::handleReply(QNetworkReply *reply, QByteArray data, int
         baseValues->signatureUrl = result.value(QStringLiteral("signatureUrl")).toString();
         baseValues->signatureId = result.value(QStringLiteral("signatureId")).toString();
         emit sendCheckActivityApproveResultSignal(
-            failure(QStringLiteral("ActivityApprove"), answer, ResultForm::Activity));
+            failure(QStringLiteral("ActivityApprove"), answer, ResultForm::Activity), failureReply(answer));
         return;
     }
     case Answer::TimedOut:
@@ -54,5 +54,5 @@ void ActivityApproveHttp::handleReply(QNetworkReply *reply, QByteArray data, int
     }
     clearActivityValues();
     emit sendCheckActivityApproveResultSignal(
-        failure(QStringLiteral("ActivityApprove"), answer, ResultForm::Activity));
+        failure(QStringLiteral("ActivityApprove"), answer, ResultForm::Activity), failureReply(answer));
 }

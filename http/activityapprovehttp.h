@@ -14,7 +14,7 @@ public:
     void request(const QString &meetingId, const QString &telephone, const QString &mobileCountryCode);
 
 signals:
-    void sendCheckActivityApproveResultSignal(QString result);
+    void sendCheckActivityApproveResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

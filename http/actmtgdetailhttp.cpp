@@ -17,8 +17,10 @@ void ActMtgDetailHttp::handleReply(QNetworkReply *reply, QByteArray data, int st
 {
     const Answer answer = readAnswer(reply, data, statusCode);
     if (answer.kind == Answer::Succeeded) {
-        emit sendActMtgDetailResultSignal(compactJson(answer.result.toArray().at(0).toObject()));
+        const QJsonObject activity = answer.result.toArray().at(0).toObject();
+        emit sendActMtgDetailResultSignal(compactJson(activity), ServiceReply::success(activity));
         return;
     }
-    emit sendActMtgDetailResultSignal(failure(QStringLiteral("ActMtgDetail"), answer, ResultForm::Plain));
+    emit sendActMtgDetailResultSignal(failure(QStringLiteral("ActMtgDetail"), answer, ResultForm::Plain),
+                                      failureReply(answer));
 }

@@ -14,7 +14,7 @@ public:
     void request(const QString &meetingIds);
 
 signals:
-    void sendActMtgDetailResultSignal(QString result);
+    void sendActMtgDetailResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

@@ -128,6 +128,9 @@ HttpHelper::HttpHelper(QObject *parent) : QObject(parent), m_timer(new QTimer)
     m_request.setRawHeader("Content-type", "application/x-www-form-urlencoded;charset=utf-8;");
 
     connect(m_timer, &QTimer::timeout, this, &HttpHelper::onTimeout);
+    // Results may be received through queued connections.
+    static const int replyType = qRegisterMetaType<ServiceReply>();
+    Q_UNUSED(replyType)
 }
 
 HttpHelper::~HttpHelper()
@@ -289,11 +292,13 @@ HttpHelper::Answer HttpHelper::readAnswer(QNetworkReply *reply, const QByteArray
                     .arg(reply->url().path())
                     .arg(maxAnswerBytes));
         answer.kind = Answer::NetworkFailed;
+        answer.networkError = QNetworkReply::UnknownContentError;
         answer.errorName = QStringLiteral("UnknownContentError");
         return answer;
     }
     if (statusCode != 200) {
         answer.kind = Answer::NetworkFailed;
+        answer.networkError = reply ? reply->error() : QNetworkReply::UnknownNetworkError;
         answer.errorName = networkErrorName(reply);
         return answer;
     }
@@ -366,6 +371,30 @@ QString HttpHelper::failure(const QString &tag, const Answer &answer, ResultForm
 {
     logFailure(tag, answer);
     return failureText(answer, form);
+}
+
+ServiceReply HttpHelper::failureReply(const Answer &answer)
+{
+    ServiceReply reply;
+    switch (answer.kind) {
+    case Answer::Refused:
+        reply.outcome = ServiceReply::Refused;
+        break;
+    case Answer::TimedOut:
+        reply.outcome = ServiceReply::TimedOut;
+        break;
+    case Answer::NetworkFailed:
+        reply.outcome = ServiceReply::NetworkFailed;
+        reply.networkError = answer.networkError;
+        break;
+    case Answer::Succeeded: // a "result" the class could not use
+    case Answer::Malformed:
+        reply.outcome = ServiceReply::Malformed;
+        break;
+    }
+    // (a time-out's text carries its tag in every form)
+    reply.message = answer.kind == Answer::TimedOut ? timeoutText() : failureText(answer, ResultForm::Plain);
+    return reply;
 }
 
 QString HttpHelper::compactJson(const QJsonValue &value)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "http/servicereply.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -88,6 +90,7 @@ protected:
         QString errorCode;  // Refused
         QString errorMsg;   // Refused
         QString errorName;  // NetworkFailed: the enumerator key
+        QNetworkReply::NetworkError networkError = QNetworkReply::NoError; // NetworkFailed
     };
     static Answer readAnswer(QNetworkReply *reply, const QByteArray &data, int statusCode);
 
@@ -99,6 +102,8 @@ protected:
     static QString failureText(const Answer &answer, ResultForm form);
     // logFailure() and failureText() together.
     static QString failure(const QString &tag, const Answer &answer, ResultForm form);
+    // What a failed answer hands on beside its result text.
+    static ServiceReply failureReply(const Answer &answer);
 
     static QString compactJson(const QJsonValue &value);
     static void logLine(const QString &line);

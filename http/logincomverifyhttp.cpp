@@ -46,8 +46,10 @@ void LoginComVerifyHttp::handleReply(QNetworkReply *reply, QByteArray data, int 
 {
     const Answer answer = readAnswer(reply, data, statusCode);
     if (answer.kind == Answer::Succeeded) {
-        emit sendComVerifyResultSignal(companyCheckCode(answer.result));
+        const QString code = companyCheckCode(answer.result);
+        emit sendComVerifyResultSignal(code, ServiceReply::success(code));
         return;
     }
-    emit sendComVerifyResultSignal(failure(QStringLiteral("LoginComVerify"), answer, ResultForm::Plain));
+    emit sendComVerifyResultSignal(failure(QStringLiteral("LoginComVerify"), answer, ResultForm::Plain),
+                                   failureReply(answer));
 }

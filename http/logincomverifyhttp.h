@@ -14,7 +14,7 @@ public:
     void request(const QString &companyCode);
 
 signals:
-    void sendComVerifyResultSignal(QString result);
+    void sendComVerifyResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

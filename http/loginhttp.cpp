@@ -49,7 +49,8 @@ void LoginHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCod
 {
     const Answer answer = readAnswer(reply, data, statusCode);
     if (answer.kind != Answer::Succeeded || !answer.result.isObject()) {
-        emit sendLoginResultSignal(failure(QStringLiteral("Login"), answer, ResultForm::Plain));
+        emit sendLoginResultSignal(failure(QStringLiteral("Login"), answer, ResultForm::Plain),
+                                   failureReply(answer));
         return;
     }
 
@@ -89,5 +90,5 @@ void LoginHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusCod
     if (!text("unionId").isEmpty())
         baseValues->unionId = text("unionId");
 
-    emit sendLoginResultSignal(QString());
+    emit sendLoginResultSignal(QString(), ServiceReply::success(answer.result));
 }

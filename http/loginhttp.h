@@ -20,7 +20,7 @@ public:
     void simulateLoginByUuid(const QString &uuid);
 
 signals:
-    void sendLoginResultSignal(QString result);
+    void sendLoginResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

@@ -16,8 +16,9 @@ void LoginVerifyHttp::handleReply(QNetworkReply *reply, QByteArray data, int sta
 {
     const Answer answer = readAnswer(reply, data, statusCode);
     if (answer.kind == Answer::Succeeded && answer.result.isBool()) {
-        emit sendLoginVerifyResultSignal(QString());
+        emit sendLoginVerifyResultSignal(QString(), ServiceReply::success(answer.result));
         return;
     }
-    emit sendLoginVerifyResultSignal(failure(QStringLiteral("LoginVerify"), answer, ResultForm::Plain));
+    emit sendLoginVerifyResultSignal(failure(QStringLiteral("LoginVerify"), answer, ResultForm::Plain),
+                                     failureReply(answer));
 }

@@ -14,7 +14,7 @@ public:
     void request(const QString &companyCode, const QString &userName);
 
 signals:
-    void sendLoginVerifyResultSignal(QString result);
+    void sendLoginVerifyResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

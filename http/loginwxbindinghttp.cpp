@@ -16,8 +16,10 @@ void LoginWxBindingHttp::handleReply(QNetworkReply *reply, QByteArray data, int 
     if (answer.kind == Answer::Succeeded && answer.result.isObject()) {
         const QJsonObject result = answer.result.toObject();
         logLine(compactJson(result));
-        emit sendLoginWxBindingResultSignal(result.value(QStringLiteral("bindingStatus")).toString());
+        const QJsonValue status = result.value(QStringLiteral("bindingStatus"));
+        emit sendLoginWxBindingResultSignal(status.toString(), ServiceReply::success(status));
         return;
     }
-    emit sendLoginWxBindingResultSignal(failure(QStringLiteral("LoginWxBinding"), answer, ResultForm::Plain));
+    emit sendLoginWxBindingResultSignal(failure(QStringLiteral("LoginWxBinding"), answer, ResultForm::Plain),
+                                        failureReply(answer));
 }

@@ -14,7 +14,7 @@ public:
     void request(const QString &uuid);
 
 signals:
-    void sendLoginWxBindingResultSignal(QString result);
+    void sendLoginWxBindingResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

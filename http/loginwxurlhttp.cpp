@@ -18,8 +18,9 @@ void LoginWxUrlHttp::handleReply(QNetworkReply *reply, QByteArray data, int stat
         logLine(compactJson(result));
         baseValues->wxLoginUrl = result.value(QStringLiteral("weixinLoginUrl")).toString();
         baseValues->wxUuid = result.value(QStringLiteral("uuid")).toString();
-        emit sendLoginWxUrlResultSignal(QString());
+        emit sendLoginWxUrlResultSignal(QString(), ServiceReply::success(answer.result));
         return;
     }
-    emit sendLoginWxUrlResultSignal(failure(QStringLiteral("LoginWxUrl"), answer, ResultForm::Plain));
+    emit sendLoginWxUrlResultSignal(failure(QStringLiteral("LoginWxUrl"), answer, ResultForm::Plain),
+                                    failureReply(answer));
 }

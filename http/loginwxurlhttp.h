@@ -14,7 +14,7 @@ public:
     void request();
 
 signals:
-    void sendLoginWxUrlResultSignal(QString result);
+    void sendLoginWxUrlResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

@@ -35,20 +35,21 @@ void ServiceTokenHttp::handleReply(QNetworkReply *reply, QByteArray data, int st
         const QJsonValue expires = fields.value(QStringLiteral("expires_in"));
         baseValues->s_accessToken = token;
         baseValues->serviceTokenExpiresIn = expires.isString() ? expires.toString().toInt() : expires.toInt();
-        emit sendServiceTokenResultSignal(QString());
+        emit sendServiceTokenResultSignal(QString(), ServiceReply::success(answer.result));
         return;
     }
     case Answer::TimedOut:
         logLine(QStringLiteral("service token error:") + timeoutText());
-        emit sendServiceTokenResultSignal(failureText(answer, ResultForm::Plain));
+        emit sendServiceTokenResultSignal(failureText(answer, ResultForm::Plain), failureReply(answer));
         return;
     case Answer::NetworkFailed:
-        emit sendServiceTokenResultSignal(failureText(answer, ResultForm::Plain));
+        emit sendServiceTokenResultSignal(failureText(answer, ResultForm::Plain), failureReply(answer));
         logLine(QStringLiteral("service token fail! error message = %1").arg(answer.errorName));
         return;
     case Answer::Refused:
     case Answer::Malformed:
         break;
     }
-    emit sendServiceTokenResultSignal(failure(QStringLiteral("ServiceToken"), answer, ResultForm::Plain));
+    emit sendServiceTokenResultSignal(failure(QStringLiteral("ServiceToken"), answer, ResultForm::Plain),
+                                      failureReply(answer));
 }

@@ -14,7 +14,7 @@ public:
     void request();
 
 signals:
-    void sendServiceTokenResultSignal(QString result);
+    void sendServiceTokenResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

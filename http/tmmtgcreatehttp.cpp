@@ -16,13 +16,16 @@ void TmMtgCreateHttp::handleReply(QNetworkReply *reply, QByteArray data, int sta
     const Answer answer = readAnswer(reply, data, statusCode);
     if (answer.kind == Answer::Succeeded) {
         if (answer.result.isObject()) {
-            emit sendTmMtgCreateResultSignal(QStringLiteral("result:%1").arg(compactJson(answer.result)));
+            emit sendTmMtgCreateResultSignal(QStringLiteral("result:%1").arg(compactJson(answer.result)),
+                                             ServiceReply::success(answer.result));
             return;
         }
         if (answer.result.isString()) {
-            emit sendTmMtgCreateResultSignal(QStringLiteral("result:%1").arg(answer.result.toString()));
+            emit sendTmMtgCreateResultSignal(QStringLiteral("result:%1").arg(answer.result.toString()),
+                                             ServiceReply::success(answer.result));
             return;
         }
     }
-    emit sendTmMtgCreateResultSignal(failure(QStringLiteral("TmMtgCreate"), answer, ResultForm::Tagged));
+    emit sendTmMtgCreateResultSignal(failure(QStringLiteral("TmMtgCreate"), answer, ResultForm::Tagged),
+                                     failureReply(answer));
 }

@@ -14,7 +14,7 @@ public:
     void request(const QString &tenantInfo, const QString &meetingJson);
 
 signals:
-    void sendTmMtgCreateResultSignal(QString result);
+    void sendTmMtgCreateResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

@@ -16,8 +16,9 @@ void TmMtgDeleteHttp::handleReply(QNetworkReply *reply, QByteArray data, int sta
 {
     const Answer answer = readAnswer(reply, data, statusCode);
     if (answer.kind == Answer::Succeeded && answer.result.isBool()) {
-        emit sendTmMtgDeleteResultSignal(QString());
+        emit sendTmMtgDeleteResultSignal(QString(), ServiceReply::success(answer.result));
         return;
     }
-    emit sendTmMtgDeleteResultSignal(failure(QStringLiteral("TmMtgDelete"), answer, ResultForm::Plain));
+    emit sendTmMtgDeleteResultSignal(failure(QStringLiteral("TmMtgDelete"), answer, ResultForm::Plain),
+                                     failureReply(answer));
 }

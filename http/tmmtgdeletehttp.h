@@ -14,7 +14,7 @@ public:
     void request(const QString &tenantInfo, const QString &meetingCodes);
 
 signals:
-    void sendTmMtgDeleteResultSignal(QString result);
+    void sendTmMtgDeleteResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

@@ -16,8 +16,11 @@ void TmMtgInviteHttp::handleReply(QNetworkReply *reply, QByteArray data, int sta
 {
     const Answer answer = readAnswer(reply, data, statusCode);
     if (answer.kind == Answer::Succeeded) {
-        emit sendTmMtgInviteResultSignal(QStringLiteral("info:") + compactJson(answer.result.toObject()));
+        const QJsonObject info = answer.result.toObject();
+        emit sendTmMtgInviteResultSignal(QStringLiteral("info:") + compactJson(info),
+                                         ServiceReply::success(info));
         return;
     }
-    emit sendTmMtgInviteResultSignal(failure(QStringLiteral("TmMtgInvite"), answer, ResultForm::Tagged));
+    emit sendTmMtgInviteResultSignal(failure(QStringLiteral("TmMtgInvite"), answer, ResultForm::Tagged),
+                                     failureReply(answer));
 }

@@ -16,9 +16,10 @@ void TmMtgMaxPeopleHttp::handleReply(QNetworkReply *reply, QByteArray data, int 
     const Answer answer = readAnswer(reply, data, statusCode);
     if (answer.kind == Answer::Succeeded && answer.result.isDouble()) {
         emit sendTmMtgMaxPeopleResultSignal(
-            QStringLiteral("result:%1").arg(QString::number(answer.result.toDouble(), 'g', 6)));
+            QStringLiteral("result:%1").arg(QString::number(answer.result.toDouble(), 'g', 6)),
+            ServiceReply::success(answer.result));
         return;
     }
-    emit sendTmMtgMaxPeopleResultSignal(
-        failure(QStringLiteral("TmMtgMaxPeople"), answer, ResultForm::Tagged));
+    emit sendTmMtgMaxPeopleResultSignal(failure(QStringLiteral("TmMtgMaxPeople"), answer, ResultForm::Tagged),
+                                        failureReply(answer));
 }

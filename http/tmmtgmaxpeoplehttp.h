@@ -14,7 +14,7 @@ public:
     void request(const QString &tenantInfo);
 
 signals:
-    void sendTmMtgMaxPeopleResultSignal(QString result);
+    void sendTmMtgMaxPeopleResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

@@ -15,9 +15,9 @@ void TmMtgNickChangeHttp::handleReply(QNetworkReply *reply, QByteArray data, int
 {
     const Answer answer = readAnswer(reply, data, statusCode);
     if (answer.kind == Answer::Succeeded && answer.result.isBool()) {
-        emit sendTmMtgNickChangeResultSignal(QString());
+        emit sendTmMtgNickChangeResultSignal(QString(), ServiceReply::success(answer.result));
         return;
     }
     emit sendTmMtgNickChangeResultSignal(
-        failure(QStringLiteral("TmMtgNickChange"), answer, ResultForm::Plain));
+        failure(QStringLiteral("TmMtgNickChange"), answer, ResultForm::Plain), failureReply(answer));
 }

@@ -14,7 +14,7 @@ public:
     void request(const QString &tenantInfo, const QString &userName);
 
 signals:
-    void sendTmMtgNickChangeResultSignal(QString result);
+    void sendTmMtgNickChangeResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

@@ -20,8 +20,9 @@ void TmMtgQueryDHttp::handleReply(QNetworkReply *reply, QByteArray data, int sta
     const Answer answer = readAnswer(reply, data, statusCode);
     if (answer.kind == Answer::Succeeded) {
         const QJsonValue list = answer.result.toObject().value(QStringLiteral("meetingInfoList"));
-        emit sendTmMtgQueryDResultSignal(compactJson(list.toArray()));
+        emit sendTmMtgQueryDResultSignal(compactJson(list.toArray()), ServiceReply::success(list.toArray()));
         return;
     }
-    emit sendTmMtgQueryDResultSignal(failure(QStringLiteral("TmMtgQueryD"), answer, ResultForm::Plain));
+    emit sendTmMtgQueryDResultSignal(failure(QStringLiteral("TmMtgQueryD"), answer, ResultForm::Plain),
+                                     failureReply(answer));
 }

@@ -14,7 +14,7 @@ public:
     void request(const QString &tenantInfo, const QString &meetingCode);
 
 signals:
-    void sendTmMtgQueryDResultSignal(QString result);
+    void sendTmMtgQueryDResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

@@ -18,13 +18,15 @@ void TmMtgQueryHttp::handleReply(QNetworkReply *reply, QByteArray data, int stat
     Answer answer = readAnswer(reply, data, statusCode);
     if (answer.kind == Answer::Succeeded) {
         // No meetings may come as null: an empty list all the same.
-        const QString meetings = compactJson(answer.result.toArray());
+        const QJsonArray meetings = answer.result.toArray();
+        const QString text = compactJson(meetings);
         // A long list is held three times over otherwise while the screen
         // builds from it.
         answer = Answer();
         data.clear();
-        emit sendTmMtgQueryResultSignal(meetings);
+        emit sendTmMtgQueryResultSignal(text, ServiceReply::success(meetings));
         return;
     }
-    emit sendTmMtgQueryResultSignal(failure(QStringLiteral("TmMtgQuery"), answer, ResultForm::Plain));
+    emit sendTmMtgQueryResultSignal(failure(QStringLiteral("TmMtgQuery"), answer, ResultForm::Plain),
+                                    failureReply(answer));
 }

@@ -14,7 +14,7 @@ public:
     void request(const QString &tenantInfo);
 
 signals:
-    void sendTmMtgQueryResultSignal(QString result);
+    void sendTmMtgQueryResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

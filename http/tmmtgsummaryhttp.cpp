@@ -19,12 +19,13 @@ void TmMtgSummaryHttp::handleReply(QNetworkReply *reply, QByteArray data, int st
         baseValues->meetingId = result.value(QStringLiteral("meetingId")).toString();
         baseValues->meetingType = result.value(QStringLiteral("meetingType")).toString();
         baseValues->joinUrl = result.value(QStringLiteral("joinUrl")).toString();
-        emit sendTmMtgSummaryResultSignal(QString());
+        emit sendTmMtgSummaryResultSignal(QString(), ServiceReply::success(answer.result));
         return;
     }
     // No stale meeting stays in hand for the caller to join by mistake.
     baseValues->joinUrl.clear();
     baseValues->meetingId.clear();
     baseValues->meetingType.clear();
-    emit sendTmMtgSummaryResultSignal(failure(QStringLiteral("TmMtgSummary"), answer, ResultForm::Prefixed));
+    emit sendTmMtgSummaryResultSignal(failure(QStringLiteral("TmMtgSummary"), answer, ResultForm::Prefixed),
+                                      failureReply(answer));
 }

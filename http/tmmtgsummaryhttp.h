@@ -14,7 +14,7 @@ public:
     void request(const QString &meetingCode);
 
 signals:
-    void sendTmMtgSummaryResultSignal(QString result);
+    void sendTmMtgSummaryResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

@@ -17,8 +17,9 @@ void TmPhoneVerifyHttp::handleReply(QNetworkReply *reply, QByteArray data, int s
 {
     const Answer answer = readAnswer(reply, data, statusCode);
     if (answer.kind == Answer::Succeeded && answer.result.isBool()) {
-        emit sendTmPhoneVerifyResultSignal(QString());
+        emit sendTmPhoneVerifyResultSignal(QString(), ServiceReply::success(answer.result));
         return;
     }
-    emit sendTmPhoneVerifyResultSignal(failure(QStringLiteral("TmPhoneVerify"), answer, ResultForm::Plain));
+    emit sendTmPhoneVerifyResultSignal(failure(QStringLiteral("TmPhoneVerify"), answer, ResultForm::Plain),
+                                       failureReply(answer));
 }

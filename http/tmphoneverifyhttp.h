@@ -14,7 +14,7 @@ public:
     void request(const QString &telephone, const QString &mobileCountryCode);
 
 signals:
-    void sendTmPhoneVerifyResultSignal(QString result);
+    void sendTmPhoneVerifyResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

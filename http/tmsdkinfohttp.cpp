@@ -18,11 +18,12 @@ void TmSDKInfoHttp::handleReply(QNetworkReply *reply, QByteArray data, int statu
         baseValues->sdkId = result.value(QStringLiteral("sdkId")).toString();
         baseValues->sdkToken = result.value(QStringLiteral("sdkToken")).toString();
         baseValues->ssoUrl = result.value(QStringLiteral("ssoUrl")).toString();
-        emit sendTmSdkInfoResultSignal(QString());
+        emit sendTmSdkInfoResultSignal(QString(), ServiceReply::success(answer.result));
         return;
     }
     baseValues->sdkId.clear();
     baseValues->sdkToken.clear();
     baseValues->ssoUrl.clear();
-    emit sendTmSdkInfoResultSignal(failure(QStringLiteral("TmSDKInfoHttp"), answer, ResultForm::Prefixed));
+    emit sendTmSdkInfoResultSignal(failure(QStringLiteral("TmSDKInfoHttp"), answer, ResultForm::Prefixed),
+                                   failureReply(answer));
 }

@@ -14,7 +14,7 @@ public:
     void request();
 
 signals:
-    void sendTmSdkInfoResultSignal(QString result);
+    void sendTmSdkInfoResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

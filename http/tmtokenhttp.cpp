@@ -53,7 +53,8 @@ void TmTokenHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusC
 {
     const Answer answer = readAnswer(reply, data, statusCode);
     if (answer.kind != Answer::Succeeded || !answer.result.isObject()) {
-        emit sendTmTokenResultSignal(failure(QStringLiteral("TmToken"), answer, ResultForm::Plain));
+        emit sendTmTokenResultSignal(failure(QStringLiteral("TmToken"), answer, ResultForm::Plain),
+                                     failureReply(answer));
         return;
     }
 
@@ -82,5 +83,5 @@ void TmTokenHttp::handleReply(QNetworkReply *reply, QByteArray data, int statusC
     baseValues->joinUrl = text("joinUrl");
     baseValues->userId = text("userId");
 
-    emit sendTmTokenResultSignal(QString());
+    emit sendTmTokenResultSignal(QString(), ServiceReply::success(answer.result));
 }

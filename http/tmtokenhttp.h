@@ -19,7 +19,7 @@ public:
                          const QString &verifyCode);
 
 signals:
-    void sendTmTokenResultSignal(QString result);
+    void sendTmTokenResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

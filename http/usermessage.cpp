@@ -1,7 +1,5 @@
 #include "http/usermessage.h"
 
-#include "http/httphelper.h"
-
 #include <QMetaEnum>
 #include <QNetworkReply>
 
@@ -63,32 +61,36 @@ QString sentenceFor(QNetworkReply::NetworkError error)
     }
 }
 
-} // namespace
-
-QString userMessage(const QString &result)
+QMetaEnum networkErrors()
 {
-    QString text = result;
-    for (const QLatin1String prefix :
-         {QLatin1String("error:"), QLatin1String("info:"), QLatin1String("result:")}) {
-        if (text.startsWith(prefix)) {
-            text.remove(0, prefix.size());
-            break;
-        }
-    }
-    if (text == HttpHelper::timeoutText())
-        return QStringLiteral("服务器响应超时，请稍后重试");
-
-    // Only a whole enumerator key counts; a service message is never one.
     static const QMetaEnum errors = QNetworkReply::staticMetaObject.enumerator(
         QNetworkReply::staticMetaObject.indexOfEnumerator("NetworkError"));
-    bool isName = !text.isEmpty();
-    for (const QChar c : text)
-        isName = isName && c.unicode() < 0x80 && c.isLetterOrNumber();
-    if (!isName)
-        return text;
-    bool known = false;
-    const int value = errors.keyToValue(text.toLatin1().constData(), &known);
-    if (!known)
-        return text;
-    return QStringLiteral("%1（%2）").arg(sentenceFor(QNetworkReply::NetworkError(value)), text);
+    return errors;
+}
+
+// The sentence, with the enumerator key kept in parentheses for support.
+QString networkMessage(QNetworkReply::NetworkError error)
+{
+    const char *key = networkErrors().valueToKey(error);
+    const QString name = key ? QString::fromLatin1(key) : QString::number(int(error));
+    return QStringLiteral("%1（%2）").arg(sentenceFor(error), name);
+}
+
+const QString timedOut = QStringLiteral("服务器响应超时，请稍后重试");
+
+} // namespace
+
+QString userMessage(const ServiceReply &reply)
+{
+    switch (reply.outcome) {
+    case ServiceReply::TimedOut:
+        return timedOut;
+    case ServiceReply::NetworkFailed:
+        return networkMessage(reply.networkError);
+    case ServiceReply::Succeeded:
+    case ServiceReply::Refused:
+    case ServiceReply::Malformed:
+        break;
+    }
+    return reply.message;
 }

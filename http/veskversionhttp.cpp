@@ -17,7 +17,8 @@ void VeskVersionHttp::handleReply(QNetworkReply *reply, QByteArray data, int sta
 {
     const Answer answer = readAnswer(reply, data, statusCode);
     if (answer.kind != Answer::Succeeded) {
-        emit sendVersionResultSignal(failure(QStringLiteral("VeskVersion"), answer, ResultForm::Plain));
+        emit sendVersionResultSignal(failure(QStringLiteral("VeskVersion"), answer, ResultForm::Plain),
+                                     failureReply(answer));
         return;
     }
 
@@ -36,5 +37,5 @@ void VeskVersionHttp::handleReply(QNetworkReply *reply, QByteArray data, int sta
     }
     baseValues->latestVersion = latest;
     baseValues->updateContent = notes;
-    emit sendVersionResultSignal(QString());
+    emit sendVersionResultSignal(QString(), ServiceReply::success(answer.result));
 }

@@ -14,7 +14,7 @@ public:
     void request();
 
 signals:
-    void sendVersionResultSignal(QString result);
+    void sendVersionResultSignal(QString result, ServiceReply reply);
 
 protected:
     void handleReply(QNetworkReply *reply, QByteArray data, int statusCode) override;

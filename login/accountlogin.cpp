@@ -191,18 +191,18 @@ void AccountLogin::comfirmBtnEnabledStatusSlot()
                                      !ui->lEditPassword->text().isEmpty());
 }
 
-void AccountLogin::loginComVerifyResultSlot(QString result)
+void AccountLogin::loginComVerifyResultSlot(QString result, ServiceReply reply)
 {
-    if (!m_progress->companyMatches(result, baseValues->accountType,
+    if (!m_progress->companyMatches(result, reply, baseValues->accountType,
                                     QStringLiteral("该公司代码为上市公司，请选择企业版登录")))
         return;
     m_loginHttp->loginByAccount(ui->lEditCompanyCode->text(), ui->lEditAccount->text(),
                                 ui->lEditPassword->text(), baseValues->accountType);
 }
 
-void AccountLogin::loginResultSlot(QString result)
+void AccountLogin::loginResultSlot(QString result, ServiceReply reply)
 {
-    if (!m_progress->signedInAtService(result))
+    if (!m_progress->signedInAtService(result, reply))
         return;
     baseValues->accountType = VersionChoice::checked(ui->btnGroupType);
     baseValues->autoLogin = ui->chkBoxAutoLogin->isChecked() ? QStringLiteral("1") : QString();
@@ -215,9 +215,10 @@ void AccountLogin::loginResultSlot(QString result)
                                 QString());
 }
 
-void AccountLogin::tmTokenResultSlot(QString result)
+void AccountLogin::tmTokenResultSlot(QString result, ServiceReply reply)
 {
-    if (!m_progress->tokenReceived(result))
+    Q_UNUSED(result)
+    if (!m_progress->tokenReceived(reply))
         return;
     const bool autoLoginChecked = ui->chkBoxAutoLogin->isChecked();
     if (baseValues->loginStatus == QLatin1String("1")) {

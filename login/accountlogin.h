@@ -1,5 +1,7 @@
 #pragma once
 
+#include "http/servicereply.h"
+
 #include "widgets/borderdialog.h"
 
 #include <QPoint>
@@ -45,9 +47,9 @@ public slots:
     void onRemberPwdChkBoxStateChanged(int arg1);
     void onLinkActivated(QString link);
     void comfirmBtnEnabledStatusSlot();
-    void loginComVerifyResultSlot(QString result);
-    void loginResultSlot(QString result);
-    void tmTokenResultSlot(QString result);
+    void loginComVerifyResultSlot(QString result, ServiceReply reply);
+    void loginResultSlot(QString result, ServiceReply reply);
+    void tmTokenResultSlot(QString result, ServiceReply reply);
     void wmLoginCompleteSlot(QString result);
     void showHomeViewSlot();
     void uiLoadedFinishSlot();

@@ -177,19 +177,19 @@ void PhoneLogin::comfirmBtnEnabledStatusSlot()
                                    !ui->lEditVerifyCode->text().isEmpty());
 }
 
-void PhoneLogin::loginComVerifyResultSlot(QString result)
+void PhoneLogin::loginComVerifyResultSlot(QString result, ServiceReply reply)
 {
     // Worded with "代码", unlike the password sign-in's notice.
-    if (!m_progress->companyMatches(result, baseValues->accountType,
+    if (!m_progress->companyMatches(result, reply, baseValues->accountType,
                                     QStringLiteral("该公司代码为上市公司代码，请选择企业版登录")))
         return;
     m_loginHttp->loginByMobile(ui->lEditCompanyCode->text(), ui->lEditAccount->text(),
                                ui->lEditVerifyCode->text(), baseValues->accountType);
 }
 
-void PhoneLogin::loginResultSlot(QString result)
+void PhoneLogin::loginResultSlot(QString result, ServiceReply reply)
 {
-    if (!m_progress->signedInAtService(result))
+    if (!m_progress->signedInAtService(result, reply))
         return;
     baseValues->autoLogin = ui->chkBoxAutoLogin->isChecked() ? QStringLiteral("2") : QString();
     // An automatic sign-in has no typed fields; keep what it signed in with.
@@ -203,14 +203,16 @@ void PhoneLogin::loginResultSlot(QString result)
                                 QString());
 }
 
-void PhoneLogin::loginVerifyResultSlot(QString result)
+void PhoneLogin::loginVerifyResultSlot(QString result, ServiceReply reply)
 {
-    m_countdown->answered(result, ui->lEditVerifyCode);
+    Q_UNUSED(result)
+    m_countdown->answered(reply, ui->lEditVerifyCode);
 }
 
-void PhoneLogin::tmTokenResultSlot(QString result)
+void PhoneLogin::tmTokenResultSlot(QString result, ServiceReply reply)
 {
-    if (!m_progress->tokenReceived(result))
+    Q_UNUSED(result)
+    if (!m_progress->tokenReceived(reply))
         return;
     baseValues->phoneUserName = baseValues->userName;
     if (baseValues->loginStatus == QLatin1String("1")) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "http/servicereply.h"
+
 #include "widgets/borderdialog.h"
 
 namespace Ui {
@@ -40,10 +42,10 @@ public slots:
     void onFinancialRdoBtnToggled(bool checked);
     void openUrl(QString link);
     void comfirmBtnEnabledStatusSlot();
-    void loginResultSlot(QString result);
-    void loginVerifyResultSlot(QString result);
-    void tmTokenResultSlot(QString result);
-    void loginComVerifyResultSlot(QString result);
+    void loginResultSlot(QString result, ServiceReply reply);
+    void loginVerifyResultSlot(QString result, ServiceReply reply);
+    void tmTokenResultSlot(QString result, ServiceReply reply);
+    void loginComVerifyResultSlot(QString result, ServiceReply reply);
     void wmLoginCompleteSlot(QString result);
     void showHomeViewSlot();
     void uiLoadedFinishSlot();

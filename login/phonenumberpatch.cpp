@@ -6,6 +6,7 @@
 #include "app/uitexts.h"
 #include "app/userstore.h"
 #include "http/tmphoneverifyhttp.h"
+#include "http/usermessage.h"
 #include "login/signinprogress.h"
 #include "login/verifycodecountdown.h"
 #include "sdk/signinchain.h"
@@ -107,16 +108,18 @@ void PhoneNumberPatch::comfirmBtnEnabledStatusSlot()
                                 !ui->lEditInputVerifyCode->text().isEmpty());
 }
 
-void PhoneNumberPatch::tmPhoneVerifyResultSlot(QString result)
+void PhoneNumberPatch::tmPhoneVerifyResultSlot(QString result, ServiceReply reply)
 {
-    m_countdown->answered(result, ui->lEditInputVerifyCode);
+    Q_UNUSED(result)
+    m_countdown->answered(reply, ui->lEditInputVerifyCode);
 }
 
-void PhoneNumberPatch::tmTokenResultSlot(QString result)
+void PhoneNumberPatch::tmTokenResultSlot(QString result, ServiceReply reply)
 {
-    if (!result.isEmpty()) {
+    Q_UNUSED(result)
+    if (!reply.succeeded()) {
         saveAccountLogin(false);
-        m_progress->fail(result);
+        m_progress->fail(userMessage(reply));
         return;
     }
     if (baseValues->loginStatus == QLatin1String("1")) {

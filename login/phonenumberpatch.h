@@ -1,5 +1,7 @@
 #pragma once
 
+#include "http/servicereply.h"
+
 #include "widgets/borderdialog.h"
 
 namespace Ui {
@@ -32,8 +34,8 @@ public slots:
     void onComfirmBtnClicked();
     void onVerifyCodeBtnClicked();
     void comfirmBtnEnabledStatusSlot();
-    void tmPhoneVerifyResultSlot(QString result);
-    void tmTokenResultSlot(QString result);
+    void tmPhoneVerifyResultSlot(QString result, ServiceReply reply);
+    void tmTokenResultSlot(QString result, ServiceReply reply);
     void wmLoginCompleteSlot(QString result);
     void showHomeViewSlot();
 

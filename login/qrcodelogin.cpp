@@ -188,7 +188,7 @@ void QRCodeLogin::timerEvent(QTimerEvent *event)
     BorderDialog::timerEvent(event);
 }
 
-void QRCodeLogin::LoginWxBindingResultSlot(QString result)
+void QRCodeLogin::LoginWxBindingResultSlot(QString result, ServiceReply reply)
 {
     // Polls already on their way when polling stopped change nothing.
     if (m_pollTimerId == -1)
@@ -209,7 +209,8 @@ void QRCodeLogin::LoginWxBindingResultSlot(QString result)
         m_loginHttp->simulateLoginByUuid(baseValues->wxUuid);
         return;
     }
-    Messages::notice(this, userMessage(result));
+    // An unknown binding status is shown as the service gave it.
+    Messages::notice(this, reply.succeeded() ? result : userMessage(reply));
     showInvalid(QStringLiteral("二维码失效"));
 }
 

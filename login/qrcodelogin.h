@@ -1,5 +1,7 @@
 #pragma once
 
+#include "http/servicereply.h"
+
 #include "widgets/borderdialog.h"
 
 namespace Ui {
@@ -38,7 +40,7 @@ public slots:
     void openUrl(QString link);
     void loadQRCode();
     void LoginWxUrlResultSlot(QString result);
-    void LoginWxBindingResultSlot(QString result);
+    void LoginWxBindingResultSlot(QString result, ServiceReply reply);
     void loginResultSlot(QString result);
     void tmTokenResultSlot(QString result);
     void wmLoginCompleteSlot(QString result);

@@ -43,10 +43,15 @@ bool SignInProgress::expecting(Step step, const char *what) const
     return false;
 }
 
-bool SignInProgress::companyMatches(const QString &result, int chosen, const QString &listedCompanyNotice)
+bool SignInProgress::companyMatches(const QString &result, const ServiceReply &reply, int chosen,
+                                    const QString &listedCompanyNotice)
 {
     if (!expecting(Step::CompanyCheck, "company check"))
         return false;
+    if (!reply.succeeded()) {
+        fail(userMessage(reply));
+        return false;
+    }
     const VersionChoice::CompanyCheck check =
         VersionChoice::readCompanyCheck(result, chosen, listedCompanyNotice);
     if (!check.matches) {
@@ -57,24 +62,24 @@ bool SignInProgress::companyMatches(const QString &result, int chosen, const QSt
     return true;
 }
 
-bool SignInProgress::signedInAtService(const QString &result)
+bool SignInProgress::signedInAtService(const QString &result, const ServiceReply &reply)
 {
     if (!expecting(Step::SignIn, "service sign-in"))
         return false;
-    if (!result.isEmpty()) {
+    if (!reply.succeeded()) {
         qDebug().noquote() << QStringLiteral("loginResult err: ") + result;
-        fail(result);
+        fail(userMessage(reply));
         return false;
     }
     return true;
 }
 
-bool SignInProgress::tokenReceived(const QString &result)
+bool SignInProgress::tokenReceived(const ServiceReply &reply)
 {
     if (!expecting(Step::Chain, "meeting-service token"))
         return false;
-    if (!result.isEmpty()) {
-        fail(result);
+    if (!reply.succeeded()) {
+        fail(userMessage(reply));
         return false;
     }
     return true;
@@ -88,7 +93,7 @@ void SignInProgress::stop()
 
 void SignInProgress::fail(const QString &notice)
 {
-    failWith(m_step, userMessage(notice));
+    failWith(m_step, notice);
 }
 
 void SignInProgress::finishMeetingSdkSignIn(const QString &result)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "http/servicereply.h"
+
 #include <QMap>
 #include <QObject>
 #include <QPointer>
@@ -41,9 +43,10 @@ public:
     // version (listedCompanyNotice: the window's wording for a listed
     // company's code); the service sign-in and the token go on when empty.
     // A false return has ended the chain with its notice.
-    bool companyMatches(const QString &result, int chosen, const QString &listedCompanyNotice);
-    bool signedInAtService(const QString &result);
-    bool tokenReceived(const QString &result);
+    bool companyMatches(const QString &result, const ServiceReply &reply, int chosen,
+                        const QString &listedCompanyNotice);
+    bool signedInAtService(const QString &result, const ServiceReply &reply);
+    bool tokenReceived(const ServiceReply &reply);
 
     // The field a failure of step is about: it gets the keyboard back, and
     // notices stand above the fields rather than over one of them.
@@ -52,7 +55,7 @@ public:
     bool isIdle() const { return m_step == Step::Idle; }
     // The chain ended: the indicator stops.
     void stop();
-    // The chain ended with a notice, request results put in words.
+    // The chain ended with this notice.
     void fail(const QString &notice);
     // The Meeting SDK's sign-in answer ends the chain: empty goes on to the
     // home screen (the window's showHomeViewSlot, once this event is done),

@@ -37,15 +37,15 @@ bool VerifyCodeCountdown::requestForPhone(const PhoneNumEdit *edit, TmPhoneVerif
         [&] { request->request(number, QStringLiteral("+") + countryCode); });
 }
 
-void VerifyCodeCountdown::answered(const QString &result, QWidget *codeEdit)
+void VerifyCodeCountdown::answered(const ServiceReply &reply, QWidget *codeEdit)
 {
-    if (result.isEmpty()) {
+    if (reply.succeeded()) {
         Messages::notice(m_window, QStringLiteral("手机验证码已发送"));
         codeEdit->setFocus(Qt::OtherFocusReason);
         return;
     }
     endAtNextTick();
-    Messages::notice(m_window, userMessage(result));
+    Messages::notice(m_window, userMessage(reply));
 }
 
 void VerifyCodeCountdown::start()

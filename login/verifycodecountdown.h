@@ -1,5 +1,7 @@
 #pragma once
 
+#include "http/servicereply.h"
+
 #include <QObject>
 #include <QString>
 
@@ -39,7 +41,7 @@ public:
     bool requestForPhone(const PhoneNumEdit *edit, TmPhoneVerifyHttp *request);
     // The request's answer: success says so and moves typing to codeEdit; a
     // failure is shown and gives the button back at the next tick.
-    void answered(const QString &result, QWidget *codeEdit);
+    void answered(const ServiceReply &reply, QWidget *codeEdit);
 
     // Disables the button; the first tick shows the full count.
     void start();

@@ -224,13 +224,12 @@ void HomeScreen::loadMeetingList()
     m_queryRequest->request(baseValues->tenantInfo);
 }
 
-void HomeScreen::tmMtgQueryResultSlot(QString result)
+void HomeScreen::tmMtgQueryResultSlot(QString result, ServiceReply reply)
 {
+    Q_UNUSED(result)
     m_spinner->stop();
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(result.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError) {
-        Messages::notice(this, userMessage(result));
+    if (!reply.succeeded()) {
+        Messages::notice(this, userMessage(reply));
         // A list already shown stays; a blank area would leave nothing to do
         // but sign out.
         if (ui->scMtgList->isHidden() && ui->emptyWidget->isHidden())
@@ -240,15 +239,7 @@ void HomeScreen::tmMtgQueryResultSlot(QString result)
     // A late answer (after a time-out, or of an earlier load) replaces what is shown.
     ui->scMtgList->hide();
     ui->emptyWidget->hide();
-    if (doc.isNull() || doc.isEmpty()) {
-        m_meetings = QJsonArray();
-        emit meetingListLoaded(m_meetings);
-        showEmptyState(false);
-        return;
-    }
-    if (!doc.isArray())
-        return;
-    const QJsonArray meetings = doc.array();
+    const QJsonArray meetings = reply.value.toArray();
     m_meetings = meetings;
     emit meetingListLoaded(meetings);
     if (meetings.isEmpty()) {
@@ -374,37 +365,29 @@ void HomeScreen::mtgInviteSlot(QString meetingNo)
     m_spinner->start();
 }
 
-void HomeScreen::showShareMeetingSlot(QString result)
+void HomeScreen::showShareMeetingSlot(QString result, ServiceReply reply)
 {
+    Q_UNUSED(result)
     m_spinner->stop();
     QString meetingCode;
-    const QString text = invitationFromResult(result, &meetingCode);
+    const QString text = invitationFrom(reply, &meetingCode);
     if (text.isEmpty())
         return;
     ShareMeeting *share = Navigator::instance()->openInvitation(text);
     share->setCalendarEvent(calendarEventFor(meetingCode));
 }
 
-QString HomeScreen::invitationFromResult(const QString &result, QString *meetingCode)
+QString HomeScreen::invitationFrom(const ServiceReply &reply, QString *meetingCode)
 {
-    if (result.startsWith(QLatin1String("error:"))) {
-        const QString rest = QString(result).remove(QStringLiteral("error:"));
-        qDebug().noquote() << QStringLiteral("会议邀请信息取得失败：%1").arg(rest);
+    if (!reply.succeeded()) {
+        qDebug().noquote() << QStringLiteral("会议邀请信息取得失败：%1").arg(reply.message);
         Snackbar::showMessage(QStringLiteral("会议邀请信息取得失败"), this, Waits::noticeMs);
         return QString();
     }
-    const QString rest = QString(result).remove(QStringLiteral("info:"));
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(rest.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError) {
-        qDebug().noquote()
-            << QStringLiteral("会议邀请信息取得失败：%1:%2").arg(error.offset).arg(error.errorString());
-        Snackbar::showMessage(QStringLiteral("会议邀请信息取得失败"), this, Waits::noticeMs);
-        return QString();
-    }
+    const QJsonObject info = reply.value.toObject();
     if (meetingCode)
-        *meetingCode = InvitationText::jsonText(doc.object().value(QStringLiteral("rootNum")));
-    return InvitationText::fromServiceData(doc.object());
+        *meetingCode = InvitationText::jsonText(info.value(QStringLiteral("rootNum")));
+    return InvitationText::fromServiceData(info);
 }
 
 CalendarEvent HomeScreen::calendarEventFor(const QString &meetingCode) const
@@ -429,12 +412,13 @@ void HomeScreen::meetingSavedSlot(CalendarEvent event, bool created)
         // The description is the invitation exactly as "复制" gives it.
         auto *request = new TmMtgInviteHttp(this);
         connect(request, &TmMtgInviteHttp::sendTmMtgInviteResultSignal, request, &QObject::deleteLater);
-        connect(request, &TmMtgInviteHttp::sendTmMtgInviteResultSignal, this, [this, event](QString result) {
-            CalendarEvent complete = event;
-            complete.description = invitationFromResult(result);
-            if (!complete.description.isEmpty())
-                CalendarExport::addToCalendar(this, complete);
-        });
+        connect(request, &TmMtgInviteHttp::sendTmMtgInviteResultSignal, this,
+                [this, event](QString, ServiceReply reply) {
+                    CalendarEvent complete = event;
+                    complete.description = invitationFrom(reply);
+                    if (!complete.description.isEmpty())
+                        CalendarExport::addToCalendar(this, complete);
+                });
         request->request(baseValues->tenantInfo, event.meetingCode);
     });
 }
@@ -449,17 +433,15 @@ void HomeScreen::mtgActChangeSlot(QString meetingId)
     m_actDetailRequest->request(meetingId);
 }
 
-void HomeScreen::actMtgDetailResultSlot(QString result)
+void HomeScreen::actMtgDetailResultSlot(QString result, ServiceReply reply)
 {
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(result.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError) {
-        // The request's own answers are JSON; anything else is its failure text.
+    Q_UNUSED(result)
+    if (!reply.succeeded()) {
         m_spinner->stop();
-        Messages::notice(this, userMessage(result));
+        Messages::notice(this, userMessage(reply));
         return;
     }
-    const QJsonObject activity = doc.object();
+    const QJsonObject activity = reply.value.toObject();
     if (activity.isEmpty())
         return;
     // Tokens and tenant data may hold "&", "=" or "+": encode them so the page gets them intact.
@@ -497,11 +479,12 @@ void HomeScreen::closeMeeting(const QString &meetingId)
     request->request(baseValues->tenantInfo, meetingId);
 }
 
-void HomeScreen::tmMtgDeleteResultSlot(QString result)
+void HomeScreen::tmMtgDeleteResultSlot(QString result, ServiceReply reply)
 {
+    Q_UNUSED(result)
     m_spinner->stop();
-    if (!result.isEmpty())
-        Snackbar::showMessage(userMessage(result), nullptr, Waits::noticeMs);
+    if (!reply.succeeded())
+        Snackbar::showMessage(userMessage(reply), nullptr, Waits::noticeMs);
     else
         Messages::notice(this, QStringLiteral("会议已关闭"));
     loadMeetingList();
@@ -605,33 +588,22 @@ void HomeScreen::quickMeetingSlot()
     m_spinner->start();
 }
 
-void HomeScreen::tmMtgCreateResultSlot(QString result)
+void HomeScreen::tmMtgCreateResultSlot(QString result, ServiceReply reply)
 {
-    if (result.startsWith(QLatin1String("error:"))) {
+    Q_UNUSED(result)
+    if (!reply.succeeded()) {
         m_spinner->stop();
-        Messages::notice(this, userMessage(QString(result).remove(QStringLiteral("error:"))));
+        Messages::notice(this, userMessage(reply));
         return;
     }
-    if (!result.startsWith(QLatin1String("result:"))) {
-        m_spinner->stop();
-        return;
-    }
-    const QString rest = result.mid(QStringLiteral("result:").size());
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(rest.toUtf8(), &error);
     QString meetingCode;
     QString joinUrl;
-    if (error.error == QJsonParseError::NoError) {
-        // Only an object names a meeting; anything else leaves the number empty.
-        meetingCode = InvitationText::jsonText(doc.object().value(QStringLiteral("meetingCode")));
-        joinUrl = InvitationText::jsonText(doc.object().value(QStringLiteral("joinUrl")));
-    } else if (QRegularExpression(QStringLiteral("^\\d+$")).match(rest).hasMatch()) {
+    if (reply.value.isObject()) {
+        meetingCode = InvitationText::jsonText(reply.value.toObject().value(QStringLiteral("meetingCode")));
+        joinUrl = InvitationText::jsonText(reply.value.toObject().value(QStringLiteral("joinUrl")));
+    } else if (QRegularExpression(QStringLiteral("^\\d+$")).match(reply.value.toString()).hasMatch()) {
         // The service may answer with the bare meeting number.
-        meetingCode = rest;
-    } else {
-        m_spinner->stop();
-        Snackbar::showMessage(error.errorString(), this, Waits::noticeMs);
-        return;
+        meetingCode = reply.value.toString();
     }
     if (meetingCode.isEmpty()) {
         // Joining an empty number can only fail; say so instead of trying.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/calendarfile.h"
+#include "http/servicereply.h"
 #include "sdk/joinchain.h"
 #include "widgets/borderdialog.h"
 
@@ -49,11 +50,11 @@ public slots:
     void onCastBtnClicked();
     void onSetBtnClicked();
     void uiLoadedFinishSlot();
-    void tmMtgQueryResultSlot(QString result);
-    void tmMtgCreateResultSlot(QString result);
-    void tmMtgDeleteResultSlot(QString result);
+    void tmMtgQueryResultSlot(QString result, ServiceReply reply);
+    void tmMtgCreateResultSlot(QString result, ServiceReply reply);
+    void tmMtgDeleteResultSlot(QString result, ServiceReply reply);
     void tmMtgUpdatedSlot();
-    void showShareMeetingSlot(QString result);
+    void showShareMeetingSlot(QString result, ServiceReply reply);
     void mtgInviteSlot(QString meetingNo);
     void mtgChangeSlot(QString meetingNo);
     void mtgActChangeSlot(QString meetingId);
@@ -63,7 +64,7 @@ public slots:
     void stopWaitingSlot();
     void appLogoutSlot();
     void wmForcedLogoutCompleteSlot();
-    void actMtgDetailResultSlot(QString result);
+    void actMtgDetailResultSlot(QString result, ServiceReply reply);
     void linkJoinMeetingSlot();
     void quickMeetingSlot();
     void showDifferentAccountLoginMsgSlot();
@@ -80,7 +81,7 @@ protected:
 private:
     void loadMeetingList();
     // The invitation text of an invitation answer; empty (and a notice) on failure.
-    QString invitationFromResult(const QString &result, QString *meetingCode = nullptr);
+    QString invitationFrom(const ServiceReply &reply, QString *meetingCode = nullptr);
     // The meeting of this number in the list shown, as a calendar entry.
     CalendarEvent calendarEventFor(const QString &meetingCode) const;
     // The list area's empty state: no meetings, or a load that failed and

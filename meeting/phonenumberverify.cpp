@@ -116,9 +116,10 @@ void PhoneNumberVerify::verifyCodeTimeoutSlot()
     m_countdown->tick();
 }
 
-void PhoneNumberVerify::tmPhoneVerifyResultSlot(QString result)
+void PhoneNumberVerify::tmPhoneVerifyResultSlot(QString result, ServiceReply reply)
 {
-    m_countdown->answered(result, ui->lEditInputVerifyCode);
+    Q_UNUSED(result)
+    m_countdown->answered(reply, ui->lEditInputVerifyCode);
 }
 
 void PhoneNumberVerify::comfirmBtnEnabledStatusSlot()

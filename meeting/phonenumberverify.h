@@ -1,5 +1,7 @@
 #pragma once
 
+#include "http/servicereply.h"
+
 #include "widgets/borderdialog.h"
 
 #include <QString>
@@ -42,7 +44,7 @@ public slots:
     void onLinkActivated(QString link);
     void verifyCodeTimeoutSlot();
     void comfirmBtnEnabledStatusSlot();
-    void tmPhoneVerifyResultSlot(QString result);
+    void tmPhoneVerifyResultSlot(QString result, ServiceReply reply);
     void stopWaitingSlot();
 
 private:

@@ -243,17 +243,19 @@ void ScheduleMeeting::loadTmMtgMaxPem()
     m_maxPeopleRequest->request(baseValues->tenantInfo);
 }
 
-void ScheduleMeeting::tmMtgMaxPersonSlot(QString result)
+void ScheduleMeeting::tmMtgMaxPersonSlot(QString result, ServiceReply reply)
 {
+    Q_UNUSED(result)
     const bool first = !m_roomSizeAnswered;
     m_roomSizeAnswered = true;
-    if (result.startsWith(QLatin1String("result:")))
-        ui->lblMtgMaxPersonCount->setText(QStringLiteral("%1人").arg(result.mid(7)));
+    if (reply.succeeded())
+        ui->lblMtgMaxPersonCount->setText(
+            QStringLiteral("%1人").arg(QString::number(reply.value.toDouble(), 'g', 6)));
     if (!first)
         return;
     m_spinner->stop();
-    if (result.startsWith(QLatin1String("error:")))
-        Messages::notice(this, userMessage(QString(result).remove(QStringLiteral("error:"))));
+    if (!reply.succeeded())
+        Messages::notice(this, userMessage(reply));
     // The room size is only shown; a change still needs the stored meeting.
     if (!m_meetingCode.isEmpty())
         loadTmMtgDetail();
@@ -266,19 +268,19 @@ void ScheduleMeeting::loadTmMtgDetail()
     m_detailRequest->request(baseValues->tenantInfo, m_meetingCode);
 }
 
-void ScheduleMeeting::tmMtgDetailResultSlot(QString result)
+void ScheduleMeeting::tmMtgDetailResultSlot(QString result, ServiceReply reply)
 {
+    Q_UNUSED(result)
     m_spinner->stop();
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(result.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError) {
-        Messages::notice(this, userMessage(result));
+    if (!reply.succeeded()) {
+        Messages::notice(this, userMessage(reply));
         return;
     }
     // A second answer (after a time-out) must not undo what the user changed since.
-    if (!m_detail.isEmpty() || !doc.isArray() || doc.array().isEmpty())
+    const QJsonArray meetings = reply.value.toArray();
+    if (!m_detail.isEmpty() || meetings.isEmpty())
         return;
-    m_detail = doc.array().first().toObject();
+    m_detail = meetings.first().toObject();
     fillFromDetail();
     comfirmBtnEnabledStatusSlot();
 }
@@ -452,12 +454,12 @@ QString ScheduleMeeting::requestBody() const
     return QString::fromUtf8(QJsonDocument(body).toJson(QJsonDocument::Compact));
 }
 
-void ScheduleMeeting::tmMtgCreateResultSlot(QString result)
+void ScheduleMeeting::tmMtgCreateResultSlot(QString result, ServiceReply reply)
 {
+    Q_UNUSED(result)
     m_spinner->stop();
-    if (result.isEmpty() || result.startsWith(QLatin1String("result:"))) {
-        const QJsonObject saved =
-            QJsonDocument::fromJson(result.mid(QStringLiteral("result:").size()).toUtf8()).object();
+    if (reply.succeeded()) {
+        const QJsonObject saved = reply.value.toObject();
         CalendarEvent event;
         event.meetingCode =
             m_meetingCode.isEmpty() ? jsonText(saved.value(QStringLiteral("meetingCode"))) : m_meetingCode;
@@ -475,6 +477,5 @@ void ScheduleMeeting::tmMtgCreateResultSlot(QString result)
         close();
         return;
     }
-    if (result.startsWith(QLatin1String("error:")))
-        Messages::notice(this, userMessage(QString(result).remove(QStringLiteral("error:"))));
+    Messages::notice(this, userMessage(reply));
 }

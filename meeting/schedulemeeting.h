@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/calendarfile.h"
+#include "http/servicereply.h"
 #include "widgets/borderdialog.h"
 
 #include <QDate>
@@ -59,9 +60,9 @@ public slots:
     void onMtgStartDateChanged(QDate date);
     void loadTmMtgMaxPem();
     void loadTmMtgDetail();
-    void tmMtgDetailResultSlot(QString result);
-    void tmMtgCreateResultSlot(QString result);
-    void tmMtgMaxPersonSlot(QString result);
+    void tmMtgDetailResultSlot(QString result, ServiceReply reply);
+    void tmMtgCreateResultSlot(QString result, ServiceReply reply);
+    void tmMtgMaxPersonSlot(QString result, ServiceReply reply);
     void comfirmBtnEnabledStatusSlot();
     void onBookMeetingBtnClicked();
     void wmForcedLogoutCompleteSlot();

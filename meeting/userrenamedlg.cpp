@@ -92,16 +92,17 @@ void userRenameDlg::wmForcedLogoutCompleteSlot()
     close();
 }
 
-void userRenameDlg::tmMtgNickChangeResultSlot(QString result)
+void userRenameDlg::tmMtgNickChangeResultSlot(QString result, ServiceReply reply)
 {
+    Q_UNUSED(result)
     m_spinner->stop();
-    if (result.isEmpty()) {
+    if (reply.succeeded()) {
         baseValues->meetingPersonName = m_newName;
         emit nickChangedSignal();
         Messages::noticeAfterClose(this, QStringLiteral("修改成功"));
         close();
         return;
     }
-    Snackbar::showMessage(userMessage(result), nullptr, Waits::noticeMs);
+    Snackbar::showMessage(userMessage(reply), nullptr, Waits::noticeMs);
     ui->IEditRename->setText(baseValues->meetingPersonName);
 }

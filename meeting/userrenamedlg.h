@@ -1,5 +1,7 @@
 #pragma once
 
+#include "http/servicereply.h"
+
 #include "widgets/borderdialog.h"
 
 #include <QElapsedTimer>
@@ -30,7 +32,7 @@ public slots:
     void onbtnConfirmClicked();
     void onbtnConfirmEnabled(QString text);
     void wmForcedLogoutCompleteSlot();
-    void tmMtgNickChangeResultSlot(QString result);
+    void tmMtgNickChangeResultSlot(QString result, ServiceReply reply);
 
 private:
     // The validator dropped a key (a space, a 16th character): say why.

@@ -14,15 +14,6 @@
 #include <QStandardPaths>
 #include <QTimer>
 
-namespace {
-
-bool isFailure(const QString &result)
-{
-    return result.startsWith(QLatin1String("error:"));
-}
-
-} // namespace
-
 JoinChain::JoinChain(QObject *parent)
     : QObject(parent), m_manager(WeMeetManager::instance()), m_tokenHttp(new TmTokenHttp(this)),
       m_summaryHttp(new TmMtgSummaryHttp(this)), m_approveHttp(new ActivityApproveHttp(this)),
@@ -150,14 +141,14 @@ void JoinChain::startJoin()
 
 // --- answers ---------------------------------------------------------------------
 
-void JoinChain::onTokenResult(const QString &result)
+void JoinChain::onTokenResult(const QString &, const ServiceReply &reply)
 {
     if (m_step != Step::Token) {
         qDebug() << "join: late meeting-service token answer ignored";
         return;
     }
-    if (!result.isEmpty()) {
-        finish(JoinOutcome::Kind::Notice, userMessage(result));
+    if (!reply.succeeded()) {
+        finish(JoinOutcome::Kind::Notice, userMessage(reply));
         return;
     }
     const QString status = baseValues->loginStatus;
@@ -207,35 +198,32 @@ void JoinChain::onLoginFinished(const QString &result)
         startJoin();
 }
 
-void JoinChain::onSummaryResult(const QString &result)
+void JoinChain::onSummaryResult(const QString &, const ServiceReply &reply)
 {
     if (m_step != Step::Summary)
         return;
     // Without the summary the join goes ahead: it only decides whether to
     // ask for admission first.
-    if (isFailure(result) || (result.isEmpty() && !isActivityMeeting(baseValues->meetingType))) {
+    if (!reply.succeeded() || !isActivityMeeting(baseValues->meetingType)) {
         startJoin();
-        return;
-    }
-    if (!result.isEmpty()) {
-        finish(JoinOutcome::Kind::Notice, userMessage(result));
         return;
     }
     startAdmission(baseValues->meetingId, baseValues->telephone, baseValues->mobileCountryCode);
 }
 
-void JoinChain::onAdmissionResult(const QString &result)
+void JoinChain::onAdmissionResult(const QString &result, const ServiceReply &reply)
 {
     if (m_step != Step::Admission)
         return;
     // The phone check and the admission window tell a request that never
     // reached the service as it is, not as a refused admission.
-    if (isFailure(result) && (m_route == Route::PhoneCheck || m_route == Route::AdmissionWindow)) {
-        finish(JoinOutcome::Kind::Notice, userMessage(result));
+    const bool unanswered = !reply.succeeded() && reply.outcome != ServiceReply::Refused;
+    if (unanswered && (m_route == Route::PhoneCheck || m_route == Route::AdmissionWindow)) {
+        finish(JoinOutcome::Kind::Notice, userMessage(reply));
         return;
     }
     if (m_route == Route::AdmissionWindow) {
-        if (result.isEmpty())
+        if (reply.succeeded())
             finish(JoinOutcome::Kind::Admitted);
         else
             finish(JoinOutcome::Kind::Notice, QStringLiteral("请先扫码完成所有入会验证！"));
@@ -278,7 +266,7 @@ void JoinChain::onLeftWaitingRoom(const QString &result)
     if (m_step != Step::Join)
         return;
     if (!result.isEmpty()) {
-        emit finished({JoinOutcome::Kind::Notice, userMessage(result)});
+        emit finished({JoinOutcome::Kind::Notice, result});
         return;
     }
     finish(JoinOutcome::Kind::LeftWaitingRoom);

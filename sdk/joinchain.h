@@ -1,5 +1,7 @@
 #pragma once
 
+#include "http/servicereply.h"
+
 #include <QObject>
 #include <QString>
 
@@ -109,12 +111,12 @@ private:
     void startSummary();
     void startAdmission(const QString &meetingId, const QString &telephone, const QString &mobileCountryCode);
     void startJoin();
-    void onTokenResult(const QString &result);
+    void onTokenResult(const QString &result, const ServiceReply &reply);
     void onInitialized();
     void onInitializeFailed(const QString &message);
     void onLoginFinished(const QString &result);
-    void onSummaryResult(const QString &result);
-    void onAdmissionResult(const QString &result);
+    void onSummaryResult(const QString &result, const ServiceReply &reply);
+    void onAdmissionResult(const QString &result, const ServiceReply &reply);
     void onJoinFinished(const QString &result);
     void onLeftWaitingRoom(const QString &result);
     void onSdkError(const QString &message);

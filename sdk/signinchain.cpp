@@ -74,14 +74,14 @@ void SignInChain::abandon()
     m_sdkTimer->stop();
 }
 
-void SignInChain::onTokenResult(const QString &result)
+void SignInChain::onTokenResult(const QString &result, const ServiceReply &reply)
 {
     if (m_step != Step::Token) {
         qDebug() << "sign-in: late meeting-service token answer ignored";
         return;
     }
     m_step = Step::Idle;
-    emit tokenAnswered(result);
+    emit tokenAnswered(result, reply);
 }
 
 void SignInChain::onInitialized()

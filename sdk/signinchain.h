@@ -1,5 +1,7 @@
 #pragma once
 
+#include "http/servicereply.h"
+
 #include <QObject>
 #include <QString>
 
@@ -39,7 +41,7 @@ public:
     TmTokenHttp *tokenRequest() const { return m_tokenHttp; }
 
 signals:
-    void tokenAnswered(QString result);
+    void tokenAnswered(QString result, ServiceReply reply);
     // Empty: signed in (baseValues->signedIn is set). Otherwise the notice
     // to show ("登录失败，请重试！").
     void meetingSdkFinished(QString result);
@@ -52,7 +54,7 @@ private:
         MeetingSdk
     };
 
-    void onTokenResult(const QString &result);
+    void onTokenResult(const QString &result, const ServiceReply &reply);
     void onInitialized();
     void onInitializeFailed(const QString &message);
     void onLoginFinished(const QString &result);

@@ -9,6 +9,7 @@
 
 #include "app/basevalues.h"
 #include "devservice/devservice.h"
+#include "http/servicereply.h"
 
 #include <httplib.h>
 
@@ -124,6 +125,12 @@ inline QString resultAt(QSignalSpy &spy, int index = 0, int timeoutMs = 8000)
     if (spy.count() <= index)
         return QStringLiteral("<no result>");
     return spy.at(index).at(0).toString();
+}
+
+// What the request handed on beside its result text (after resultAt()).
+inline ServiceReply replyAt(const QSignalSpy &spy, int index = 0)
+{
+    return spy.count() > index ? spy.at(index).at(1).value<ServiceReply>() : ServiceReply();
 }
 
 // A stand-in service started in-process, plus the session record set for it.

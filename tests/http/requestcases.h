@@ -67,7 +67,7 @@ template <typename Http> Http *make(QObject *parent, const std::function<void(Ht
     return http;
 }
 
-#define VESK_SIGNAL(name) QByteArray("2" #name "(QString)")
+#define VESK_SIGNAL(name) QByteArray("2" #name "(QString,ServiceReply)")
 
 inline QVector<RequestCase> requestCases()
 {

@@ -4,6 +4,7 @@
 
 #include "app/waits.h"
 #include "http/httphelper.h"
+#include "http/usermessage.h"
 #include "httptestsupport.h"
 #include "requestcases.h"
 #include "support/testsupport.h"
@@ -275,6 +276,19 @@ void TestHttpCore::everyFailureTakesTheClassesResultForm()
     log.reset();
     QVERIFY2(!result.isEmpty(), "a failure must never read as success");
     QCOMPARE(result, expectedFailure(request.form, outcome, QStringLiteral("500")));
+    // Beside the text, the outcome as it is: no caller reads it from the text.
+    const ServiceReply reply = replyAt(spy);
+    const QMap<Outcome, ServiceReply::Outcome> told = {
+        {Outcome::Refused, ServiceReply::Refused},
+        {Outcome::RefusedWithoutMessage, ServiceReply::Refused},
+        {Outcome::HttpError, ServiceReply::NetworkFailed},
+        {Outcome::Garbage, ServiceReply::Malformed},
+        {Outcome::TimedOut, ServiceReply::TimedOut}};
+    QCOMPARE(reply.outcome, told.value(outcome));
+    if (request.form != Form::Activity)
+        QCOMPARE(reply.message, QString(result).remove(QRegularExpression(QStringLiteral("^error:"))));
+    if (outcome == Outcome::HttpError)
+        QCOMPARE(userMessage(reply), QStringLiteral("服务器繁忙，请稍后再试（InternalServerError）"));
     const QString line = expectedLogLine(request.name, outcome, QStringLiteral("500"));
     QVERIFY2(
         capturedLines.contains(line),
@@ -298,6 +312,9 @@ void TestHttpCore::refusedConnectionGivesEnumeratorName()
     const QString expected = request.form == Form::Plain ? QStringLiteral("ConnectionRefusedError")
                                                          : QStringLiteral("error:ConnectionRefusedError");
     QCOMPARE(resultAt(spy), expected);
+    QCOMPARE(replyAt(spy).networkError, QNetworkReply::ConnectionRefusedError);
+    QCOMPARE(userMessage(replyAt(spy)),
+             QStringLiteral("无法连接服务器，请检查网络后重试（ConnectionRefusedError）"));
 }
 
 void TestHttpCore::lateAnswerAfterTimeOutGivesSecondResult()

@@ -6,6 +6,7 @@
 #include "app/waits.h"
 #include "devservice/devservice.h"
 #include "http/loginhttp.h"
+#include "http/servicereply.h"
 #include "http/servicetokenhttp.h"
 #include "http/tmtokenhttp.h"
 #include "sdk-sim/simcontrol.h"
@@ -29,6 +30,17 @@
 #include <memory>
 
 namespace meetingtest {
+
+// A failed request's reply, for driving a screen's result slot directly.
+inline ServiceReply failedReply(ServiceReply::Outcome outcome, const QString &message,
+                                QNetworkReply::NetworkError error = QNetworkReply::NoError)
+{
+    ServiceReply reply;
+    reply.outcome = outcome;
+    reply.message = message;
+    reply.networkError = error;
+    return reply;
+}
 
 using testsupport::answerNextDialog;
 using testsupport::applyStyleSheet;

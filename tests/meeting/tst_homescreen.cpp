@@ -185,9 +185,11 @@ private:
             o.insert("currentHosts", hosts);
         return o;
     }
-    static QString text(const QJsonArray &a)
+    // The list as the query request hands it on.
+    static void showList(HomeScreen *home, const QJsonArray &list)
     {
-        return QString::fromUtf8(QJsonDocument(a).toJson(QJsonDocument::Compact));
+        home->tmMtgQueryResultSlot(QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact)),
+                                   ServiceReply::success(list));
     }
     QJsonArray serviceMeetings()
     {
@@ -331,7 +333,7 @@ private slots:
             list.append(meetingJson(QString::number(100000000 + i),
                                     base.addDays(i / 2).addSecs(3600 * (i % 2)), 30, "0",
                                     i % 2 ? other : me));
-        home->tmMtgQueryResultSlot(text(list));
+        showList(home, QJsonArray(list));
         // The first row's menu is made before its widget moves to another meeting.
         QCOMPARE(menuTexts(rows(home).first()->menu()), (QStringList{"修改会议", "邀请信息", "关闭会议"}));
 
@@ -369,9 +371,9 @@ private slots:
         QVERIFY(home);
         const QDateTime today = QDateTime(QDate::currentDate(), QTime(0, 5));
         const QDateTime tomorrow = today.addDays(1);
-        home->tmMtgQueryResultSlot(
-            text({meetingJson("111111111", today, 30), meetingJson("222222222", today.addSecs(600), 30),
-                  meetingJson("333333333", tomorrow, 30)}));
+        showList(home, QJsonArray({meetingJson("111111111", today, 30),
+                                   meetingJson("222222222", today.addSecs(600), 30),
+                                   meetingJson("333333333", tomorrow, 30)}));
         const QList<dateItem *> heads = headers(home);
         const QList<mtgItem *> shown = rows(home);
         QCOMPARE(heads.size(), 2);
@@ -424,7 +426,7 @@ private slots:
                 offset > 300 ? QDateTime(first.addYears(1), QTime(10, 0)) : base.addDays(offset);
             list.append(meetingJson(QString::number(100000000 + n++), start, 30));
         }
-        home->tmMtgQueryResultSlot(text(list));
+        showList(home, QJsonArray(list));
         QCOMPARE(headers(home).size(), headerCount);
     }
 
@@ -447,7 +449,7 @@ private slots:
         QFETCH(QString, shown);
         HomeScreen *home = openHome();
         QVERIFY(home);
-        home->tmMtgQueryResultSlot(text({meetingJson(code, QDateTime::currentDateTime().addDays(1), 30)}));
+        showList(home, QJsonArray({meetingJson(code, QDateTime::currentDateTime().addDays(1), 30)}));
         mtgItem *row = rowFor(home, code);
         QVERIFY(row);
         QVERIFY(findByName<QLabel>(row, QStringLiteral("normalQLabel"), shown));
@@ -483,8 +485,8 @@ private slots:
         QFETCH(bool, activityMark);
         HomeScreen *home = openHome();
         QVERIFY(home);
-        home->tmMtgQueryResultSlot(
-            text({meetingJson("123456789", QDateTime::currentDateTime().addDays(1), 30, type, hosts)}));
+        showList(home, QJsonArray({meetingJson("123456789", QDateTime::currentDateTime().addDays(1), 30, type,
+                                               hosts)}));
         mtgItem *row = rowFor(home, "123456789");
         QVERIFY(row);
         QCOMPARE(menuTexts(row->menu()), entries);
@@ -500,8 +502,8 @@ private slots:
         baseValues->userId.clear();
         HomeScreen *home = openHome();
         QVERIFY(home);
-        home->tmMtgQueryResultSlot(text({meetingJson("123456789", QDateTime::currentDateTime().addDays(1), 30,
-                                                     "0", QJsonValue(QJsonValue::Undefined))}));
+        showList(home, QJsonArray({meetingJson("123456789", QDateTime::currentDateTime().addDays(1), 30, "0",
+                                               QJsonValue(QJsonValue::Undefined))}));
         QCOMPARE(menuTexts(rowFor(home, "123456789")->menu()), QStringList{"邀请信息"});
     }
 
@@ -570,7 +572,7 @@ private slots:
         QVERIFY(waitHomeLoaded(home.data()));
         const QString code = QStringLiteral("482915736");
         // Listed three minutes before its start: reminded at once.
-        home->tmMtgQueryResultSlot(text({meetingJson(code, QDateTime::currentDateTime().addSecs(180), 30)}));
+        showList(home, QJsonArray({meetingJson(code, QDateTime::currentDateTime().addSecs(180), 30)}));
         ReminderCenter *center = m_mainWindow->reminders();
         QTRY_COMPARE(center->windows().size(), 1);
         ReminderWindow *reminder = center->windows().first();
@@ -605,7 +607,7 @@ private slots:
         QJsonObject m = meetingJson("123456789", QDateTime::currentDateTime().addDays(1), 30, "3");
         const QString subject = QStringLiteral("二〇二六年度上市公司投资者关系管理暨业绩说明会专场活动");
         m.insert("subject", subject);
-        home->tmMtgQueryResultSlot(text({m}));
+        showList(home, QJsonArray({m}));
         mtgItem *row = rowFor(home, "123456789");
         auto *name = findByName<QLabel>(row->findChild<QWidget *>("horizontalLayoutWidget"),
                                         QStringLiteral("messageQLabel"));
@@ -648,26 +650,27 @@ private slots:
 
     void emptyAndUnreadableListsShowTheirState_data()
     {
-        QTest::addColumn<QString>("result");
+        QTest::addColumn<ServiceReply>("reply");
         QTest::addColumn<bool>("listShown");
         QTest::addColumn<bool>("emptyShown");
         QTest::addColumn<QString>("notice");
-        QTest::newRow("empty array") << "[]" << false << true << "";
-        QTest::newRow("empty object") << "{}" << false << false << "";
-        QTest::newRow("object") << "{\"a\":1}" << false << false << "";
-        // an unreadable answer leaves the list as it was
-        QTest::newRow("not json") << "会议服务暂不可用" << true << false << "会议服务暂不可用";
+        QTest::newRow("empty list") << ServiceReply::success(QJsonArray()) << false << true << "";
+        // a failed load leaves the list as it was
+        QTest::newRow("refused") << failedReply(ServiceReply::Refused, "会议服务暂不可用") << true << false
+                                 << "会议服务暂不可用";
+        QTest::newRow("unreadable answer") << failedReply(ServiceReply::Malformed, "服务返回数据格式错误")
+                                           << true << false << "服务返回数据格式错误";
     }
     void emptyAndUnreadableListsShowTheirState()
     {
-        QFETCH(QString, result);
+        QFETCH(ServiceReply, reply);
         QFETCH(bool, listShown);
         QFETCH(bool, emptyShown);
         QFETCH(QString, notice);
         HomeScreen *home = openHome();
         QVERIFY(home);
         QVERIFY(home->findChild<QScrollArea *>(QStringLiteral("scMtgList"))->isVisible());
-        home->tmMtgQueryResultSlot(result);
+        home->tmMtgQueryResultSlot(QString(), reply);
         QCOMPARE(home->findChild<QScrollArea *>(QStringLiteral("scMtgList"))->isVisible(), listShown);
         auto *empty = home->findChild<QWidget *>(QStringLiteral("emptyWidget"));
         QCOMPARE(empty->isVisible(), emptyShown);
@@ -701,7 +704,7 @@ private slots:
         QVERIFY(!rows(home).isEmpty());
 
         // An empty list says so, and a click on it loads nothing (a load hides it at once).
-        home->tmMtgQueryResultSlot(QStringLiteral("[]"));
+        showList(home, QJsonArray());
         QCOMPARE(label->text(), QStringLiteral("暂无会议记录 ~"));
         QTest::mouseClick(label, Qt::LeftButton);
         QVERIFY(empty->isVisible());
@@ -939,25 +942,22 @@ private slots:
 
     void quickMeetingFailureIsShown_data()
     {
-        QTest::addColumn<QString>("result");
+        QTest::addColumn<ServiceReply>("reply");
         QTest::addColumn<QString>("notice");
-        QTest::newRow("service error") << "error:会议数量已达上限"
-                                       << "会议数量已达上限";
-        QTest::newRow("no meeting number") << "result:{\"subject\":\"x\"}"
-                                           << "快速会议创建失败";
-        QTest::newRow("not an object") << "result:[\"482915736\"]"
-                                       << "快速会议创建失败";
-        QJsonParseError error;
-        QJsonDocument::fromJson("{\"meetingCode\":", &error);
-        QTest::newRow("cut off") << "result:{\"meetingCode\":" << error.errorString();
+        QTest::newRow("service error")
+            << failedReply(ServiceReply::Refused, "会议数量已达上限") << "会议数量已达上限";
+        QTest::newRow("no meeting number")
+            << ServiceReply::success(QJsonObject{{"subject", "x"}}) << "快速会议创建失败";
+        QTest::newRow("not a number")
+            << ServiceReply::success(QStringLiteral("48291abc")) << "快速会议创建失败";
     }
     void quickMeetingFailureIsShown()
     {
-        QFETCH(QString, result);
+        QFETCH(ServiceReply, reply);
         QFETCH(QString, notice);
         QPointer<HomeScreen> home = openHome();
         QVERIFY(home);
-        home->tmMtgCreateResultSlot(result);
+        home->tmMtgCreateResultSlot(QString(), reply);
         QVERIFY(notices(home).contains(notice));
         QVERIFY(home->isEnabled());
         QVERIFY(!WemeetSim::lastJoin().received || WemeetSim::phase() != WemeetSim::Phase::InMeeting);
@@ -967,7 +967,8 @@ private slots:
     {
         QPointer<HomeScreen> home = openHome();
         QVERIFY(home);
-        home->tmMtgCreateResultSlot(QStringLiteral("result:482915736"));
+        home->tmMtgCreateResultSlot(QStringLiteral("result:482915736"),
+                                    ServiceReply::success(QStringLiteral("482915736")));
         QTRY_VERIFY(home.isNull());
         QCOMPARE(WemeetSim::lastJoin().meetingCode, QStringLiteral("482915736"));
     }
@@ -1137,23 +1138,22 @@ private slots:
 
     void activityPageFailuresAreShown_data()
     {
-        QTest::addColumn<QString>("result");
+        QTest::addColumn<ServiceReply>("reply");
         QTest::addColumn<QString>("notice");
         // An empty answer opens nothing and says nothing; a failure is told in words.
-        QTest::newRow("no activity") << "{}"
-                                     << "";
-        QTest::newRow("request failed") << "ConnectionRefusedError"
+        QTest::newRow("no activity") << ServiceReply::success(QJsonObject()) << "";
+        QTest::newRow("request failed") << failedReply(ServiceReply::NetworkFailed, "ConnectionRefusedError",
+                                                       QNetworkReply::ConnectionRefusedError)
                                         << "无法连接服务器，请检查网络后重试（ConnectionRefusedError）";
-        QTest::newRow("refused") << "活动不存在"
-                                 << "活动不存在";
+        QTest::newRow("refused") << failedReply(ServiceReply::Refused, "活动不存在") << "活动不存在";
     }
     void activityPageFailuresAreShown()
     {
-        QFETCH(QString, result);
+        QFETCH(ServiceReply, reply);
         QFETCH(QString, notice);
         HomeScreen *home = openHome();
         QVERIFY(home);
-        home->actMtgDetailResultSlot(result);
+        home->actMtgDetailResultSlot(QString(), reply);
         if (notice.isEmpty())
             QVERIFY(notices(home).isEmpty());
         else
@@ -1291,26 +1291,19 @@ private slots:
         QFETCH(bool, nonJson);
         devservice::Fault fault;
         fault.successFalse = successFalse;
-        if (!successFalse)
+        fault.nonJson = nonJson;
+        if (!successFalse && !nonJson)
             fault.httpStatus = 503;
-        if (!nonJson)
-            m_server.setFault("/service/tencent-meeting/meeting/invitationMessage", fault);
+        m_server.setFault("/service/tencent-meeting/meeting/invitationMessage", fault);
         HomeScreen *home = openHome();
         QVERIFY(home);
         LogCapture log;
-        if (nonJson)
-            home->showShareMeetingSlot(QStringLiteral("info:{\"rootNum\":"));
-        else
-            home->mtgInviteSlot(QStringLiteral("58213"));
+        home->mtgInviteSlot(QStringLiteral("58213"));
         QTRY_VERIFY(notices(home).contains(QStringLiteral("会议邀请信息取得失败")));
         const QStringList logged = log.lines().filter(QStringLiteral("会议邀请信息取得失败"));
         QCOMPARE(logged.size(), 1);
         if (nonJson) {
-            QJsonParseError error;
-            QJsonDocument::fromJson("{\"rootNum\":", &error);
-            QCOMPARE(
-                logged.first(),
-                QStringLiteral("会议邀请信息取得失败：%1:%2").arg(error.offset).arg(error.errorString()));
+            QCOMPARE(logged.first(), QStringLiteral("会议邀请信息取得失败：服务返回数据格式错误"));
         } else {
             // The service's words follow without their "error:" mark.
             QVERIFY(logged.first().startsWith(QStringLiteral("会议邀请信息取得失败：")));

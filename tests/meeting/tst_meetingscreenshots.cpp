@@ -111,7 +111,7 @@ private slots:
         auto *home = new HomeScreen;
         home->show();
         QVERIFY(waitHomeLoaded(home));
-        home->tmMtgQueryResultSlot(QStringLiteral("[]"));
+        home->tmMtgQueryResultSlot(QStringLiteral("[]"), ServiceReply::success(QJsonArray()));
         QVERIFY(m_shots.save(home, QStringLiteral("home-empty")));
         home->close();
     }

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QJsonValue>
+#include <QMetaType>
+#include <QNetworkReply>
+#include <QString>
+
+// What a request hands on beside its result text: how the answer ended and
+// what the request already read from it, so that a caller neither parses the
+// text again nor tells the outcome by its prefix.
+struct ServiceReply
+{
+    enum Outcome
+    {
+        Succeeded,
+        Refused,
+        TimedOut,
+        NetworkFailed,
+        Malformed
+    };
+    Outcome outcome = Malformed;
+    // Succeeded: the part of the answer the request hands on (the meeting
+    // list, the invitation, the new meeting, the participant limit...).
+    QJsonValue value;
+    // Any other outcome: the failure as the result text words it, without
+    // its "error:" tag.
+    QString message;
+    // NetworkFailed: what the network reported.
+    QNetworkReply::NetworkError networkError = QNetworkReply::NoError;
+
+    bool succeeded() const { return outcome == Succeeded; }
+    static ServiceReply success(const QJsonValue &value = QJsonValue())
+    {
+        ServiceReply reply;
+        reply.outcome = Succeeded;
+        reply.value = value;
+        return reply;
+    }
+};
+Q_DECLARE_METATYPE(ServiceReply)
