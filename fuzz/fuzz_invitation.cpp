@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         InvitationText::fromServiceData(info);
         InvitationText::groupMeetingCode(info.value(QStringLiteral("rootNum")).toString());
     } else {
-        InvitationText::fromSdkInfo(QString::fromUtf8(body));
+        InvitationText::fromSdkInfo(InvitationText::readSdkInfo(QString::fromUtf8(body)));
     }
     return 0;
 }

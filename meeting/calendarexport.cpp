@@ -43,9 +43,8 @@ CalendarEvent fromListMeeting(const QJsonObject &meeting)
     return event;
 }
 
-CalendarEvent fromSdkInfo(const QString &inviteInfo, const QString &meetingId)
+CalendarEvent fromSdkInfo(const QJsonObject &info, const QString &meetingId)
 {
-    const QJsonObject info = QJsonDocument::fromJson(inviteInfo.toUtf8()).object();
     CalendarEvent event;
     event.meetingCode = InvitationText::jsonText(info.value(QStringLiteral("meeting_code")));
     event.uid = uidFor(meetingId.isEmpty() ? event.meetingCode : meetingId);

@@ -16,7 +16,7 @@ namespace CalendarExport {
 CalendarEvent fromListMeeting(const QJsonObject &meeting);
 // The event of the Meeting SDK's invite_info; it has no meeting id, so the
 // caller passes the one it knows (or the number stands in).
-CalendarEvent fromSdkInfo(const QString &inviteInfo, const QString &meetingId);
+CalendarEvent fromSdkInfo(const QJsonObject &info, const QString &meetingId);
 // Whether an event names a meeting and a time.
 bool isComplete(const CalendarEvent &event);
 

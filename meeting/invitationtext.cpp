@@ -88,15 +88,21 @@ QString fromServiceData(const QJsonObject &info)
     return text;
 }
 
-QString fromSdkInfo(const QString &inviteInfo)
+QJsonObject readSdkInfo(const QString &inviteInfo)
 {
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(inviteInfo.toUtf8(), &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject()) {
         qDebug().noquote() << "invite_info parse error:" << error.offset << error.errorString();
-        return QString();
+        return QJsonObject();
     }
-    const QJsonObject info = doc.object();
+    return doc.object();
+}
+
+QString fromSdkInfo(const QJsonObject &info)
+{
+    if (info.isEmpty())
+        return QString();
     const QDateTime begin =
         QDateTime::fromSecsSinceEpoch(jsonText(info.value(QStringLiteral("begin_time"))).toLongLong());
     const QDateTime end =

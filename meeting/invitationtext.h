@@ -29,8 +29,11 @@ QString jsonText(const QJsonValue &value);
 // onlineAddress, meetingTime, password).
 QString fromServiceData(const QJsonObject &info);
 
-// Invitation from the Meeting SDK's invite_info; empty when it is not a JSON
-// object. The inviter is host_name when signed in, the nickname otherwise.
-QString fromSdkInfo(const QString &inviteInfo);
+// The Meeting SDK's invite_info read; an empty object (logged) when it is
+// not a JSON object.
+QJsonObject readSdkInfo(const QString &inviteInfo);
+// Invitation from the Meeting SDK's invite_info; empty when it is empty.
+// The inviter is host_name when signed in, the nickname otherwise.
+QString fromSdkInfo(const QJsonObject &info);
 
 } // namespace InvitationText

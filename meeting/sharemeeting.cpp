@@ -67,7 +67,7 @@ QString ShareMeeting::text() const
 
 QString ShareMeeting::sdkInvitationText(const QString &inviteInfo)
 {
-    return InvitationText::fromSdkInfo(inviteInfo);
+    return InvitationText::fromSdkInfo(InvitationText::readSdkInfo(inviteInfo));
 }
 
 void ShareMeeting::setCalendarEvent(const CalendarEvent &event)

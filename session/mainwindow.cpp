@@ -225,12 +225,12 @@ void MainWindow::wmLeaveWaitingRoomCompleteSlot(QString result)
 void MainWindow::wmShareToMeetingCompleteSlot(QString jsonInfo)
 {
     emit closeShareMeetingSignal();
-    ShareMeeting *share = Navigator::instance()->openInvitation(InvitationText::fromSdkInfo(jsonInfo));
+    const QJsonObject info = InvitationText::readSdkInfo(jsonInfo);
+    ShareMeeting *share = Navigator::instance()->openInvitation(InvitationText::fromSdkInfo(info));
     // The SDK names no meeting id; the list of the run may know it.
-    const QString code = InvitationText::jsonText(
-        QJsonDocument::fromJson(jsonInfo.toUtf8()).object().value(QStringLiteral("meeting_code")));
+    const QString code = InvitationText::jsonText(info.value(QStringLiteral("meeting_code")));
     share->setCalendarEvent(
-        CalendarExport::fromSdkInfo(jsonInfo, m_reminders->schedule()->meeting(code).meetingId));
+        CalendarExport::fromSdkInfo(info, m_reminders->schedule()->meeting(code).meetingId));
     connect(this, &MainWindow::closeShareMeetingSignal, share, &ShareMeeting::onCloseBtnClicked);
 }
 
