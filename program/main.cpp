@@ -83,9 +83,11 @@ void watchTerminationRequests(QApplication &app)
 } // namespace
 
 void installBenchQuit(); // main_bench.cpp
+void benchMilestone(const char *name);
 
 int main(int argc, char **argv)
 {
+    benchMilestone("main");
     std::vector<std::string> systemArguments = programArguments(argc, argv);
     std::vector<char *> appArgv;
     for (std::string &argument : systemArguments)
@@ -98,6 +100,7 @@ int main(int argc, char **argv)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication app(appArgc, appArgv.data());
+    benchMilestone("application");
     // The data folder is named after the application: fixed, so a start
     // through a launcher link with another name finds the same User.dat.
     QCoreApplication::setApplicationName(QStringLiteral("VeskMeeting"));
@@ -135,8 +138,10 @@ int main(int argc, char **argv)
     baseValues = new BaseValues;
     baseValues->initBaseValues();
 
+    benchMilestone("settings");
     setUpLooks(app);
     installBenchQuit();
+    benchMilestone("looks");
     qDebug().noquote() << QStringLiteral("Vesk云会议v%1").arg(baseValues->versionNo);
 
     const int secondInstanceExit = runStartupStepSingleInstance(arguments);
@@ -146,9 +151,12 @@ int main(int argc, char **argv)
     // Closes by itself when the update dialog or the first screen shows.
     StartupSplash::begin();
     runStartupStepServiceToken();
+    benchMilestone("token");
     runStartupStepVersionCheck();
+    benchMilestone("version");
     StartupSplash::end();
     runStartupStepMeetingSdk();
+    benchMilestone("sdk");
 
     baseValues->linkInfo = linkInfoFromArguments(arguments);
 
