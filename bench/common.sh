@@ -79,21 +79,24 @@ timed() {
     t1=$(date +%s%N)
     painted=$(awk '$1 == "painted" {print $2; exit}' "$work/stderr")
     echo "$(( (t1 - t0) / 1000 )) $(tail -1 "$work/rss") $(( ${painted:-0} - t0 / 1000 ))" >>"$work/$label"
-    # The client's own milestones, as times from the start.
-    awk -v t0="$((t0 / 1000))" '$1 == "milestone" {print $2, $3 - t0} $1 == "polished" {print "polished", $2}' \
+    # The programs' milestones: time from the start and resident memory then.
+    awk -v t0="$((t0 / 1000))" '$1 == "milestone" {print $2, $3 - t0, $4 + 0} $1 == "polished" {print "polished", $2, 0}' \
         "$work/stderr" >>"$work/$label.milestones"
 }
 
-# milestones <label>: the median of each milestone over the runs, in the order they come.
+# milestones <label>: the medians of each milestone over the runs, in the order they come.
 milestones() {
     [ -s "$work/$1.milestones" ] || return 0
-    awk '{if (!($1 in n)) order[++k] = $1; v[$1, ++n[$1]] = $2}
-         END {for (i = 1; i <= k; i++) {m = order[i]; c = n[m]
-                  for (a = 1; a <= c; a++) s[a] = v[m, a]
-                  for (a = 1; a <= c; a++) for (b = a + 1; b <= c; b++) if (s[b] < s[a]) {t = s[a]; s[a] = s[b]; s[b] = t}
-                  med = (c % 2) ? s[(c + 1) / 2] : (s[c / 2] + s[c / 2 + 1]) / 2
-                  if (m == "polished") printf "  %-28s %6d widgets\n", m, med
-                  else printf "  %-28s %8.1f ms\n", m, med / 1000}}' "$work/$1.milestones"
+    awk 'function med(m, col,    a, b, c, t, s) {
+             c = n[m]
+             for (a = 1; a <= c; a++) s[a] = v[m, a, col]
+             for (a = 1; a <= c; a++) for (b = a + 1; b <= c; b++) if (s[b] < s[a]) {t = s[a]; s[a] = s[b]; s[b] = t}
+             return (c % 2) ? s[(c + 1) / 2] : (s[c / 2] + s[c / 2 + 1]) / 2
+         }
+         {if (!($1 in n)) order[++k] = $1; i = ++n[$1]; v[$1, i, 1] = $2; v[$1, i, 2] = $3}
+         END {for (i = 1; i <= k; i++) {m = order[i]
+                  if (m == "polished") printf "  %-28s %6d widgets\n", m, med(m, 1)
+                  else printf "  %-28s %8.1f ms %6.1f MiB\n", m, med(m, 1) / 1000, med(m, 2) / 1024}}' "$work/$1.milestones"
 }
 
 # median <label> <column 1|2|3>

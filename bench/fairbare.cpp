@@ -32,6 +32,19 @@
 
 namespace {
 
+// Resident memory now, in KiB, where the system tells it (0 elsewhere).
+long residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
 long long epochMicroseconds()
 {
     return static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(
@@ -42,7 +55,7 @@ long long epochMicroseconds()
 // The same milestones as the client's bench run, to compare step by step.
 void milestone(const char *name)
 {
-    std::fprintf(stderr, "milestone %s %lld\n", name, epochMicroseconds());
+    std::fprintf(stderr, "milestone %s %lld %ld\n", name, epochMicroseconds(), residentKiB());
 }
 
 class FairWindow : public QWidget
@@ -53,6 +66,7 @@ protected:
         if (e->type() == QEvent::Paint && !m_painted) {
             m_painted = true;
             std::fprintf(stderr, "painted %lld\n", epochMicroseconds());
+            std::fprintf(stderr, "milestone painted %lld %ld\n", epochMicroseconds(), residentKiB());
             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         }
         return QWidget::event(e);

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QEvent>
+#include <QFile>
 #include <QSet>
 #include <QTimer>
 #include <QWidget>
@@ -7,7 +8,22 @@
 #include <chrono>
 #include <cstdio>
 
+void benchMilestone(const char *name);
+
 namespace {
+
+// Resident memory now, in KiB, where the system tells it (0 elsewhere).
+long residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
 
 long long epochMicroseconds()
 {
@@ -45,8 +61,8 @@ protected:
         case QEvent::Show:
             if (widget->isWindow() && !m_shown.contains(widget->metaObject()->className())) {
                 m_shown.insert(widget->metaObject()->className());
-                std::fprintf(stderr, "milestone shown:%s %lld\n", widget->metaObject()->className(),
-                             epochMicroseconds());
+                std::fprintf(stderr, "milestone shown:%s %lld %ld\n", widget->metaObject()->className(),
+                             epochMicroseconds(), residentKiB());
             }
             break;
         case QEvent::Paint:
@@ -55,8 +71,12 @@ protected:
             m_quitting = true;
             // For the bench's clock: start-up ends here, not when the process is gone.
             std::fprintf(stderr, "painted %lld\n", epochMicroseconds());
+            std::fprintf(stderr, "milestone painted %lld %ld\n", epochMicroseconds(), residentKiB());
             std::fprintf(stderr, "polished %d\n", m_polished);
-            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+            QTimer::singleShot(0, qApp, [] {
+                benchMilestone("quit");
+                QCoreApplication::exit(0);
+            });
             break;
         default:
             break;
@@ -86,7 +106,7 @@ private:
 void benchMilestone(const char *name)
 {
     if (benchRun())
-        std::fprintf(stderr, "milestone %s %lld\n", name, epochMicroseconds());
+        std::fprintf(stderr, "milestone %s %lld %ld\n", name, epochMicroseconds(), residentKiB());
 }
 
 void installBenchQuit()
