@@ -4,8 +4,8 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$here/build}"
 bin="$build/bin"
-for p in VeskMeeting barewindow vesk-bench vesk-devservice; do
-    [ -x "$bin/$p" ] || { echo "missing $bin/$p: cmake --build $build --target VeskMeeting barewindow vesk-bench vesk-devservice" >&2; exit 1; }
+for p in VeskMeeting barewindow fairbare vesk-bench vesk-devservice; do
+    [ -x "$bin/$p" ] || { echo "missing $bin/$p: cmake --build $build --target VeskMeeting barewindow fairbare vesk-bench vesk-devservice" >&2; exit 1; }
 done
 
 # A private HOME, TMPDIR (single-instance marker and socket) and run folder,
@@ -54,12 +54,14 @@ start_service() {
     service_pid=$!
     for _ in $(seq 100); do grep -q 'listening' "$work/service.log" && break; sleep 0.05; done
     local base="$scheme://127.0.0.1:$port"
+    service_base="$base/service/"
+    cloud_base="${base/127.0.0.1/localhost}/cloud/"
     {
         echo "[CONFIG]"
-        echo "SERVICE_URL=$base/service/"
+        echo "SERVICE_URL=$service_base"
         # The service, cloud and identity addresses are three hosts in the field;
         # two names for the one stand-in keep their connections apart as there.
-        echo "CLOUD_URL=${base/127.0.0.1/localhost}/cloud/"
+        echo "CLOUD_URL=$cloud_base"
         echo "IDM_URL=${base/127.0.0.1/localhost}/idm/"
         if [ "$scheme" = https ]; then echo "CA_CERTIFICATES=$work/cert.pem"; fi
     } >"$work/app/config.ini"
@@ -77,6 +79,24 @@ timed() {
     t1=$(date +%s%N)
     painted=$(awk '$1 == "painted" {print $2; exit}' "$work/stderr")
     echo "$(( (t1 - t0) / 1000 )) $(tail -1 "$work/rss") $(( ${painted:-0} - t0 / 1000 ))" >>"$work/$label"
+    # The programs' milestones: time from the start and resident memory then.
+    awk -v t0="$((t0 / 1000))" '$1 == "milestone" {print $2, $3 - t0, $4 + 0} $1 == "polished" {print "polished", $2, 0}' \
+        "$work/stderr" >>"$work/$label.milestones"
+}
+
+# milestones <label>: the medians of each milestone over the runs, in the order they come.
+milestones() {
+    [ -s "$work/$1.milestones" ] || return 0
+    awk 'function med(m, col,    a, b, c, t, s) {
+             c = n[m]
+             for (a = 1; a <= c; a++) s[a] = v[m, a, col]
+             for (a = 1; a <= c; a++) for (b = a + 1; b <= c; b++) if (s[b] < s[a]) {t = s[a]; s[a] = s[b]; s[b] = t}
+             return (c % 2) ? s[(c + 1) / 2] : (s[c / 2] + s[c / 2 + 1]) / 2
+         }
+         {if (!($1 in n)) order[++k] = $1; i = ++n[$1]; v[$1, i, 1] = $2; v[$1, i, 2] = $3}
+         END {for (i = 1; i <= k; i++) {m = order[i]
+                  if (m == "polished") printf "  %-28s %6d widgets\n", m, med(m, 1)
+                  else printf "  %-28s %8.1f ms %6.1f MiB\n", m, med(m, 1) / 1000, med(m, 2) / 1024}}' "$work/$1.milestones"
 }
 
 # median <label> <column 1|2|3>

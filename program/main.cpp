@@ -12,13 +12,16 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QEvent>
 #include <QFile>
 #include <QFont>
 #include <QIcon>
 #include <QSocketNotifier>
 #include <QStringList>
 #include <QTextCodec>
+#include <QTimer>
 #include <QTranslator>
+#include <QWidget>
 
 #include <string>
 #include <vector>
@@ -47,6 +50,36 @@ void loadTranslations(QApplication &app)
     }
 }
 
+// The task bar's icon comes once the first screen has been painted. Set before,
+// its four sizes up to 256 pixels are read and handed to each window made
+// until then (the coordinator, the start screen, its busy indicator) ahead of
+// the first frame; set after, every open window takes it over at once.
+class WindowIconAfterFirstPaint final : public QObject
+{
+public:
+    static void install(QApplication &app) { app.installEventFilter(new WindowIconAfterFirstPaint(&app)); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // Screens and dialogs are the windows the user sees; the coordinator is not one.
+        if (event->type() == QEvent::Paint && !m_done && watched->inherits("QDialog")) {
+            m_done = true;
+            QTimer::singleShot(0, this, [this] {
+                QApplication::setWindowIcon(
+                    QIcon(QCoreApplication::applicationDirPath() + QStringLiteral("/icon/logo.ico")));
+                qApp->removeEventFilter(this);
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    using QObject::QObject;
+    bool m_done = false;
+};
+
 void setUpLooks(QApplication &app)
 {
     loadStyleSheet(app);
@@ -54,7 +87,7 @@ void setUpLooks(QApplication &app)
     AccessibleNames::install(&app);
     loadTranslations(app);
     app.setFont(QFont(QStringLiteral("Microsoft YaHei")));
-    app.setWindowIcon(QIcon(QCoreApplication::applicationDirPath() + QStringLiteral("/icon/logo.ico")));
+    WindowIconAfterFirstPaint::install(app);
 }
 
 // A request from the system to end (SIGTERM on a session logout) quits the
@@ -83,9 +116,11 @@ void watchTerminationRequests(QApplication &app)
 } // namespace
 
 void installBenchQuit(); // main_bench.cpp
+void benchMilestone(const char *name);
 
 int main(int argc, char **argv)
 {
+    benchMilestone("main");
     std::vector<std::string> systemArguments = programArguments(argc, argv);
     std::vector<char *> appArgv;
     for (std::string &argument : systemArguments)
@@ -98,6 +133,7 @@ int main(int argc, char **argv)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication app(appArgc, appArgv.data());
+    benchMilestone("application");
     // The data folder is named after the application: fixed, so a start
     // through a launcher link with another name finds the same User.dat.
     QCoreApplication::setApplicationName(QStringLiteral("VeskMeeting"));
@@ -135,8 +171,10 @@ int main(int argc, char **argv)
     baseValues = new BaseValues;
     baseValues->initBaseValues();
 
+    benchMilestone("settings");
     setUpLooks(app);
     installBenchQuit();
+    benchMilestone("looks");
     qDebug().noquote() << QStringLiteral("Vesk云会议v%1").arg(baseValues->versionNo);
 
     const int secondInstanceExit = runStartupStepSingleInstance(arguments);
@@ -146,15 +184,20 @@ int main(int argc, char **argv)
     // Closes by itself when the update dialog or the first screen shows.
     StartupSplash::begin();
     runStartupStepServiceToken();
+    benchMilestone("token");
     runStartupStepVersionCheck();
+    benchMilestone("version");
     StartupSplash::end();
     runStartupStepMeetingSdk();
+    benchMilestone("sdk");
 
     baseValues->linkInfo = linkInfoFromArguments(arguments);
 
     mainLoopRunning = true;
     const int result = runStartupStepMainWindow();
+    benchMilestone("loop-over");
     runShutdownStepMeetingSdk();
+    benchMilestone("sdk-down");
     qDebug() << "exit" << result;
     return result;
 }

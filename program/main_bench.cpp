@@ -1,16 +1,48 @@
 #include <QApplication>
 #include <QEvent>
+#include <QFile>
+#include <QSet>
 #include <QTimer>
 #include <QWidget>
 
 #include <chrono>
 #include <cstdio>
 
+void benchMilestone(const char *name);
+
 namespace {
+
+// Resident memory now, in KiB, where the system tells it (0 elsewhere).
+long residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+long long epochMicroseconds()
+{
+    return static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                      std::chrono::system_clock::now().time_since_epoch())
+                                      .count());
+}
+
+bool benchRun()
+{
+    static const bool run = qEnvironmentVariableIsSet("VESK_BENCH_QUIT_AFTER");
+    return run;
+}
 
 // Ends the run at the first idle after the named screen is painted, so start-up
 // and memory can be measured from outside. "start": the start screen;
-// "home": the home screen's meeting list (or its empty state).
+// "home": the home screen's meeting list (or its empty state). Until then it
+// notes when each kind of window is first shown and how many widgets were
+// polished, so the bench can tell where the start-up goes.
 class QuitAfterPaint : public QObject
 {
 public:
@@ -19,15 +51,35 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && !m_quitting && watched->isWidgetType() &&
-            isTheScreen(static_cast<QWidget *>(watched))) {
+        if (m_quitting || !watched->isWidgetType())
+            return false;
+        auto *widget = static_cast<QWidget *>(watched);
+        switch (event->type()) {
+        case QEvent::Polish:
+            ++m_polished;
+            break;
+        case QEvent::Show:
+            if (widget->isWindow() && !m_shown.contains(widget->metaObject()->className())) {
+                m_shown.insert(widget->metaObject()->className());
+                std::fprintf(stderr, "milestone shown:%s %lld %ld\n", widget->metaObject()->className(),
+                             epochMicroseconds(), residentKiB());
+            }
+            break;
+        case QEvent::Paint:
+            if (!isTheScreen(widget))
+                break;
             m_quitting = true;
             // For the bench's clock: start-up ends here, not when the process is gone.
-            std::fprintf(stderr, "painted %lld\n",
-                         static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                                    std::chrono::system_clock::now().time_since_epoch())
-                                                    .count()));
-            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+            std::fprintf(stderr, "painted %lld\n", epochMicroseconds());
+            std::fprintf(stderr, "milestone painted %lld %ld\n", epochMicroseconds(), residentKiB());
+            std::fprintf(stderr, "polished %d\n", m_polished);
+            QTimer::singleShot(0, qApp, [] {
+                benchMilestone("quit");
+                QCoreApplication::exit(0);
+            });
+            break;
+        default:
+            break;
         }
         return false;
     }
@@ -44,10 +96,18 @@ private:
     }
 
     QByteArray m_screen;
+    QSet<QByteArray> m_shown;
+    int m_polished = 0;
     bool m_quitting = false;
 };
 
 } // namespace
+
+void benchMilestone(const char *name)
+{
+    if (benchRun())
+        std::fprintf(stderr, "milestone %s %lld %ld\n", name, epochMicroseconds(), residentKiB());
+}
 
 void installBenchQuit()
 {

@@ -232,7 +232,8 @@ void SplashSelect::uiLoadedFinishSlot()
     }
     if (baseValues->sdkId.isEmpty()) {
         m_spinner->setText(QStringLiteral("正在初始化..."));
-        m_spinner->start();
+        // This runs as the screen opens: the screen is painted first.
+        m_spinner->startAfterOwnerPainted();
         m_sdkInfoPending = true;
         m_sdkInfoTimer->start(Waits::sdkInfoWaitMs);
         m_sdkInfoHttp->request();

@@ -42,7 +42,9 @@ void BorderDialog::setUpTitleButtons(QAbstractButton *min, QAbstractButton *clos
     }
 }
 
-// The frame depends only on the size; paints (hover, typing, spinners) reuse it.
+// The frame is drawn from a small copy of itself: corners as they are, the
+// one-pixel middle of each band stretched along its edge, the content filled
+// white. A full-size copy would hold a second window's worth of pixels.
 void BorderDialog::paintEvent(QPaintEvent *event)
 {
     Q_UNUSED(event)
@@ -50,11 +52,36 @@ void BorderDialog::paintEvent(QPaintEvent *event)
     // Drawn at the target's own scale (a high-DPI screen, or a grab at another scale) so the rings stay
     // sharp.
     const qreal ratio = qMax(devicePixelRatioF(), qAbs(painter.deviceTransform().m11()));
-    if (m_frame.isNull() || m_frameSize != size() || !qFuzzyCompare(m_frame.devicePixelRatio(), ratio)) {
-        m_frameSize = size();
-        m_frame = frameImage(m_frameSize, ratio);
+    // Corners of the band plus one pixel either way, and one uniform middle pixel.
+    constexpr int corner = shadowWidth + 2;
+    constexpr int side = 2 * corner + 1;
+    if (m_frame.isNull() || !qFuzzyCompare(m_frame.devicePixelRatio(), ratio))
+        m_frame = frameImage(QSize(side, side), ratio);
+    const int w = width();
+    const int h = height();
+    if (w < side || h < side) {
+        painter.drawImage(0, 0, frameImage(size(), ratio));
+        return;
     }
-    painter.drawImage(0, 0, m_frame);
+    const auto source = [ratio](qreal x, qreal y, qreal sw, qreal sh) {
+        return QRectF(x * ratio, y * ratio, sw * ratio, sh * ratio);
+    };
+    const qreal midW = w - 2 * corner;
+    const qreal midH = h - 2 * corner;
+    // Corners.
+    painter.drawImage(QRectF(0, 0, corner, corner), m_frame, source(0, 0, corner, corner));
+    painter.drawImage(QRectF(w - corner, 0, corner, corner), m_frame, source(corner + 1, 0, corner, corner));
+    painter.drawImage(QRectF(0, h - corner, corner, corner), m_frame, source(0, corner + 1, corner, corner));
+    painter.drawImage(QRectF(w - corner, h - corner, corner, corner), m_frame,
+                      source(corner + 1, corner + 1, corner, corner));
+    // Bands.
+    painter.drawImage(QRectF(corner, 0, midW, corner), m_frame, source(corner, 0, 1, corner));
+    painter.drawImage(QRectF(corner, h - corner, midW, corner), m_frame,
+                      source(corner, corner + 1, 1, corner));
+    painter.drawImage(QRectF(0, corner, corner, midH), m_frame, source(0, corner, corner, 1));
+    painter.drawImage(QRectF(w - corner, corner, corner, midH), m_frame,
+                      source(corner + 1, corner, corner, 1));
+    painter.fillRect(QRectF(corner, corner, midW, midH), Qt::white);
 }
 
 QImage BorderDialog::frameImage(const QSize &size, qreal ratio)

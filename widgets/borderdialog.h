@@ -55,7 +55,6 @@ public:
 
 private:
     QImage m_frame;
-    QSize m_frameSize;
     bool m_draggable = false;
     bool m_dragging = false;
     bool m_closesOnEscape = true;

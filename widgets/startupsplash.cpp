@@ -5,6 +5,7 @@
 #include "widgets/progressindicator.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,6 +16,28 @@
 
 namespace {
 QPointer<StartupSplash> splash;
+// Runs from begin() to end(); the splash itself is made only when the wait
+// outlasts it, so a quick start never builds a window it does not show.
+QPointer<QTimer> delay;
+
+// Any other window (the update dialog, the start screen) takes over.
+class OtherWindowWatch final : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto *widget = static_cast<QWidget *>(watched);
+            if (widget->isWindow() && !(splash && (widget == splash || splash->isAncestorOf(widget))))
+                StartupSplash::end();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+QPointer<OtherWindowWatch> watch;
 } // namespace
 
 StartupSplash::StartupSplash() : BorderDialog(nullptr)
@@ -57,44 +80,42 @@ StartupSplash::StartupSplash() : BorderDialog(nullptr)
     column->addWidget(logo, 0, Qt::AlignHCenter);
     column->addStretch();
     column->addLayout(status);
-
-    m_delay = new QTimer(this);
-    m_delay->setSingleShot(true);
-    connect(m_delay, &QTimer::timeout, this, [this] {
-        if (const QScreen *screen = QGuiApplication::primaryScreen())
-            move(screen->geometry().center() - rect().center());
-        show();
-    });
 }
 
 void StartupSplash::begin()
 {
-    if (splash)
+    if (delay)
         return;
-    splash = new StartupSplash;
-    // Any other window (the update dialog, the start screen) takes over.
-    qApp->installEventFilter(splash);
-    splash->m_delay->start(Waits::splashDelayMs);
+    watch = new OtherWindowWatch(qApp);
+    qApp->installEventFilter(watch);
+    delay = new QTimer(qApp);
+    delay->setSingleShot(true);
+    QObject::connect(delay, &QTimer::timeout, delay, [] {
+        splash = new StartupSplash;
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            splash->move(screen->geometry().center() - splash->rect().center());
+        splash->show();
+    });
+    delay->start(Waits::splashDelayMs);
 }
 
 void StartupSplash::end()
 {
+    // Later: end() may come from the watch's own filter.
+    if (watch) {
+        qApp->removeEventFilter(watch);
+        watch->deleteLater();
+        watch = nullptr;
+    }
+    if (delay) {
+        delay->stop();
+        delay->deleteLater();
+        delay = nullptr;
+    }
     if (!splash)
         return;
     StartupSplash *ending = splash;
     splash = nullptr;
-    qApp->removeEventFilter(ending);
-    ending->m_delay->stop();
     ending->hide();
     ending->deleteLater();
-}
-
-bool StartupSplash::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::Show && watched != this && watched->isWidgetType()) {
-        auto *widget = static_cast<QWidget *>(watched);
-        if (widget->isWindow() && !isAncestorOf(widget))
-            end();
-    }
-    return BorderDialog::eventFilter(watched, event);
 }

@@ -2,8 +2,6 @@
 
 #include "widgets/borderdialog.h"
 
-class QTimer;
-
 // A small window with the product logo and "正在连接服务…" while start-up
 // waits for the service, so a slow or missing service does not look like a
 // client that never started. It appears only when a wait lasts longer than
@@ -18,10 +16,6 @@ public:
     static void begin();
     static void end();
 
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     StartupSplash();
-
-    QTimer *m_delay = nullptr;
 };

@@ -1,8 +1,10 @@
 #include "widgets/waitingspinnerwidget.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QMovie>
+#include <QTimer>
 #include <QVBoxLayout>
 
 WaitingSpinnerWidget::WaitingSpinnerWidget(QWidget *parent, bool centerOnParent,
@@ -13,7 +15,23 @@ WaitingSpinnerWidget::WaitingSpinnerWidget(QWidget *parent, bool centerOnParent,
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(150, 80);
+    hide();
+}
 
+WaitingSpinnerWidget::~WaitingSpinnerWidget()
+{
+    if (m_imageLabel)
+        m_imageLabel->setMovie(nullptr);
+    delete m_movie;
+    delete m_imageLabel;
+    delete m_textLabel;
+    delete m_frame;
+}
+
+void WaitingSpinnerWidget::ensurePanel()
+{
+    if (m_frame)
+        return;
     m_frame = new QFrame(this);
     m_frame->setObjectName(QStringLiteral("spinnerQFrame"));
     m_frame->setGeometry(5, 5, 140, 70);
@@ -29,42 +47,35 @@ WaitingSpinnerWidget::WaitingSpinnerWidget(QWidget *parent, bool centerOnParent,
     layout->addWidget(m_imageLabel);
     layout->addWidget(m_textLabel);
     layout->addStretch();
-
-    m_movie = new QMovie(QStringLiteral(":/image/images/loading.gif"));
-    m_movie->setScaledSize(QSize(60, 20));
-    m_movie->setCacheMode(QMovie::CacheAll);
-    m_movie->setSpeed(200);
-    m_imageLabel->setMovie(m_movie);
-
-    hide();
-}
-
-WaitingSpinnerWidget::~WaitingSpinnerWidget()
-{
-    m_imageLabel->setMovie(nullptr);
-    delete m_movie;
-    delete m_imageLabel;
-    delete m_textLabel;
-    delete m_frame;
 }
 
 void WaitingSpinnerWidget::setText(QString text)
 {
+    ensurePanel();
     m_textLabel->setText(text);
 }
 
 QString WaitingSpinnerWidget::text() const
 {
-    return m_textLabel->text();
+    return m_textLabel ? m_textLabel->text() : QString();
 }
 
 bool WaitingSpinnerWidget::isSpinning() const
 {
-    return isVisible();
+    return isVisible() || m_waitingForPaint;
 }
 
 void WaitingSpinnerWidget::start()
 {
+    stopWaitingForPaint();
+    ensurePanel();
+    if (!m_movie) {
+        m_movie = new QMovie(QStringLiteral(":/image/images/loading.gif"));
+        m_movie->setScaledSize(QSize(60, 20));
+        m_movie->setCacheMode(QMovie::CacheAll);
+        m_movie->setSpeed(200);
+        m_imageLabel->setMovie(m_movie);
+    }
     QWidget *owner = parentWidget();
     if (owner && m_centerOnParent) {
         // The spinner is a window of its own, so it needs the owner's place
@@ -79,9 +90,50 @@ void WaitingSpinnerWidget::start()
         owner->setEnabled(false);
 }
 
+void WaitingSpinnerWidget::startAfterOwnerPainted()
+{
+    QWidget *owner = parentWidget();
+    QWidget *ownerWindow = owner ? owner->window() : nullptr;
+    // A window that is on the screen has had its first paint.
+    if (!ownerWindow || !ownerWindow->isVisible() || ownerWindow->testAttribute(Qt::WA_Mapped)) {
+        start();
+        return;
+    }
+    ensurePanel();
+    if (m_disableParentWhenSpinning)
+        owner->setEnabled(false);
+    if (!m_waitingForPaint) {
+        m_waitingForPaint = true;
+        ownerWindow->installEventFilter(this);
+    }
+}
+
+bool WaitingSpinnerWidget::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_waitingForPaint && event->type() == QEvent::Paint && watched == parentWidget()->window()) {
+        // After the paint: the frame reaches the screen first.
+        QTimer::singleShot(0, this, [this] {
+            if (m_waitingForPaint)
+                start();
+        });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void WaitingSpinnerWidget::stopWaitingForPaint()
+{
+    if (!m_waitingForPaint)
+        return;
+    m_waitingForPaint = false;
+    if (QWidget *owner = parentWidget())
+        owner->window()->removeEventFilter(this);
+}
+
 void WaitingSpinnerWidget::stop()
 {
-    m_movie->stop();
+    stopWaitingForPaint();
+    if (m_movie)
+        m_movie->stop();
     hide();
     QWidget *owner = parentWidget();
     if (owner && m_disableParentWhenSpinning)

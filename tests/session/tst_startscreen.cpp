@@ -318,16 +318,20 @@ void TestStartScreen::missingSdkCredentialsAreFetchedForGuestInitialisation()
 
 void TestStartScreen::silentSdkCredentialRequestStillInitialisesGuest()
 {
-    QScopedValueRollback<int> wait(Waits::sdkInfoWaitMs, 300);
+    QScopedValueRollback<int> wait(Waits::sdkInfoWaitMs, 1000);
     QScopedValueRollback<int> timeout(Waits::requestTimeoutMs, 5000);
     devservice::Fault slow;
-    slow.delayMs = 2000;
+    slow.delayMs = 3000;
     m_server->setFault("/service/tencent-meeting/user/sdkInit", slow);
     auto *splash = new SplashSelect();
     splash->show();
     auto *spinner = splash->findChild<WaitingSpinnerWidget *>();
     QTRY_COMPARE(spinner->text(), QStringLiteral("正在初始化..."));
-    QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::initRecord().received, 1500);
+    // The screen is painted first; then the spinner turns while the wait lasts.
+    QVERIFY(QTest::qWaitForWindowExposed(splash));
+    QTRY_VERIFY(spinner->isVisible());
+    QVERIFY(!splash->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::initRecord().received, 3000);
     QVERIFY(!spinner->isVisible());
     QVERIFY(splash->isEnabled());
     QVERIFY(WemeetSim::initRecord().sdkId.isEmpty());

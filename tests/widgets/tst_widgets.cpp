@@ -174,6 +174,8 @@ private slots:
     void spinnerDisablesAndReenablesItsParent();
     void spinnerCentresOverItsParent();
     void spinnerWithoutDisablingLeavesParentEnabled();
+    void spinnerOverAnOpeningScreenWaitsForItsPaint_data();
+    void spinnerOverAnOpeningScreenWaitsForItsPaint();
     void indicatorBarGeometry_data();
     void indicatorBarGeometry();
     void indicatorTurnsByThirtyDegrees();
@@ -373,6 +375,9 @@ void TestWidgets::shadowRingsFadeOutward()
     // The outermost ring touches the widget's edge and is fully faded.
     QCOMPARE(image.pixelColor(0, h).alpha(), 0);
     QCOMPARE(image.pixelColor(2 * w - 1, h).alpha(), 0);
+    // Painted in pieces, the frame is the whole one pixel for pixel, at both scales.
+    QCOMPARE(image, BorderDialog::frameImage(size, 2));
+    QCOMPARE(renderPlain(&dlg), BorderDialog::frameImage(size, 1));
 }
 
 void TestWidgets::twoButtonDialogFormAndNames()
@@ -1202,6 +1207,47 @@ void TestWidgets::spinnerWithoutDisablingLeavesParentEnabled()
     QVERIFY(orphan.isVisible());
     orphan.stop();
     QVERIFY(!orphan.isVisible());
+}
+
+void TestWidgets::spinnerOverAnOpeningScreenWaitsForItsPaint_data()
+{
+    QTest::addColumn<bool>("stopFirst");
+    QTest::newRow("wait outlasts the paint") << false;
+    QTest::newRow("wait over before the paint") << true;
+}
+
+void TestWidgets::spinnerOverAnOpeningScreenWaitsForItsPaint()
+{
+    QFETCH(bool, stopFirst);
+    QWidget screen;
+    screen.resize(400, 300);
+    screen.show();
+    WaitingSpinnerWidget spinner(&screen, true, true);
+    spinner.setText(QStringLiteral("正在初始化..."));
+    spinner.startAfterOwnerPainted();
+    // Input is off at once; the overlay waits for the screen's first frame.
+    QVERIFY(!screen.isEnabled());
+    QVERIFY(spinner.isSpinning());
+    QVERIFY(!spinner.isVisible());
+    if (stopFirst)
+        spinner.stop();
+    QVERIFY(QTest::qWaitForWindowExposed(&screen));
+    if (stopFirst) {
+        QCoreApplication::processEvents();
+        QVERIFY(!spinner.isVisible());
+        QVERIFY(!spinner.isSpinning());
+        QVERIFY(screen.isEnabled());
+        return;
+    }
+    QTRY_VERIFY(spinner.isVisible());
+    QCOMPARE(spinner.pos(), QPoint(screen.x() + (400 - 150) / 2, screen.y() + (300 - 80) / 2));
+    QVERIFY(!screen.isEnabled());
+    // Over a screen already on view it shows at once.
+    spinner.stop();
+    spinner.startAfterOwnerPainted();
+    QVERIFY(spinner.isVisible());
+    spinner.stop();
+    QVERIFY(screen.isEnabled());
 }
 
 void TestWidgets::indicatorBarGeometry_data()
