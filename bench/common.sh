@@ -67,18 +67,22 @@ start_service() {
     } >"$work/app/config.ini"
 }
 
-# timed <label> <cmd...>: runs once; appends "run_us rss_kib painted_us" to
-# $work/<label>: the whole run, its peak RSS, and the time from the start to
-# the program's "painted <epoch us>" line (the bare window's and the bench
-# quit's), which leaves the process's own teardown out.
+# timed <label> <cmd...>: runs once; appends "run_us rss_kib painted_us
+# settled_us screen_peak_kib private_kib" to $work/<label>: the whole run, its
+# peak RSS, the time from the start to the program's "painted <epoch us>" line
+# (the bare window's and the bench quit's), which leaves the process's own
+# teardown out, and from its "settled" line the time to the first idle after
+# that paint with the peak RSS and private dirty memory then (0 where a
+# program prints none).
 timed() {
     local label=$1; shift
-    local t0 t1 painted
+    local t0 t1 painted settled
     t0=$(date +%s%N)
     /usr/bin/time -f '%M' -o "$work/rss" "$@" >/dev/null 2>"$work/stderr" || true
     t1=$(date +%s%N)
     painted=$(awk '$1 == "painted" {print $2; exit}' "$work/stderr")
-    echo "$(( (t1 - t0) / 1000 )) $(tail -1 "$work/rss") $(( ${painted:-0} - t0 / 1000 ))" >>"$work/$label"
+    settled=$(awk -v t0="$((t0 / 1000))" '$1 == "settled" {print $2 - t0, $3, $4; exit}' "$work/stderr")
+    echo "$(( (t1 - t0) / 1000 )) $(tail -1 "$work/rss") $(( ${painted:-0} - t0 / 1000 )) ${settled:-0 0 0}" >>"$work/$label"
     # The programs' milestones: time from the start and resident memory then.
     awk -v t0="$((t0 / 1000))" '$1 == "milestone" {print $2, $3 - t0, $4 + 0} $1 == "polished" {print "polished", $2, 0}' \
         "$work/stderr" >>"$work/$label.milestones"
@@ -99,7 +103,7 @@ milestones() {
                   else printf "  %-28s %8.1f ms %6.1f MiB\n", m, med(m, 1) / 1000, med(m, 2) / 1024}}' "$work/$1.milestones"
 }
 
-# median <label> <column 1|2|3>
+# median <label> <column 1-6>
 median() {
     sort -n -k"$2","$2" "$work/$1" | awk -v c="$2" '{v[NR]=$c} END {m=(NR%2)?v[(NR+1)/2]:(v[NR/2]+v[NR/2+1])/2; print m}'
 }

@@ -1,36 +1,19 @@
+#include "bench/probe.h"
+
 #include <QApplication>
 #include <QEvent>
-#include <QFile>
 #include <QSet>
 #include <QTimer>
 #include <QWidget>
 
-#include <chrono>
 #include <cstdio>
 
 void benchMilestone(const char *name);
 
 namespace {
 
-// Resident memory now, in KiB, where the system tells it (0 elsewhere).
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
-}
-
-long long epochMicroseconds()
-{
-    return static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                      std::chrono::system_clock::now().time_since_epoch())
-                                      .count());
-}
+using benchprobe::epochMicroseconds;
+using benchprobe::residentKiB;
 
 bool benchRun()
 {
@@ -75,6 +58,7 @@ protected:
             std::fprintf(stderr, "polished %d\n", m_polished);
             QTimer::singleShot(0, qApp, [] {
                 benchMilestone("quit");
+                benchprobe::printSettled();
                 QCoreApplication::exit(0);
             });
             break;
