@@ -205,6 +205,33 @@ QNetworkReply *HttpHelper::download(const QNetworkRequest &request)
     return reply;
 }
 
+void HttpHelper::openConnection(const QString &base)
+{
+    const QUrl url(base, QUrl::TolerantMode);
+    if (url.host().isEmpty())
+        return;
+    QNetworkAccessManager *manager = sharedManager();
+    if (url.scheme() == QLatin1String("https")) {
+        // The opening has no reply of the caller's: it is trusted on the
+        // same terms as a request's, through the manager ("preconnect-https"
+        // is Qt's scheme for it; any other reply has its own check).
+        static bool trusting = false;
+        if (!trusting) {
+            trusting = true;
+            QObject::connect(manager, &QNetworkAccessManager::sslErrors, manager,
+                             [](QNetworkReply *reply, const QList<QSslError> &errors) {
+                                 if (reply->url().scheme() == QLatin1String("preconnect-https") &&
+                                     chainTrustedByExtraCas(reply->sslConfiguration().peerCertificateChain(),
+                                                            reply->url().host()))
+                                     reply->ignoreSslErrors(errors);
+                             });
+        }
+        manager->connectToHostEncrypted(url.host(), quint16(url.port(443)));
+    } else if (url.scheme() == QLatin1String("http")) {
+        manager->connectToHost(url.host(), quint16(url.port(80)));
+    }
+}
+
 QString HttpHelper::address(const QString &base, const QString &path,
                             const QList<QPair<QString, QString>> &query)
 {

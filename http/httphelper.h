@@ -48,6 +48,12 @@ public:
     // manager of the client, trusting the configured CAs as every request does.
     static QNetworkReply *download(const QNetworkRequest &request);
 
+    // Opens the connection to the host of base (a service address) before its
+    // first request, so the TLS handshake runs while other requests are
+    // answered and that request finds the connection ready. Nothing happens
+    // for an address that is not http or https.
+    static void openConnection(const QString &base);
+
     // A well-behaved answer is a few kilobytes; a larger one is refused as
     // a network error before it is read into memory.
     static inline qint64 maxAnswerBytes = 8 * 1024 * 1024;

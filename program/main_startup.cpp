@@ -8,6 +8,7 @@
 #include "app/veskmeetingclient.h"
 #include "app/veskmeetingserver.h"
 #include "app/waits.h"
+#include "http/httphelper.h"
 #include "http/startuprequests.h"
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
@@ -20,6 +21,7 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QTimer>
+#include <QUrl>
 
 void benchMilestone(const char *name); // main_bench.cpp
 
@@ -114,6 +116,13 @@ void runStartupStepInstanceServer()
 
 void runStartupStepServiceToken()
 {
+    // The version check that follows goes to the cloud address: when that is
+    // another host, its connection opens while the token is on its way.
+    const QUrl service(baseValues->serviceUrl);
+    const QUrl cloud(baseValues->cloudUrl);
+    if (cloud.scheme() != service.scheme() || cloud.host() != service.host() ||
+        cloud.port() != service.port())
+        HttpHelper::openConnection(baseValues->cloudUrl);
     fetchServiceTokenAtStartup();
     logSslSupport();
 }

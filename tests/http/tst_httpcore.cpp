@@ -9,6 +9,7 @@
 #include "requestcases.h"
 #include "support/testsupport.h"
 
+#include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QScopedValueRollback>
 #include <QStandardPaths>
@@ -23,6 +24,32 @@
 #endif
 
 using namespace httptest;
+
+namespace {
+
+#ifdef Q_OS_LINUX
+// This process's TCP connections to port on this machine, each as whether it
+// sends small writes at once.
+QList<bool> clientEndsTo(quint16 port)
+{
+    QList<bool> ends;
+    for (const QString &name : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System)) {
+        const int fd = name.toInt();
+        sockaddr_in peer{};
+        socklen_t length = sizeof peer;
+        if (getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &length) != 0 ||
+            peer.sin_family != AF_INET || ntohs(peer.sin_port) != port)
+            continue;
+        int noDelay = 0;
+        length = sizeof noDelay;
+        getsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, &length);
+        ends.append(noDelay != 0);
+    }
+    return ends;
+}
+#endif
+
+} // namespace
 
 Q_DECLARE_METATYPE(httptest::RequestCase)
 Q_DECLARE_METATYPE(httptest::Form)
@@ -167,6 +194,8 @@ private slots:
     void configuredCaCertificateIsTrusted();
     void requestsOverHttpsShareOneConnection();
     void reusedConnectionSendsBodiesAtOnce();
+    void openedConnectionIsTrustedAsARequestIs_data();
+    void openedConnectionIsTrustedAsARequestIs();
     void otherConfiguredCaIsNoTrust();
 
 private:
@@ -536,25 +565,48 @@ void TestHttpCore::reusedConnectionSendsBodiesAtOnce()
     QCOMPARE(resultAt(spy), QString());
 
     // The client's end of the connection: its peer is the stand-in's port.
-    const quint16 port = QUrl(baseValues->serviceUrl).port();
-    int clientEnds = 0;
-    const QDir fds(QStringLiteral("/proc/self/fd"));
-    for (const QString &name : fds.entryList(QDir::Files | QDir::System)) {
-        const int fd = name.toInt();
-        sockaddr_in peer{};
-        socklen_t length = sizeof peer;
-        if (getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &length) != 0 ||
-            peer.sin_family != AF_INET || ntohs(peer.sin_port) != port)
-            continue;
-        ++clientEnds;
-        int noDelay = 0;
-        length = sizeof noDelay;
-        QVERIFY(getsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, &length) == 0);
-        QVERIFY2(noDelay, "a reused connection holds back small writes");
-    }
-    QCOMPARE(clientEnds, 1);
+    QCOMPARE(clientEndsTo(quint16(QUrl(baseValues->serviceUrl).port())), QList<bool>{true});
 #else
     QSKIP("reads the process's descriptors from /proc");
+#endif
+}
+
+// A connection opened ahead is trusted on a request's terms, and the request
+// then rides it instead of opening another.
+void TestHttpCore::openedConnectionIsTrustedAsARequestIs_data()
+{
+    QTest::addColumn<QString>("ca");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("the server's own CA") << QStringLiteral("cert.pem") << QString();
+    QTest::newRow("another CA") << QStringLiteral("other.pem") << QStringLiteral("SslHandshakeFailedError");
+    QTest::newRow("no CA") << QString() << QStringLiteral("SslHandshakeFailedError");
+}
+
+void TestHttpCore::openedConnectionIsTrustedAsARequestIs()
+{
+    QFETCH(QString, ca);
+    QFETCH(QString, result);
+    QTemporaryDir dir;
+    QVERIFY(devservice::makeTestCertificate(dir.filePath(QStringLiteral("other.pem")).toStdString(),
+                                            dir.filePath(QStringLiteral("other-key.pem")).toStdString()));
+    QVERIFY(startHttps(dir, dir.filePath(QStringLiteral("cert.pem")).toStdString()));
+    if (!ca.isEmpty())
+        baseValues->caCertificates = dir.filePath(ca);
+
+    HttpHelper::openConnection(baseValues->serviceUrl);
+    auto *manager = qApp->findChild<QNetworkAccessManager *>();
+    QVERIFY(manager);
+    QSignalSpy opened(manager, &QNetworkAccessManager::finished);
+    QVERIFY(opened.wait());
+
+    ServiceTokenHttp token;
+    QSignalSpy spy(&token, &ServiceTokenHttp::sendServiceTokenResultSignal);
+    token.request();
+    QCOMPARE(resultAt(spy), result);
+    QCOMPARE(int(m_service->requests().size()), result.isEmpty() ? 1 : 0);
+#ifdef Q_OS_LINUX
+    if (result.isEmpty())
+        QCOMPARE(clientEndsTo(quint16(QUrl(baseValues->serviceUrl).port())).size(), 1);
 #endif
 }
 
