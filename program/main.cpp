@@ -8,6 +8,7 @@
 #include "app/waits.h"
 #include "widgets/accessiblenames.h"
 #include "widgets/placeholdercolor.h"
+#include "widgets/pngimage.h"
 #include "widgets/startupsplash.h"
 
 #include <QApplication>
@@ -15,7 +16,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QFont>
-#include <QIcon>
 #include <QSocketNotifier>
 #include <QStringList>
 #include <QTextCodec>
@@ -51,9 +51,11 @@ void loadTranslations(QApplication &app)
 }
 
 // The task bar's icon comes once the first screen has been painted. Set before,
-// its four sizes up to 256 pixels are read and handed to each window made
-// until then (the coordinator, the start screen, its busy indicator) ahead of
-// the first frame; set after, every open window takes it over at once.
+// its 256-pixel image is read and handed to each window made until then (the
+// coordinator, the start screen, its busy indicator) ahead of the first
+// frame; set after, every open window takes it over at once. It is the logo
+// the icon file beside the program is made from, read as PNG: that file's
+// large size is a PNG Qt would read by asking every image plugin.
 class WindowIconAfterFirstPaint final : public QObject
 {
 public:
@@ -66,8 +68,7 @@ protected:
         if (event->type() == QEvent::Paint && !m_done && watched->inherits("QDialog")) {
             m_done = true;
             QTimer::singleShot(0, this, [this] {
-                QApplication::setWindowIcon(
-                    QIcon(QCoreApplication::applicationDirPath() + QStringLiteral("/icon/logo.ico")));
+                QApplication::setWindowIcon(PngImage::icon(QStringLiteral(":/image/images/logo.png")));
                 qApp->removeEventFilter(this);
                 deleteLater();
             });

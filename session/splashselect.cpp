@@ -12,9 +12,11 @@
 #include "sdk/wemeetmanager.h"
 #include "session/navigator.h"
 #include "widgets/messages.h"
+#include "widgets/pngimage.h"
 #include "widgets/snackbar.h"
 #include "widgets/waitingspinnerwidget.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QDebug>
 #include <QFile>
@@ -45,10 +47,11 @@ SplashSelect::SplashSelect(QWidget *parent) : BorderDialog(parent), ui(new Ui::S
     ui->lblAppName->setFont(nameFont);
     ui->lblAppName->setAlignment(Qt::AlignCenter);
     ui->lblVersion->setText(QStringLiteral("V%1").arg(baseValues->versionNo));
+    ui->lblLogo->setPixmap(
+        PngImage::pixmap(QStringLiteral(":/image/images/largeLogo.png"), qApp->devicePixelRatio()));
 
     // Style object names; the form names above are the designer's.
     ui->backgroundWidget->setObjectName(QStringLiteral("backgroundWidget"));
-    ui->lblLogo->setObjectName(QStringLiteral("largeLogoQLabel"));
     ui->lblAppName->setObjectName(QStringLiteral("hugeQLabel"));
     ui->lblVersion->setObjectName(QStringLiteral("tipQLabel"));
     ui->lblSlogan->setObjectName(QStringLiteral("normalQLabel"));

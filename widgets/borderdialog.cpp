@@ -1,8 +1,9 @@
 #include "widgets/borderdialog.h"
 
+#include "widgets/pngimage.h"
+
 #include <QAbstractButton>
 #include <QColor>
-#include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -37,7 +38,7 @@ void BorderDialog::setUpTitleButtons(QAbstractButton *min, QAbstractButton *clos
     for (const auto &[button, icon] : buttons) {
         if (!button)
             continue;
-        button->setIcon(QIcon(QLatin1String(icon)));
+        button->setIcon(PngImage::icon(QLatin1String(icon)));
         button->setObjectName(QStringLiteral("titlePushButton"));
     }
 }

@@ -5,6 +5,7 @@
 #include "widgets/customlineedit.h"
 #include "widgets/phonenumedit.h"
 #include "widgets/placeholdercolor.h"
+#include "widgets/pngimage.h"
 #include "widgets/progressindicator.h"
 #include "widgets/shadowmenu.h"
 #include "widgets/snackbar.h"
@@ -181,6 +182,11 @@ private slots:
     void indicatorTurnsByThirtyDegrees();
     void indicatorDelayChangeDoesNotStartIt();
     void stoppedIndicatorDrawsNothing();
+
+    // images
+    void pngImagesTakeTheirSharpCopyWhereThereIsOne_data();
+    void pngImagesTakeTheirSharpCopyWhereThereIsOne();
+    void plainPixmapLabelKeepsItsColoursWhenDisabled();
 };
 
 void TestWidgets::initTestCase()
@@ -1345,6 +1351,48 @@ void TestWidgets::stoppedIndicatorDrawsNothing()
     const QImage running = renderPlain(&indicator, QWidget::DrawChildren);
     indicator.stopAnimation();
     QVERIFY(running.pixelColor(9, 2).alpha() > 200);
+}
+
+// ---------------------------------------------------------------- images
+
+void TestWidgets::pngImagesTakeTheirSharpCopyWhereThereIsOne_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<QSize>("pixels");
+    QTest::addColumn<qreal>("shownAt");
+    const QString logo = QStringLiteral(":/image/images/largeLogo.png");
+    QTest::newRow("plain screen") << logo << 1.0 << QSize(120, 72) << 1.0;
+    QTest::newRow("ratio 1.5") << logo << 1.5 << QSize(120, 72) << 1.0;
+    QTest::newRow("ratio 2") << logo << 2.0 << QSize(240, 144) << 2.0;
+    QTest::newRow("no sharp copy") << QStringLiteral(":/image/images/logo.png") << 2.0 << QSize(256, 256)
+                                   << 1.0;
+    QTest::newRow("missing") << QStringLiteral(":/image/images/none.png") << 1.0 << QSize() << 1.0;
+}
+
+void TestWidgets::pngImagesTakeTheirSharpCopyWhereThereIsOne()
+{
+    QFETCH(QString, path);
+    QFETCH(qreal, ratio);
+    QFETCH(QSize, pixels);
+    QFETCH(qreal, shownAt);
+    const QPixmap pixmap = PngImage::pixmap(path, ratio);
+    QCOMPARE(pixmap.size(), pixels.isValid() ? pixels : QSize(0, 0));
+    QCOMPARE(pixmap.devicePixelRatio(), shownAt);
+}
+
+// A busy screen is disabled; its logo must not turn grey with it.
+void TestWidgets::plainPixmapLabelKeepsItsColoursWhenDisabled()
+{
+    QWidget screen;
+    auto *label = new PlainPixmapLabel(&screen);
+    label->setPixmap(PngImage::pixmap(QStringLiteral(":/image/images/largeLogo.png"), 1));
+    label->setAlignment(Qt::AlignCenter);
+    label->resize(160, 90);
+    const QImage enabled = renderPlain(label);
+    screen.setEnabled(false);
+    QCOMPARE(renderPlain(label), enabled);
+    QVERIFY(enabled.pixelColor(80, 45).alpha() > 0);
 }
 
 QTEST_MAIN(TestWidgets)
