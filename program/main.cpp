@@ -51,11 +51,12 @@ void loadTranslations(QApplication &app)
 }
 
 // The task bar's icon comes once the first screen has been painted. Set before,
-// its 256-pixel image is read and handed to each window made until then (the
-// coordinator, the start screen, its busy indicator) ahead of the first
-// frame; set after, every open window takes it over at once. It is the logo
-// the icon file beside the program is made from, read as PNG: that file's
-// large size is a PNG Qt would read by asking every image plugin.
+// its sizes up to 256 pixels are read and handed to each window made until
+// then (the coordinator, the start screen, its busy indicator) ahead of the
+// first frame; set after, every open window takes it over at once. They are
+// read as PNG from the resources rather than from the icon file beside the
+// program, whose large size is a PNG Qt would read by asking every image
+// plugin.
 class WindowIconAfterFirstPaint final : public QObject
 {
 public:
@@ -68,7 +69,7 @@ protected:
         if (event->type() == QEvent::Paint && !m_done && watched->inherits("QDialog")) {
             m_done = true;
             QTimer::singleShot(0, this, [this] {
-                QApplication::setWindowIcon(PngImage::icon(QStringLiteral(":/image/images/logo.png")));
+                QApplication::setWindowIcon(PngImage::windowIcon());
                 qApp->removeEventFilter(this);
                 deleteLater();
             });

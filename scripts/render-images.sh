@@ -21,6 +21,9 @@ smallLogo            logoMark             30  18
 middleLogo           logoMark             80  48
 largeLogo            logoMark            120  72
 logo                 logo                256 256
+windowIcon16         logo                 16  16
+windowIcon32         logo                 32  32
+windowIcon48         logo                 48  48
 minimize             minimize             12  12
 minimizeHover        minimizeHover        12  12
 close                close                12  12
@@ -68,7 +71,7 @@ while read -r name source w h; do
   # Re-encode without time stamps or text chunks so unchanged sources give identical files.
   convert "$tmp/$name.png" -strip -define png:color-type=6 "PNG32:$out/$name.png"
   # Twice the pixels for screens scaled by 2: Qt picks name@2x.png by itself.
-  [ "$name" = logo ] && continue
+  case $name in logo | windowIcon*) continue ;; esac
   rsvg-convert -w $((w * 2)) -h $((h * 2)) -o "$tmp/$name@2x.png" "$src/$source.svg"
   convert "$tmp/$name@2x.png" -strip -define png:color-type=6 "PNG32:$out/$name@2x.png"
 done <<<"$images"
@@ -90,9 +93,9 @@ for ((f = 0; f < frames; f++)); do
 done
 convert -delay 10 -dispose Background "$tmp"/frame*.png -transparent white -loop 0 "$out/loading.gif"
 
-# Window icon beside the executable, in the sizes Windows picks from.
-for s in 16 32 48 256; do rsvg-convert -w $s -h $s -o "$tmp/logo-$s.png" "$src/logo.svg"; done
-convert "$tmp/logo-16.png" "$tmp/logo-32.png" "$tmp/logo-48.png" "$tmp/logo-256.png" "$ico/logo.ico"
+# Window icon beside the executable (for the Meeting SDK), in the sizes Windows picks from:
+# the same renderings the program's own windows take from the resources.
+convert "$tmp/windowIcon16.png" "$tmp/windowIcon32.png" "$tmp/windowIcon48.png" "$tmp/logo.png" "$ico/logo.ico"
 
 # The resource file lists exactly the files that exist, so a build never meets a missing entry.
 qrc=$root/resources/resources.qrc

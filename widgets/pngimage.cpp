@@ -42,6 +42,14 @@ QIcon PngImage::icon(const QString &path)
     return icon;
 }
 
+QIcon PngImage::windowIcon()
+{
+    QIcon icon;
+    for (const char *name : {"windowIcon16", "windowIcon32", "windowIcon48", "logo"})
+        icon.addPixmap(readPng(QStringLiteral(":/image/images/%1.png").arg(QLatin1String(name)), 1));
+    return icon;
+}
+
 void PlainPixmapLabel::paintEvent(QPaintEvent *event)
 {
     const QPixmap shown = pixmap(Qt::ReturnByValue);

@@ -18,6 +18,11 @@ QPixmap pixmap(const QString &path, qreal ratio);
 // too when a screen has a ratio of 2 or more.
 QIcon icon(const QString &path);
 
+// The program's window icon in the sizes of the icon file beside it (16, 32,
+// 48 and 256 pixels). The small ones matter: an X server takes no 256-pixel
+// icon in one request, so a window with only that size shows none.
+QIcon windowIcon();
+
 } // namespace PngImage
 
 // A label that shows its pixmap as it is, also while its window is disabled

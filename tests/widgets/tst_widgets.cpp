@@ -187,6 +187,7 @@ private slots:
     void pngImagesTakeTheirSharpCopyWhereThereIsOne_data();
     void pngImagesTakeTheirSharpCopyWhereThereIsOne();
     void plainPixmapLabelKeepsItsColoursWhenDisabled();
+    void windowIconHasTheSmallSizes();
 };
 
 void TestWidgets::initTestCase()
@@ -1367,7 +1368,7 @@ void TestWidgets::pngImagesTakeTheirSharpCopyWhereThereIsOne_data()
     QTest::newRow("ratio 2") << logo << 2.0 << QSize(240, 144) << 2.0;
     QTest::newRow("no sharp copy") << QStringLiteral(":/image/images/logo.png") << 2.0 << QSize(256, 256)
                                    << 1.0;
-    QTest::newRow("missing") << QStringLiteral(":/image/images/none.png") << 1.0 << QSize() << 1.0;
+    QTest::newRow("missing") << QStringLiteral(":/none.png") << 1.0 << QSize() << 1.0;
 }
 
 void TestWidgets::pngImagesTakeTheirSharpCopyWhereThereIsOne()
@@ -1393,6 +1394,12 @@ void TestWidgets::plainPixmapLabelKeepsItsColoursWhenDisabled()
     screen.setEnabled(false);
     QCOMPARE(renderPlain(label), enabled);
     QVERIFY(enabled.pixelColor(80, 45).alpha() > 0);
+}
+
+void TestWidgets::windowIconHasTheSmallSizes()
+{
+    QCOMPARE(PngImage::windowIcon().availableSizes(),
+             (QList<QSize>{QSize(16, 16), QSize(32, 32), QSize(48, 48), QSize(256, 256)}));
 }
 
 QTEST_MAIN(TestWidgets)
