@@ -11,6 +11,7 @@ packages=(
   xvfb xauth x11-utils imagemagick librsvg2-bin fonts-noto-cjk
   ccache clang-format-14 libx11-dev zbar-tools xdotool desktop-file-utils
   clang-14 libfuzzer-14-dev libical-dev
+  nsis lld-14 qtkeychain-qt5-dev gnome-keyring lintian
 )
 
 missing=()
@@ -23,8 +24,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   sudo=""
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  $sudo apt-get -o DPkg::Lock::Timeout=900 update -qq
+  $sudo apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}"
 else
   echo "setup: all packages present"
 fi
