@@ -53,6 +53,9 @@ public:
     // Join switches; User.dat keeps them as "True" / "False".
     bool micOn = false;
     bool cameraOn = false;
+    // Whether the join dialog ever stored the microphone choice: a join the
+    // user did not start keeps the microphone off until they have chosen.
+    bool micChosen = false;
 
     // service and Meeting SDK credentials
     QString s_accessToken;

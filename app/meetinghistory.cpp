@@ -87,6 +87,10 @@ QString numberFromClipboard(const QString &text)
         found = match.captured(1);
     }
     found.remove(QLatin1Char(' ')).remove(QLatin1Char('-'));
+    // A copied mobile number is the likeliest 11 digits: never offer it.
+    static const QRegularExpression mobile(QStringLiteral("^1[3-9][0-9]{9}$"));
+    if (mobile.match(found).hasMatch())
+        return QString();
     return found.size() >= 9 && found.size() <= 12 ? found : QString();
 }
 

@@ -22,7 +22,8 @@ QString withoutEntry(const QString &history, const QString &code, const QString 
 
 // The meeting number a clipboard text offers: the number of an invitation
 // of this client, or a bare number of 9 to 12 digits (blanks or dashes
-// between groups allowed). Empty for anything else.
+// between groups allowed) that is not a mobile number. Empty for anything
+// else.
 QString numberFromClipboard(const QString &text);
 
 } // namespace MeetingHistory

@@ -284,6 +284,7 @@ void loadMeetingInfo()
 {
     auto settings = openStore(Access::Read);
     baseValues->micOn = flag(*settings, "/MEETINGINFO/MICON", true);
+    baseValues->micChosen = settings->contains(QStringLiteral("/MEETINGINFO/MICON"));
     baseValues->cameraOn = flag(*settings, "/MEETINGINFO/CAMERAON", false);
 }
 
@@ -291,6 +292,7 @@ void saveMeetingInfo()
 {
     auto settings = openStore(Access::Write);
     settings->setValue(QStringLiteral("/MEETINGINFO/MICON"), flagText(baseValues->micOn));
+    baseValues->micChosen = true;
     settings->setValue(QStringLiteral("/MEETINGINFO/CAMERAON"), flagText(baseValues->cameraOn));
 }
 

@@ -144,6 +144,7 @@ void HomeScreen::onCloseBtnClicked()
 void HomeScreen::onJoinBtnClicked()
 {
     JoinMeeting *dialog = Navigator::instance()->openJoinMeeting(this, QString(), QString());
+    dialog->offerClipboardNumber();
     QPointer<JoinMeeting> guard(dialog);
     connect(dialog, &JoinMeeting::joinMeetingFinishSignal, this, [this, guard] {
         if (!guard)
@@ -166,6 +167,7 @@ void HomeScreen::onCreateBtnClicked()
 
 void HomeScreen::onQuickBtnClicked()
 {
+    m_unattended = false;
     QMetaObject::invokeMethod(this, "quickMeetingSlot", Qt::QueuedConnection);
 }
 
@@ -494,11 +496,30 @@ void HomeScreen::tmMtgDeleteResultSlot(QString result, ServiceReply reply)
 
 JoinChain::Meeting HomeScreen::meetingToJoin() const
 {
+    if (m_unattended)
+        return JoinChain::unattended(m_currentMeetingCode, baseValues->meetingPersonName);
     return {m_currentMeetingCode, baseValues->meetingPersonName, baseValues->micOn, baseValues->cameraOn};
 }
 
 void HomeScreen::joinMeetingSlot(QString meetingNo)
 {
+    startJoin(meetingNo, false);
+}
+
+void HomeScreen::joinUnattended(const QString &meetingNo)
+{
+    startJoin(meetingNo, true);
+}
+
+void HomeScreen::startJoin(const QString &meetingNo, bool unattended)
+{
+    if (m_joinChain->isRunning()) {
+        // The join under way stays the one joined and remembered.
+        if (meetingNo != m_joinChain->meeting().code)
+            Messages::tell(this, UiText::joiningOtherMeeting, UiText::gotIt);
+        return;
+    }
+    m_unattended = unattended;
     m_currentMeetingCode = meetingNo;
     m_spinner->setText(UiText::joiningMeeting);
     m_spinner->start();
@@ -563,7 +584,8 @@ void HomeScreen::joinFinished(const JoinOutcome &outcome)
 
 void HomeScreen::closeDialogSlot()
 {
-    baseValues->currentMeetingCode = m_currentMeetingCode;
+    baseValues->currentMeetingCode =
+        m_joinChain->meeting().code.isEmpty() ? m_currentMeetingCode : m_joinChain->meeting().code;
     m_spinner->stop();
     closeHandedOver();
 }
@@ -634,9 +656,10 @@ void HomeScreen::linkJoinMeetingSlot()
         return;
     }
     if (!meetingCode.isEmpty()) {
-        joinMeetingSlot(meetingCode);
+        joinUnattended(meetingCode);
         return;
     }
+    m_unattended = true;
     QMetaObject::invokeMethod(this, "quickMeetingSlot", Qt::QueuedConnection);
     m_spinner->setText(UiText::joiningMeeting);
     m_spinner->start();

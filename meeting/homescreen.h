@@ -60,6 +60,8 @@ public slots:
     void mtgActChangeSlot(QString meetingId);
     void mtgCloseSlot(QString meetingId);
     void joinMeetingSlot(QString meetingNo);
+    // A join nobody clicked for here (a link, a reminder): see JoinChain::unattended.
+    void joinUnattended(const QString &meetingNo);
     void closeDialogSlot();
     void stopWaitingSlot();
     void appLogoutSlot();
@@ -93,6 +95,7 @@ private:
     void showOneButtonMessage(const QString &message, const QString &buttonText);
     void openActivityApprove(const QString &url);
     JoinChain::Meeting meetingToJoin() const;
+    void startJoin(const QString &meetingNo, bool unattended);
     void joinRequested();
     void joinFinished(const JoinOutcome &outcome);
     // Closes without the SDK sign-out that closing by the user means.
@@ -105,6 +108,7 @@ private:
     WaitingSpinnerWidget *m_spinner = nullptr;
     MeetingList *m_meetingList = nullptr;
     QString m_currentMeetingCode;
+    bool m_unattended = false;
     QJsonArray m_meetings;
     bool m_handedOver = false;
     bool m_listLoadFailed = false;

@@ -36,6 +36,7 @@
 #include <QStandardItemModel>
 #include <QStyledItemDelegate>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -110,6 +111,7 @@ JoinMeeting::JoinMeeting(QString meetingNo, QString nickname, QWidget *parent)
     ui->lEditNickname->setObjectName(QStringLiteral("normalQLineEdit"));
     ui->lblMeetingSetting->setObjectName(QStringLiteral("normalQLabel"));
     ui->pBtnJoinMeeting->setObjectName(QStringLiteral("defaultQPushButton"));
+    ui->pBtnClipboardNo->setObjectName(QStringLiteral("clipboardNoQPushButton"));
 
     m_chain = new JoinChain(this);
     m_spinner = new WaitingSpinnerWidget(this, true, true);
@@ -127,6 +129,12 @@ JoinMeeting::JoinMeeting(QString meetingNo, QString nickname, QWidget *parent)
     connect(ui->pBtnJoinMeeting, &QPushButton::clicked, this, &JoinMeeting::onJoinMeetingBtnClicked);
     connect(ui->cboBoxMeetingNo, &QComboBox::editTextChanged, this,
             &JoinMeeting::onMeetingNoCboBoxEditTextChanged);
+    connect(ui->pBtnClipboardNo, &QPushButton::clicked, this, [this] {
+        ui->pBtnClipboardNo->hide();
+        ui->cboBoxMeetingNo->setEditText(ui->pBtnClipboardNo->property("meetingNo").toString());
+        ui->cboBoxMeetingNo->setFocus();
+        ui->cboBoxMeetingNo->lineEdit()->end(false);
+    });
     // Enter in either field reaches the join button as the form's default
     // button; a returnPressed connection besides would join twice.
 
@@ -138,24 +146,30 @@ JoinMeeting::JoinMeeting(QString meetingNo, QString nickname, QWidget *parent)
     // Runs the input filter, so a given number shows formatted; an empty one
     // leaves the field empty even with a history row current.
     ui->cboBoxMeetingNo->setEditText(meetingNo);
-    if (meetingNo.isEmpty()) {
+    if (meetingNo.isEmpty())
         onMeetingNoCboBoxEditTextChanged(QString());
-        offerClipboardNumber();
-    }
 }
 
 void JoinMeeting::offerClipboardNumber()
 {
+    ui->pBtnClipboardNo->hide();
     const QClipboard *clipboard = QGuiApplication::clipboard();
     const QMimeData *mime = clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
-    if (!mime || !mime->hasText())
+    if (!mime || !mime->hasText() || m_chain->isRunning())
         return;
     const QString number = MeetingHistory::numberFromClipboard(mime->text());
-    if (number.isEmpty())
+    if (number.isEmpty() || number == meetingNo())
         return;
-    ui->cboBoxMeetingNo->setEditText(number);
-    // Typing replaces it; Enter joins it.
-    ui->cboBoxMeetingNo->lineEdit()->selectAll();
+    ui->pBtnClipboardNo->setProperty("meetingNo", number);
+    ui->pBtnClipboardNo->setText(
+        QStringLiteral("检测到会议号 %1")
+            .arg(displayMeetingNo(number).replace(QStringLiteral("  "), QStringLiteral(" "))));
+    ui->pBtnClipboardNo->show();
+}
+
+bool JoinMeeting::isJoining() const
+{
+    return m_chain->isRunning() || m_stepWindow;
 }
 
 JoinMeeting::~JoinMeeting()
@@ -409,6 +423,7 @@ void JoinMeeting::onJoinMeetingBtnClicked()
     if (m_closing || m_chain->isRunning() || !isEnabled())
         return;
     baseValues->linkInfo.clear();
+    m_unattended = false;
     // A join typed by hand carries no phone of an earlier link.
     m_telephone.clear();
     m_mobileCountryCode.clear();
@@ -439,18 +454,44 @@ void JoinMeeting::onJoinMeetingBtnClicked()
 
 void JoinMeeting::linkJoinMeetingSlot()
 {
-    if (m_closing || m_chain->isRunning())
+    // Taken whatever comes of it: a link left behind would join by itself
+    // once the user is back.
+    const QMap<QString, QString> link = baseValues->linkInfo;
+    baseValues->linkInfo.clear();
+    if (m_closing)
         return;
-    m_spinner->start();
-    const QMap<QString, QString> &link = baseValues->linkInfo;
-    if (!link.isEmpty()) {
-        m_telephone = link.value(QStringLiteral("phone"));
-        m_mobileCountryCode = link.value(QStringLiteral("mobileCountryCode"));
+    const QString code = link.value(QStringLiteral("meetingCode"));
+    if (isJoining()) {
+        // The join under way stays the one joined and remembered.
+        if (code != m_chain->meeting().code)
+            Messages::tell(this, UiText::joiningOtherMeeting, UiText::gotIt);
+        return;
+    }
+    ui->pBtnClipboardNo->hide();
+    // A link joins only the number it carries; without one the user completes the dialog.
+    if (code.isEmpty())
+        return;
+    setMeetingNo(code);
+    const QString name = QUrl::fromPercentEncoding(link.value(QStringLiteral("name")).toUtf8());
+    if (!name.isEmpty())
+        setNickname(name);
+    if (meetingNo() != code || code.size() != 9) {
+        Messages::notice(this, QStringLiteral("当前会议号无效"));
+        return;
     }
     m_nickname = nickname();
+    if (m_nickname.isEmpty())
+        return;
+    m_telephone = link.value(QStringLiteral("phone"));
+    m_mobileCountryCode = link.value(QStringLiteral("mobileCountryCode"));
+    // Nobody clicked join: the switches show what the link may turn on.
+    m_unattended = true;
+    const JoinChain::Meeting switches = JoinChain::unattended(code, m_nickname);
+    ui->chkBoxOpenMic->setChecked(switches.micOn);
+    ui->chkBoxOpenCamera->setChecked(switches.cameraOn);
     m_spinner->setText(UiText::signingInMeeting);
     joinAsGuest();
-    baseValues->linkInfo.clear();
+    m_spinner->start();
 }
 
 void JoinMeeting::joinAsGuest()
@@ -507,6 +548,7 @@ void JoinMeeting::activityApproveSlot(QString url, QString telephone, QString mo
 {
     ActivityApprove *approve = Navigator::instance()->openActivityApprove(this, url, baseValues->meetingId,
                                                                           telephone, mobileCountryCode);
+    m_stepWindow = approve;
     connect(approve, &ActivityApprove::sendWmSdkInitSignal, this, &JoinMeeting::wmSdkInitSlot);
 }
 
@@ -515,7 +557,8 @@ void JoinMeeting::openPhoneNumberVerify()
     // The check starts from the link's phone, or none: the session's phone
     // belongs to whoever signed in last.
     PhoneNumberVerify *verify = Navigator::instance()->openPhoneNumberVerify(
-        this, meetingNo(), m_nickname, m_telephone, m_mobileCountryCode);
+        this, m_chain->meeting().code, m_chain->meeting().nickname, m_telephone, m_mobileCountryCode);
+    m_stepWindow = verify;
     connect(verify, &PhoneNumberVerify::sendWmSdkInitSignal, this, &JoinMeeting::wmSdkInitSlot);
     connect(verify, &PhoneNumberVerify::sendActivityApproveSignal, this, &JoinMeeting::activityApproveSlot);
 }
@@ -526,7 +569,8 @@ void JoinMeeting::wmSdkInitSlot()
         return;
     m_spinner->setText(UiText::joiningMeeting);
     m_spinner->start();
-    m_chain->signInAndJoin(meeting());
+    // The meeting the verification was for, whatever the fields show now.
+    m_chain->signInAndJoin(m_chain->meeting());
 }
 
 void JoinMeeting::joinRequested()
@@ -561,11 +605,16 @@ void JoinMeeting::stopWaitingSlot()
 
 void JoinMeeting::rememberJoin()
 {
-    baseValues->currentMeetingCode = meetingNo();
-    baseValues->wmNickname = m_nickname;
-    baseValues->micOn = ui->chkBoxOpenMic->isChecked();
-    baseValues->cameraOn = ui->chkBoxOpenCamera->isChecked();
-    saveMeetingInfo();
+    // What was joined, not what the fields show by now.
+    const JoinChain::Meeting &joined = m_chain->meeting();
+    baseValues->currentMeetingCode = joined.code;
+    baseValues->wmNickname = joined.nickname;
+    // A link's switches were not the user's choice.
+    if (!m_unattended) {
+        baseValues->micOn = joined.micOn;
+        baseValues->cameraOn = joined.cameraOn;
+        saveMeetingInfo();
+    }
     if (!baseValues->meetingName.isEmpty()) {
         baseValues->meetingHistory = MeetingHistory::withEntry(
             baseValues->meetingHistory, baseValues->currentMeetingCode, baseValues->meetingName,

@@ -5,6 +5,7 @@
 
 #include <QJsonObject>
 #include <QList>
+#include <QPointer>
 #include <QString>
 
 class QTimer;
@@ -42,6 +43,12 @@ public:
 
     void setMeetingNo(QString meetingNo);
     void setNickname(QString nickname);
+    // The user opened the dialog: a meeting number on the clipboard is
+    // offered beneath the field and filled in only when clicked.
+    void offerClipboardNumber();
+    // A join is under way, or a verification or admission window of it is
+    // open: a link meanwhile is refused.
+    bool isJoining() const;
 
     Outcome outcome() const { return m_outcome; }
     // The Meeting SDK's answer to the join: empty on success.
@@ -70,8 +77,6 @@ private:
     void fillHistory();
     // The row's "×": forgets that one meeting.
     void removeHistoryEntry(const QString &code, const QString &time);
-    // An empty field takes a meeting number the clipboard offers, selected.
-    void offerClipboardNumber();
     QString meetingNo() const;
     QString nickname() const;
     JoinChain::Meeting meeting() const;
@@ -100,6 +105,9 @@ private:
     QString m_mobileCountryCode;
     bool m_filtering = false;
     bool m_closing = false;
+    // The join under way came from a link, not from the user's click.
+    bool m_unattended = false;
+    QPointer<QWidget> m_stepWindow;
     Outcome m_outcome = Outcome::Open;
     QString m_joinResult;
 };

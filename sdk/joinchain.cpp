@@ -11,8 +11,32 @@
 #include "sdk/wemeetmanager.h"
 
 #include <QDebug>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTimer>
+
+namespace {
+QSet<const JoinChain *> &allChains()
+{
+    static QSet<const JoinChain *> chains;
+    return chains;
+}
+} // namespace
+
+JoinChain::Meeting JoinChain::unattended(const QString &code, const QString &nickname)
+{
+    return {code, nickname, baseValues->micChosen && baseValues->micOn, false};
+}
+
+QString JoinChain::meetingUnderWay()
+{
+    for (const JoinChain *chain : allChains()) {
+        if (chain->isRunning() && chain->m_route != Route::AdmissionWindow &&
+            !chain->m_meeting.code.isEmpty())
+            return chain->m_meeting.code;
+    }
+    return QString();
+}
 
 JoinChain::JoinChain(QObject *parent)
     : QObject(parent), m_manager(WeMeetManager::instance()), m_tokenHttp(new TmTokenHttp(this)),
@@ -20,6 +44,7 @@ JoinChain::JoinChain(QObject *parent)
       m_sdkTimer(new QTimer(this))
 {
     qRegisterMetaType<JoinOutcome>();
+    allChains().insert(this);
     m_sdkTimer->setSingleShot(true);
     connect(m_sdkTimer, &QTimer::timeout, this, &JoinChain::onSdkTimedOut);
     connect(m_tokenHttp, &TmTokenHttp::sendTmTokenResultSignal, this, &JoinChain::onTokenResult);
@@ -35,7 +60,10 @@ JoinChain::JoinChain(QObject *parent)
     connect(m_manager, &WeMeetManager::OnSDKErrorSignal, this, &JoinChain::onSdkError);
 }
 
-JoinChain::~JoinChain() = default;
+JoinChain::~JoinChain()
+{
+    allChains().remove(this);
+}
 
 void JoinChain::joinAsMember(const Meeting &meeting)
 {

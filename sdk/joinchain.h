@@ -55,6 +55,14 @@ public:
         bool cameraOn = false;
     };
 
+    // A join the user did not start with a click in the client (a launch
+    // link, a hand-over, a reminder): camera off, microphone as last chosen
+    // in the join dialog and off when never chosen.
+    static Meeting unattended(const QString &code, const QString &nickname);
+    // The meeting a join of any screen is on its way into; empty when none.
+    // A link arriving meanwhile is measured against it.
+    static QString meetingUnderWay();
+
     explicit JoinChain(QObject *parent = nullptr);
     ~JoinChain() override;
 
@@ -79,6 +87,8 @@ public:
     // is undone as far as the client goes; returns whether there was one.
     bool abandon();
     bool isRunning() const { return m_step != Step::Idle; }
+    // The meeting last started: what a join that ends records.
+    const Meeting &meeting() const { return m_meeting; }
 
 signals:
     // The join is asked of the Meeting SDK now; its answer may take a while.

@@ -11,6 +11,7 @@
 #include "meeting/calendarexport.h"
 #include "meeting/invitationtext.h"
 #include "meeting/sharemeeting.h"
+#include "sdk/joinchain.h"
 #include "sdk/wemeetmanager.h"
 #include "session/navigator.h"
 #include "session/remindercenter.h"
@@ -251,13 +252,20 @@ void MainWindow::receiveAppParameterSlot(QString appParameter)
     }
 
     WeMeetManager *manager = WeMeetManager::instance();
-    switch (manager->state()) {
-    case WeMeetManager::Joining:
-        if (meetingCode != baseValues->pendingMeetingCode)
+    // From the guest token on, not only once the Meeting SDK is asked: the
+    // screens must not be handed a second meeting halfway through the first.
+    QString underWay = JoinChain::meetingUnderWay();
+    const bool joining = !underWay.isEmpty() || manager->state() == WeMeetManager::Joining;
+    if (underWay.isEmpty())
+        underWay = baseValues->pendingMeetingCode;
+    if (joining) {
+        // Already joining it, or refused: either way leaving must not join it later.
+        baseValues->linkInfo.clear();
+        if (meetingCode != underWay)
             QMetaObject::invokeMethod(this, "showJoiningMeetingMsgSlot", Qt::QueuedConnection);
-        else
-            baseValues->linkInfo.clear(); // already joining it; leaving must not join it again
-        break;
+        return;
+    }
+    switch (manager->state()) {
     case WeMeetManager::InMeeting:
         if (baseValues->currentMeetingCode.isEmpty() || baseValues->currentMeetingCode == meetingCode) {
             dropJoinNewQuestion();

@@ -235,7 +235,7 @@ void Navigator::joinFromReminder(const QString &meetingCode)
             home->showNormal();
             home->raise();
             home->activateWindow();
-            home->joinMeetingSlot(meetingCode);
+            home->joinUnattended(meetingCode);
             return;
         }
     }

@@ -134,7 +134,7 @@ void SplashSelect::onCloseBtnClicked()
 void SplashSelect::onJoinMeetingBtnClicked()
 {
     if (!m_joinMeeting) {
-        openJoinDialog(QString(), QString());
+        openJoinDialog(QString(), QString())->offerClipboardNumber();
         return;
     }
     Navigator::instance()->place(m_joinMeeting, this);
@@ -260,6 +260,8 @@ void SplashSelect::continueStartUp()
     // The user may have moved on while the credentials were on their way.
     if (m_handedOver)
         return;
+    // Every road on from here joins with the remembered nickname and switches.
+    loadUserInfo();
     if (takeSsoHandOff()) {
         m_handedOver = true;
         Navigator::instance()->showAccountLogin(this, QStringLiteral("1"));
@@ -302,11 +304,18 @@ void SplashSelect::linkJoinMeetingSlot()
             Navigator::instance()->showAccountLoginFromLink(this, companyCode, userName);
         } else {
             auto *dialog = qobject_cast<JoinMeeting *>(m_joinMeeting.data());
+            if (dialog && dialog->isJoining()) {
+                // The dialog refuses it and keeps what it is joining.
+                dialog->linkJoinMeetingSlot();
+                return;
+            }
             if (!dialog) {
                 dialog = openJoinDialog(meetingCode, name);
             } else {
                 qDebug() << "JoinMeeting is not null";
-                dialog->setMeetingNo(meetingCode);
+                // A link without a number leaves what the user typed.
+                if (!meetingCode.isEmpty())
+                    dialog->setMeetingNo(meetingCode);
                 if (!name.isEmpty())
                     dialog->setNickname(name);
             }
@@ -316,9 +325,12 @@ void SplashSelect::linkJoinMeetingSlot()
             Navigator::instance()->place(dialog, this);
             dialog->show();
             dialog->raise();
-            // With a nickname the dialog joins at once; without one it waits for the user.
-            if (!baseValues->wmNickname.isEmpty() || !name.isEmpty())
+            // With a number and a nickname the dialog joins at once; otherwise
+            // it waits for the user, and the link is done with.
+            if (!meetingCode.isEmpty() && (!baseValues->wmNickname.isEmpty() || !name.isEmpty()))
                 emit linkJoinMeetingSignal();
+            else
+                baseValues->linkInfo.clear();
         }
         return;
     }

@@ -264,21 +264,25 @@ private slots:
         QVERIFY(baseValues->meetingHistory.isEmpty());
     }
 
+    // Offered beneath the field of a dialog the user opened, filled in only
+    // when clicked.
     void clipboardNumberIsOffered_data()
     {
         QTest::addColumn<QString>("clipboard");
         QTest::addColumn<QString>("offered");
         const QString invitation = InvitationText::fromServiceData(
             QJsonObject{{"personName", "张三"}, {"rootNum", "482915736"}, {"meetingName", "周会"}});
-        QTest::newRow("invitation") << invitation << "482  915  736";
+        QTest::newRow("invitation") << invitation << "482 915 736";
         QTest::newRow("invitation copied on Windows")
-            << QString(invitation).replace("\n", "\r\n") << "482  915  736";
+            << QString(invitation).replace("\n", "\r\n") << "482 915 736";
         QTest::newRow("bare number") << " 482915736\n"
-                                     << "482  915  736";
+                                     << "482 915 736";
         QTest::newRow("grouped with dashes") << "482-915-736"
-                                             << "482  915  736";
+                                             << "482 915 736";
         QTest::newRow("twelve digits in blanks") << "2718 3649 5061"
-                                                 << "2718  3649  5061";
+                                                 << "2718 3649 5061";
+        QTest::newRow("mobile number") << "13800138000"
+                                       << "";
         QTest::newRow("eight digits") << "48291573"
                                       << "";
         QTest::newRow("thirteen digits") << "4829157361234"
@@ -295,16 +299,101 @@ private slots:
         QFETCH(QString, offered);
         QGuiApplication::clipboard()->setText(clipboard);
         JoinMeeting *dialog = openFromStartScreen();
+        QGuiApplication::clipboard()->clear();
         QVERIFY(dialog);
         const JoinForm form = formOf(dialog);
-        QCOMPARE(form.number->currentText(), offered);
-        QCOMPARE(form.number->lineEdit()->selectedText(), offered);
-        QGuiApplication::clipboard()->clear();
+        QVERIFY(form.number->currentText().isEmpty());
+        auto *offer = findByName<QPushButton>(dialog, QStringLiteral("clipboardNoQPushButton"));
+        QVERIFY(offer);
+        QCOMPARE(offer->isVisible(), !offered.isEmpty());
         if (offered.isEmpty())
             return;
-        // Typing replaces what was offered.
-        QTest::keyClicks(form.number->lineEdit(), "6");
-        QCOMPARE(form.number->currentText(), QStringLiteral("6"));
+        QCOMPARE(offer->text(), QStringLiteral("检测到会议号 ") + offered);
+        QTest::mouseClick(offer, Qt::LeftButton);
+        QCOMPARE(form.number->currentText(), QString(offered).replace(" ", "  "));
+        QVERIFY(!offer->isVisible());
+    }
+
+    // A link joins only the number it carries, with the camera off and the
+    // microphone as last chosen here; a second link mid-join changes nothing.
+    void linkJoinsOnlyWhatItNames_data()
+    {
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("storedMic");
+        QTest::addColumn<QStringList>("links");
+        QTest::addColumn<QString>("joined");
+        QTest::addColumn<bool>("micOn");
+        QTest::addColumn<QString>("refusal");
+        const QString first = QStringLiteral("veskmeet://join?meetingCode=482915736&name=abc");
+        QTest::newRow("name only, phone on clipboard")
+            << "13800138000"
+            << "" << QStringList{"veskmeet://join?name=abc"} << "" << false << "";
+        QTest::newRow("name only, number on clipboard")
+            << "735102948"
+            << "True" << QStringList{"veskmeet://join?name=abc"} << "" << false << "";
+        QTest::newRow("microphone never chosen") << "735102948"
+                                                 << "" << QStringList{first} << "482915736" << false << "";
+        QTest::newRow("microphone chosen on") << ""
+                                              << "True" << QStringList{first} << "482915736" << true << "";
+        QTest::newRow("second link mid-join")
+            << ""
+            << "False" << QStringList{first, "veskmeet://join?meetingCode=735102948&name=def"} << "482915736"
+            << false << "当前正在进入会议，如需进入新会议请先退出当前会议。";
+    }
+    void linkJoinsOnlyWhatItNames()
+    {
+        QFETCH(QString, clipboard);
+        QFETCH(QString, storedMic);
+        QFETCH(QStringList, links);
+        QFETCH(QString, joined);
+        QFETCH(bool, micOn);
+        QFETCH(QString, refusal);
+        if (!storedMic.isEmpty()) {
+            QSettings settings(userDatPath(), QSettings::IniFormat);
+            settings.setValue("/MEETINGINFO/MICON", storedMic);
+            settings.setValue("/MEETINGINFO/CAMERAON", "True");
+        }
+        QGuiApplication::clipboard()->setText(clipboard);
+        devservice::Fault slow;
+        slow.delayMs = 1000; // the second link arrives while the guest token is out
+        m_server.setFault(tokenPath, slow);
+        MainWindow *window = startWithCoordinator();
+        QVERIFY(visibleTopLevel<SplashSelect>());
+        std::shared_ptr<testsupport::DialogAnswer> answer;
+        if (!refusal.isEmpty())
+            answer = answerNextDialog();
+        for (const QString &link : links)
+            window->receiveAppParameterSlot(link);
+        QGuiApplication::clipboard()->clear();
+        JoinMeeting *dialog = visibleTopLevel<JoinMeeting>();
+        QVERIFY(dialog);
+        QVERIFY(baseValues->linkInfo.isEmpty());
+        if (joined.isEmpty()) {
+            // A join would have begun by now and made the dialog busy.
+            QVERIFY(dialog->isEnabled());
+            QVERIFY(formOf(dialog).number->currentText().isEmpty());
+            QVERIFY(!findByName<QPushButton>(dialog, QStringLiteral("clipboardNoQPushButton"))->isVisible());
+            QVERIFY(requestsTo(m_server, tokenPath).isEmpty());
+            return;
+        }
+        if (answer) {
+            QTRY_VERIFY(answer->answered);
+            QCOMPARE(answer->message, refusal);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(WeMeetManager::instance()->state(), 4, 8000);
+        QCOMPARE(requestsTo(m_server, tokenPath).size(), 1);
+        const WemeetSim::JoinRecord join = WemeetSim::lastJoin();
+        QCOMPARE(join.meetingCode, joined);
+        QCOMPARE(join.nickname, QStringLiteral("abc"));
+        QCOMPARE(join.micOn, micOn);
+        QVERIFY(!join.cameraOn);
+        QCOMPARE(baseValues->currentMeetingCode, joined);
+        QVERIFY(baseValues->linkInfo.isEmpty());
+        QSettings stored(userDatPath(), QSettings::IniFormat);
+        QCOMPARE(stored.value("/USERINFO/NICKNAME").toString(), QStringLiteral("abc"));
+        QCOMPARE(historyCodes(), QStringList{joined});
+        // What the user chose stays chosen: a link's switches are not stored.
+        QCOMPARE(stored.value("/MEETINGINFO/MICON").toString(), storedMic);
     }
 
     // Whatever ends the join, the user is left with one start screen.
