@@ -49,6 +49,8 @@ public:
 
 signals:
     void joinMeetingFinishSignal();
+    // A guest was turned away and chose to sign in.
+    void signInRequested();
 
 public slots:
     void onCloseBtnClicked();
@@ -63,6 +65,9 @@ public slots:
 
 public:
     void reject() override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // "123  456  789": groups of a meeting number of up to 12 digits.
