@@ -56,6 +56,19 @@ QString withEntry(const QString &history, const QString &code, const QString &na
     return compact(entries);
 }
 
+QString storable(const QString &history)
+{
+    QString out;
+    out.reserve(history.size());
+    for (const QChar ch : history) {
+        if (ch.isSurrogate())
+            out += QStringLiteral("\\u%1").arg(ch.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            out += ch;
+    }
+    return out;
+}
+
 QString withoutEntry(const QString &history, const QString &code, const QString &time)
 {
     QList<QJsonObject> entries = parse(history);

@@ -20,6 +20,10 @@ QString withEntry(const QString &history, const QString &code, const QString &na
 // as they were, in their order.
 QString withoutEntry(const QString &history, const QString &code, const QString &time);
 
+// The history as User.dat can keep it: characters beyond the basic plane
+// (a subject's emoji) as JSON escapes, which the INI writer would drop.
+QString storable(const QString &history);
+
 // The meeting number a clipboard text offers: the number of an invitation
 // of this client, or a bare number of 9 to 12 digits (blanks or dashes
 // between groups allowed) that is not a mobile number. Empty for anything

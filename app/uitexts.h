@@ -29,6 +29,11 @@ inline const QString leaveForNewMeeting = QStringLiteral("确定离开当前会�
 inline const QString notOnParticipantList = QStringLiteral("当前手机号/账号未在参会名单，无法加入会议！");
 inline const QString meetingNoExpired = QStringLiteral("当前会议号已失效！");
 inline const QString admissionFailed = QStringLiteral("入会认证失败！");
+// A meeting that admits no guests turned a guest away.
+inline const QString guestsNotAdmitted = QStringLiteral("该会议仅允许登录用户加入，访客无法入会。");
+// The service forgot the session (restart, expiry).
+inline const QString sessionLost = QStringLiteral("登录已失效，请重新登录");
+inline const QString sessionRenewing = QStringLiteral("登录已失效，正在重新登录...");
 inline const QString forcedLogout = QStringLiteral("您已经在其他设备登录，当前设备被登出。");
 
 } // namespace UiText

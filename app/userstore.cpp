@@ -1,5 +1,7 @@
 #include "app/userstore.h"
 
+#include "app/meetinghistory.h"
+
 #include "app/basevalues.h"
 #include "app/logging.h"
 #include "app/platform.h"
@@ -269,7 +271,8 @@ void saveUserInfo()
 {
     auto settings = openStore(Access::Write);
     settings->setValue(QStringLiteral("/USERINFO/NICKNAME"), baseValues->wmNickname);
-    settings->setValue(QStringLiteral("/USERINFO/HISMEETLST"), baseValues->meetingHistory);
+    settings->setValue(QStringLiteral("/USERINFO/HISMEETLST"),
+                       MeetingHistory::storable(baseValues->meetingHistory));
 }
 
 void saveMeetingHistory()
@@ -277,7 +280,8 @@ void saveMeetingHistory()
     qDebug().noquote() << QStringLiteral("appDataLocation == ") + dataFolder();
     qDebug().noquote() << QStringLiteral("userDataPath == ") + userDataPath();
     auto settings = openStore(Access::Write);
-    settings->setValue(QStringLiteral("/USERINFO/HISMEETLST"), baseValues->meetingHistory);
+    settings->setValue(QStringLiteral("/USERINFO/HISMEETLST"),
+                       MeetingHistory::storable(baseValues->meetingHistory));
 }
 
 void loadMeetingInfo()

@@ -375,6 +375,13 @@ bool Backend::serviceTokenValid(const QString &token) const
     return it != m_serviceTokens.end() && it.value() > nowMs();
 }
 
+void Backend::forgetTokens()
+{
+    m_serviceTokens.clear();
+    m_sessions.clear();
+    event(QStringLiteral("every token and session forgotten"));
+}
+
 QString Backend::serviceTokenOf(const Call &call, bool fromHeader) const
 {
     if (!fromHeader)

@@ -39,6 +39,8 @@ public:
     explicit Backend(const QString &fixturePath);
 
     bool reset(QString *error = nullptr); // (re)loads the fixtures
+    // As after a restart of the service: no token or session is known.
+    void forgetTokens();
     void setBaseUrl(const QString &base) { m_base = base; }
     Reply handle(const Call &call);
 

@@ -73,6 +73,8 @@ public:
     std::string lastSmsCode(const std::string &phone) const;
     // Back to the fixture data (meetings created or cancelled are forgotten).
     void resetData();
+    // Every token and session forgotten, as after a restart of the service.
+    void forgetTokens();
 
     // Console lines about what a real service would send elsewhere (SMS codes,
     // WeChat scans). Called from the server's threads.

@@ -258,6 +258,9 @@ void Server::Impl::handleControl(const httplib::Request &req, httplib::Response 
     } else if (what == "sms" && req.method == "GET") {
         const QString phone = QString::fromStdString(req.get_param_value("phone"));
         setJson(res, 200, QJsonObject{{"phone", phone}, {"code", backend.lastSmsCode(phone)}});
+    } else if (what == "tokens/reset" && req.method == "POST") {
+        backend.forgetTokens();
+        setJson(res, 200, QJsonObject{{"ok", true}});
     } else if (what == "reset" && req.method == "POST") {
         backend.reset();
         setJson(res, 200, QJsonObject{{"ok", true}});
@@ -278,6 +281,7 @@ void Server::Impl::handleControl(const httplib::Request &req, httplib::Response 
                         "POST /_dev/faults/clear    remove every fault\n"
                         "GET  /_dev/sms?phone=N     the last SMS code sent to N\n"
                         "POST /_dev/reset           back to the fixture data\n"
+                        "POST /_dev/tokens/reset    forget every token and session, as a restart does\n"
                         "POST /_dev/version         {\"version\", \"updateContent\"}: offer a newer release\n"
                         "POST /_dev/wx/scan         {\"uuid\"}: scan a WeChat sign-in code\n",
                         "text/plain;charset=UTF-8");
@@ -437,6 +441,12 @@ void Server::resetData()
 {
     std::lock_guard<std::mutex> lock(d->mutex);
     d->backend.reset();
+}
+
+void Server::forgetTokens()
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->backend.forgetTokens();
 }
 
 void Server::setEventHandler(std::function<void(const std::string &)> handler)

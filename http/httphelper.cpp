@@ -1,5 +1,7 @@
 #include "http/httphelper.h"
 
+#include "http/sessionwatch.h"
+
 #include "app/platform.h"
 
 #include "app/basevalues.h"
@@ -421,6 +423,13 @@ ServiceReply HttpHelper::failureReply(const Answer &answer)
     }
     // (a time-out's text carries its tag in every form)
     reply.message = answer.kind == Answer::TimedOut ? timeoutText() : failureText(answer, ResultForm::Plain);
+    // The gateway says "401" for a session it does not know; a token of the
+    // client's it does not know comes back as HTTP 401.
+    reply.sessionLost = (answer.kind == Answer::Refused && answer.errorCode == QLatin1String("401")) ||
+                        (answer.kind == Answer::NetworkFailed &&
+                         answer.networkError == QNetworkReply::AuthenticationRequiredError);
+    if (reply.sessionLost)
+        SessionWatch::instance()->reportLost();
     return reply;
 }
 

@@ -27,6 +27,8 @@ struct ServiceReply
     QString message;
     // NetworkFailed: what the network reported.
     QNetworkReply::NetworkError networkError = QNetworkReply::NoError;
+    // The service no longer knows the session or the client's token.
+    bool sessionLost = false;
 
     bool succeeded() const { return outcome == Succeeded; }
     static ServiceReply success(const QJsonValue &value = QJsonValue())

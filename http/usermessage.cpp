@@ -1,6 +1,8 @@
 #include "http/usermessage.h"
 
-#include <QMetaEnum>
+#include "app/basevalues.h"
+#include "app/uitexts.h"
+
 #include <QNetworkReply>
 
 namespace {
@@ -61,32 +63,21 @@ QString sentenceFor(QNetworkReply::NetworkError error)
     }
 }
 
-QMetaEnum networkErrors()
-{
-    static const QMetaEnum errors = QNetworkReply::staticMetaObject.enumerator(
-        QNetworkReply::staticMetaObject.indexOfEnumerator("NetworkError"));
-    return errors;
-}
-
-// The sentence, with the enumerator key kept in parentheses for support.
-QString networkMessage(QNetworkReply::NetworkError error)
-{
-    const char *key = networkErrors().valueToKey(error);
-    const QString name = key ? QString::fromLatin1(key) : QString::number(int(error));
-    return QStringLiteral("%1（%2）").arg(sentenceFor(error), name);
-}
-
 const QString timedOut = QStringLiteral("服务器响应超时，请稍后重试");
 
 } // namespace
 
 QString userMessage(const ServiceReply &reply)
 {
+    // The session is being mended in the background (SessionWatch).
+    if (reply.sessionLost && baseValues && baseValues->signedIn)
+        return UiText::sessionRenewing;
     switch (reply.outcome) {
     case ServiceReply::TimedOut:
         return timedOut;
     case ServiceReply::NetworkFailed:
-        return networkMessage(reply.networkError);
+        // The enumerator key is in the log line of the failure, for support.
+        return sentenceFor(reply.networkError);
     case ServiceReply::Succeeded:
     case ServiceReply::Refused:
     case ServiceReply::Malformed:

@@ -101,6 +101,26 @@ AccountLogin::~AccountLogin()
     delete ui;
 }
 
+void AccountLogin::resumeSession(const QString &companyCode, const QString &account, const QString &why)
+{
+    // Not the remembered automatic sign-in: it is what just failed.
+    m_signInRequested = true;
+    if (!showsRemembered() || ui->lEditCompanyCode->text() != companyCode ||
+        ui->lEditAccount->text() != account) {
+        ui->lEditCompanyCode->setText(companyCode);
+        ui->lEditAccount->setText(account);
+        ui->lEditPassword->clear();
+    }
+    LoginShared::showReason(this, why);
+    QLineEdit *next = ui->lEditCompanyCode->text().isEmpty() ? ui->lEditCompanyCode
+                      : ui->lEditAccount->text().isEmpty()   ? ui->lEditAccount
+                                                             : ui->lEditPassword;
+    if (ui->pBtnAccountLogin->isEnabled())
+        ui->pBtnAccountLogin->setFocus(Qt::OtherFocusReason);
+    else
+        next->setFocus(Qt::OtherFocusReason);
+}
+
 void AccountLogin::simulateLogin(const QString &companyCode, const QString &userName)
 {
     m_signInRequested = true;

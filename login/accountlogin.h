@@ -26,6 +26,11 @@ public:
     explicit AccountLogin(QString type, QWidget *parent = nullptr);
     ~AccountLogin() override;
 
+    // After a lost session: the account of the session filled in, why in a
+    // line under the logo, the keyboard where the user goes on typing; no
+    // automatic sign-in.
+    void resumeSession(const QString &companyCode, const QString &account, const QString &why);
+
     // Signs in at once without a password (launch link or hand-off file):
     // the service's simulated sign-in with these values.
     void simulateLogin(const QString &companyCode, const QString &userName);

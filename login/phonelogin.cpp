@@ -64,6 +64,13 @@ PhoneLogin::PhoneLogin(QString type, QWidget *parent) : BorderDialog(parent), ui
     connect(ui->pBtnPhoneLogin, &QPushButton::clicked, this, &PhoneLogin::onPhoneLoginBtnClicked);
     connect(ui->pBtnAccountLogin, &QPushButton::clicked, this, &PhoneLogin::onAccountLoginBtnClicked);
     connect(ui->lblRight, &QLabel::linkActivated, this, &PhoneLogin::openUrl);
+    // Enter in the phone number asks for the code the user needs next.
+    connect(ui->lEditAccount, &QLineEdit::returnPressed, this, [this] {
+        if (!ui->lEditVerifyCode->text().isEmpty() || !ui->pBtnVerifyCode->isEnabled())
+            return;
+        onVerifyCodeBtnClicked();
+        ui->lEditVerifyCode->setFocus(Qt::TabFocusReason);
+    });
 
     // The sign-in chain
     connect(m_comVerifyHttp, &LoginComVerifyHttp::sendComVerifyResultSignal, this,
@@ -236,9 +243,21 @@ void PhoneLogin::showHomeViewSlot()
     Navigator::instance()->showHomeScreen(this);
 }
 
+void PhoneLogin::resumeSession(const QString &companyCode, const QString &account, const QString &why)
+{
+    // Not the remembered automatic sign-in: it is what just failed.
+    m_resumed = true;
+    ui->lEditCompanyCode->setText(companyCode);
+    ui->lEditAccount->setText(account);
+    LoginShared::showReason(this, why);
+    // A new SMS code is what the user needs next.
+    ui->pBtnVerifyCode->setFocus(Qt::OtherFocusReason);
+}
+
 void PhoneLogin::uiLoadedFinishSlot()
 {
-    if (!m_progress->isIdle() || baseValues->autoLogin != QLatin1String("2") || baseValues->autoLoginBlocked)
+    if (m_resumed || !m_progress->isIdle() || baseValues->autoLogin != QLatin1String("2") ||
+        baseValues->autoLoginBlocked)
         return;
     m_progress->start(SignInProgress::Step::SignIn, UiText::signingInAccount);
     m_loginHttp->simulateLogin(baseValues->phoneCompanyCode, baseValues->phoneUserName);

@@ -26,6 +26,11 @@ public:
     explicit PhoneLogin(QString type, QWidget *parent = nullptr);
     ~PhoneLogin() override;
 
+    // After a lost session: the account of the session filled in, why in a
+    // line under the logo, the keyboard where the user goes on typing; no
+    // automatic sign-in.
+    void resumeSession(const QString &companyCode, const QString &account, const QString &why);
+
 signals:
     void uiLoadedFinishSignal();
 
@@ -58,4 +63,6 @@ private:
     SignInChain *m_chain = nullptr;
     SignInProgress *m_progress = nullptr;
     VerifyCodeCountdown *m_countdown = nullptr;
+    // Opened after a lost session: no automatic sign-in.
+    bool m_resumed = false;
 };

@@ -8,6 +8,7 @@
 #include "app/userstore.h"
 #include "app/waits.h"
 #include "http/actmtgdetailhttp.h"
+#include "http/sessionwatch.h"
 #include "http/tmmtgcreatehttp.h"
 #include "http/tmmtgdeletehttp.h"
 #include "http/tmmtginvitehttp.h"
@@ -107,6 +108,8 @@ HomeScreen::HomeScreen(QWidget *parent) : BorderDialog(parent), ui(new Ui::HomeS
     connect(manager, &WeMeetManager::OnForcedLogoutFinishSignal, this,
             &HomeScreen::wmForcedLogoutCompleteSlot);
     connect(manager, &WeMeetManager::linkJoinMeetingSignal, this, &HomeScreen::linkJoinMeetingSlot);
+    // What failed with the lost session may have been the list.
+    connect(SessionWatch::instance(), &SessionWatch::renewed, this, &HomeScreen::loadMeetingList);
 
     ui->scMtgList->installEventFilter(this);
     m_meetingList = new MeetingList(ui->scMtgList, this);
@@ -375,7 +378,7 @@ void HomeScreen::showShareMeetingSlot(QString result, ServiceReply reply)
     const QString text = invitationFrom(reply, &meetingCode);
     if (text.isEmpty())
         return;
-    ShareMeeting *share = Navigator::instance()->openInvitation(text);
+    ShareMeeting *share = Navigator::instance()->openInvitation(text, this);
     share->setCalendarEvent(calendarEventFor(meetingCode));
 }
 

@@ -34,6 +34,10 @@ public:
     explicit HomeScreen(QWidget *parent = nullptr);
     ~HomeScreen() override;
 
+    // The next screen takes over without the Meeting SDK sign-out that
+    // closing by the user means.
+    void handOverWithoutSignOut() { m_handedOver = true; }
+
 signals:
     void uiLoadedFinishSignal();
     // Every list the service answered with (empty when there are no meetings).

@@ -25,10 +25,12 @@
 #include <QHBoxLayout>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -195,6 +197,9 @@ void JoinMeeting::fillHistory()
     auto *model = new QStandardItemModel(ui->cboBoxMeetingNo);
     ui->cboBoxMeetingNo->setModel(model);
     ui->cboBoxMeetingNo->setView(view);
+    // After the combo box's own filters, so these keys reach this one first.
+    view->installEventFilter(this);
+    view->viewport()->installEventFilter(this);
     // Numbers are measured in their labels' own font.
     QLabel probe;
     probe.setObjectName(QStringLiteral("leftSpaceQLabel"));
@@ -254,9 +259,15 @@ void JoinMeeting::fillHistory()
         view->setIndexWidget(model->index(model->rowCount() - 1, 0), row);
     }
 
+    // Nothing to drop down without a history.
+    if (m_history.isEmpty()) {
+        ui->cboBoxMeetingNo->setCurrentIndex(-1);
+        return;
+    }
     auto *clearItem = new QStandardItem(QString());
-    // Only its link acts; a click beside it must not empty the field.
-    clearItem->setFlags(Qt::NoItemFlags);
+    // Reached with the arrow keys; Enter on it asks (the view's filter), a
+    // click beside its link does nothing.
+    clearItem->setFlags(Qt::ItemIsEnabled);
     model->appendRow(clearItem);
     auto *clearLabel = new QLabel(
         QStringLiteral("<style> a {text-decoration: none} </style> <a style = 'color: #006FFF' href = "
@@ -401,14 +412,51 @@ void JoinMeeting::clearMeetingHistory(QString link)
     if (link != clearHistoryLink)
         return;
     ui->cboBoxMeetingNo->hidePopup();
-    m_history.clear();
-    baseValues->meetingHistory.clear();
-    saveMeetingHistory();
-    m_filtering = true;
-    ui->cboBoxMeetingNo->clear();
-    m_filtering = false;
-    fillHistory();
-    onMeetingNoCboBoxEditTextChanged(QString());
+    Messages::ask(this, QStringLiteral("确定清空全部入会记录吗？"), UiText::cancel, QStringLiteral("清空"),
+                  [this](bool confirmed) {
+                      if (!confirmed)
+                          return;
+                      const QString typed = ui->cboBoxMeetingNo->currentText();
+                      m_history.clear();
+                      baseValues->meetingHistory.clear();
+                      saveMeetingHistory();
+                      // The number typed is the user's, not the history's.
+                      m_filtering = true;
+                      ui->cboBoxMeetingNo->clear();
+                      fillHistory();
+                      ui->cboBoxMeetingNo->setEditText(typed);
+                      m_filtering = false;
+                      ui->cboBoxMeetingNo->setFocus(Qt::OtherFocusReason);
+                  });
+}
+
+// The drop-down by keyboard: Delete removes the history row under the
+// cursor (as its "×" does), Enter on the last row asks to clear them all.
+bool JoinMeeting::eventFilter(QObject *watched, QEvent *event)
+{
+    QAbstractItemView *view = ui->cboBoxMeetingNo->view();
+    const int clearRow = m_history.size();
+    if (view && watched == view && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        const int row = view->currentIndex().row();
+        if (key == Qt::Key_Delete && row >= 0 && row < m_history.size()) {
+            const QString code = m_history.at(row).value(QStringLiteral("code")).toString();
+            const QString time = m_history.at(row).value(QStringLiteral("time")).toString();
+            QMetaObject::invokeMethod(
+                this, [this, code, time] { removeHistoryEntry(code, time); }, Qt::QueuedConnection);
+            return true;
+        }
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && row == clearRow) {
+            clearMeetingHistory(clearHistoryLink);
+            return true;
+        }
+    } else if (view && watched == view->viewport() &&
+               (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::MouseButtonPress)) {
+        // Beside the link the last row is no choice: the field would empty.
+        if (view->indexAt(static_cast<QMouseEvent *>(event)->pos()).row() == clearRow)
+            return true;
+    }
+    return BorderDialog::eventFilter(watched, event);
 }
 
 // --- the join chain ------------------------------------------------------------------
@@ -536,6 +584,14 @@ void JoinMeeting::joinFinished(const JoinOutcome &outcome)
         break;
     case JoinOutcome::Kind::Refused:
         Messages::tell(this, outcome.text, UiText::ok);
+        break;
+    case JoinOutcome::Kind::MembersOnly:
+        // Trying again as a guest can never work.
+        Messages::ask(this, outcome.text, UiText::cancel, QStringLiteral("登录后入会"),
+                      [this](bool confirmed) {
+                          if (confirmed)
+                              emit signInRequested();
+                      });
         break;
     case JoinOutcome::Kind::Notice:
     case JoinOutcome::Kind::Admitted:

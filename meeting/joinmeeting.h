@@ -56,6 +56,8 @@ public:
 
 signals:
     void joinMeetingFinishSignal();
+    // A guest was turned away and chose to sign in.
+    void signInRequested();
 
 public slots:
     void onCloseBtnClicked();
@@ -70,6 +72,9 @@ public slots:
 
 public:
     void reject() override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // "123  456  789": groups of a meeting number of up to 12 digits.

@@ -13,18 +13,55 @@
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QCalendarWidget>
+#include <QColor>
+#include <QEvent>
+#include <QIcon>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QLocale>
+#include <QPushButton>
 #include <QRegExp>
 #include <QRegExpValidator>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTextCharFormat>
+#include <QTimeEdit>
 #include <QTimeZone>
+#include <QToolButton>
+
+#include <algorithm>
 
 namespace {
+
+// Days outside the calendar's range in grey, as the rest of the product
+// shows what cannot be chosen.
+class OutOfRangeGrey final : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            auto *calendar = static_cast<QCalendarWidget *>(watched);
+            calendar->setDateTextFormat(QDate(), QTextCharFormat());
+            QTextCharFormat outside;
+            outside.setForeground(QColor(0xBB, 0xBB, 0xBB));
+            // The pop-up shows at most six weeks around the month in view.
+            const QDate first = calendar->minimumDate();
+            const QDate last = calendar->maximumDate();
+            for (QDate day = first.addDays(-42); day < first; day = day.addDays(1))
+                calendar->setDateTextFormat(day, outside);
+            for (QDate day = last.addDays(1); day <= last.addDays(42) && day.year() < 9000;
+                 day = day.addDays(1))
+                calendar->setDateTextFormat(day, outside);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 const QString passwordPattern = QStringLiteral("^\\d{4,6}$");
 const QString wireTimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:00");
@@ -83,6 +120,12 @@ ScheduleMeeting::ScheduleMeeting(QString meetingCode, QWidget *parent)
     connect(ui->wtEndTime, &VeskDateTimeComboBox::dateTimeChanged, this,
             &ScheduleMeeting::endDateTimeChangedSlot);
 
+    ui->lblMtgMaxPersonCount->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
+                                                      Qt::LinksAccessibleByKeyboard);
+    connect(ui->lblMtgMaxPersonCount, &QLabel::linkActivated, this, [this] {
+        ui->lblMtgMaxPersonCount->setText(QStringLiteral("正在获取..."));
+        m_maxPeopleRequest->request(baseValues->tenantInfo);
+    });
     connect(ui->chkBoxSetPassword, &QCheckBox::toggled, this, &ScheduleMeeting::onSetPasswordChkBoxToggled);
     connect(ui->pBtnBookMeeting, &QPushButton::clicked, this, &ScheduleMeeting::onBookMeetingBtnClicked);
 
@@ -147,14 +190,57 @@ void ScheduleMeeting::setUpLooks()
         widget->style()->polish(widget);
     }
 
+    // The pickers stand last in the form; the keyboard meets them beside
+    // their dates.
+    QList<QWidget *> chain{ui->lEditMtgName, ui->IEditMtgStartDate};
+    for (VeskDateTimeComboBox *picker : {ui->wtStartTime, ui->wtEndTime}) {
+        for (QWidget *part : picker->findChildren<QWidget *>()) {
+            if (qobject_cast<QTimeEdit *>(part) || qobject_cast<QPushButton *>(part))
+                chain << part;
+        }
+        if (picker == ui->wtStartTime)
+            chain << ui->IEditMtgEndDate;
+    }
+    chain << ui->chkBoxSetPassword << ui->IEditMtgPassword << ui->chkBoxSetWaitroom << ui->chkBoxSetPreJoin
+          << ui->chkBoxSetMuteJoin << ui->chkBoxSetWatermark << ui->pBtnBookMeeting;
+    for (int i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
+
     // Month and weekday names in the calendar pop-ups match the rest of the client.
     const QLocale chinese(QLocale::Chinese, QLocale::China);
     for (QDateEdit *edit : {ui->IEditMtgStartDate, ui->IEditMtgEndDate}) {
         edit->setLocale(chinese);
-        edit->calendarWidget()->setLocale(chinese);
-        edit->calendarWidget()->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+        QCalendarWidget *calendar = edit->calendarWidget();
+        calendar->setLocale(chinese);
+        calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+        styleCalendar(calendar);
         FocusWheel::install(edit);
     }
+}
+
+// The pop-up in the product's looks: a plain white bar with arrows in its
+// text colour (the stock ones are green), days that cannot be booked grey.
+void ScheduleMeeting::styleCalendar(QCalendarWidget *calendar)
+{
+    calendar->setStyleSheet(
+        QStringLiteral("QCalendarWidget QWidget#qt_calendar_navigationbar { background-color: #FFFFFF; }"
+                       "QCalendarWidget QToolButton { color: #333333; background: transparent; border: none;"
+                       " font-size: 14px; padding: 2px 6px; }"
+                       "QCalendarWidget QToolButton:hover { color: #006FFF; }"
+                       "QCalendarWidget QAbstractItemView { selection-background-color: #006FFF;"
+                       " selection-color: #FFFFFF; }"
+                       "QCalendarWidget QAbstractItemView:disabled { color: #BBBBBB; }"));
+    const std::pair<const char *, QString> arrows[] = {{"qt_calendar_prevmonth", QStringLiteral("‹")},
+                                                       {"qt_calendar_nextmonth", QStringLiteral("›")}};
+    for (const auto &[name, text] : arrows) {
+        if (auto *button = calendar->findChild<QToolButton *>(QLatin1String(name))) {
+            button->setIcon(QIcon());
+            button->setText(text);
+            button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        }
+    }
+    // The range changes with the other date; it is read when the pop-up shows.
+    calendar->installEventFilter(new OutOfRangeGrey(calendar));
 }
 
 // --- times ----------------------------------------------------------------------
@@ -167,9 +253,14 @@ QDateTime ScheduleMeeting::defaultStart(const QDateTime &now)
 
 QList<QDateTime> ScheduleMeeting::dayTimes(const QDate &date)
 {
+    // Today's half-hours that have passed cannot be booked.
+    const QDateTime earliest = defaultStart(clock());
     QList<QDateTime> times;
-    for (int i = 0; i < 48; ++i)
-        times << QDateTime(date, QTime(i / 2, (i % 2) * 30));
+    for (int i = 0; i < 48; ++i) {
+        const QDateTime time(date, QTime(i / 2, (i % 2) * 30));
+        if (time >= earliest || date > earliest.date())
+            times << time;
+    }
     return times;
 }
 
@@ -220,6 +311,14 @@ void ScheduleMeeting::startDateTimeChangedSlot(QDateTime datetime)
 
 void ScheduleMeeting::onMtgStartDateChanged(QDate date)
 {
+    // Today offers only the times still ahead; another day all of them.
+    const QTime chosen = ui->wtStartTime->dateTime().time();
+    QList<QDateTime> times = dayTimes(date);
+    if (!times.isEmpty()) {
+        ui->wtStartTime->setDateTimeList(times);
+        const QDateTime same(date, chosen);
+        ui->wtStartTime->setDateTime(same >= times.first() ? same : times.first());
+    }
     ui->IEditMtgEndDate->setDateRange(date, date.addDays(1));
     startDateTimeChangedSlot(ui->wtStartTime->dateTime());
 }
@@ -251,6 +350,10 @@ void ScheduleMeeting::tmMtgMaxPersonSlot(QString result, ServiceReply reply)
     if (reply.succeeded())
         ui->lblMtgMaxPersonCount->setText(
             QStringLiteral("%1人").arg(QString::number(reply.value.toDouble(), 'g', 6)));
+    else if (!ui->lblMtgMaxPersonCount->text().endsWith(QStringLiteral("人")))
+        // A guessed figure would be taken for the company's limit.
+        ui->lblMtgMaxPersonCount->setText(QStringLiteral(
+            "未知，<a style='color: #006FFF; text-decoration: none' href='retry'>重新获取</a>"));
     if (!first)
         return;
     m_spinner->stop();
@@ -296,7 +399,11 @@ void ScheduleMeeting::fillFromDetail()
         if (start.date() < ui->IEditMtgStartDate->minimumDate())
             ui->IEditMtgStartDate->setMinimumDate(start.date());
         ui->IEditMtgStartDate->setDate(start.date());
-        ui->wtStartTime->setDateTimeList(dayTimes(start.date()));
+        // The stored start stays on offer even when it has passed.
+        QList<QDateTime> times = dayTimes(start.date());
+        if (!times.contains(start))
+            times.insert(std::lower_bound(times.begin(), times.end(), start), start);
+        ui->wtStartTime->setDateTimeList(times);
         ui->wtStartTime->setDateTime(start);
         startDateTimeChangedSlot(start);
     }
@@ -472,8 +579,7 @@ void ScheduleMeeting::tmMtgCreateResultSlot(QString result, ServiceReply reply)
         event.end = endDateTime().toTimeZone(QTimeZone::systemTimeZone());
         emit meetingSavedSignal(event, m_meetingCode.isEmpty());
         emit sendTmMtgUpdatedSignal();
-        Messages::noticeAfterClose(this, m_meetingCode.isEmpty() ? QStringLiteral("预定成功")
-                                                                 : QStringLiteral("修改成功"));
+        // The home screen says so, with its offer of a calendar entry.
         close();
         return;
     }

@@ -17,6 +17,8 @@ class TmMtgMaxPeopleHttp;
 class TmMtgQueryDHttp;
 class WaitingSpinnerWidget;
 
+class QCalendarWidget;
+
 namespace Ui {
 class ScheduleMeeting;
 }
@@ -42,6 +44,7 @@ public:
     static QDateTime defaultStart(const QDateTime &now);
     // The 48 half-hour times of a day, 00:00 to 23:30.
     static QList<QDateTime> dayTimes(const QDate &date);
+    static void styleCalendar(QCalendarWidget *calendar);
     // The ends offered for a start: start + 30 minutes up to start + 24 hours.
     static QList<QDateTime> endCandidates(const QDateTime &start);
 

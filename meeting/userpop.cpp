@@ -1,4 +1,5 @@
 #include "meeting/userpop.h"
+#include "session/navigator.h"
 #include "ui_userpop.h"
 
 #include "app/basevalues.h"
@@ -123,6 +124,7 @@ void userPop::onModifyBtnClicked()
 {
     auto *dialog = new userRenameDlg(nullptr);
     connect(dialog, &userRenameDlg::nickChangedSignal, this, &userPop::nickChangedSlot);
+    Navigator::centreOver(dialog, m_backdrop.window() ? m_backdrop.window() : window());
     dialog->show();
     dialog->activateWindow();
 }

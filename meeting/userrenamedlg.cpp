@@ -103,6 +103,6 @@ void userRenameDlg::tmMtgNickChangeResultSlot(QString result, ServiceReply reply
         close();
         return;
     }
-    Snackbar::showMessage(userMessage(reply), nullptr, Waits::noticeMs);
+    Messages::notice(this, userMessage(reply));
     ui->IEditRename->setText(baseValues->meetingPersonName);
 }

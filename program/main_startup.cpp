@@ -12,6 +12,7 @@
 #include "http/startuprequests.h"
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
+#include "session/navigator.h"
 #include "update/checkupdate.h"
 #include "widgets/messages.h"
 
@@ -137,6 +138,10 @@ void runStartupStepVersionCheck()
     const bool quitOnLastWindowClosed = QApplication::quitOnLastWindowClosed();
     QApplication::setQuitOnLastWindowClosed(false);
     auto *dialog = new CheckUpdate(baseValues->latestVersion, baseValues->updateContent);
+    // The start screen (of the sign-in screens' size) opens where the user
+    // looked, not at the window system's default place.
+    QObject::connect(dialog, &QDialog::finished,
+                     [dialog] { Navigator::instance()->rememberCentreOf(dialog, QSize(395, 687)); });
     dialog->exec();
     QApplication::setQuitOnLastWindowClosed(quitOnLastWindowClosed);
 }

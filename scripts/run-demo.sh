@@ -5,7 +5,18 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$here/build}"
 bash "$here/scripts/setup.sh"
-BUILD_DIR="$build" bash "$here/scripts/build.sh"
+# Only what the demo runs: the client, the SDK simulator and its window
+# helper, the stand-in service and the files beside the executable (not the
+# tests and benches, which take far longer).
+BUILD_DIR="$build" bash "$here/scripts/build.sh" --target VeskMeeting wemeetsdk wemeetsdk-windows \
+  vesk-devservice agreement_pdfs beside_exe
+
+# A second client of the same user hands its link to the first one and ends;
+# where nobody sees the first one, that would look like a hang.
+if running=$(pgrep -u "$(id -u)" -x VeskMeeting); then
+  echo "run-demo: a VeskMeeting of yours is already running (pid $(echo $running | tr '\n' ' ')); close it first." >&2
+  exit 1
+fi
 
 demo="$build/demo"
 cmake --install "$build" --prefix "$demo" >/dev/null
@@ -33,11 +44,20 @@ trap cleanup EXIT
 sleep 1
 
 if [ -z "${DISPLAY:-}" ]; then
+  if ! command -v Xvfb >/dev/null; then
+    echo "run-demo: no display (DISPLAY is not set) and no Xvfb to run on; run it in a desktop session." >&2
+    exit 1
+  fi
   export DISPLAY=:77
-  echo "run-demo: no display found, starting Xvfb on $DISPLAY (screenshots: import -window root shot.png)"
   Xvfb "$DISPLAY" -screen 0 1280x800x24 >/dev/null 2>&1 &
   xvfb_pid=$!
   sleep 1
+  cat <<TXT
+run-demo: no display found; the client runs on the virtual display $DISPLAY, where nobody sees it.
+  To look at it, take a screenshot from another shell:  DISPLAY=$DISPLAY import -window root shot.png
+  or watch it live:  x11vnc -display $DISPLAY -localhost  and a VNC viewer on localhost:5900.
+  To click and type there:  DISPLAY=$DISPLAY xdotool ...   Ctrl+C here ends the demo.
+TXT
 fi
 
 "$demo/VeskMeeting" "$@"

@@ -192,6 +192,10 @@ void JoinChain::onTokenResult(const QString &, const ServiceReply &reply)
         startMeetingSdk();
         return;
     }
+    if (m_route == Route::Guest && status == QLatin1String("4")) {
+        finish(JoinOutcome::Kind::MembersOnly, UiText::guestsNotAdmitted);
+        return;
+    }
     // Neither ready nor verifiable: nothing would ever end the wait.
     qDebug().noquote() << QStringLiteral("guest token loginStatus %1: join not possible").arg(status);
     finish(JoinOutcome::Kind::Notice, UiText::joinSignInFailed);

@@ -23,7 +23,8 @@ struct JoinOutcome
         Approve,         // activity steps are missing; text is the address to scan
         Admitted,        // a check on its own (phone verification, admission window) let the user in
         Notice,          // text is shown as a notice
-        Refused          // not admitted; text is shown in a message dialog
+        Refused,         // not admitted; text is shown in a message dialog
+        MembersOnly      // the meeting admits no guests: only a sign-in helps
     };
     Kind kind = Kind::Notice;
     QString text;

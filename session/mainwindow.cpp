@@ -15,6 +15,7 @@
 #include "sdk/wemeetmanager.h"
 #include "session/navigator.h"
 #include "session/remindercenter.h"
+#include "session/sessionrecovery.h"
 #include "session/splashselect.h"
 #include "widgets/messages.h"
 #include "widgets/snackbar.h"
@@ -69,6 +70,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     }
     loadLoginInfo();
     m_reminders = new ReminderCenter(this);
+    new SessionRecovery(this);
     connect(m_reminders, &ReminderCenter::joinRequested, Navigator::instance(), &Navigator::joinFromReminder);
     Navigator::instance()->showStartScreen(nullptr);
 }

@@ -2,6 +2,7 @@
 
 #include "app/basevalues.h"
 #include "app/waits.h"
+#include "http/sessionwatch.h"
 #include "login/accountlogin.h"
 #include "login/phonelogin.h"
 #include "login/phonenumberpatch.h"
@@ -57,6 +58,30 @@ protected:
     }
 };
 
+// A dialog of its owner's size that the user dragged away takes its owner
+// along when it goes: the owner appears where the user last looked.
+class OwnerFollows final : public QObject
+{
+public:
+    OwnerFollows(QWidget *dialog, QWidget *owner) : QObject(dialog), m_owner(owner)
+    {
+        dialog->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *dialog = static_cast<QWidget *>(watched);
+        if (event->type() == QEvent::Hide && m_owner && m_owner->isVisible() &&
+            dialog->pos() != m_owner->pos())
+            m_owner->move(dialog->pos());
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QPointer<QWidget> m_owner;
+};
+
 } // namespace
 
 Navigator *Navigator::instance()
@@ -74,6 +99,12 @@ Navigator *Navigator::instance()
         connect(manager, &WeMeetManager::OnLeaveMeetingFinishSignal, created, &Messages::dismissQuestions);
         // Another part of the client is about to show a message of this kind.
         connect(manager, &WeMeetManager::avoidShowSameDialogSignal, created, &Messages::dismissMessages);
+        // The home screen reloads by itself; a form's action is the user's to repeat.
+        connect(SessionWatch::instance(), &SessionWatch::renewed, created, [created] {
+            const QList<QWidget *> open = created->openWindows();
+            if (!open.isEmpty() && !qobject_cast<HomeScreen *>(open.last()))
+                Messages::notice(open.last(), QStringLiteral("已重新登录，请再试一次"));
+        });
         return created;
     }();
     return navigator;
@@ -130,6 +161,20 @@ void Navigator::place(QWidget *window, QWidget *from)
         window->move(m_lastPlace);
     else if (from)
         window->move(from->pos());
+}
+
+void Navigator::centreOver(QWidget *window, const QWidget *over)
+{
+    if (!window || !over)
+        return;
+    const QRect area = over->frameGeometry();
+    window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+}
+
+void Navigator::rememberCentreOf(const QWidget *window, const QSize &nextSize)
+{
+    if (window)
+        rememberPlace(window->frameGeometry().center() - QPoint(nextSize.width() / 2, nextSize.height() / 2));
 }
 
 void Navigator::handOver(QWidget *from, QWidget *next)
@@ -228,6 +273,58 @@ HomeScreen *Navigator::showHomeScreen(QWidget *from)
     return home;
 }
 
+void Navigator::signInAgain(const QString &why)
+{
+    HomeScreen *home = nullptr;
+    ScheduleMeeting *form = nullptr;
+    for (QWidget *window : openWindows()) {
+        if (auto *h = qobject_cast<HomeScreen *>(window))
+            home = h;
+        else if (auto *f = qobject_cast<ScheduleMeeting *>(window))
+            form = f;
+    }
+    // In a meeting or on the way to one there is no home screen; the next
+    // one starts from a sign-in anyway.
+    if (!home)
+        return;
+    if (!form) {
+        leaveForSignIn(home, why);
+        return;
+    }
+    QPointer<HomeScreen> guarded(home);
+    Messages::ask(form, QStringLiteral("%1。\n正在填写的会议信息尚未保存，重新登录后需要重新填写。").arg(why),
+                  QStringLiteral("留在此页"), QStringLiteral("重新登录"),
+                  [this, guarded, why](bool confirmed) {
+                      if (confirmed && guarded && baseValues->signedIn)
+                          leaveForSignIn(guarded, why);
+                  });
+}
+
+void Navigator::leaveForSignIn(HomeScreen *home, const QString &why)
+{
+    baseValues->signedIn = false;
+    if (m_coordinator)
+        m_coordinator->reminders()->stop();
+    home->handOverWithoutSignOut();
+    // The Meeting SDK still holds the old sign-in; the sign-in screen signs
+    // in anew.
+    WeMeetManager::instance()->logoutQuietly();
+    // A copy: the sign-in screen reloads the remembered values as it opens.
+    const BaseValues v = *baseValues;
+    if (!v.phoneTelephone.isEmpty() && v.phoneUserName == v.userName) {
+        showPhoneLogin(home, QString::number(v.phoneAccountType))
+            ->resumeSession(v.phoneCompanyCode, v.phoneTelephone, why);
+    } else if (v.autoLogin == QLatin1String("3")) {
+        QRCodeLogin *login = showQRCodeLogin(home, QStringLiteral("AccountLogin"));
+        Messages::notice(login, why);
+    } else {
+        const bool remembered = v.accountCompanyCode.compare(v.companyCode, Qt::CaseInsensitive) == 0;
+        showAccountLogin(home, QString::number(qMax(1, v.accountType)))
+            ->resumeSession(remembered ? v.accountCompanyCode : v.companyCode,
+                            remembered ? v.accountUserName : QString(), why);
+    }
+}
+
 void Navigator::joinFromReminder(const QString &meetingCode)
 {
     for (QWidget *window : openWindows()) {
@@ -247,6 +344,13 @@ void Navigator::joinFromReminder(const QString &meetingCode)
 JoinMeeting *Navigator::openJoinMeeting(QWidget *owner, const QString &meetingNo, const QString &nickname)
 {
     auto *dialog = new JoinMeeting(meetingNo, nickname);
+    if (owner)
+        new OwnerFollows(dialog, owner);
+    QPointer<QWidget> from(owner);
+    connect(dialog, &JoinMeeting::signInRequested, this, [this, from] {
+        if (from && !baseValues->signedIn)
+            showAccountLogin(from, QStringLiteral("1"));
+    });
     openOver(owner, dialog);
     return dialog;
 }
@@ -293,9 +397,11 @@ ScheduleMeeting *Navigator::openScheduleMeeting(QWidget *owner, const QString &m
 
 // --- Invitation -------------------------------------------------------------------
 
-ShareMeeting *Navigator::openInvitation(const QString &text)
+ShareMeeting *Navigator::openInvitation(const QString &text, QWidget *over)
 {
     auto *share = new ShareMeeting(text, nullptr);
+    if (over && over->isVisible())
+        centreOver(share, over);
     share->show();
     share->activateWindow();
     return share;

@@ -69,9 +69,22 @@ public:
                                              const QString &nickname, const QString &telephone,
                                              const QString &mobileCountryCode);
 
-    // The invitation window with its text; it stands on its own and does
-    // not keep the run going.
-    ShareMeeting *openInvitation(const QString &text);
+    // The invitation window with its text, centred over the window it came
+    // from (none: the Meeting SDK's); it stands on its own and does not keep
+    // the run going.
+    ShareMeeting *openInvitation(const QString &text, QWidget *over = nullptr);
+
+    // A window that is not a screen of its own size (a small dialog, the
+    // update dialog) opens centred over the one it came from.
+    static void centreOver(QWidget *window, const QWidget *over);
+    // The next screen shown without a screen to hand over from (after the
+    // update dialog) takes the place centred where window is now.
+    void rememberCentreOf(const QWidget *window, const QSize &nextSize);
+
+    // The service forgot the session and it could not be renewed silently:
+    // the home screen gives way to the sign-in screen of the account, with
+    // why in a line there. A booking form with input asks first.
+    void signInAgain(const QString &why);
 
     // A reminder's "加入": the home screen comes to the front and joins the
     // meeting exactly as its list row would.
@@ -106,6 +119,7 @@ private:
     // Places next at from's corner (when given), shows it, closes from.
     void handOver(QWidget *from, QWidget *next);
     void openOver(QWidget *owner, QWidget *dialog);
+    void leaveForSignIn(HomeScreen *home, const QString &why);
     void evaluateEndOfRun();
     void logoutWaitOver();
 

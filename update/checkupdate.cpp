@@ -362,6 +362,11 @@ void CheckUpdate::unpackAndStartInstaller()
         return;
     }
     qDebug().noquote() << QStringLiteral("installer started:") << program;
+    // The installer takes over: on Windows it ends this client, elsewhere
+    // the dialog ends by itself rather than wait at 100 % for nothing.
+    ui->lblUpdateInfo->setText(QStringLiteral("安装程序已启动，请按安装程序的提示完成更新"));
+    ui->pBtnClose->setEnabled(true);
+    QTimer::singleShot(Waits::noticeMs, this, [this] { close(); });
 }
 
 void CheckUpdate::discardDownload()

@@ -6,9 +6,12 @@
 #include <QColor>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPushButton>
 #include <QtMath>
 
 #include <utility>
@@ -141,8 +144,66 @@ void BorderDialog::mouseReleaseEvent(QMouseEvent *event)
 void BorderDialog::keyPressEvent(QKeyEvent *event)
 {
     if (!m_closesOnEscape && event->key() == Qt::Key_Escape) {
+        // Where the title bar has a way back, Escape takes it.
+        for (QAbstractButton *button : findChildren<QAbstractButton *>(QStringLiteral("titlePushButton"))) {
+            if (button->toolTip() == QLatin1String("返回") && button->isVisible() && button->isEnabled()) {
+                button->click();
+                break;
+            }
+        }
         event->accept();
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void BorderDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        openToKeyboard(this);
+    }
+}
+
+void BorderDialog::openToKeyboard(QWidget *window)
+{
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        // Pop-ups of the window (a combo box's list) keep their own keys.
+        if (w->window() != window)
+            continue;
+        if (auto *button = qobject_cast<QAbstractButton *>(w)) {
+            if (button->focusPolicy() == Qt::NoFocus)
+                button->setFocusPolicy(Qt::TabFocus);
+        } else if (auto *label = qobject_cast<QLabel *>(w)) {
+            if (label->text().contains(QLatin1String("href")) &&
+                !(label->textInteractionFlags() & Qt::LinksAccessibleByKeyboard))
+                label->setTextInteractionFlags(label->textInteractionFlags() | Qt::LinksAccessibleByMouse |
+                                               Qt::LinksAccessibleByKeyboard);
+        }
+    }
+    QWidget *focus = window->focusWidget();
+    if (focus && focus->isVisible() && focus->isEnabled())
+        return;
+    // Typing right away goes where the user would click first.
+    QWidget *first = nullptr;
+    QWidget *mainButton = nullptr;
+    for (QWidget *w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain()) {
+        if (w->window() != window || !w->isVisibleTo(window) || !w->isEnabled() ||
+            !(w->focusPolicy() & Qt::TabFocus))
+            continue;
+        auto *edit = qobject_cast<QLineEdit *>(w);
+        if (edit && edit->text().isEmpty() && !edit->isReadOnly()) {
+            first = edit;
+            break;
+        }
+        auto *button = qobject_cast<QPushButton *>(w);
+        if (!mainButton && button &&
+            (button->isDefault() || button->objectName() == QLatin1String("defaultQPushButton")))
+            mainButton = button;
+    }
+    if (!first)
+        first = mainButton;
+    if (first)
+        first->setFocus(Qt::TabFocusReason);
 }

@@ -47,8 +47,14 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 public:
+    // Every button and link of window into the Tab chain (by Tab only, so a
+    // click leaves no focus frame behind), and the keyboard to its first
+    // empty field or else its main button. Done when a window first shows.
+    static void openToKeyboard(QWidget *window);
+
     // The white content rectangle and its shadow at this size; pop-ups draw
     // the same ring under their content.
     static QImage frameImage(const QSize &size, qreal ratio);
@@ -58,5 +64,6 @@ private:
     bool m_draggable = false;
     bool m_dragging = false;
     bool m_closesOnEscape = true;
+    bool m_shownOnce = false;
     QPoint m_pressPos;
 };

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QUrl>
 
 namespace {
@@ -48,6 +49,23 @@ bool openAgreementDocument(const QString &link)
         return false;
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     return true;
+}
+
+void showReason(QWidget *window, const QString &why)
+{
+    auto *line = window->findChild<QLabel *>(QStringLiteral("reasonQLabel"));
+    if (!line) {
+        // Between the logo and the version choice; the form leaves room there.
+        line = new QLabel(window);
+        line->setObjectName(QStringLiteral("reasonQLabel"));
+        line->setAlignment(Qt::AlignCenter);
+        line->setWordWrap(true);
+        line->setStyleSheet(QStringLiteral("QLabel{color: #E0452B; font-size: 13px;}"));
+        line->setGeometry(30, 160, window->width() - 60, 36);
+    }
+    line->setText(why);
+    line->show();
+    line->raise();
 }
 
 } // namespace LoginShared

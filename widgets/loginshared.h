@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QWidget;
+
 // Pieces every sign-in screen shares.
 namespace LoginShared {
 
@@ -18,5 +20,8 @@ QString decodePassword(const QString &stored);
 bool openAgreementDocument(const QString &link);
 // Local file path for an agreement link, empty for an unknown link.
 QString agreementDocumentPath(const QString &link);
+
+// A line under the logo of a sign-in window telling why it is shown.
+void showReason(QWidget *window, const QString &why);
 
 } // namespace LoginShared

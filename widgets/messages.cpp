@@ -112,10 +112,28 @@ void dismissMessages()
 
 void noticeAfterClose(QWidget *asker, const QString &text)
 {
-    QRect area;
-    if (asker && asker->isVisible())
-        area = asker->frameGeometry();
-    Snackbar::showMessageOver(text, area, Waits::noticeMs);
+    // Over the window that is in front once the asker is gone: a notice of
+    // its own would be stacked below a modal screen by the window manager.
+    QWidget *under = nullptr;
+    const QRect place = asker && asker->isVisible() ? asker->frameGeometry() : QRect();
+    int overlap = -1;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window == asker || !window->isVisible() || !qobject_cast<QDialog *>(window) ||
+            qobject_cast<Snackbar *>(window) || qobject_cast<TwoBtnDlg *>(window) ||
+            window->windowFlags().testFlag(Qt::Popup))
+            continue;
+        const QRect shared = window->frameGeometry() & place;
+        const int area = place.isNull() ? 0 : shared.width() * shared.height();
+        if (area > overlap) {
+            overlap = area;
+            under = window;
+        }
+    }
+    if (under) {
+        Snackbar::showMessage(text, under, Waits::noticeMs);
+        return;
+    }
+    Snackbar::showMessageOver(text, place, Waits::noticeMs);
 }
 
 void noticeWithAction(QWidget *asker, const QString &text, const QString &actionText,

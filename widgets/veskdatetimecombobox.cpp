@@ -145,8 +145,12 @@ void VeskDateTimeComboBox::showTimeList()
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(0);
         QString text = entry.toString(QStringLiteral("hh:mm"));
-        if (m_showDuration)
+        if (m_showDuration) {
+            // An end past midnight is on the day after the start.
+            if (entry.date() > m_dateTimes.first().addSecs(-1800).date())
+                text = QStringLiteral("次日 ") + text;
             text += durationText(i);
+        }
         auto *label = new QLabel(text, row);
         label->setObjectName(QStringLiteral("leftSpaceSmallQLabel"));
         layout->addWidget(label);

@@ -12,7 +12,9 @@ WaitingSpinnerWidget::WaitingSpinnerWidget(QWidget *parent, bool centerOnParent,
     : QWidget(parent), m_centerOnParent(centerOnParent),
       m_disableParentWhenSpinning(disableParentWhenSpinning)
 {
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    // A tool window stays above the screen it belongs to; staying above
+    // everything it would cover the Meeting SDK's waiting room.
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(150, 80);
     hide();
@@ -87,7 +89,15 @@ void WaitingSpinnerWidget::start()
     raise();
     m_movie->start();
     if (owner && m_disableParentWhenSpinning)
-        owner->setEnabled(false);
+        disableOwner(owner);
+}
+
+void WaitingSpinnerWidget::disableOwner(QWidget *owner)
+{
+    // Disabling takes the keyboard from the field; it comes back on stop.
+    if (owner->isEnabled())
+        m_focusBefore = owner->window()->focusWidget();
+    owner->setEnabled(false);
 }
 
 void WaitingSpinnerWidget::startAfterOwnerPainted()
@@ -101,7 +111,7 @@ void WaitingSpinnerWidget::startAfterOwnerPainted()
     }
     ensurePanel();
     if (m_disableParentWhenSpinning)
-        owner->setEnabled(false);
+        disableOwner(owner);
     if (!m_waitingForPaint) {
         m_waitingForPaint = true;
         ownerWindow->installEventFilter(this);
@@ -136,6 +146,10 @@ void WaitingSpinnerWidget::stop()
         m_movie->stop();
     hide();
     QWidget *owner = parentWidget();
-    if (owner && m_disableParentWhenSpinning)
+    if (owner && m_disableParentWhenSpinning) {
         owner->setEnabled(true);
+        QWidget *window = owner->window();
+        if (m_focusBefore && m_focusBefore->isEnabled() && !window->focusWidget())
+            m_focusBefore->setFocus(Qt::OtherFocusReason);
+    }
 }

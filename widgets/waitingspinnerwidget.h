@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -40,12 +41,14 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void disableOwner(QWidget *owner);
     void ensurePanel();
     void stopWaitingForPaint();
 
     bool m_centerOnParent = true;
     bool m_disableParentWhenSpinning = true;
     bool m_waitingForPaint = false;
+    QPointer<QWidget> m_focusBefore;
     QFrame *m_frame = nullptr;
     QLabel *m_imageLabel = nullptr;
     QLabel *m_textLabel = nullptr;

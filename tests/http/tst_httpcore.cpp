@@ -342,8 +342,7 @@ void TestHttpCore::refusedConnectionGivesEnumeratorName()
                                                          : QStringLiteral("error:ConnectionRefusedError");
     QCOMPARE(resultAt(spy), expected);
     QCOMPARE(replyAt(spy).networkError, QNetworkReply::ConnectionRefusedError);
-    QCOMPARE(userMessage(replyAt(spy)),
-             QStringLiteral("无法连接服务器，请检查网络后重试（ConnectionRefusedError）"));
+    QCOMPARE(userMessage(replyAt(spy)), QStringLiteral("无法连接服务器，请检查网络后重试"));
 }
 
 void TestHttpCore::lateAnswerAfterTimeOutGivesSecondResult()

@@ -717,7 +717,7 @@ private slots:
         QTest::addColumn<bool>("quickMeeting"); // the tagged "error:" form instead of the plain one
         QTest::addColumn<int>("status");        // 0: refused connection, -1: no answer in time
         QTest::addColumn<QString>("shown");
-        const QString noServer = QStringLiteral("无法连接服务器，请检查网络后重试（ConnectionRefusedError）");
+        const QString noServer = QStringLiteral("无法连接服务器，请检查网络后重试");
         const QString busy = QStringLiteral("服务器繁忙，请稍后再试（InternalServerError）");
         const QString timedOut = QStringLiteral("服务器响应超时，请稍后重试");
         QTest::newRow("refused") << false << 0 << noServer;
@@ -1144,7 +1144,7 @@ private slots:
         QTest::newRow("no activity") << ServiceReply::success(QJsonObject()) << "";
         QTest::newRow("request failed") << failedReply(ServiceReply::NetworkFailed, "ConnectionRefusedError",
                                                        QNetworkReply::ConnectionRefusedError)
-                                        << "无法连接服务器，请检查网络后重试（ConnectionRefusedError）";
+                                        << "无法连接服务器，请检查网络后重试";
         QTest::newRow("refused") << failedReply(ServiceReply::Refused, "活动不存在") << "活动不存在";
     }
     void activityPageFailuresAreShown()

@@ -423,6 +423,9 @@ private slots:
             WemeetSim::setWaitingRoom(true);
             WemeetSim::setAdmitAfterMs(-1);
         }
+        // The simulator's window host is another process; under load its
+        // answers take longer than QTRY's default five seconds.
+        const int bound = Waits::sdkResponseMs;
         startWithCoordinator();
         SplashSelect *splash = visibleTopLevel<SplashSelect>();
         QVERIFY(splash);
@@ -432,30 +435,30 @@ private slots:
         fillAndJoin(formOf(dialog), QStringLiteral("482915736"), QStringLiteral("访客A"));
 
         if (end != QLatin1String("fail")) {
-            QTRY_COMPARE(WemeetSim::phase(), WemeetSim::Phase::Waiting);
+            QTRY_COMPARE_WITH_TIMEOUT(WemeetSim::phase(), WemeetSim::Phase::Waiting, bound);
             QVERIFY(dialog);
             if (end == QLatin1String("leave")) {
                 QVERIFY(WemeetSim::pressLeave());
             } else if (end == QLatin1String("close")) {
                 // The busy indicator holds the dialog until its latest stop.
-                QTRY_VERIFY(dialog->isEnabled());
+                QTRY_VERIFY_WITH_TIMEOUT(dialog->isEnabled(), bound);
                 QTest::mouseClick(findByName<QPushButton>(dialog, QStringLiteral("titlePushButton")),
                                   Qt::LeftButton);
                 QCOMPARE(WeMeetManager::instance()->state(), 2);
             } else {
                 auto answer = answerNextDialog();
                 QVERIFY(WemeetSim::triggerForcedLogout());
-                QTRY_VERIFY(answer->answered);
+                QTRY_VERIFY_WITH_TIMEOUT(answer->answered, bound);
                 QCOMPARE(answer->message, QStringLiteral("您已经在其他设备登录，当前设备被登出。"));
             }
         }
-        QTRY_VERIFY(!dialog);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog, bound);
         QCOMPARE(finished.size(), 1);
-        QTRY_COMPARE(visibleTopLevels<SplashSelect>().size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(visibleTopLevels<SplashSelect>().size(), 1, bound);
         if (!notice.isEmpty())
-            QTRY_VERIFY(noticeTexts().contains(notice));
+            QTRY_VERIFY_WITH_TIMEOUT(noticeTexts().contains(notice), bound);
         QCOMPARE(historyCodes().contains(QStringLiteral("482915736")), remembered);
-        QTRY_VERIFY(WeMeetManager::instance()->state() < 3);
+        QTRY_VERIFY_WITH_TIMEOUT(WeMeetManager::instance()->state() < 3, bound);
         // The start screen left over is the usable one.
         QTest::qWait(50);
         QCOMPARE(visibleTopLevels<SplashSelect>().size(), 1);

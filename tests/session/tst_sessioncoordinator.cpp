@@ -6,6 +6,7 @@
 #include "login/accountlogin.h"
 #include "meeting/homescreen.h"
 #include "meeting/joinmeeting.h"
+#include "meeting/mtgitem.h"
 #include "meeting/sharemeeting.h"
 #include "session/mainwindow.h"
 #include "session/navigator.h"
@@ -52,6 +53,8 @@ private slots:
     void sdkInvitationOpensOneInvitationDialog();
     void joinLeaveAndInviteThroughSimulator();
     void signOutFromHomeScreenKeepsPasswordButNotAutomaticSignIn();
+    void lostSessionIsMended_data();
+    void lostSessionIsMended();
     void forcedSignOutWhileAQuestionIsOpen_data();
     void forcedSignOutWhileAQuestionIsOpen();
     void failedSignOutStillReturnsToTheStartScreen();
@@ -486,6 +489,74 @@ void TestSessionCoordinator::signOutFromHomeScreenKeepsPasswordButNotAutomaticSi
     QCOMPARE(editWithPlaceholder(login, QStringLiteral("请输入密码"))->text(), QStringLiteral("Vesk@2024"));
     QSettings settings(userDatPath(), QSettings::IniFormat);
     QVERIFY(!settings.contains("/LOGININFO/AUTOLOGIN"));
+}
+
+void TestSessionCoordinator::lostSessionIsMended_data()
+{
+    QTest::addColumn<bool>("passwordRemembered");
+    QTest::addColumn<bool>("formOpen");
+    QTest::newRow("password remembered: signed in again unseen") << true << false;
+    QTest::newRow("nothing remembered: sign-in screen with the account") << false << false;
+    QTest::newRow("booking form open: asked before it goes") << false << true;
+}
+
+void TestSessionCoordinator::lostSessionIsMended()
+{
+    QFETCH(bool, passwordRemembered);
+    QFETCH(bool, formOpen);
+    rememberAccountSignIn(QStringLiteral("1"), QStringLiteral("dlZlc2tAMjAyNGs="));
+    m_window = newCoordinator();
+    QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), 10000);
+    QPointer<HomeScreen> home(visibleTopLevel<HomeScreen>());
+    if (!passwordRemembered) {
+        // As if "记住密码" had been left unticked.
+        QSettings settings(userDatPath(), QSettings::IniFormat);
+        settings.setValue("/LOGININFO/REMERBERPASS", "False");
+        settings.remove("/LOGININFO/PASSWORD");
+        baseValues->rememberPassword = false;
+        baseValues->accountPassword.clear();
+    }
+    if (formOpen)
+        QVERIFY(Navigator::instance()->openScheduleMeeting(home, QString()));
+    auto question = formOpen ? answerNextDialog(QStringLiteral("重新登录")) : nullptr;
+    // The service restarts; the next list load meets the forgotten session.
+    m_server->forgetTokens();
+    m_server->clearRequests();
+    home->tmMtgUpdatedSlot();
+
+    const auto signedInAgain = [this] {
+        int n = 0;
+        for (const auto &r : m_server->requests())
+            n += r.path == "/idm/api/user/loginByType";
+        return n;
+    };
+    if (passwordRemembered) {
+        QTRY_COMPARE_WITH_TIMEOUT(signedInAgain(), 1, Waits::requestTimeoutMs * 3);
+        // The list comes back with the new session, on the same home screen.
+        QTRY_VERIFY_WITH_TIMEOUT(home && home->findChild<mtgItem *>(), Waits::requestTimeoutMs * 2);
+        QVERIFY(baseValues->signedIn);
+        QVERIFY(!visibleTopLevel<AccountLogin>());
+        return;
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<AccountLogin>(), Waits::requestTimeoutMs * 3);
+    if (question) {
+        QVERIFY(question->answered);
+        QVERIFY(question->message.contains(QStringLiteral("尚未保存")));
+    }
+    QCOMPARE(signedInAgain(), 0);
+    QTRY_VERIFY(!home);
+    QVERIFY(!baseValues->signedIn);
+    AccountLogin *login = visibleTopLevel<AccountLogin>();
+    QCOMPARE(editWithPlaceholder(login, QStringLiteral("请输入公司代码"))->text(), QStringLiteral("600888"));
+    QCOMPARE(editWithPlaceholder(login, QStringLiteral("请输入账号"))->text(), QStringLiteral("zhangwei"));
+    QCOMPARE(login->findChild<QLabel *>(QStringLiteral("reasonQLabel"))->text(), UiText::sessionLost);
+    // Signing in there leads back to the home screen.
+    QLineEdit *password = editWithPlaceholder(login, QStringLiteral("请输入密码"));
+    password->setFocus();
+    QTest::keyClicks(password, QStringLiteral("Vesk@2024"));
+    QTest::keyClick(password, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<HomeScreen>(), Waits::sdkResponseMs);
+    QVERIFY(baseValues->signedIn);
 }
 
 void TestSessionCoordinator::forcedSignOutWhileAQuestionIsOpen_data()
