@@ -1,29 +1,13 @@
 #include "app/meetingreminders.h"
 
+#include "http/meetingrecord.h"
+
 #include <QDateTime>
-#include <QJsonArray>
-#include <QJsonObject>
 
 namespace {
 // Woken at least this often, so a suspended machine or a changed clock
 // catches up soon.
 constexpr qint64 longestSleepMs = 60 * 1000;
-
-qint64 readSeconds(const QJsonValue &value)
-{
-    if (value.isDouble())
-        return qint64(value.toDouble());
-    bool ok = false;
-    const qint64 seconds = value.toString().trimmed().toLongLong(&ok);
-    return ok ? seconds : 0;
-}
-
-QString readText(const QJsonValue &value)
-{
-    if (value.isDouble())
-        return QString::number(qint64(value.toDouble()));
-    return value.toString();
-}
 
 QString digitsOnly(QString code)
 {
@@ -49,23 +33,15 @@ void MeetingReminders::setClock(Clock clock)
     m_clock = std::move(clock);
 }
 
-QList<ReminderMeeting> MeetingReminders::fromList(const QJsonArray &meetings)
+QList<ReminderMeeting> MeetingReminders::fromRecords(const QVector<MeetingRecord> &meetings)
 {
     QList<ReminderMeeting> list;
-    for (const QJsonValue &value : meetings) {
-        const QJsonObject object = value.toObject();
-        ReminderMeeting meeting;
-        meeting.startSecs = readSeconds(object.value(QStringLiteral("startTime")));
-        meeting.endSecs = readSeconds(object.value(QStringLiteral("endTime")));
-        meeting.meetingCode = readText(object.value(QStringLiteral("meetingCode")));
-        meeting.meetingId = readText(object.value(QStringLiteral("meetingId")));
-        meeting.subject = readText(object.value(QStringLiteral("subject")));
-        // No readable start, nothing to join: no reminder rather than one at 1970.
-        if (meeting.startSecs <= 0 || meeting.meetingCode.isEmpty())
+    for (const MeetingRecord &record : meetings) {
+        // Nothing to join: no reminder.
+        if (record.meetingCode.isEmpty())
             continue;
-        if (meeting.endSecs < meeting.startSecs)
-            meeting.endSecs = meeting.startSecs;
-        list << meeting;
+        list << ReminderMeeting{record.meetingId, record.meetingCode, record.subject, record.startSecs,
+                                record.endSecs};
     }
     return list;
 }

@@ -7,10 +7,11 @@
 #include <QSet>
 #include <QString>
 #include <QTimer>
+#include <QVector>
 
 #include <functional>
 
-class QJsonArray;
+struct MeetingRecord;
 
 // One meeting of the list as the reminders need it.
 struct ReminderMeeting
@@ -44,8 +45,8 @@ public:
     static inline qint64 leadSecs = 5 * 60;    // reminded this long before the start
     static inline qint64 lingerSecs = 10 * 60; // a reminder stays until start plus this
 
-    // The meetings of a list answer; meetings whose times cannot be read are left out.
-    static QList<ReminderMeeting> fromList(const QJsonArray &meetings);
+    // The meetings of the list that can be joined.
+    static QList<ReminderMeeting> fromRecords(const QVector<MeetingRecord> &meetings);
 
     void setEnabled(bool enabled);
     bool isEnabled() const { return m_enabled; }

@@ -255,6 +255,16 @@ void saveWxLogin(bool autoLogin)
     clearWxGroup();
 }
 
+void forgetAutoLogin(const QString &method)
+{
+    if (method == QLatin1String("1"))
+        saveAccountLogin(false);
+    else if (method == QLatin1String("2"))
+        savePhoneLogin(false);
+    else if (method == QLatin1String("3"))
+        saveWxLogin(false);
+}
+
 void loadUserInfo()
 {
     {

@@ -13,6 +13,9 @@ void loadLoginInfo();
 void saveAccountLogin(bool autoLogin);
 void savePhoneLogin(bool autoLogin);
 void saveWxLogin(bool autoLogin);
+// Sign-out: the remembered automatic sign-in of this method ("1" account,
+// "2" phone, "3" WeChat) is switched off; any other value changes nothing.
+void forgetAutoLogin(const QString &method);
 void loadUserInfo();
 void saveUserInfo();
 void saveMeetingHistory();

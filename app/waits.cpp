@@ -24,4 +24,5 @@ void Waits::applyEnvironment()
     scale(instanceChannelMs);
     scale(instanceRetryMs);
     scale(splashDelayMs);
+    scale(meetingListRefreshMs);
 }

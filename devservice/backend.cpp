@@ -717,6 +717,18 @@ bool Backend::scanWxUuid(const QString &uuid)
     return true;
 }
 
+bool Backend::cancelMeeting(const QString &meetingCode)
+{
+    for (int i = 0; i < m_meetings.size(); ++i) {
+        if (m_meetings[i].meetingCode == meetingCode) {
+            event(QStringLiteral("cancelled meeting %1 on the web").arg(meetingCode));
+            m_meetings.remove(i);
+            return true;
+        }
+    }
+    return false;
+}
+
 Reply Backend::wxScanPage(const Call &c)
 {
     Reply r;

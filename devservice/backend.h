@@ -48,6 +48,8 @@ public:
     QString demoInfo() const;
     void addVersion(const QString &version, const QString &updateContent);
     bool scanWxUuid(const QString &uuid);
+    // A host cancels a meeting elsewhere (on the web): gone from every list.
+    bool cancelMeeting(const QString &meetingCode);
 
     std::function<void(const std::string &)> onEvent;
 

@@ -83,6 +83,8 @@ public:
     std::string demoInfo() const;
     // Offers a newer release through the version check (until resetData()).
     void addVersion(const std::string &version, const std::string &updateContent);
+    // Cancels a meeting as its host would on the web; false when there is none.
+    bool cancelMeeting(const std::string &meetingCode);
     // Marks a WeChat sign-in uuid as scanned and bound, as opening its page does.
     bool scanWxUuid(const std::string &uuid);
 

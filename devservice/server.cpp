@@ -467,6 +467,17 @@ void Server::addVersion(const std::string &version, const std::string &updateCon
     d->backend.addVersion(QString::fromStdString(version), QString::fromStdString(updateContent));
 }
 
+bool Server::cancelMeeting(const std::string &meetingCode)
+{
+    bool ok = false;
+    {
+        std::lock_guard<std::mutex> lock(d->mutex);
+        ok = d->backend.cancelMeeting(QString::fromStdString(meetingCode));
+    }
+    d->deliverEvents();
+    return ok;
+}
+
 bool Server::scanWxUuid(const std::string &uuid)
 {
     bool ok = false;

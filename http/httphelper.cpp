@@ -295,6 +295,10 @@ void HttpHelper::serviceRequestFinished(QNetworkReply *reply)
     if (send == m_lastSend)
         m_timer->stop();
     const int statusCode = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (statusCode > 0)
+        ServiceReachability::instance()->noteAnswer();
+    else
+        ServiceReachability::instance()->noteUnreachable();
     QByteArray data = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
     // Handed over, so a handler may drop a large body before it passes its result on.
     handleReply(reply, std::move(data), statusCode);
@@ -303,6 +307,7 @@ void HttpHelper::serviceRequestFinished(QNetworkReply *reply)
 
 void HttpHelper::onTimeout()
 {
+    ServiceReachability::instance()->noteUnreachable();
     m_timer->stop();
     m_timedOutUpTo = m_lastSend;
     handleReply(nullptr, QByteArray(""), -1);
@@ -443,4 +448,23 @@ QString HttpHelper::compactJson(const QJsonValue &value)
 void HttpHelper::logLine(const QString &line)
 {
     qDebug().noquote() << line;
+}
+
+ServiceReachability *ServiceReachability::instance()
+{
+    static ServiceReachability *reachability = new ServiceReachability;
+    return reachability;
+}
+
+void ServiceReachability::noteAnswer()
+{
+    if (m_reachable)
+        return;
+    m_reachable = true;
+    emit reachableAgain();
+}
+
+void ServiceReachability::noteUnreachable()
+{
+    m_reachable = false;
 }

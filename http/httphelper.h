@@ -13,6 +13,28 @@
 class QNetworkReply;
 class QTimer;
 
+// Whether the service answers. Requests report every answer and every
+// time-out or network failure; after a failure the first answer of any
+// request says the service is back, so what failed can be asked again.
+class ServiceReachability final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(ServiceReachability)
+
+public:
+    static ServiceReachability *instance();
+    bool isReachable() const { return m_reachable; }
+    void noteAnswer();
+    void noteUnreachable();
+
+signals:
+    void reachableAgain();
+
+private:
+    ServiceReachability() = default;
+    bool m_reachable = true;
+};
+
 // Base of every service request. One request object per instance whose
 // headers stick from one send to the next, five send forms, one time-out
 // timer shared by all sends, and the answer envelope every class reads the

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "http/jsonread.h"
+#include "http/meetingrecord.h"
+
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QMetaType>
 #include <QNetworkReply>
@@ -22,6 +26,9 @@ struct ServiceReply
     // Succeeded: the part of the answer the request hands on (the meeting
     // list, the invitation, the new meeting, the participant limit...).
     QJsonValue value;
+    // The meeting list's answer, read into records (left out: meetings
+    // without usable times).
+    QVector<MeetingRecord> meetings;
     // Any other outcome: the failure as the result text words it, without
     // its "error:" tag.
     QString message;
@@ -31,6 +38,8 @@ struct ServiceReply
     bool sessionLost = false;
 
     bool succeeded() const { return outcome == Succeeded; }
+    // A member of an object answer as text (JsonRead::text).
+    QString text(const QString &key) const { return JsonRead::text(value.toObject().value(key)); }
     static ServiceReply success(const QJsonValue &value = QJsonValue())
     {
         ServiceReply reply;

@@ -24,7 +24,9 @@ void TmMtgQueryHttp::handleReply(QNetworkReply *reply, QByteArray data, int stat
         // builds from it.
         answer = Answer();
         data.clear();
-        emit sendTmMtgQueryResultSignal(text, ServiceReply::success(meetings));
+        ServiceReply read = ServiceReply::success(meetings);
+        read.meetings = MeetingRecord::readList(meetings);
+        emit sendTmMtgQueryResultSignal(text, read);
         return;
     }
     emit sendTmMtgQueryResultSignal(failure(QStringLiteral("TmMtgQuery"), answer, ResultForm::Plain),

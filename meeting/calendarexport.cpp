@@ -1,6 +1,6 @@
 #include "meeting/calendarexport.h"
 
-#include "meeting/invitationtext.h"
+#include "http/jsonread.h"
 #include "widgets/messages.h"
 
 #include <QDebug>
@@ -12,14 +12,16 @@
 
 namespace {
 
+// The meeting's own zone is the user's: the list and the form both show local time.
+QDateTime fromSeconds(qint64 seconds)
+{
+    return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::systemTimeZone());
+}
+
 QDateTime fromSeconds(const QJsonValue &value)
 {
-    bool ok = false;
-    const qint64 seconds = InvitationText::jsonText(value).toLongLong(&ok);
-    if (!ok || seconds <= 0)
-        return QDateTime();
-    // The meeting's own zone is the user's: the list and the form both show local time.
-    return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::systemTimeZone());
+    const std::optional<qint64> seconds = JsonRead::seconds(value);
+    return seconds ? fromSeconds(*seconds) : QDateTime();
 }
 
 QString uidFor(const QString &meetingId)
@@ -31,24 +33,23 @@ QString uidFor(const QString &meetingId)
 
 namespace CalendarExport {
 
-CalendarEvent fromListMeeting(const QJsonObject &meeting)
+CalendarEvent fromRecord(const MeetingRecord &meeting)
 {
     CalendarEvent event;
-    event.meetingCode = InvitationText::jsonText(meeting.value(QStringLiteral("meetingCode")));
-    const QString id = InvitationText::jsonText(meeting.value(QStringLiteral("meetingId")));
-    event.uid = uidFor(id.isEmpty() ? event.meetingCode : id);
-    event.subject = InvitationText::jsonText(meeting.value(QStringLiteral("subject")));
-    event.start = fromSeconds(meeting.value(QStringLiteral("startTime")));
-    event.end = fromSeconds(meeting.value(QStringLiteral("endTime")));
+    event.meetingCode = meeting.meetingCode;
+    event.uid = uidFor(meeting.meetingId.isEmpty() ? meeting.meetingCode : meeting.meetingId);
+    event.subject = meeting.subject;
+    event.start = fromSeconds(meeting.startSecs);
+    event.end = fromSeconds(meeting.endSecs);
     return event;
 }
 
 CalendarEvent fromSdkInfo(const QJsonObject &info, const QString &meetingId)
 {
     CalendarEvent event;
-    event.meetingCode = InvitationText::jsonText(info.value(QStringLiteral("meeting_code")));
+    event.meetingCode = JsonRead::text(info.value(QStringLiteral("meeting_code")));
     event.uid = uidFor(meetingId.isEmpty() ? event.meetingCode : meetingId);
-    event.subject = InvitationText::jsonText(info.value(QStringLiteral("subject")));
+    event.subject = JsonRead::text(info.value(QStringLiteral("subject")));
     event.start = fromSeconds(info.value(QStringLiteral("begin_time")));
     event.end = fromSeconds(info.value(QStringLiteral("end_time")));
     return event;

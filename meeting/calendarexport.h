@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/calendarfile.h"
+#include "http/meetingrecord.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -11,9 +12,8 @@ class QWidget;
 // with the desktop's handler so the user's calendar program imports it.
 namespace CalendarExport {
 
-// The event of a meeting of the list (startTime, endTime, meetingId,
-// meetingCode, subject); the description is the caller's.
-CalendarEvent fromListMeeting(const QJsonObject &meeting);
+// The event of a meeting of the list; the description is the caller's.
+CalendarEvent fromRecord(const MeetingRecord &meeting);
 // The event of the Meeting SDK's invite_info; it has no meeting id, so the
 // caller passes the one it knows (or the number stands in).
 CalendarEvent fromSdkInfo(const QJsonObject &info, const QString &meetingId);

@@ -1,14 +1,21 @@
 #include "meeting/invitationtext.h"
 
 #include "app/basevalues.h"
+#include "http/jsonread.h"
 
 #include <QDateTime>
 #include <QDebug>
 #include <QJsonDocument>
 #include <QJsonParseError>
-#include <cmath>
 
 namespace InvitationText {
+
+namespace {
+QString field(const QJsonObject &info, const char *key)
+{
+    return JsonRead::text(info.value(QLatin1String(key)));
+}
+} // namespace
 
 QString groupMeetingCode(const QString &code)
 {
@@ -41,25 +48,6 @@ QString dialInBlock(const QString &meetingCode)
     return text;
 }
 
-QString jsonText(const QJsonValue &value)
-{
-    switch (value.type()) {
-    case QJsonValue::String:
-        return value.toString();
-    case QJsonValue::Double: {
-        // Numbers such as meeting codes must not turn into "1.23457e+08".
-        const double d = value.toDouble();
-        if (std::floor(d) == d && std::fabs(d) < 9.0e15)
-            return QString::number(static_cast<qint64>(d));
-        return QString::number(d, 'g', 15);
-    }
-    case QJsonValue::Bool:
-        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
-    default:
-        return QString();
-    }
-}
-
 static QString joinHintAndPassword(const QString &groupedCode, const QString &password)
 {
     QString text;
@@ -75,15 +63,14 @@ static QString joinHintAndPassword(const QString &groupedCode, const QString &pa
 
 QString fromServiceData(const QJsonObject &info)
 {
-    const QString rootNum = jsonText(info.value(QStringLiteral("rootNum")));
+    const QString rootNum = field(info, "rootNum");
     QString text;
-    text +=
-        QStringLiteral("%1 邀请您加入Vesk会议\n\n").arg(jsonText(info.value(QStringLiteral("personName"))));
-    text += QStringLiteral("会议主题：%1\n").arg(jsonText(info.value(QStringLiteral("meetingName"))));
-    text += QStringLiteral("会议时间：%1\n\n").arg(jsonText(info.value(QStringLiteral("meetingTime"))));
+    text += QStringLiteral("%1 邀请您加入Vesk会议\n\n").arg(field(info, "personName"));
+    text += QStringLiteral("会议主题：%1\n").arg(field(info, "meetingName"));
+    text += QStringLiteral("会议时间：%1\n\n").arg(field(info, "meetingTime"));
     text += QStringLiteral("通过链接入会\n");
-    text += QStringLiteral("%1\n\n").arg(jsonText(info.value(QStringLiteral("onlineAddress"))));
-    text += joinHintAndPassword(groupMeetingCode(rootNum), jsonText(info.value(QStringLiteral("password"))));
+    text += QStringLiteral("%1\n\n").arg(field(info, "onlineAddress"));
+    text += joinHintAndPassword(groupMeetingCode(rootNum), field(info, "password"));
     text += QStringLiteral("%1\n").arg(dialInBlock(rootNum));
     return text;
 }
@@ -103,29 +90,27 @@ QString fromSdkInfo(const QJsonObject &info)
 {
     if (info.isEmpty())
         return QString();
-    const QDateTime begin =
-        QDateTime::fromSecsSinceEpoch(jsonText(info.value(QStringLiteral("begin_time"))).toLongLong());
+    const QDateTime begin = QDateTime::fromSecsSinceEpoch(
+        JsonRead::seconds(info.value(QStringLiteral("begin_time"))).value_or(0));
     const QDateTime end =
-        QDateTime::fromSecsSinceEpoch(jsonText(info.value(QStringLiteral("end_time"))).toLongLong());
+        QDateTime::fromSecsSinceEpoch(JsonRead::seconds(info.value(QStringLiteral("end_time"))).value_or(0));
     const QString beginDate = begin.toString(QStringLiteral("yyyy-MM-dd"));
     const QString beginClock = begin.toString(QStringLiteral("hh:mm"));
     const QString endDate = end.toString(QStringLiteral("yyyy-MM-dd"));
     const QString endClock = end.toString(QStringLiteral("hh:mm"));
-    const QString meetingCode = jsonText(info.value(QStringLiteral("meeting_code")));
+    const QString meetingCode = field(info, "meeting_code");
 
-    const QString inviter =
-        baseValues->signedIn ? jsonText(info.value(QStringLiteral("host_name"))) : baseValues->wmNickname;
+    const QString inviter = baseValues->signedIn ? field(info, "host_name") : baseValues->wmNickname;
     QString text;
     text += QStringLiteral("%1 邀请您加入Vesk会议\n\n").arg(inviter);
-    text += QStringLiteral("会议主题：%1\n").arg(jsonText(info.value(QStringLiteral("subject"))));
+    text += QStringLiteral("会议主题：%1\n").arg(field(info, "subject"));
     if (beginDate == endDate)
         text += QStringLiteral("会议时间：%1 %2-%3\n\n").arg(beginDate, beginClock, endClock);
     else
         text += QStringLiteral("会议时间：%1 %2-%3 %4\n\n").arg(beginDate, beginClock, endDate, endClock);
     text += QStringLiteral("通过链接入会\n");
-    text += QStringLiteral("%1\n\n").arg(jsonText(info.value(QStringLiteral("meeting_url"))));
-    text +=
-        joinHintAndPassword(groupMeetingCode(meetingCode), jsonText(info.value(QStringLiteral("password"))));
+    text += QStringLiteral("%1\n\n").arg(field(info, "meeting_url"));
+    text += joinHintAndPassword(groupMeetingCode(meetingCode), field(info, "password"));
     text += dialInBlock(meetingCode);
     return text;
 }

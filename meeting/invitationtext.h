@@ -21,10 +21,6 @@ QString groupMeetingCode(const QString &code);
 // The "手机一键拨号入会" block for an ungrouped meeting number.
 QString dialInBlock(const QString &meetingCode);
 
-// The text of a JSON value whatever its type: strings as they are, whole
-// numbers without exponent, booleans as "true"/"false", null/absent as "".
-QString jsonText(const QJsonValue &value);
-
 // Invitation from the service's data (personName, rootNum, meetingName,
 // onlineAddress, meetingTime, password).
 QString fromServiceData(const QJsonObject &info);

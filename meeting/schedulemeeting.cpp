@@ -2,11 +2,12 @@
 #include "ui_schedulemeeting.h"
 
 #include "app/basevalues.h"
+#include "http/jsonread.h"
+#include "http/meetingrecord.h"
 #include "http/tmmtgcreatehttp.h"
 #include "http/tmmtgmaxpeoplehttp.h"
 #include "http/tmmtgquerydhttp.h"
 #include "http/usermessage.h"
-#include "meeting/invitationtext.h"
 #include "sdk/wemeetmanager.h"
 #include "widgets/focuswheel.h"
 #include "widgets/messages.h"
@@ -64,25 +65,12 @@ protected:
 };
 
 const QString passwordPattern = QStringLiteral("^\\d{4,6}$");
-const QString wireTimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:00");
-
-QString jsonText(const QJsonValue &value)
-{
-    return InvitationText::jsonText(value);
-}
 
 // A stored member, or the fallback when the service left it out or null.
 QJsonValue storedOr(const QJsonObject &object, const QString &key, const QJsonValue &fallback)
 {
     const QJsonValue value = object.value(key);
     return value.isUndefined() || value.isNull() ? fallback : value;
-}
-
-QDateTime fromServiceSeconds(const QJsonValue &value)
-{
-    bool ok = false;
-    const qint64 seconds = jsonText(value).toLongLong(&ok);
-    return ok && seconds > 0 ? QDateTime::fromSecsSinceEpoch(seconds) : QDateTime();
 }
 
 } // namespace
@@ -390,10 +378,12 @@ void ScheduleMeeting::tmMtgDetailResultSlot(QString result, ServiceReply reply)
 
 void ScheduleMeeting::fillFromDetail()
 {
-    ui->lEditMtgName->setText(QStringLiteral("%1").arg(jsonText(m_detail.value(QStringLiteral("subject")))));
+    ui->lEditMtgName->setText(
+        QStringLiteral("%1").arg(JsonRead::text(m_detail.value(QStringLiteral("subject")))));
 
-    const QDateTime start = fromServiceSeconds(m_detail.value(QStringLiteral("startTime")));
-    const QDateTime end = fromServiceSeconds(m_detail.value(QStringLiteral("endTime")));
+    const std::optional<MeetingRecord> times = MeetingRecord::read(m_detail);
+    const QDateTime start = times ? times->start() : QDateTime();
+    const QDateTime end = times ? times->end() : QDateTime();
     if (start.isValid()) {
         // A meeting under way began before the earliest proposal; show it as stored.
         if (start.date() < ui->IEditMtgStartDate->minimumDate())
@@ -415,9 +405,10 @@ void ScheduleMeeting::fillFromDetail()
     const QJsonValue password = m_detail.value(QStringLiteral("password"));
     // A stored empty text means no password just as null does; checking the
     // box for it would refuse every save until one is typed.
-    const bool hasPassword = !password.isNull() && !password.isUndefined() && !jsonText(password).isEmpty();
+    const bool hasPassword =
+        !password.isNull() && !password.isUndefined() && !JsonRead::text(password).isEmpty();
     ui->chkBoxSetPassword->setChecked(hasPassword);
-    ui->IEditMtgPassword->setText(hasPassword ? jsonText(password) : QString());
+    ui->IEditMtgPassword->setText(hasPassword ? JsonRead::text(password) : QString());
 
     const QJsonObject settings = m_detail.value(QStringLiteral("settings")).toObject();
     ui->chkBoxSetWaitroom->setChecked(settings.value(QStringLiteral("autoInWaitingRoom")).toBool(false));
@@ -499,25 +490,24 @@ QString ScheduleMeeting::requestBody() const
     const QJsonObject settings = m_detail.value(QStringLiteral("settings")).toObject();
     const QJsonObject live = m_detail.value(QStringLiteral("liveConfig")).toObject();
     const QJsonArray hosts = m_detail.value(QStringLiteral("currentHosts")).toArray();
-    const QString recordType = jsonText(settings.value(QStringLiteral("autoRecordType")));
+    const QString recordType = JsonRead::text(settings.value(QStringLiteral("autoRecordType")));
     const bool enableRecord = !recordType.isEmpty() && recordType != QLatin1String("none");
 
     // A QJsonObject keeps its members in key order, which the service expects.
     QJsonObject body;
     body.insert(QStringLiteral("subject"), subject);
-    body.insert(QStringLiteral("startTime"), startDateTime().toString(wireTimeFormat));
-    body.insert(QStringLiteral("endTime"), endDateTime().toString(wireTimeFormat));
+    MeetingRecord::writeTimes(body, startDateTime(), endDateTime());
     body.insert(QStringLiteral("needPassword"), needPassword);
     body.insert(QStringLiteral("password"), needPassword ? ui->IEditMtgPassword->text() : QString());
     body.insert(QStringLiteral("enableWaitingRoom"), ui->chkBoxSetWaitroom->isChecked());
     body.insert(QStringLiteral("enterBeforeHost"), ui->chkBoxSetPreJoin->isChecked());
     body.insert(QStringLiteral("muteEnableJoin"), ui->chkBoxSetMuteJoin->isChecked());
     body.insert(QStringLiteral("enableWatermark"), ui->chkBoxSetWatermark->isChecked());
-    body.insert(QStringLiteral("id"), jsonText(m_detail.value(QStringLiteral("meetingId"))));
+    body.insert(QStringLiteral("id"), JsonRead::text(m_detail.value(QStringLiteral("meetingId"))));
     body.insert(QStringLiteral("meetingType"), storedOr(m_detail, QStringLiteral("meetingType"), 1));
     body.insert(QStringLiteral("host"),
                 hosts.isEmpty() ? QString()
-                                : jsonText(hosts.first().toObject().value(QStringLiteral("userId"))));
+                                : JsonRead::text(hosts.first().toObject().value(QStringLiteral("userId"))));
     body.insert(QStringLiteral("enableLive"), storedOr(m_detail, QStringLiteral("enableLive"), true));
     body.insert(QStringLiteral("enableRecord"), enableRecord);
     if (enableRecord && recordType == QLatin1String("cloud"))
@@ -527,16 +517,16 @@ QString ScheduleMeeting::requestBody() const
     body.insert(QStringLiteral("enableLiveReplay"), storedOr(live, QStringLiteral("enableLiveReplay"), true));
     body.insert(QStringLiteral("enableLiveIm"), storedOr(live, QStringLiteral("enableLiveIm"), false));
     body.insert(QStringLiteral("liveSubject"),
-                jsonText(storedOr(live, QStringLiteral("liveSubject"), subject)));
-    body.insert(QStringLiteral("liveSummary"), jsonText(live.value(QStringLiteral("liveSummary"))));
-    body.insert(QStringLiteral("livePassword"), jsonText(live.value(QStringLiteral("livePassword"))));
+                JsonRead::text(storedOr(live, QStringLiteral("liveSubject"), subject)));
+    body.insert(QStringLiteral("liveSummary"), JsonRead::text(live.value(QStringLiteral("liveSummary"))));
+    body.insert(QStringLiteral("livePassword"), JsonRead::text(live.value(QStringLiteral("livePassword"))));
     body.insert(QStringLiteral("idel"), false);
 
     const QJsonArray storedGuests = m_detail.value(QStringLiteral("guests")).toArray();
     QJsonArray guests;
     for (const QJsonValue &value : storedGuests) {
         const QJsonObject stored = value.toObject();
-        const QString phone = jsonText(stored.value(QStringLiteral("phoneNumber")));
+        const QString phone = JsonRead::text(stored.value(QStringLiteral("phoneNumber")));
         // Only a guest whose number fits an int can name a user; ordinary
         // mobile numbers do not, and their ids stay empty.
         QString userId;
@@ -544,20 +534,21 @@ QString ScheduleMeeting::requestBody() const
         const int number = phone.toInt(&ok);
         if (ok) {
             for (const QJsonValue &other : storedGuests) {
-                if (jsonText(other.toObject().value(QStringLiteral("nickName"))) == QString::number(number)) {
-                    userId = jsonText(other.toObject().value(QStringLiteral("userId")));
+                if (JsonRead::text(other.toObject().value(QStringLiteral("nickName"))) ==
+                    QString::number(number)) {
+                    userId = JsonRead::text(other.toObject().value(QStringLiteral("userId")));
                     break;
                 }
             }
         }
-        guests.append(
-            QJsonObject{{QStringLiteral("personName"), jsonText(stored.value(QStringLiteral("guestName")))},
-                        {QStringLiteral("telephone"), phone},
-                        {QStringLiteral("id"), userId},
-                        {QStringLiteral("userId"), userId}});
+        guests.append(QJsonObject{
+            {QStringLiteral("personName"), JsonRead::text(stored.value(QStringLiteral("guestName")))},
+            {QStringLiteral("telephone"), phone},
+            {QStringLiteral("id"), userId},
+            {QStringLiteral("userId"), userId}});
     }
     body.insert(QStringLiteral("guest"), guests);
-    body.insert(QStringLiteral("joinUrl"), jsonText(m_detail.value(QStringLiteral("joinUrl"))));
+    body.insert(QStringLiteral("joinUrl"), JsonRead::text(m_detail.value(QStringLiteral("joinUrl"))));
     return QString::fromUtf8(QJsonDocument(body).toJson(QJsonDocument::Compact));
 }
 
@@ -568,11 +559,12 @@ void ScheduleMeeting::tmMtgCreateResultSlot(QString result, ServiceReply reply)
     if (reply.succeeded()) {
         const QJsonObject saved = reply.value.toObject();
         CalendarEvent event;
-        event.meetingCode =
-            m_meetingCode.isEmpty() ? jsonText(saved.value(QStringLiteral("meetingCode"))) : m_meetingCode;
-        QString id = jsonText(m_detail.value(QStringLiteral("meetingId")));
+        event.meetingCode = m_meetingCode.isEmpty()
+                                ? JsonRead::text(saved.value(QStringLiteral("meetingCode")))
+                                : m_meetingCode;
+        QString id = JsonRead::text(m_detail.value(QStringLiteral("meetingId")));
         if (id.isEmpty())
-            id = jsonText(saved.value(QStringLiteral("meetingId")));
+            id = JsonRead::text(saved.value(QStringLiteral("meetingId")));
         event.uid = QStringLiteral("%1@veskmeeting").arg(id.isEmpty() ? event.meetingCode : id);
         event.subject = ui->lEditMtgName->text();
         event.start = startDateTime().toTimeZone(QTimeZone::systemTimeZone());

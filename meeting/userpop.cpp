@@ -9,7 +9,9 @@
 #include "widgets/borderdialog.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 
 static bool isChineseCharacter(QChar c)
 {
@@ -137,4 +139,28 @@ void userPop::wmForcedLogoutCompleteSlot()
 void userPop::nickChangedSlot()
 {
     showName();
+}
+
+void userPop::openBeside(QWidget *window, QWidget *button)
+{
+    const QPoint p = window->mapToGlobal(button->pos());
+    // Placed by its form; the shadow ring lies around it.
+    const int ring = BorderDialog::shadowWidth;
+    const QSize form = size() - QSize(2 * ring, 2 * ring);
+    QRect geometry(p.x() - form.width() + 175 + button->width(), p.y() + 15 + button->height(), form.width(),
+                   form.height());
+    // Hanging out of the window it would lie over whatever is beside it;
+    // its ring stays on the window too.
+    const QRect inside = window->frameGeometry().adjusted(2 * ring, 2 * ring, -2 * ring, -2 * ring);
+    geometry.moveRight(qMin(geometry.right(), inside.right()));
+    geometry.moveBottom(qMin(geometry.bottom(), inside.bottom()));
+    // Beside a window near the screen's edge the pop-up would be cut off.
+    if (QScreen *screen = QGuiApplication::screenAt(p)) {
+        const QRect area = screen->availableGeometry().adjusted(ring, ring, -ring, -ring);
+        geometry.moveRight(qMin(geometry.right(), area.right()));
+        geometry.moveBottom(qMin(geometry.bottom(), area.bottom()));
+    }
+    setGeometry(geometry.adjusted(-ring, -ring, ring, ring));
+    setBackdropWindow(window);
+    show();
 }

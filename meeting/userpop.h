@@ -22,6 +22,9 @@ public:
 
     // The window it lies over, which shows through around its edge.
     void setBackdropWindow(QWidget *window) { m_backdrop.setWindow(window); }
+    // Shows it below button of window (the home screen's settings button),
+    // kept inside the window and the screen.
+    void openBeside(QWidget *window, QWidget *button);
 
     // Text in the blue disc for a meeting name.
     static QString avatarText(const QString &name);

@@ -2,15 +2,18 @@
 
 #include "app/basevalues.h"
 #include "app/launchparameter.h"
-#include "app/meetingreminders.h"
 #include "app/platform.h"
 #include "app/uitexts.h"
 #include "app/userstore.h"
 #include "app/waits.h"
+#include "http/jsonread.h"
 #include "http/servicetokenhttp.h"
 #include "meeting/calendarexport.h"
 #include "meeting/invitationtext.h"
+#include "meeting/meetingoutcomes.h"
 #include "meeting/sharemeeting.h"
+#include "meetings/meetingactions.h"
+#include "meetings/meetingstore.h"
 #include "sdk/joinchain.h"
 #include "sdk/wemeetmanager.h"
 #include "session/navigator.h"
@@ -69,7 +72,10 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         m_refreshTimer->start(interval);
     }
     loadLoginInfo();
-    m_reminders = new ReminderCenter(this);
+    m_meetingStore = new MeetingStore(this);
+    m_meetingActions = new MeetingActions(m_meetingStore, this);
+    connect(m_meetingActions, &MeetingActions::joinFinished, this, &MainWindow::joinFinishedUnseen);
+    m_reminders = new ReminderCenter(m_meetingStore, this);
     new SessionRecovery(this);
     connect(m_reminders, &ReminderCenter::joinRequested, Navigator::instance(), &Navigator::joinFromReminder);
     Navigator::instance()->showStartScreen(nullptr);
@@ -142,6 +148,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::wmLogoutCompleteSlot()
 {
     m_reminders->stop();
+    m_meetingStore->stop();
     Navigator *navigator = Navigator::instance();
     if (!baseValues->signedIn) {
         navigator->showStartScreen(nullptr);
@@ -188,6 +195,7 @@ void MainWindow::showForcedLogout()
 {
     // The session is over on this device.
     m_reminders->stop();
+    m_meetingStore->stop();
     baseValues->signedIn = false;
     baseValues->signOutRequested = false;
     baseValues->autoLoginBlocked = true;
@@ -231,9 +239,9 @@ void MainWindow::wmShareToMeetingCompleteSlot(QString jsonInfo)
     const QJsonObject info = InvitationText::readSdkInfo(jsonInfo);
     ShareMeeting *share = Navigator::instance()->openInvitation(InvitationText::fromSdkInfo(info));
     // The SDK names no meeting id; the list of the run may know it.
-    const QString code = InvitationText::jsonText(info.value(QStringLiteral("meeting_code")));
-    share->setCalendarEvent(
-        CalendarExport::fromSdkInfo(info, m_reminders->schedule()->meeting(code).meetingId));
+    const QString code = JsonRead::text(info.value(QStringLiteral("meeting_code")));
+    const std::optional<MeetingRecord> listed = m_meetingStore->byCode(code);
+    share->setCalendarEvent(CalendarExport::fromSdkInfo(info, listed ? listed->meetingId : QString()));
     connect(this, &MainWindow::closeShareMeetingSignal, share, &ShareMeeting::onCloseBtnClicked);
 }
 
@@ -322,6 +330,21 @@ void MainWindow::dropJoinNewQuestion()
     // Its link was replaced by one that asks for something else.
     if (m_joinNewQuestion)
         m_joinNewQuestion->closeBtnDlgSlot();
+}
+
+// A join no home screen shows (a reminder's while none is open) still tells
+// how it ended.
+void MainWindow::joinFinishedUnseen(const JoinOutcome &outcome)
+{
+    for (QWidget *window : Navigator::instance()->openWindows()) {
+        if (window->inherits("HomeScreen"))
+            return;
+    }
+    if (outcome.kind == JoinOutcome::Kind::Notice || outcome.kind == JoinOutcome::Kind::JoinFailed)
+        showNotice(outcome.text);
+    else if (outcome.kind != JoinOutcome::Kind::Joined)
+        MeetingOutcomes::showJoin(nullptr, outcome,
+                                  [] { Navigator::instance()->meetingActions()->joinAdmitted(); });
 }
 
 void MainWindow::showNotice(const QString &text)

@@ -5,6 +5,9 @@
 #include <QPointer>
 #include <QString>
 
+class MeetingActions;
+struct JoinOutcome;
+class MeetingStore;
 class QTimer;
 class ReminderCenter;
 class ServiceTokenHttp;
@@ -38,6 +41,10 @@ public:
     QTimer *refreshTimer() const { return m_refreshTimer; }
     // The meeting reminders of the run.
     ReminderCenter *reminders() const { return m_reminders; }
+    // The signed-in session's meeting list.
+    MeetingStore *meetingStore() const { return m_meetingStore; }
+    // What the session does with a meeting, whichever window asks.
+    MeetingActions *meetingActions() const { return m_meetingActions; }
 
 signals:
     void closeShareMeetingSignal();
@@ -66,12 +73,15 @@ protected:
 
 private:
     void showNotice(const QString &text);
+    void joinFinishedUnseen(const JoinOutcome &outcome);
     void showForcedLogout();
     void forgetPhone();
     void dropJoinNewQuestion();
 
     QTimer *m_refreshTimer = nullptr;
     ReminderCenter *m_reminders = nullptr;
+    MeetingStore *m_meetingStore = nullptr;
+    MeetingActions *m_meetingActions = nullptr;
     // The last renewal, kept until the next one so a late answer still counts.
     ServiceTokenHttp *m_refreshRequest = nullptr;
     bool m_endsEventLoop = false;

@@ -13,6 +13,8 @@
 #include "meeting/phonenumberverify.h"
 #include "meeting/schedulemeeting.h"
 #include "meeting/sharemeeting.h"
+#include "meetings/meetingactions.h"
+#include "meetings/meetingstore.h"
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
 #include "session/remindercenter.h"
@@ -120,6 +122,24 @@ void Navigator::setCoordinator(MainWindow *coordinator)
 MainWindow *Navigator::coordinator() const
 {
     return m_coordinator;
+}
+
+MeetingStore *Navigator::meetingStore()
+{
+    if (m_coordinator)
+        return m_coordinator->meetingStore();
+    if (!m_ownStore)
+        m_ownStore = new MeetingStore(this);
+    return m_ownStore;
+}
+
+MeetingActions *Navigator::meetingActions()
+{
+    if (m_coordinator)
+        return m_coordinator->meetingActions();
+    if (!m_ownActions)
+        m_ownActions = new MeetingActions(meetingStore(), this);
+    return m_ownActions;
 }
 
 QList<QWidget *> Navigator::openWindows() const
@@ -266,7 +286,6 @@ HomeScreen *Navigator::showHomeScreen(QWidget *from)
     auto *home = new HomeScreen();
     if (m_coordinator) {
         ReminderCenter *reminders = m_coordinator->reminders();
-        connect(home, &HomeScreen::meetingListLoaded, reminders, &ReminderCenter::meetingListArrived);
         connect(home, &HomeScreen::reminderSwitchedSignal, reminders, &ReminderCenter::setEnabled);
     }
     handOver(from, home);
@@ -327,6 +346,7 @@ void Navigator::leaveForSignIn(HomeScreen *home, const QString &why)
 
 void Navigator::joinFromReminder(const QString &meetingCode)
 {
+    // The session joins; a home screen, when open, comes to the front and shows how it goes.
     for (QWidget *window : openWindows()) {
         if (auto *home = qobject_cast<HomeScreen *>(window)) {
             home->showNormal();
@@ -336,7 +356,7 @@ void Navigator::joinFromReminder(const QString &meetingCode)
             return;
         }
     }
-    qDebug().noquote() << "reminder join without a home screen:" << meetingCode;
+    meetingActions()->join(meetingCode, true);
 }
 
 // --- Join dialog ----------------------------------------------------------------

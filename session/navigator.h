@@ -11,6 +11,8 @@ class ActivityApprove;
 class HomeScreen;
 class JoinMeeting;
 class MainWindow;
+class MeetingActions;
+class MeetingStore;
 class PhoneLogin;
 class PhoneNumberPatch;
 class PhoneNumberVerify;
@@ -40,6 +42,11 @@ public:
     // start-up before the first screen.
     void setCoordinator(MainWindow *coordinator);
     MainWindow *coordinator() const;
+    // The session's meeting list: the coordinator's; screens made without
+    // one share one of the navigator's.
+    MeetingStore *meetingStore();
+    // The session's meeting actions, likewise.
+    MeetingActions *meetingActions();
 
     // Screens. `from` is the screen handing over (closed afterwards); null
     // shows the new screen at its default position.
@@ -86,8 +93,8 @@ public:
     // why in a line there. A booking form with input asks first.
     void signInAgain(const QString &why);
 
-    // A reminder's "加入": the home screen comes to the front and joins the
-    // meeting exactly as its list row would.
+    // A reminder's "加入": the session joins the meeting as a list row would;
+    // the home screen, when open, comes to the front to show it.
     void joinFromReminder(const QString &meetingCode);
 
     // Open screens and dialogs, oldest first.
@@ -124,6 +131,8 @@ private:
     void logoutWaitOver();
 
     QPointer<MainWindow> m_coordinator;
+    MeetingStore *m_ownStore = nullptr;
+    MeetingActions *m_ownActions = nullptr;
     QList<QPointer<QWidget>> m_windows;
     // Bounds the wait for a Meeting SDK sign-out once no window is left.
     QTimer *m_logoutWait = nullptr;

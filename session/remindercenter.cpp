@@ -5,13 +5,15 @@
 #include "app/userstore.h"
 #include "meeting/desktopnotice.h"
 #include "meeting/reminderwindow.h"
+#include "meetings/meetingstore.h"
 #include "sdk/wemeetmanager.h"
 
 #include <QDebug>
-#include <QJsonArray>
 
-ReminderCenter::ReminderCenter(QObject *parent) : QObject(parent), m_schedule(new MeetingReminders(this))
+ReminderCenter::ReminderCenter(MeetingStore *store, QObject *parent)
+    : QObject(parent), m_store(store), m_schedule(new MeetingReminders(this))
 {
+    connect(m_store, &MeetingStore::meetingsChanged, this, &ReminderCenter::meetingsChanged);
     m_schedule->setEnabled(loadMeetingReminder());
     connect(m_schedule, &MeetingReminders::reminderDue, this, &ReminderCenter::showReminder);
     connect(m_schedule, &MeetingReminders::reminderWithdrawn, this, &ReminderCenter::withdraw);
@@ -34,11 +36,11 @@ QList<ReminderWindow *> ReminderCenter::windows() const
     return open;
 }
 
-void ReminderCenter::meetingListArrived(const QJsonArray &meetings)
+void ReminderCenter::meetingsChanged()
 {
     if (!baseValues->signedIn)
         return;
-    m_schedule->setMeetings(MeetingReminders::fromList(meetings));
+    m_schedule->setMeetings(MeetingReminders::fromRecords(m_store->meetings()));
 }
 
 void ReminderCenter::setEnabled(bool enabled)

@@ -6,26 +6,26 @@
 #include <QString>
 
 class MeetingReminders;
-class QJsonArray;
+class MeetingStore;
 class ReminderWindow;
 struct ReminderMeeting;
 
 // The reminders of a run: schedule, windows and desktop notifications. The
-// session coordinator owns it, so it outlives every home screen; the home
-// screen hands it each list it receives.
+// session coordinator owns it, so it outlives every home screen; it follows
+// the session's meeting store.
 class ReminderCenter final : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY(ReminderCenter)
 
 public:
-    explicit ReminderCenter(QObject *parent = nullptr);
+    // Reminds of the meetings the store holds.
+    explicit ReminderCenter(MeetingStore *store, QObject *parent = nullptr);
 
     MeetingReminders *schedule() const { return m_schedule; }
     QList<ReminderWindow *> windows() const;
 
 public slots:
-    void meetingListArrived(const QJsonArray &meetings);
     // The account menu's switch.
     void setEnabled(bool enabled);
     // Sign-out or forced sign-out.
@@ -41,6 +41,9 @@ private:
     void meetingStateChanged();
     void restack();
 
+    void meetingsChanged();
+
+    MeetingStore *m_store = nullptr;
     MeetingReminders *m_schedule = nullptr;
     QHash<QString, QPointer<ReminderWindow>> m_windows;
 };

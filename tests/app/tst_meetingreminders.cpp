@@ -1,7 +1,5 @@
 #include "app/meetingreminders.h"
 
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -110,19 +108,6 @@ private slots:
         at(reminders, 122);
         QVERIFY(reminders.shown().isEmpty());
         QCOMPARE(dueSpy.count(), 5);
-    }
-
-    void unreadableTimesAreLeftOut()
-    {
-        const QJsonArray list{
-            QJsonObject{{"meetingCode", "482915736"}, {"startTime", "1800000000"}, {"endTime", 1800003600}},
-            QJsonObject{{"meetingCode", "604185273"}, {"startTime", "明天"}},
-            QJsonObject{{"meetingCode", "316058274"}}, QJsonObject{{"startTime", 1800000000}},
-            QJsonValue("not a meeting")};
-        const QList<ReminderMeeting> meetings = MeetingReminders::fromList(list);
-        QCOMPARE(meetings.size(), 1);
-        QCOMPARE(meetings.first().startSecs, start);
-        QCOMPARE(meetings.first().endSecs, start + 3600);
     }
 };
 

@@ -31,6 +31,8 @@ private slots:
 
     void sdkInfoIsStoredAndEmptiedOnEveryFailure();
     void meetingListIsTheResultArray();
+    void listTimesNoMeetingCanHaveAreLeftOut_data();
+    void listTimesNoMeetingCanHaveAreLeftOut();
     void meetingListWithoutArrayIsAnEmptyList_data();
     void meetingListWithoutArrayIsAnEmptyList();
     void meetingDetailIsTheInfoList();
@@ -311,6 +313,51 @@ void TestMeetingRequests::meetingListIsTheResultArray()
     QVERIFY(!run<TmMtgQueryHttp>(&TmMtgQueryHttp::sendTmMtgQueryResultSignal, [](TmMtgQueryHttp &h) {
                  h.request(baseValues->tenantInfo);
              }).isEmpty());
+}
+
+void TestMeetingRequests::listTimesNoMeetingCanHaveAreLeftOut_data()
+{
+    QTest::addColumn<QString>("times");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("number") << R"("startTime":1800000000,"endTime":1800003600)" << true;
+    QTest::newRow("digits") << R"("startTime":"1800000000","endTime":"1800003600")" << true;
+    QTest::newRow("no end") << R"("startTime":1800000000)" << true;
+    QTest::newRow("int64 max") << R"("startTime":9223372036854775807,"endTime":9223372036854775807)" << false;
+    QTest::newRow("int64 max digits") << R"("startTime":"9223372036854775807")" << false;
+    QTest::newRow("after 9999") << R"("startTime":253402300800)" << false;
+    QTest::newRow("before 1970") << R"("startTime":-3600,"endTime":0)" << false;
+    QTest::newRow("no start") << R"("endTime":1800000000)" << false;
+    QTest::newRow("words") << R"("startTime":"明天")" << false;
+    QTest::newRow("end before start") << R"("startTime":1800003600,"endTime":1800000000)" << false;
+    QTest::newRow("end 1e300") << R"("startTime":1800000000,"endTime":1e300)" << false;
+}
+
+void TestMeetingRequests::listTimesNoMeetingCanHaveAreLeftOut()
+{
+    QFETCH(QString, times);
+    QFETCH(bool, kept);
+    const QString answer =
+        QStringLiteral(R"({"success":true,"result":[{"meetingCode":482915736,"meetingId":"m1",)"
+                       R"("subject":"周会","meetingType":"4","currentHosts":[{"userId":"u1"}],%1},)"
+                       R"({"meetingCode":"604185273","startTime":1800000000}]})")
+            .arg(times);
+    CannedServer canned(200, answer.toUtf8().toStdString());
+    freshBaseValues(canned.baseUrl());
+    TmMtgQueryHttp http;
+    QSignalSpy spy(&http, &TmMtgQueryHttp::sendTmMtgQueryResultSignal);
+    http.request("T");
+    resultAt(spy);
+    const QVector<MeetingRecord> records = replyAt(spy).meetings;
+    QCOMPARE(records.size(), kept ? 2 : 1);
+    QCOMPARE(records.last().meetingCode, QStringLiteral("604185273"));
+    QCOMPARE(records.last().endSecs, 1800000000);
+    if (kept) {
+        const MeetingRecord &r = records.first();
+        QCOMPARE(r.startSecs, 1800000000);
+        QCOMPARE(r.meetingCode, QStringLiteral("482915736"));
+        QCOMPARE(r.meetingId + r.subject + r.hostUserId, QStringLiteral("m1周会u1"));
+        QVERIFY(r.isActivity);
+    }
 }
 
 void TestMeetingRequests::meetingListWithoutArrayIsAnEmptyList_data()

@@ -9,8 +9,10 @@
 #include "http/servicereply.h"
 #include "http/servicetokenhttp.h"
 #include "http/tmtokenhttp.h"
+#include "meetings/meetingstore.h"
 #include "sdk-sim/simcontrol.h"
 #include "sdk/wemeetmanager.h"
+#include "session/navigator.h"
 #include "widgets/twobtndlg.h"
 
 #include <QAbstractButton>
@@ -131,7 +133,9 @@ template <typename Home> bool waitHomeLoaded(Home *home)
     timer.start();
     while (timer.elapsed() < 8000) {
         QTest::qWait(10);
-        if ((list->isVisible() || empty->isVisible()) && home->isEnabled())
+        // The session's list may show at once; its refresh is what the screen asked for.
+        if ((list->isVisible() || empty->isVisible()) && home->isEnabled() &&
+            !Navigator::instance()->meetingStore()->isLoading())
             return true;
     }
     return false;

@@ -1,6 +1,7 @@
 #include "meetingtestsupport.h"
 
 #include "app/basevalues.h"
+#include "http/jsonread.h"
 #include "meeting/invitationtext.h"
 #include "meeting/sharemeeting.h"
 
@@ -80,10 +81,10 @@ private slots:
 
     void numbersFromTheServiceKeepAllDigits()
     {
-        QCOMPARE(InvitationText::jsonText(QJsonValue(123456789012.0)), QStringLiteral("123456789012"));
-        QCOMPARE(InvitationText::jsonText(QJsonValue(QStringLiteral("0042"))), QStringLiteral("0042"));
-        QCOMPARE(InvitationText::jsonText(QJsonValue()), QString());
-        QCOMPARE(InvitationText::jsonText(QJsonValue(true)), QStringLiteral("true"));
+        QCOMPARE(JsonRead::text(QJsonValue(123456789012.0)), QStringLiteral("123456789012"));
+        QCOMPARE(JsonRead::text(QJsonValue(QStringLiteral("0042"))), QStringLiteral("0042"));
+        QCOMPARE(JsonRead::text(QJsonValue()), QString());
+        QCOMPARE(JsonRead::text(QJsonValue(true)), QStringLiteral("true"));
     }
 
     void serviceInvitationWithAndWithoutPassword_data()

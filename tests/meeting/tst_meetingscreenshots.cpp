@@ -8,6 +8,8 @@
 #include "meeting/schedulemeeting.h"
 #include "meeting/sharemeeting.h"
 #include "meeting/userpop.h"
+#include "meetings/meetingstore.h"
+#include "session/navigator.h"
 #include "widgets/messages.h"
 #include "widgets/snackbar.h"
 #include "widgets/veskdatetimecombobox.h"
@@ -111,7 +113,7 @@ private slots:
         auto *home = new HomeScreen;
         home->show();
         QVERIFY(waitHomeLoaded(home));
-        home->tmMtgQueryResultSlot(QStringLiteral("[]"), ServiceReply::success(QJsonArray()));
+        Navigator::instance()->meetingStore()->takeAnswer(ServiceReply::success(QJsonArray()));
         QVERIFY(m_shots.save(home, QStringLiteral("home-empty")));
         home->close();
     }
