@@ -6,7 +6,6 @@
 #include "app/uitexts.h"
 #include "app/userstore.h"
 #include "app/waits.h"
-#include "http/sessionwatch.h"
 #include "http/usermessage.h"
 #include "meeting/calendarexport.h"
 #include "meeting/joinmeeting.h"
@@ -55,6 +54,7 @@ HomeScreen::HomeScreen(QWidget *parent) : BorderDialog(parent), ui(std::make_uni
     m_actions = navigator->meetingActions();
     connect(m_store, &MeetingStore::meetingsChanged, this, &HomeScreen::showMeetings);
     connect(m_store, &MeetingStore::refreshFinished, this, &HomeScreen::listRefreshed);
+    connect(m_actions, &MeetingActions::joinStarted, this, [this] { showBusy(UiText::joiningMeeting); });
     connect(m_actions, &MeetingActions::joining, this, &HomeScreen::joinRequested);
     connect(m_actions, &MeetingActions::joinFinished, this, &HomeScreen::joinFinished);
     connect(m_actions, &MeetingActions::finished, this, &HomeScreen::actionFinished);
@@ -75,8 +75,6 @@ HomeScreen::HomeScreen(QWidget *parent) : BorderDialog(parent), ui(std::make_uni
     m_listArea = new MeetingListArea(ui->scMtgList, ui->emptyWidget, ui->lblempty, this);
     connect(m_listArea, &MeetingListArea::rowCreated, this, &HomeScreen::connectRow);
     connect(m_listArea, &MeetingListArea::retryClicked, this, &HomeScreen::loadMeetingList);
-    // What failed with the lost session may have been the list.
-    connect(SessionWatch::instance(), &SessionWatch::renewed, this, &HomeScreen::loadMeetingList);
 
     // The first load starts once the constructor is back in the event loop.
     connect(this, &HomeScreen::uiLoadedFinishSignal, this, &HomeScreen::uiLoadedFinishSlot,
@@ -112,7 +110,6 @@ void HomeScreen::onJoinBtnClicked()
 
 void HomeScreen::onCreateBtnClicked()
 {
-    // Its saves come back through tmMtgUpdatedSlot().
     Navigator::instance()->openScheduleMeeting(this, QString());
 }
 
@@ -243,24 +240,8 @@ void HomeScreen::meetingSavedSlot(CalendarEvent event, bool created)
 
 void HomeScreen::joinMeetingSlot(QString meetingNo)
 {
-    startJoin(meetingNo, false);
-}
-
-void HomeScreen::joinUnattended(const QString &meetingNo)
-{
-    startJoin(meetingNo, true);
-}
-
-void HomeScreen::startJoin(const QString &meetingNo, bool unattended)
-{
-    if (m_actions->isJoining()) {
-        // The join under way stays the one joined and remembered.
-        if (meetingNo != m_actions->meetingCode())
-            Messages::tell(this, UiText::joiningOtherMeeting, UiText::gotIt);
-        return;
-    }
-    showBusy(UiText::joiningMeeting);
-    m_actions->join(meetingNo, unattended);
+    if (!m_actions->join(meetingNo))
+        Messages::tell(this, UiText::joiningOtherMeeting, UiText::gotIt);
 }
 
 void HomeScreen::activityApproveOkSlot()

@@ -58,8 +58,6 @@ public slots:
     void mtgActChangeSlot(QString meetingId);
     void mtgCloseSlot(QString meetingId);
     void joinMeetingSlot(QString meetingNo);
-    // A join nobody clicked for here (a reminder): see JoinChain::unattended.
-    void joinUnattended(const QString &meetingNo);
     void closeDialogSlot();
     void stopWaitingSlot();
     void appLogoutSlot();
@@ -82,7 +80,6 @@ private:
     void showMeetings();
     void connectRow(mtgItem *row);
     void showBusy(const QString &text);
-    void startJoin(const QString &meetingNo, bool unattended);
     void joinRequested();
     void joinFinished(const JoinOutcome &outcome);
     void actionFinished(const MeetingOutcome &outcome);

@@ -43,27 +43,25 @@ MeetingActions::~MeetingActions() = default;
 
 // --- joining ---------------------------------------------------------------------
 
-void MeetingActions::join(const QString &meetingCode, bool unattended)
+bool MeetingActions::join(const QString &meetingCode, bool unattended)
 {
-    startJoin(meetingFor(meetingCode, unattended), false);
+    if (m_chain->isRunning())
+        return meetingCode == m_chain->meeting().code;
+    startJoin(meetingCode, unattended, false);
+    return true;
 }
 
 void MeetingActions::joinAdmitted()
 {
-    // The switches of the join the admission interrupted.
-    startJoin(m_meeting, true);
+    m_chain->joinNow(m_meeting);
 }
 
-JoinChain::Meeting MeetingActions::meetingFor(const QString &meetingCode, bool unattended) const
+void MeetingActions::startJoin(const QString &meetingCode, bool unattended, bool direct)
 {
-    if (unattended)
-        return JoinChain::unattended(meetingCode, baseValues->meetingPersonName);
-    return {meetingCode, baseValues->meetingPersonName, baseValues->micOn, baseValues->cameraOn};
-}
-
-void MeetingActions::startJoin(const JoinChain::Meeting &meeting, bool direct)
-{
-    m_meeting = meeting;
+    m_meeting = unattended ? JoinChain::unattended(meetingCode, baseValues->meetingPersonName)
+                           : JoinChain::Meeting{meetingCode, baseValues->meetingPersonName, baseValues->micOn,
+                                                baseValues->cameraOn};
+    emit joinStarted();
     if (direct)
         m_chain->joinNow(m_meeting);
     else
@@ -72,15 +70,16 @@ void MeetingActions::startJoin(const JoinChain::Meeting &meeting, bool direct)
 
 void MeetingActions::onJoinFinished(const JoinOutcome &outcome)
 {
+    // The meeting the chain joined, whatever was asked for meanwhile.
     if (outcome.kind == JoinOutcome::Kind::Joined)
-        baseValues->currentMeetingCode = m_meeting.code;
+        baseValues->currentMeetingCode = m_chain->meeting().code;
     emit joinFinished(outcome);
 }
 
 void MeetingActions::quickMeeting(bool unattended)
 {
     m_creating = true;
-    m_unattendedQuick = unattended;
+    m_unattended = unattended;
     auto *request = oneShot<TmMtgCreateHttp>(this, &TmMtgCreateHttp::sendTmMtgCreateResultSignal,
                                              [this](const ServiceReply &reply) { onCreated(reply); });
     const QJsonObject body{{QStringLiteral("meetingType"), 1}};
@@ -120,7 +119,7 @@ void MeetingActions::onCreated(const ServiceReply &reply)
     // The user's own new meeting belongs in the list.
     m_store->refresh();
     baseValues->joinUrl = joinUrl;
-    startJoin(meetingFor(meetingCode, m_unattendedQuick), true);
+    startJoin(meetingCode, m_unattended, true);
 }
 
 MeetingActions::LinkRequest MeetingActions::followLink()

@@ -43,9 +43,10 @@ public:
     ~MeetingActions() override;
 
     // Joins a meeting of the signed-in user (summary, admission where the
-    // type asks for it, join). Unattended: nobody clicked for it in the
-    // client (a link, a reminder), see JoinChain::unattended.
-    void join(const QString &meetingCode, bool unattended = false);
+    // type asks for it, join). Unattended: a join nobody clicked for in the
+    // client (a link, a reminder), see JoinChain::unattended. False when
+    // another meeting's join is under way: that one stays the one joined.
+    bool join(const QString &meetingCode, bool unattended = false);
     // An admission window let the user in: the join alone.
     void joinAdmitted();
     // Creates a meeting at once and joins it.
@@ -74,6 +75,8 @@ public:
     void fetchCalendarText(const QString &meetingCode);
 
 signals:
+    // A join starts (its checks first): the screen in front shows it is busy.
+    void joinStarted();
     // The join is asked of the Meeting SDK now.
     void joining();
     // As JoinChain::finished; Joined has set currentMeetingCode.
@@ -81,8 +84,7 @@ signals:
     void finished(const MeetingOutcome &outcome);
 
 private:
-    void startJoin(const JoinChain::Meeting &meeting, bool direct);
-    JoinChain::Meeting meetingFor(const QString &meetingCode, bool unattended) const;
+    void startJoin(const QString &meetingCode, bool unattended, bool direct);
     void onJoinFinished(const JoinOutcome &outcome);
     void onCreated(const ServiceReply &reply);
     void onActivityDetail(const QString &meetingId, const ServiceReply &reply);
@@ -92,5 +94,5 @@ private:
     JoinChain *m_chain = nullptr;
     JoinChain::Meeting m_meeting;
     bool m_creating = false;
-    bool m_unattendedQuick = false;
+    bool m_unattended = false;
 };

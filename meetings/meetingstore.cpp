@@ -3,6 +3,7 @@
 #include "app/basevalues.h"
 #include "app/waits.h"
 #include "http/httphelper.h"
+#include "http/sessionwatch.h"
 #include "http/tmmtgqueryhttp.h"
 
 #include <QDebug>
@@ -13,6 +14,8 @@ MeetingStore::MeetingStore(QObject *parent) : QObject(parent), m_timer(new QTime
     qRegisterMetaType<ServiceReply>();
     newQuery();
     connect(m_timer, &QTimer::timeout, this, &MeetingStore::refresh);
+    // What failed with the lost session may have been the list.
+    connect(SessionWatch::instance(), &SessionWatch::renewed, this, &MeetingStore::refresh);
     connect(ServiceReachability::instance(), &ServiceReachability::reachableAgain, this, [this] {
         if (m_running && m_stale && !m_loading)
             refresh();

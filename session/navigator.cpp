@@ -322,8 +322,10 @@ void Navigator::signInAgain(const QString &why)
 void Navigator::leaveForSignIn(HomeScreen *home, const QString &why)
 {
     baseValues->signedIn = false;
-    if (m_coordinator)
+    if (m_coordinator) {
         m_coordinator->reminders()->stop();
+        m_coordinator->meetingStore()->stop();
+    }
     home->handOverWithoutSignOut();
     // The Meeting SDK still holds the old sign-in; the sign-in screen signs
     // in anew.
@@ -346,17 +348,18 @@ void Navigator::leaveForSignIn(HomeScreen *home, const QString &why)
 
 void Navigator::joinFromReminder(const QString &meetingCode)
 {
-    // The session joins; a home screen, when open, comes to the front and shows how it goes.
+    // The session joins; a home screen, when open, comes to the front.
     for (QWidget *window : openWindows()) {
         if (auto *home = qobject_cast<HomeScreen *>(window)) {
             home->showNormal();
             home->raise();
             home->activateWindow();
-            home->joinUnattended(meetingCode);
-            return;
+            break;
         }
     }
-    meetingActions()->join(meetingCode, true);
+    // A home screen shows the join as its own (it listens to the actions).
+    if (!meetingActions()->join(meetingCode, true))
+        qDebug().noquote() << "reminder join refused, another join is under way:" << meetingCode;
 }
 
 // --- Join dialog ----------------------------------------------------------------
