@@ -390,10 +390,10 @@ void ScheduleMeeting::fillFromDetail()
             ui->IEditMtgStartDate->setMinimumDate(start.date());
         ui->IEditMtgStartDate->setDate(start.date());
         // The stored start stays on offer even when it has passed.
-        QList<QDateTime> times = dayTimes(start.date());
-        if (!times.contains(start))
-            times.insert(std::lower_bound(times.begin(), times.end(), start), start);
-        ui->wtStartTime->setDateTimeList(times);
+        QList<QDateTime> offered = dayTimes(start.date());
+        if (!offered.contains(start))
+            offered.insert(std::lower_bound(offered.begin(), offered.end(), start), start);
+        ui->wtStartTime->setDateTimeList(offered);
         ui->wtStartTime->setDateTime(start);
         startDateTimeChangedSlot(start);
     }
