@@ -2,19 +2,22 @@
 
 #include <QString>
 
-// The instance marker: a shared-memory segment with the key
-// "VeskMeeting.exe" (per user on POSIX, see instanceMarkerKey) whose
-// successful creation marks the first instance. It stays with the process
-// until it ends.
+// The instance marker, whose holder is the first instance, and the names of
+// the single-instance channel. No other user of the machine can reach, take
+// or make either first: on POSIX both live in a folder only the user may
+// enter; on Windows their names carry a random value kept in the user's
+// profile, which other users cannot read, so they cannot guess them.
 
-// "VeskMeeting.exe", with the user's suffix where users share the namespace.
+// "<private folder>/<base>", or "<base>-<the user's value>".
+QString instanceChannelName(const QString &base);
+
+// The marker's name: instanceChannelName("VeskMeeting.exe").
 QString instanceMarkerKey();
 
-// Tries to create the marker; false when that fails for any reason.
+// Takes the marker; false while another instance holds it.
 bool createInstanceMarker();
 
 // For a start that found the marker but no instance answering on the local
-// socket: a marker left by an instance that crashed or was killed (POSIX
-// keeps such segments) is released and created anew. False while a running
-// process still holds it, or when it cannot be released.
+// socket: the marker's holder may have ended meanwhile. False while a
+// running process still holds it.
 bool takeOverInstanceMarker();

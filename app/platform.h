@@ -10,6 +10,8 @@
 // Where the platform layer sends its own diagnostic lines (UTF-8); the
 // client routes them into the log. Null drops them.
 void setPlatformLogger(void (*log)(const char *utf8Line));
+// Writes one line through that logger.
+void writePlatformLog(const std::string &utf8Line);
 
 // Catches faults nobody handles: writes "VeskMeeting_yyyyMMddHHmmsszzz.dmp"
 // into dataFolder (UTF-8 path), lets notifyUser tell the user, then the
@@ -30,9 +32,10 @@ void killProcessTree(long long pid = -1);
 bool raiseWindowWithTitle(const std::wstring &title);
 
 // Whether the program file at utf8Path carries a valid, trusted code
-// signature (Windows: Authenticode through WinVerifyTrust); when it does not,
-// why (when given) says what was wrong, in words for the log. POSIX has no
-// such signature: it answers true and logs that nothing was checked.
+// signature (Windows: Authenticode through WinVerifyTrust; POSIX: the
+// Ed25519 signature "<file>.sig" by the update key built into the client);
+// when it does not, why (when given) says what was wrong, in words for the
+// log.
 bool verifyProgramSignature(const std::string &utf8Path, std::string *why = nullptr);
 
 // Private places for files that hold passwords (logs, User.dat). POSIX: a
@@ -48,11 +51,20 @@ bool createPrivateFile(const std::string &utf8Path);   // never truncates
 // opened that way (Windows, a link or a folder in the way): open it as usual.
 int openPrivateForAppend(const std::string &utf8Path);
 
-// Appended to the names of the instance marker and the local socket so that
-// each user of the machine has their own: "-<uid>" on POSIX, where both live
-// in a temporary folder users may share; empty on Windows, whose session
-// namespace keeps users apart already.
-std::string userInstanceSuffix();
+// The folder of the instance marker and the local socket, where no other
+// user of the machine can reach, take or make them first (POSIX):
+// $XDG_RUNTIME_DIR when it is the user's own and closed to others, else
+// "VeskMeeting-<uid>" in the temporary folder, else fallbackFolder, made
+// 0700. What is found in the way that is not the user's is passed over and
+// logged. Empty where no such folder is to be had, and on Windows, where
+// the names carry what only the user can read instead (instancemarker.h).
+std::string instanceChannelFolder(const std::string &fallbackFolder);
+
+// Marks this process as the first instance for as long as it runs; false
+// while another holds the mark. The system drops it with its holder however
+// that ends, so a crashed instance blocks no start. POSIX: a lock on the
+// file utf8Name; Windows: a mutex of that name in the session's namespace.
+bool holdInstanceMarker(const std::string &utf8Name);
 
 // The program arguments: on Windows taken from the wide command line and
 // converted into the system code page, elsewhere argv as given.

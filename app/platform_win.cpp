@@ -257,6 +257,12 @@ void setPlatformLogger(void (*log)(const char *utf8Line))
     platformLog = log;
 }
 
+void writePlatformLog(const std::string &utf8Line)
+{
+    if (platformLog)
+        platformLog(utf8Line.c_str());
+}
+
 void installCrashHandler(const std::string &dataFolder, void (*notifyUser)())
 {
     dumpFolder = fromUtf8(dataFolder);
@@ -336,9 +342,27 @@ void sendTcpWritesAtOnce()
     }
 }
 
-std::string userInstanceSuffix()
+std::string instanceChannelFolder(const std::string &)
 {
     return std::string();
+}
+
+bool holdInstanceMarker(const std::string &utf8Name)
+{
+    static HANDLE held = nullptr;
+    if (held)
+        return true;
+    const std::wstring name = L"Local\\" + fromUtf8(utf8Name);
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+    if (!mutex)
+        return false;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return false;
+    }
+    // Kept open until the process ends.
+    held = mutex;
+    return true;
 }
 
 int terminationRequestDescriptor()

@@ -1,6 +1,6 @@
 #include "app/veskmeetingserver.h"
 
-#include "app/platform.h"
+#include "app/instancemarker.h"
 #include "app/waits.h"
 
 #include <QDebug>
@@ -24,7 +24,7 @@ VeskMeetingServer::~VeskMeetingServer()
 
 QString VeskMeetingServer::serverName()
 {
-    return QStringLiteral("VeskMeeting") + QString::fromStdString(userInstanceSuffix());
+    return instanceChannelName(QStringLiteral("VeskMeeting"));
 }
 
 void VeskMeetingServer::runServer()

@@ -65,6 +65,9 @@ public:
             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
     };
     static QByteArray zipArchive(const QVector<ArchiveEntry> &entries);
+    // What the client looks for beside an installer ("<installer>.sig"):
+    // the Ed25519 signature of its SHA-256 digest by the test update key.
+    static QByteArray updateSignature(const QByteArray &installer);
 
 private:
     struct Company

@@ -8,6 +8,7 @@
 #include "app/waits.h"
 #include "http/httphelper.h"
 #include "widgets/messages.h"
+#include "widgets/plaintext.h"
 
 #include <QCloseEvent>
 #include <QDebug>
@@ -20,8 +21,8 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include <quazip/JlCompress.h>
 #include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
 #include <quazip/quazipfileinfo.h>
 
 #include <climits>
@@ -49,6 +50,25 @@ QString unverifiedMessage()
     return QStringLiteral("更新文件未通过安全验证，未启动安装！\n请联系Vesk客服") + customerServicePhone;
 }
 
+QString oversizedMessage()
+{
+    return QStringLiteral("更新文件异常，已拒绝解压！\n请联系Vesk客服") + customerServicePhone;
+}
+
+// What an archive may unpack to, against what was downloaded: an installer
+// compresses a few times at most, an archive built to fill the disk
+// hundreds of times. Small archives get a floor of their own.
+constexpr qint64 unpackRatio = 20;
+constexpr qint64 unpackFloor = 4 * 1024 * 1024;
+qint64 unpackBudget(qint64 archiveBytes)
+{
+    return qMax(unpackFloor, archiveBytes * unpackRatio);
+}
+int entryBudget(qint64 archiveBytes)
+{
+    return int(qMin<qint64>(16 + archiveBytes / 4096, 100000));
+}
+
 QString cannotSaveMessage()
 {
     return QStringLiteral("更新文件无法保存！\n请检查磁盘空间和文件权限后重新启动");
@@ -73,6 +93,48 @@ bool isSafeEntryName(const QString &name)
             return false;
     }
     return true;
+}
+
+// Unpacks every entry under folder, writing no more than budget bytes in
+// all: the sizes an archive declares may lie, the bytes inflated do not.
+// Empty on success, else why not.
+QString unpackWithin(const QString &archive, const QString &folder, qint64 budget)
+{
+    QuaZip zip(archive);
+    if (!zip.open(QuaZip::mdUnzip))
+        return QStringLiteral("cannot open %1 (%2)").arg(archive).arg(zip.getZipError());
+    qint64 written = 0;
+    QByteArray buffer(64 * 1024, Qt::Uninitialized);
+    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
+        QuaZipFileInfo64 info;
+        if (!zip.getCurrentFileInfo(&info))
+            return QStringLiteral("unreadable entry in %1").arg(archive);
+        const QString name = QString(info.name).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        const QString target = folder + QLatin1Char('/') + name;
+        if (name.endsWith(QLatin1Char('/'))) {
+            QDir().mkpath(target);
+            continue;
+        }
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QuaZipFile in(&zip);
+        QFile out(target);
+        if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return QStringLiteral("cannot unpack %1").arg(name);
+        qint64 n = 0;
+        while ((n = in.read(buffer.data(), buffer.size())) > 0) {
+            written += n;
+            if (written > budget)
+                return QStringLiteral("unpacks to more than %1 bytes").arg(budget);
+            if (out.write(buffer.constData(), n) != n)
+                return QStringLiteral("cannot write %1: %2").arg(target, out.errorString());
+        }
+        in.close();
+        if (n < 0 || in.getZipError() != UNZ_OK)
+            return QStringLiteral("damaged entry %1").arg(name);
+        out.close();
+        out.setPermissions(info.getPermissions());
+    }
+    return zip.getZipError() == UNZ_OK ? QString() : QStringLiteral("damaged archive %1").arg(archive);
 }
 
 } // namespace
@@ -137,7 +199,8 @@ void CheckUpdate::setUpNewVersionForm()
 {
     setFixedSize(570, 420);
     ui->backgroundWidget->setFixedSize(550, 400);
-    ui->lblInfo->setText(QStringLiteral("检查到新版本：Vesk云会议") + m_newVersion);
+    ui->lblInfo->setTextFormat(Qt::PlainText);
+    ui->lblInfo->setText(QStringLiteral("检查到新版本：Vesk云会议") + PlainText::oneLine(m_newVersion));
     ui->horizontalLine->hide();
     ui->BtnCheckVersion->hide();
 
@@ -260,7 +323,6 @@ void CheckUpdate::downloadFinished()
     if (m_file)
         m_file->close();
     const QString problem = downloadProblem();
-    // The partial archive stays on disk; the next update removes it.
     discardDownload();
     if (!problem.isEmpty()) {
         // What arrived was not the archive: the bar must not claim it complete.
@@ -330,6 +392,19 @@ void CheckUpdate::unpackAndStartInstaller()
             return;
         }
         const QList<QuaZipFileInfo64> entries = zip.getFileInfoList64();
+        const qint64 archiveBytes = QFileInfo(archive).size();
+        qint64 declared = 0;
+        for (const QuaZipFileInfo64 &entry : entries)
+            declared += qMax<qint64>(0, qint64(entry.uncompressedSize));
+        if (entries.size() > entryBudget(archiveBytes) || declared > unpackBudget(archiveBytes)) {
+            giveUp(QStringLiteral("%1 of %2 bytes declares %3 entries, %4 bytes unpacked")
+                       .arg(archive)
+                       .arg(archiveBytes)
+                       .arg(entries.size())
+                       .arg(declared),
+                   oversizedMessage());
+            return;
+        }
         for (const QuaZipFileInfo64 &entry : entries) {
             if (!isSafeEntryName(entry.name) || entry.isSymbolicLink()) {
                 giveUp(QStringLiteral("refused update archive entry %1").arg(entry.name),
@@ -345,7 +420,11 @@ void CheckUpdate::unpackAndStartInstaller()
         return;
     }
 
-    JlCompress::extractDir(archive, folder);
+    const QString unpackProblem = unpackWithin(archive, folder, unpackBudget(QFileInfo(archive).size()));
+    if (!unpackProblem.isEmpty()) {
+        giveUp(unpackProblem, oversizedMessage());
+        return;
+    }
     if (!QFileInfo(program).isFile()) {
         giveUp(QStringLiteral("could not unpack %1").arg(program), downloadFailedMessage());
         return;
@@ -389,6 +468,8 @@ void CheckUpdate::giveUp(const QString &reason, const QString &message)
 {
     qDebug().noquote() << QStringLiteral("update stopped:") << reason;
     discardDownload();
+    // Nothing of a refused or failed update stays on the disk.
+    QDir(updateFolder()).removeRecursively();
     ui->pBtnClose->setEnabled(true);
     ui->lblUpdateInfo->setText(QStringLiteral("软件更新失败"));
     // From the event queue: during construction the dialog is not shown yet,

@@ -3,20 +3,22 @@
 // front and ends; a killed client leaves nothing behind that blocks the next
 // start. The window cases run on a private X server.
 
-#include "app/instancemarker.h"
 #include "app/veskmeetingserver.h"
 #include "support/programsandbox.h"
 #include "x11desktop.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSharedMemory>
+#include <QSocketNotifier>
 #include <QTcpServer>
 #include <QtTest>
 
+#include <cstdio>
 #include <memory>
 #include <signal.h>
 #include <sys/stat.h>
@@ -24,6 +26,7 @@
 
 namespace {
 const QString appTitle = QStringLiteral("Vesk云会议");
+const QString squatter = QStringLiteral("vesksquat");
 // Chinese text and a percent-encoded one: the channel carries UTF-8 as is.
 const QString meetingLink =
     QStringLiteral("veskmeeting://join?meetingCode=482915736&name=张伟&phone=%2B86%20138");
@@ -35,12 +38,12 @@ class TestSingleInstance : public QObject
 
 private:
     std::unique_ptr<testsupport::ProgramSandbox> m_root;
-    QByteArray m_testTmpDir;
+    QProcessEnvironment m_testEnv;
     QProcess m_xServer;
     QString m_display;
 
     QString tmpFolder() const { return m_root->tmpFolder(); }
-    QString socketPath() const { return tmpFolder() + QLatin1Char('/') + VeskMeetingServer::serverName(); }
+    QString socketPath() const { return VeskMeetingServer::serverName(); }
     QString log() const { return testsupport::readText(m_root->todaysLog()); }
 
     void useServiceAt(quint16 port)
@@ -129,17 +132,20 @@ private slots:
         // No real service: port 9 refuses at once.
         useServiceAt(9);
         // This process looks at the same marker and socket as the programs.
-        m_testTmpDir = qgetenv("TMPDIR");
-        qputenv("TMPDIR", tmpFolder().toLocal8Bit());
+        m_testEnv = QProcessEnvironment::systemEnvironment();
+        const QProcessEnvironment env = m_root->environment(100);
+        for (const char *name : {"TMPDIR", "XDG_RUNTIME_DIR", "XDG_DATA_HOME"})
+            qputenv(name, env.value(QLatin1String(name)).toLocal8Bit());
     }
 
     void cleanup()
     {
-        if (m_testTmpDir.isNull())
-            qunsetenv("TMPDIR");
-        else
-            qputenv("TMPDIR", m_testTmpDir);
-        // Also releases the marker of a program the test killed.
+        for (const char *name : {"TMPDIR", "XDG_RUNTIME_DIR", "XDG_DATA_HOME"}) {
+            if (m_testEnv.contains(QLatin1String(name)))
+                qputenv(name, m_testEnv.value(QLatin1String(name)).toLocal8Bit());
+            else
+                qunsetenv(name);
+        }
         m_root.reset();
     }
 
@@ -269,13 +275,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(channelAnswers(), 10000);
         ::kill(pid_t(killed.processId()), SIGKILL);
         QVERIFY(killed.waitForFinished(10000));
-        // What it leaves: its socket and its marker.
+        // What it leaves: its socket.
         QVERIFY(QFileInfo::exists(socketPath()));
-        {
-            QSharedMemory marker(instanceMarkerKey());
-            QVERIFY(!marker.create(100));
-            QCOMPARE(marker.error(), QSharedMemory::AlreadyExists);
-        }
 
         QProcess next;
         start(next, Screen::Offscreen);
@@ -284,30 +285,60 @@ private slots:
         QCOMPARE(handOver(meetingLink), QStringLiteral("Hello Client"));
         QTRY_VERIFY2(log().contains(QStringLiteral("receiveAppParameter = ") + meetingLink),
                      qPrintable(log()));
-        QVERIFY(log().contains(QStringLiteral("instance marker left by an ended instance released")));
         endCleanly(next);
-
-        // A clean end leaves neither behind.
+        // A clean end leaves no socket behind.
         QVERIFY(!QFileInfo::exists(socketPath()));
-        QSharedMemory marker(instanceMarkerKey());
-        QVERIFY(marker.create(100));
     }
 
-    void anotherUsersClientDoesNotStopThisUsersStart()
+    // Another user of the machine got there first: the marker under this
+    // user's key and a socket where this user's used to be, in the shared
+    // temporary folder, and perhaps the runtime folder the client is given.
+    void anotherUsersSquatTakesNothing_data()
     {
-        // What a client of another user holds in the shared temporary folder
-        // under the machine-wide names.
-        QSharedMemory othersMarker(QStringLiteral("VeskMeeting.exe"));
-        QVERIFY(othersMarker.create(100));
-        QLocalServer othersSocket;
-        othersSocket.setSocketOptions(QLocalServer::WorldAccessOption);
-        QVERIFY(othersSocket.listen(QStringLiteral("VeskMeeting")));
+        QTest::addColumn<bool>("runtimeTaken");
+        QTest::newRow("own runtime folder") << false;
+        QTest::newRow("runtime folder of the other user") << true;
+    }
+    void anotherUsersSquatTakesNothing()
+    {
+        QFETCH(bool, runtimeTaken);
+        if (::geteuid() != 0)
+            QSKIP("acting as another user needs root");
+        QProcess::execute(QStringLiteral("useradd"), {QStringLiteral("-M"), QStringLiteral("-r"), squatter});
+        // The other user may use the shared temporary folder, as in /tmp.
+        QVERIFY(::chmod(QFile::encodeName(QFileInfo(tmpFolder()).absolutePath()).constData(), 0755) == 0);
+        QVERIFY(::chmod(QFile::encodeName(tmpFolder()).constData(), 01777) == 0);
+        const QString othersRuntime = tmpFolder() + QStringLiteral("/runtime-of-other");
+        QProcess squat;
+        squat.start(QStringLiteral("runuser"),
+                    {QStringLiteral("-u"), squatter, QStringLiteral("--"),
+                     QCoreApplication::applicationFilePath(), QStringLiteral("--squat"), tmpFolder(),
+                     QString::number(::getuid()), runtimeTaken ? othersRuntime : QString()});
+        QVERIFY(squat.waitForReadyRead(20000));
+        QCOMPARE(squat.readLine(), QByteArray("ready\n"));
 
+        QProcessEnvironment env = m_root->environment(5);
+        env.insert(QStringLiteral("VESK_SDK_SIM"), QStringLiteral("headless=1"));
+        env.remove(QStringLiteral("DISPLAY"));
+        if (runtimeTaken) {
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), othersRuntime);
+            qputenv("XDG_RUNTIME_DIR", othersRuntime.toLocal8Bit());
+        }
         QProcess mine;
-        start(mine, Screen::Offscreen);
-        QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("Run Server ok")), 10000);
-        QVERIFY(channelAnswers());
-        QVERIFY(!othersSocket.hasPendingConnections());
+        QVERIFY(m_root->start(mine, m_root->filePath(QStringLiteral("VeskMeeting")), {}, env));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            log().contains(QStringLiteral("Run Server ok")) || mine.state() == QProcess::NotRunning, 10000);
+        QCOMPARE(mine.state(), QProcess::Running);
+        QProcess second;
+        QVERIFY(m_root->start(second, m_root->filePath(QStringLiteral("VeskMeeting")), {meetingLink}, env));
+        QVERIFY(second.waitForFinished(20000));
+        QTRY_VERIFY2(log().contains(QStringLiteral("receiveAppParameter = ") + meetingLink),
+                     qPrintable(log()));
+        QCOMPARE(log().contains(QStringLiteral("passed over")), runtimeTaken);
+        squat.closeWriteChannel();
+        QVERIFY(squat.waitForFinished(10000));
+        // Nothing reached the other user's sockets.
+        QCOMPARE(squat.readAll(), QByteArray());
         endCleanly(mine);
     }
 
@@ -330,5 +361,51 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSingleInstance)
+// The other user's side, run as them: holds what this user's client used
+// to take, says "ready", then "connected" for every connection it gets,
+// until its input closes.
+int squatFor(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString suffix = QStringLiteral("-") + QString::fromLatin1(argv[3]);
+    qputenv("TMPDIR", argv[2]);
+    QSharedMemory marker(QStringLiteral("VeskMeeting.exe") + suffix);
+    marker.create(100);
+    QStringList places{QString::fromLocal8Bit(argv[2]) + QStringLiteral("/VeskMeeting") + suffix};
+    if (argc > 4 && argv[4][0]) {
+        QDir().mkpath(QString::fromLocal8Bit(argv[4]));
+        ::chmod(argv[4], 0777);
+        places << QString::fromLocal8Bit(argv[4]) + QStringLiteral("/VeskMeeting");
+    }
+    std::vector<std::unique_ptr<QLocalServer>> servers;
+    for (const QString &place : places) {
+        servers.push_back(std::make_unique<QLocalServer>());
+        servers.back()->setSocketOptions(QLocalServer::WorldAccessOption);
+        servers.back()->listen(place);
+        QObject::connect(servers.back().get(), &QLocalServer::newConnection, [] {
+            fputs("connected\n", stdout);
+            fflush(stdout);
+        });
+    }
+    QSocketNotifier input(0, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, &app, [&app] {
+        char byte;
+        if (::read(0, &byte, 1) <= 0)
+            app.quit();
+    });
+    fputs("ready\n", stdout);
+    fflush(stdout);
+    return app.exec();
+}
+
+int main(int argc, char **argv)
+{
+    if (argc > 3 && qstrcmp(argv[1], "--squat") == 0)
+        return squatFor(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestSingleInstance test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_singleinstance.moc"

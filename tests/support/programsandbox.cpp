@@ -1,7 +1,5 @@
 #include "support/programsandbox.h"
 
-#include "support/instancemarker.h"
-
 #include <QDate>
 #include <QDir>
 #include <QDirIterator>
@@ -28,11 +26,7 @@ ProgramSandbox::ProgramSandbox()
                                     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-ProgramSandbox::~ProgramSandbox()
-{
-    if (m_root.isValid())
-        releaseInstanceMarker(tmpFolder());
-}
+ProgramSandbox::~ProgramSandbox() = default;
 
 QString ProgramSandbox::tmpFolder() const
 {

@@ -1,6 +1,7 @@
 #include "support/testsupport.h"
 
 #include "app/logging.h"
+#include "app/platform.h"
 #include "app/startup.h"
 #include "app/uitexts.h"
 #include "devservice/backend.h"
@@ -63,14 +64,12 @@ QByteArray archiveOf(const QStringList &names)
     return devservice::Backend::zipArchive(entries);
 }
 
+// The client's own check, counted.
 QStringList signatureChecks;
-bool signatureAccepted = true;
 bool recordingSignatureCheck(const std::string &utf8Path, std::string *why)
 {
     signatureChecks << QString::fromStdString(utf8Path);
-    if (!signatureAccepted)
-        *why = "it carries no signature";
-    return signatureAccepted;
+    return verifyProgramSignature(utf8Path, why);
 }
 
 } // namespace
@@ -119,7 +118,6 @@ private slots:
         m_server.addVersion("9.9.9", "更快的入会");
         baseValues->updateUrl = QString::fromStdString(m_server.baseUrl()) + archivePath;
         signatureChecks.clear();
-        signatureAccepted = true;
     }
 
     void cleanup()
@@ -184,7 +182,7 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<qint64>("announced");
-        QTest::addColumn<bool>("installerSigned");
+        QTest::addColumn<bool>("stopsBeforeCheck");
         QTest::addColumn<QString>("message");
         const QString failed = QStringLiteral("更新文件下载失败！\n请联系Vesk客服400-006-8899");
         const QString unsafe =
@@ -209,9 +207,25 @@ private slots:
         QTest::newRow("drive letter")
             << 200 << with(QStringLiteral("C:\\escaped.txt")) << qint64(-1) << true << unsafe;
         // The download worked: the user is not sent to retry it.
-        QTest::newRow("unsigned installer")
-            << 200 << QByteArray() << qint64(-1) << false
-            << QStringLiteral("更新文件未通过安全验证，未启动安装！\n请联系Vesk客服400-006-8899");
+        const QString unverified =
+            QStringLiteral("更新文件未通过安全验证，未启动安装！\n请联系Vesk客服400-006-8899");
+        QTest::newRow("unsigned installer") << 200 << good << qint64(-1) << false << unverified;
+        QTest::newRow("signature of another installer")
+            << 200
+            << devservice::Backend::zipArchive(
+                   {{installer, "#!/bin/sh\n", QFile::ReadOwner | QFile::ExeOwner},
+                    {installer + ".sig", devservice::Backend::updateSignature("#!/bin/sh\nrm -rf ~\n")}})
+            << qint64(-1) << false << unverified;
+        const QString oversized = QStringLiteral("更新文件异常，已拒绝解压！\n请联系Vesk客服400-006-8899");
+        QTest::newRow("unpacks to 64 MiB")
+            << 200
+            << devservice::Backend::zipArchive(
+                   {{installer, "#!/bin/sh\n"}, {"fill", QByteArray(64 << 20, 0)}})
+            << qint64(-1) << true << oversized;
+        QStringList many{installer};
+        for (int i = 0; i < 400; ++i)
+            many << QStringLiteral("f%1").arg(i);
+        QTest::newRow("400 entries") << 200 << archiveOf(many) << qint64(-1) << true << oversized;
     }
 
     void failedUpdatesTellTheUserAndStartNothing()
@@ -219,16 +233,15 @@ private slots:
         QFETCH(int, status);
         QFETCH(QByteArray, content);
         QFETCH(qint64, announced);
-        QFETCH(bool, installerSigned);
+        QFETCH(bool, stopsBeforeCheck);
         QFETCH(QString, message);
         QScopedValueRollback<int> stall(Waits::updateStallMs, 300);
         QScopedValueRollback<bool (*)(const std::string &, std::string *)> check(CheckUpdate::verifySignature,
                                                                                  &recordingSignatureCheck);
-        signatureAccepted = installerSigned;
-        if (!installerSigned)
+        if (!stopsBeforeCheck)
             QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral(
                                                  "^update stopped: installer .+ not started, its signature "
-                                                 "was refused: it carries no signature$")));
+                                                 "was refused: .+$")));
         RawHttpServer raw;
         if (!content.isEmpty()) {
             QVERIFY(raw.listen(QHostAddress::LocalHost));
@@ -255,7 +268,9 @@ private slots:
         QCOMPARE(answer->message, message);
         QTRY_VERIFY(!dialog);
 
-        QCOMPARE(signatureChecks.size(), installerSigned ? 0 : 1);
+        QCOMPARE(signatureChecks.size(), stopsBeforeCheck ? 0 : 1);
+        // Nothing of the refused update is left on the disk.
+        QVERIFY(!QDir(CheckUpdate::updateFolder()).exists());
         QVERIFY(!QFile::exists(m_record));
         QVERIFY(!QFile::exists(QFileInfo(dataFolder()).absolutePath() + QStringLiteral("/escaped.txt")));
         QVERIFY(!QDir(dataFolder()).exists(QStringLiteral("escaped.txt")));
