@@ -11,6 +11,7 @@
 #include "login/verifycodecountdown.h"
 #include "sdk/signinchain.h"
 #include "session/navigator.h"
+#include "widgets/plaintext.h"
 
 #include <QDebug>
 #include <QLineEdit>
@@ -22,7 +23,8 @@ PhoneNumberPatch::PhoneNumberPatch(int origin, QWidget *parent)
     setUpWindow(baseValues->appName, windowFlags() | Qt::FramelessWindowHint);
     setClosesOnEscape(false);
     setUpTitleButtons(ui->pBtnMin, ui->pBtnClose, ui->pBtnReturn);
-    ui->lblName->setText(baseValues->personName);
+    ui->lblName->setTextFormat(Qt::PlainText);
+    ui->lblName->setText(PlainText::oneLine(baseValues->personName));
     ui->wtPhoneNumEdit->setAreaCodeList(readAreaCodes());
 
     // Style object names; the form names above are the designer's.

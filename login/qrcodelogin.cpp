@@ -285,6 +285,7 @@ void QRCodeLogin::stopPolling()
 
 void QRCodeLogin::showInvalid(const QString &text)
 {
+    ui->lblInvalidQRCode->setTextFormat(Qt::PlainText);
     ui->lblInvalidQRCode->setText(text);
     ui->frmInvalidQRCode->show();
     ui->lblInvalidQRCode->show();

@@ -13,6 +13,7 @@
 #include "sdk/wemeetmanager.h"
 #include "session/navigator.h"
 #include "widgets/messages.h"
+#include "widgets/plaintext.h"
 #include "widgets/waitingspinnerwidget.h"
 
 #include <QAbstractItemView>
@@ -216,12 +217,13 @@ void JoinMeeting::fillHistory()
         qMin(historyNameWidth, ui->cboBoxMeetingNo->width() - widestCode - 24 - removeWidth - 36);
     for (const QJsonObject &entry : m_history) {
         const QString code = entry.value(QStringLiteral("code")).toString();
+        // Kept from the service's answer: shown as it is, on one line.
         const QString name = entry.value(QStringLiteral("name")).toString();
         // The row's own text is what a choice puts into the field; the row
         // widget above it shows name and number.
         auto *item = new QStandardItem(displayMeetingNo(code));
         item->setData(QColor(Qt::transparent), Qt::ForegroundRole);
-        item->setToolTip(name);
+        item->setToolTip(PlainText::toolTip(name));
         model->appendRow(item);
 
         auto *row = new QWidget;
@@ -231,8 +233,9 @@ void JoinMeeting::fillHistory()
         auto *nameLabel = new QLabel(row);
         nameLabel->setObjectName(QStringLiteral("leftSpaceQLabel"));
         nameLabel->setFixedWidth(nameWidth);
-        nameLabel->setToolTip(name);
-        nameLabel->setText(codeMetrics.elidedText(name, Qt::ElideRight, nameWidth - 20));
+        nameLabel->setToolTip(PlainText::toolTip(name));
+        nameLabel->setTextFormat(Qt::PlainText);
+        nameLabel->setText(codeMetrics.elidedText(PlainText::oneLine(name), Qt::ElideRight, nameWidth - 20));
         auto *codeLabel = new QLabel(displayMeetingNo(code), row);
         codeLabel->setObjectName(QStringLiteral("leftSpaceQLabel"));
         // The number is never cut; the name gave way for it.

@@ -4,6 +4,7 @@
 #include "app/basevalues.h"
 #include "meeting/invitationtext.h"
 #include "widgets/borderdialog.h"
+#include "widgets/plaintext.h"
 #include "widgets/shadowmenu.h"
 
 #include <QCursor>
@@ -61,10 +62,8 @@ void mtgItem::setUp(const QString &startTime, const QString &endTime, const QStr
     const bool activityRow = isActivity == QLatin1String("true");
     const int room = qMin(ui->lblMtgName->maximumWidth(), ui->horizontalLayoutWidget->width() -
                                                               (activityRow ? ui->lblActTip->width() + 2 : 0));
-    ui->lblMtgName->ensurePolished();
-    const QFontMetrics metrics = ui->lblMtgName->fontMetrics();
-    ui->lblMtgName->setText(metrics.elidedText(subject, Qt::ElideRight, room));
-    ui->lblMtgName->setToolTip(subject);
+    PlainText::setOneLine(ui->lblMtgName, subject, room);
+    ui->lblMtgName->setToolTip(PlainText::toolTip(subject));
     m_meetingCode = meetingCode;
     m_meetingId = meetingId;
     m_isActivity = isActivity;

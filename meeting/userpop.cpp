@@ -7,6 +7,7 @@
 #include "meeting/userrenamedlg.h"
 #include "sdk/wemeetmanager.h"
 #include "widgets/borderdialog.h"
+#include "widgets/plaintext.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -38,6 +39,7 @@ userPop::userPop(QWidget *parent) : QWidget(parent), ui(new Ui::userPop)
     ui->lblUserPhone->setObjectName(QStringLiteral("messageQLabel"));
     ui->btnLogOut->setObjectName(QStringLiteral("redQPushButton"));
 
+    ui->lblUserPhone->setTextFormat(Qt::PlainText);
     ui->lblUserPhone->setText(
         QStringLiteral("手机号：%1 %2").arg(baseValues->mobileCountryCode, baseValues->telephone));
     showName();
@@ -96,10 +98,12 @@ void userPop::paintEvent(QPaintEvent *event)
 
 void userPop::showName()
 {
-    const QString name = baseValues->meetingPersonName;
+    const QString name = PlainText::oneLine(baseValues->meetingPersonName);
+    ui->lblAvatarName->setTextFormat(Qt::PlainText);
     ui->lblAvatarName->setText(avatarText(name));
 
     QLabel *label = ui->lblUserName;
+    label->setTextFormat(Qt::PlainText);
     // The style sheet's font applies only once the label is polished.
     label->ensurePolished();
     const QFontMetrics metrics(label->font());
@@ -112,7 +116,7 @@ void userPop::showName()
         ui->horizontalLayout->activate();
         const int width = qMin(label->width(), label->maximumWidth());
         label->setText(metrics.elidedText(name, Qt::ElideRight, width));
-        label->setToolTip(name);
+        label->setToolTip(PlainText::toolTip(name));
     }
 }
 

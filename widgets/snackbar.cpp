@@ -49,7 +49,7 @@ Snackbar *Snackbar::showMessageWithAction(const QString &text, const QString &ac
     const QString rich = QStringLiteral("%1&nbsp;&nbsp;<a href=\"action\" style=\"color:#7DB6FF; "
                                         "text-decoration:none;\">%2</a>")
                              .arg(text.left(120).toHtmlEscaped(), actionText.toHtmlEscaped());
-    Snackbar *notice = present(rich, parent, area, durationMs);
+    Snackbar *notice = present(rich, parent, area, durationMs, true);
     QLabel *label = notice->ui->label;
     label->setTextFormat(Qt::RichText);
     label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
@@ -62,7 +62,8 @@ Snackbar *Snackbar::showMessageWithAction(const QString &text, const QString &ac
     return notice;
 }
 
-Snackbar *Snackbar::present(const QString &fullText, QWidget *parent, QRect globalArea, int durationMs)
+Snackbar *Snackbar::present(const QString &fullText, QWidget *parent, QRect globalArea, int durationMs,
+                            bool rich)
 {
     // A notice is read at a glance; laying out a huge text (a service's
     // runaway error message) would freeze the window instead.
@@ -91,8 +92,7 @@ Snackbar *Snackbar::present(const QString &fullText, QWidget *parent, QRect glob
     const QMargins chrome = label->contentsMargins();
     const int room = label->maximumWidth() - 2 * label->margin() - chrome.left() - chrome.right();
     // A link's markup takes no room of its own.
-    const QString shown =
-        Qt::mightBeRichText(text) ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
+    const QString shown = rich ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
     const int advance = QFontMetrics(label->font()).horizontalAdvance(shown);
     const bool wrap = advance > room;
     label->setWordWrap(wrap);
@@ -100,6 +100,8 @@ Snackbar *Snackbar::present(const QString &fullText, QWidget *parent, QRect glob
     if (wrap)
         label->setMinimumWidth(label->maximumWidth());
 
+    // A notice carries the service's words: never rendered as markup.
+    label->setTextFormat(rich ? Qt::RichText : Qt::PlainText);
     label->setText(text);
     // Hug the text: adjustSize() would pad an expanding window to 200 x 100.
     QSize size = notice->sizeHint();

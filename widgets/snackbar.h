@@ -43,7 +43,9 @@ protected:
 
 private:
     explicit Snackbar(QWidget *parent);
-    static Snackbar *present(const QString &text, QWidget *parent, QRect globalArea, int durationMs);
+    // Plain text unless rich (the action notice's own link).
+    static Snackbar *present(const QString &text, QWidget *parent, QRect globalArea, int durationMs,
+                             bool rich = false);
 
     Ui::Snackbar *ui = nullptr;
     int m_timerId = -1;

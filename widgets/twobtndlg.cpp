@@ -51,6 +51,8 @@ void TwoBtnDlg::setRightBtnTxt(QString text)
 
 void TwoBtnDlg::setShowMsg(QString sText)
 {
+    // Messages carry the service's words: shown as they are, never as markup.
+    ui->lblMsg->setTextFormat(Qt::PlainText);
     ui->lblMsg->setText(sText);
 }
 

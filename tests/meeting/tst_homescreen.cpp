@@ -35,6 +35,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <QUrlQuery>
 
@@ -603,20 +604,40 @@ private slots:
         QVERIFY(center->windows().isEmpty());
     }
 
-    void longSubjectsAreElidedWithTheWholeSubjectAsToolTip()
+    // A subject is the service's text: never markup, never more than one line.
+    void subjectsShowAsPlainTextOnOneLine_data()
     {
+        QTest::addColumn<QString>("subject");
+        QTest::addColumn<QString>("line");
+        const QString longOne = QStringLiteral("二〇二六年度上市公司投资者关系管理暨业绩说明会专场活动");
+        QTest::newRow("long") << longOne << longOne;
+        QTest::newRow("markup") << "<b><font size=7>紧急</font></b>会议"
+                                << "<b><font size=7>紧急</font></b>会议";
+        QTest::newRow("line breaks") << "周会\r\n<img src=/tmp/x.png>\t二"
+                                     << "周会  <img src=/tmp/x.png> 二";
+    }
+    void subjectsShowAsPlainTextOnOneLine()
+    {
+        QFETCH(QString, subject);
+        QFETCH(QString, line);
         HomeScreen *home = openHome();
         QVERIFY(home);
         QJsonObject m = meetingJson("123456789", QDateTime::currentDateTime().addDays(1), 30, "3");
-        const QString subject = QStringLiteral("二〇二六年度上市公司投资者关系管理暨业绩说明会专场活动");
         m.insert("subject", subject);
         showList(home, QJsonArray({m}));
         mtgItem *row = rowFor(home, "123456789");
         auto *name = findByName<QLabel>(row->findChild<QWidget *>("horizontalLayoutWidget"),
                                         QStringLiteral("messageQLabel"));
-        QVERIFY(name->text() != subject);
-        QVERIFY(name->text().endsWith(QChar(0x2026)));
-        QCOMPARE(name->toolTip(), subject);
+        QCOMPARE(name->textFormat(), Qt::PlainText);
+        // The whole line, or its start and "…".
+        const QString shown = name->text();
+        QVERIFY2(shown.endsWith(QChar(0x2026)) ? line.startsWith(shown.chopped(1)) : shown == line,
+                 qPrintable(shown));
+        QVERIFY(shown.size() > 2);
+        // The tool tip shows the whole subject as it is.
+        const QString tip = name->toolTip();
+        QCOMPARE(Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip,
+                 subject);
     }
 
     void listScrollBarShowsOnlyUnderThePointer()

@@ -1,6 +1,7 @@
 #include "jointestsupport.h"
 
 #include <QAbstractItemView>
+#include <QClipboard>
 #include <QDate>
 #include <QPixmap>
 
@@ -48,7 +49,10 @@ private slots:
         settings.setIniCodec("UTF-8");
         settings.setValue("/USERINFO/NICKNAME", QStringLiteral("访客小王"));
         settings.sync();
+        // Offered beneath the field, not filled in.
+        QGuiApplication::clipboard()->setText(QStringLiteral("735102948"));
         JoinMeeting *dialog = openDialog();
+        QGuiApplication::clipboard()->clear();
         QVERIFY(dialog);
         typeText(formOf(dialog).number->lineEdit(), QStringLiteral("604185273"));
         QVERIFY(m_shots.save(dialog, QStringLiteral("join-meeting")));
