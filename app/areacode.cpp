@@ -12,11 +12,16 @@ QList<AreaCode> readAreaCodes()
 
 QList<AreaCode> readAreaCodes(const QString &path)
 {
-    QList<AreaCode> result;
     QFile file(path);
     if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return result;
-    QTextStream stream(&file);
+        return {};
+    return readAreaCodes(&file);
+}
+
+QList<AreaCode> readAreaCodes(QIODevice *device)
+{
+    QList<AreaCode> result;
+    QTextStream stream(device);
     stream.setCodec("UTF-8");
     stream.setAutoDetectUnicode(true);
     int lineNumber = 0;

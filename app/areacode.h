@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QList>
+
+class QIODevice;
 #include <QString>
 
 // One entry of the phone area-code drop-down.
@@ -15,3 +17,5 @@ struct AreaCode
 // the calling code. A missing file gives an empty list.
 QList<AreaCode> readAreaCodes();
 QList<AreaCode> readAreaCodes(const QString &path);
+// The same from a device open for reading as text.
+QList<AreaCode> readAreaCodes(QIODevice *device);
