@@ -437,6 +437,11 @@ void JoinMeeting::clearMeetingHistory(QString link)
 // cursor (as its "×" does), Enter on the last row asks to clear them all.
 bool JoinMeeting::eventFilter(QObject *watched, QEvent *event)
 {
+    // Only keys and clicks matter; other events (a view being torn down among
+    // them) must not reach into the view.
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+        return BorderDialog::eventFilter(watched, event);
     QAbstractItemView *view = ui->cboBoxMeetingNo->view();
     const int clearRow = m_history.size();
     if (view && watched == view && event->type() == QEvent::KeyPress) {
