@@ -3,8 +3,17 @@
 // What the client requires of the Meeting SDK library (wemeetsdk_x86.dll on
 // Windows). Only WeMeetManager uses it. Every result comes back later through
 // the callback interfaces, on the GUI thread; texts are NUL-terminated UTF-8.
+//
+// The library is built with Microsoft's compiler and calls into the client
+// by vtable slot, so every interface here must get the slots Microsoft's
+// compiler gives it also under GCC (mingw, and Linux, whose layout is the
+// same). No interface has a virtual destructor: GCC gives one two slots,
+// Microsoft's compiler one. Nothing is ever deleted through an interface.
+// tests/sdkabi compares both compilers' layouts and runs the client's side
+// against a stand-in built by clang for Microsoft's ABI.
 
-#include <cstdint>
+// Not <cstdint>: the stand-in is built without a C++ library.
+#include <stdint.h>
 
 #if defined(_WIN32)
 #if defined(wemeetsdk_EXPORTS)
@@ -43,10 +52,23 @@ struct WemeetJoinParam
     bool show_invite_button = true;   // the client passes true
 };
 
-class ISDKCallback
+// Where the SDK's own declaration of a callback interface has its virtual
+// destructor, Microsoft's compiler puts the scalar deleting destructor: slot 0,
+// a thiscall taking the delete flags. This base holds that slot with a
+// placeholder of the same signature, so the callbacks follow from slot 1 as
+// the SDK expects; should the SDK ever call it, it deletes nothing.
+class SDKCallbackBase
 {
 public:
-    virtual ~ISDKCallback() = default;
+    virtual void *SdkDestructorSlot(unsigned int /*flags*/) { return this; }
+
+protected:
+    ~SDKCallbackBase() = default;
+};
+
+class ISDKCallback : public SDKCallbackBase
+{
+public:
     virtual void Initialize(int32_t code, const char *msg) = 0;
     virtual void SDKTokenExpired(const char *token) = 0;
     virtual void SDKError(int32_t code, const char *msg) = 0;
@@ -55,28 +77,25 @@ public:
 };
 
 // Logout type: 1 requested by the client, 2 forced by the meeting platform.
-class IAuthenticationCallback
+class IAuthenticationCallback : public SDKCallbackBase
 {
 public:
-    virtual ~IAuthenticationCallback() = default;
     virtual void Login(int32_t code, const char *msg) = 0;
     virtual void Logout(int32_t type, int32_t code, const char *msg) = 0;
     virtual void JumpUrlWithLoginStatus(int32_t code, const char *msg) = 0;
 };
 
-class IPreMeetingCallback
+class IPreMeetingCallback : public SDKCallbackBase
 {
 public:
-    virtual ~IPreMeetingCallback() = default;
     virtual void JoinMeeting(int32_t code, const char *msg, const char *meeting_code) = 0;
     virtual void ShowScreenCastViewResult(int32_t code, const char *msg) = 0;
     virtual void ActionResult(int32_t action, int32_t code, const char *msg) = 0;
 };
 
-class IInMeetingCallback
+class IInMeetingCallback : public SDKCallbackBase
 {
 public:
-    virtual ~IInMeetingCallback() = default;
     virtual void LeaveMeeting(int32_t type, int32_t code, const char *msg, const char *meeting_code) = 0;
     // invite_info is a JSON object: host_name, meeting_code, subject,
     // meeting_url, begin_time, end_time (seconds since the epoch), password.
@@ -92,7 +111,7 @@ public:
     virtual void Logout() = 0;
 
 protected:
-    virtual ~IAuthenticationService() = default;
+    ~IAuthenticationService() = default;
 };
 
 class IPreMeetingService
@@ -103,7 +122,7 @@ public:
     virtual void ShowScreenCastView() = 0;
 
 protected:
-    virtual ~IPreMeetingService() = default;
+    ~IPreMeetingService() = default;
 };
 
 class IInMeetingService
@@ -114,7 +133,7 @@ public:
     virtual void SetMeetingSetting(int32_t setting, int32_t value) = 0;
 
 protected:
-    virtual ~IInMeetingService() = default;
+    ~IInMeetingService() = default;
 };
 
 // The SDK object. Owned by the library; fetch it anew before every use.
@@ -129,7 +148,7 @@ public:
     virtual IInMeetingService *GetInMeetingService() = 0;
 
 protected:
-    virtual ~IWemeetSDK() = default;
+    ~IWemeetSDK() = default;
 };
 
 extern "C" {

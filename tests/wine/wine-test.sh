@@ -45,6 +45,13 @@ run)
   testCase=${4:?case missing}
   [ -f "$program" ] || fail "$program was not built (x86_64-w64-mingw32-g++ missing? scripts/setup.sh installs it)"
   [ -f "$ready" ] || skip "no Wine prefix in $root (see the wine_prefix test)"
+  # A 32-bit program (PE machine 014c) needs 32-bit Wine.
+  peHeader=$(od -An -tu4 -j60 -N4 "$program" | tr -d ' ')
+  if [ "$(od -An -tx2 -j$((peHeader + 4)) -N2 "$program" | tr -d ' ')" = 014c ]; then
+    [ -x /usr/lib/wine/wine ] || skip "32-bit Wine (wine32) is not installed"
+    /usr/lib/wine/wine --version >/dev/null 2>&1 ||
+      skip "this machine runs no 32-bit programs (a kernel without IA-32 emulation)"
+  fi
   if [ "$testCase" = programSignature ]; then
     sign="$root/signature"
     rm -rf "$sign" && mkdir -p "$sign"
