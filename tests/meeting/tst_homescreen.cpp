@@ -731,17 +731,11 @@ private slots:
         QTest::newRow("time-out, tagged") << true << -1 << timedOut;
         QTest::newRow("500") << false << 500 << busy;
         QTest::newRow("500, tagged") << true << 500 << busy;
-        QTest::newRow("503") << false << 503
-                             << QStringLiteral("服务器繁忙，请稍后再试");
-        QTest::newRow("401") << false << 401
-                             << QStringLiteral(
-                                    "没有访问权限，请重新登录后再试");
-        QTest::newRow("403") << false << 403
-                             << QStringLiteral("没有访问权限，请重新登录后再试");
-        QTest::newRow("404") << false << 404
-                             << QStringLiteral("服务暂不可用，请稍后再试");
-        QTest::newRow("204 without error")
-            << false << 204 << QStringLiteral("服务器返回异常，请稍后再试");
+        QTest::newRow("503") << false << 503 << QStringLiteral("服务器繁忙，请稍后再试");
+        QTest::newRow("401") << false << 401 << QStringLiteral("没有访问权限，请重新登录后再试");
+        QTest::newRow("403") << false << 403 << QStringLiteral("没有访问权限，请重新登录后再试");
+        QTest::newRow("404") << false << 404 << QStringLiteral("服务暂不可用，请稍后再试");
+        QTest::newRow("204 without error") << false << 204 << QStringLiteral("服务器返回异常，请稍后再试");
         // The service's own words stand as they are.
         QTest::newRow("refused by the service") << false << 200 << QStringLiteral("模拟的服务错误");
         QTest::newRow("refused by the service, tagged") << true << 200 << QStringLiteral("模拟的服务错误");

@@ -372,9 +372,8 @@ private slots:
                                      << QStringLiteral("服务返回数据格式错误");
         QTest::newRow("wrong types") << QByteArray(R"({"success":false,"errorCode":500,"errorMsg":["x"]})")
                                      << 0 << QStringLiteral("请求失败");
-        QTest::newRow("larger than any answer")
-            << QByteArray() << int(HttpHelper::maxAnswerBytes + 1)
-            << QStringLiteral("服务器返回异常，请稍后再试");
+        QTest::newRow("larger than any answer") << QByteArray() << int(HttpHelper::maxAnswerBytes + 1)
+                                                << QStringLiteral("服务器返回异常，请稍后再试");
         QTest::newRow("long error message") << QByteArray() << 2000000 << QString(299, 'x') + QChar(0x2026);
     }
 
