@@ -39,6 +39,11 @@ mtgItem::mtgItem(QWidget *parent) : QWidget(parent), ui(new Ui::mtgItem)
     ui->btnMtgJoin->setObjectName(QStringLiteral("defaultSmallQPushButton"));
     ui->btnMtgSet->setObjectName(QStringLiteral("noBorderSmallQPushButton"));
 
+    // A row is made before it is put into its window, so the buttons would
+    // not know they stand in a dialog: Enter presses them as Space does.
+    ui->btnMtgJoin->setAutoDefault(true);
+    ui->btnMtgSet->setAutoDefault(true);
+
     connect(ui->btnMtgJoin, &QPushButton::clicked, this, &mtgItem::onMtgJoinBtnClicked);
     // Most rows never open their menu; it is made on the first press.
     connect(ui->btnMtgSet, &QPushButton::pressed, this, &mtgItem::onMenuButtonPressed);

@@ -55,7 +55,7 @@ if [ -z "${DISPLAY:-}" ]; then
   cat <<TXT
 run-demo: no display found; the client runs on the virtual display $DISPLAY, where nobody sees it.
   To look at it, take a screenshot from another shell:  DISPLAY=$DISPLAY import -window root shot.png
-  or watch it live:  x11vnc -display $DISPLAY -localhost  and a VNC viewer on localhost:5900.
+  or watch it live:  x11vnc -display $DISPLAY -localhost  (package x11vnc) and a VNC viewer on localhost:5900.
   To click and type there:  DISPLAY=$DISPLAY xdotool ...   Ctrl+C here ends the demo.
 TXT
 fi

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QColor>
+#include <QComboBox>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -182,8 +183,11 @@ void BorderDialog::openToKeyboard(QWidget *window)
                                                Qt::LinksAccessibleByKeyboard);
         }
     }
+    // A field that already has the keyboard keeps it; a version choice or a
+    // check box would swallow what the user types at once.
     QWidget *focus = window->focusWidget();
-    if (focus && focus->isVisible() && focus->isEnabled())
+    const bool usable = focus && focus->isVisibleTo(window) && focus->isEnabled();
+    if (usable && (qobject_cast<QLineEdit *>(focus) || qobject_cast<QComboBox *>(focus)))
         return;
     // Typing right away goes where the user would click first.
     QWidget *first = nullptr;
@@ -202,6 +206,8 @@ void BorderDialog::openToKeyboard(QWidget *window)
             (button->isDefault() || button->objectName() == QLatin1String("defaultQPushButton")))
             mainButton = button;
     }
+    if (!first && usable)
+        return;
     if (!first)
         first = mainButton;
     if (first)

@@ -317,7 +317,7 @@ void TestHttpCore::everyFailureTakesTheClassesResultForm()
     if (request.form != Form::Activity)
         QCOMPARE(reply.message, QString(result).remove(QRegularExpression(QStringLiteral("^error:"))));
     if (outcome == Outcome::HttpError)
-        QCOMPARE(userMessage(reply), QStringLiteral("服务器繁忙，请稍后再试（InternalServerError）"));
+        QCOMPARE(userMessage(reply), QStringLiteral("服务器繁忙，请稍后再试"));
     const QString line = expectedLogLine(request.name, outcome, QStringLiteral("500"));
     QVERIFY2(
         capturedLines.contains(line),

@@ -299,8 +299,7 @@ void TestQRCodeLogin::pollingStopsOnError_data()
     QTest::addColumn<int>("httpStatus");
     QTest::addColumn<QString>("notice");
     QTest::newRow("refused") << true << 0 << QStringLiteral("模拟的服务错误");
-    QTest::newRow("service down") << false << 500
-                                  << QStringLiteral("服务器繁忙，请稍后再试（InternalServerError）");
+    QTest::newRow("service down") << false << 500 << QStringLiteral("服务器繁忙，请稍后再试");
 }
 
 void TestQRCodeLogin::pollingStopsOnError()

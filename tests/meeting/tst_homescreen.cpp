@@ -744,7 +744,7 @@ private slots:
         QTest::addColumn<int>("status");        // 0: refused connection, -1: no answer in time
         QTest::addColumn<QString>("shown");
         const QString noServer = QStringLiteral("无法连接服务器，请检查网络后重试");
-        const QString busy = QStringLiteral("服务器繁忙，请稍后再试（InternalServerError）");
+        const QString busy = QStringLiteral("服务器繁忙，请稍后再试");
         const QString timedOut = QStringLiteral("服务器响应超时，请稍后重试");
         QTest::newRow("refused") << false << 0 << noServer;
         QTest::newRow("refused, tagged") << true << 0 << noServer;
@@ -752,17 +752,11 @@ private slots:
         QTest::newRow("time-out, tagged") << true << -1 << timedOut;
         QTest::newRow("500") << false << 500 << busy;
         QTest::newRow("500, tagged") << true << 500 << busy;
-        QTest::newRow("503") << false << 503
-                             << QStringLiteral("服务器繁忙，请稍后再试（ServiceUnavailableError）");
-        QTest::newRow("401") << false << 401
-                             << QStringLiteral(
-                                    "没有访问权限，请重新登录后再试（AuthenticationRequiredError）");
-        QTest::newRow("403") << false << 403
-                             << QStringLiteral("没有访问权限，请重新登录后再试（ContentAccessDenied）");
-        QTest::newRow("404") << false << 404
-                             << QStringLiteral("服务暂不可用，请稍后再试（ContentNotFoundError）");
-        QTest::newRow("204 without error")
-            << false << 204 << QStringLiteral("服务器返回异常，请稍后再试（NoError）");
+        QTest::newRow("503") << false << 503 << QStringLiteral("服务器繁忙，请稍后再试");
+        QTest::newRow("401") << false << 401 << QStringLiteral("没有访问权限，请重新登录后再试");
+        QTest::newRow("403") << false << 403 << QStringLiteral("没有访问权限，请重新登录后再试");
+        QTest::newRow("404") << false << 404 << QStringLiteral("服务暂不可用，请稍后再试");
+        QTest::newRow("204 without error") << false << 204 << QStringLiteral("服务器返回异常，请稍后再试");
         // The service's own words stand as they are.
         QTest::newRow("refused by the service") << false << 200 << QStringLiteral("模拟的服务错误");
         QTest::newRow("refused by the service, tagged") << true << 200 << QStringLiteral("模拟的服务错误");

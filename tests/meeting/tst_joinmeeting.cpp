@@ -255,12 +255,21 @@ private slots:
         QCOMPARE(combo->count(), 2);
         QCOMPARE(combo->itemText(0), QStringLiteral("482  915  736"));
         QVERIFY(combo->currentText().isEmpty());
-        auto *clear = combo->view()->findChild<QLabel *>(QStringLiteral("leftSpaceBlueQLabel"));
-        QVERIFY(clear);
-        QVERIFY(clear->text().contains(QStringLiteral("清空记录")));
-        emit clear->linkActivated(QStringLiteral("clearMeetingHis"));
-        QCOMPARE(combo->count(), 1);
-        QVERIFY(historyCodes().isEmpty());
+        // "清空记录" asks first; a number being typed stays either way.
+        QTest::keyClicks(combo->lineEdit(), QStringLiteral("123"));
+        for (const bool confirm : {false, true}) {
+            auto *clear = combo->view()->findChild<QLabel *>(QStringLiteral("leftSpaceBlueQLabel"));
+            QVERIFY(clear);
+            QVERIFY(clear->text().contains(QStringLiteral("清空记录")));
+            auto question = testsupport::answerNextDialog(confirm);
+            emit clear->linkActivated(QStringLiteral("clearMeetingHis"));
+            QTRY_VERIFY(question->answered);
+            QCOMPARE(question->message, QStringLiteral("确定清空全部入会记录吗？"));
+            QTRY_COMPARE(historyCodes().isEmpty(), confirm);
+            QCOMPARE(combo->currentText(), QStringLiteral("123"));
+        }
+        // Nothing is left to drop down, not even "清空记录".
+        QCOMPARE(combo->count(), 0);
         QVERIFY(baseValues->meetingHistory.isEmpty());
     }
 

@@ -26,11 +26,20 @@ for f in VeskMeeting libwemeetsdk.so wemeetsdk-windows areaCode.dat 软件许可
 done
 for f in VeskMeeting wemeetsdk-windows; do [ -x "$app/$f" ] || fail "$f not executable"; done
 
-# The launcher and config.ini beside the program are links that resolve inside the root.
-[ "$(readlink -f "$root/usr/bin/veskmeeting")" = "$(readlink -f "$app/VeskMeeting")" ] ||
+# The launcher and config.ini beside the program are absolute links to the installed files.
+[ "$(readlink "$root/usr/bin/veskmeeting")" = /opt/veskmeeting/VeskMeeting ] ||
   fail "/usr/bin/veskmeeting does not lead to the program"
-[ "$(readlink -f "$app/config.ini")" = "$(readlink -f "$root/etc/veskmeeting/config.ini")" ] ||
+[ "$(readlink "$app/config.ini")" = /etc/veskmeeting/config.ini ] ||
   fail "config.ini beside the program does not lead to /etc/veskmeeting/config.ini"
+for f in usr/share/doc/veskmeeting/copyright usr/share/doc/veskmeeting/changelog.gz \
+  usr/share/man/man1/veskmeeting.1.gz; do
+  [ -s "$root/$f" ] || fail "missing /$f"
+done
+# lintian, where installed: no error but the vendor-style /opt location.
+if command -v lintian >/dev/null; then
+  errors=$(lintian --no-tag-display-limit "$deb" 2>/dev/null | grep '^E:' | grep -v -e 'dir-or-file-in-opt')
+  [ -z "$errors" ] || fail "lintian: $errors"
+fi
 
 # The program finds the SDK beside itself, wherever it is unpacked.
 missing=$(ldd "$app/VeskMeeting" | grep "not found")
@@ -46,7 +55,7 @@ dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles 2>/dev/null | grep -qx "/et
   fail "config.ini is not a conffile"
 
 # Every install path is one of the places a package may use.
-stray=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v -E '^\./(opt/veskmeeting|usr/bin|usr/share/(applications|icons)|etc/veskmeeting)?(/|$)|^\./(opt|usr|usr/share|etc)/$')
+stray=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v -E '^\./(opt/veskmeeting|usr/bin|usr/share/(applications|icons|doc/veskmeeting|man/man1)|etc/veskmeeting)?(/|$)|^\./(opt|usr|usr/share|usr/share/doc|usr/share/man|etc)/$')
 [ -z "$stray" ] || fail "files outside the usual places: $stray"
 
 entry=$root/usr/share/applications/veskmeeting.desktop

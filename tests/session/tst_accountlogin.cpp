@@ -399,17 +399,15 @@ void TestAccountLogin::failedStepStopsWithNotice_data()
         << "企业版"
         << "600888"
         << "zhangwei" << ok << "/cloud/application/portCloudApplication" << 500 << ""
-        << QStringLiteral("服务器繁忙，请稍后再试（InternalServerError）");
-    QTest::newRow("sign-in service down")
-        << "企业版"
-        << "600888"
-        << "zhangwei" << ok << "/idm/api/user/loginByType" << 503 << ""
-        << QStringLiteral("服务器繁忙，请稍后再试（ServiceUnavailableError）");
-    QTest::newRow("token service down")
-        << "企业版"
-        << "600888"
-        << "zhangwei" << ok << "/service/tencent-meeting/user/token" << 500 << ""
-        << QStringLiteral("服务器繁忙，请稍后再试（InternalServerError）");
+        << QStringLiteral("服务器繁忙，请稍后再试");
+    QTest::newRow("sign-in service down") << "企业版"
+                                          << "600888"
+                                          << "zhangwei" << ok << "/idm/api/user/loginByType" << 503 << ""
+                                          << QStringLiteral("服务器繁忙，请稍后再试");
+    QTest::newRow("token service down") << "企业版"
+                                        << "600888"
+                                        << "zhangwei" << ok << "/service/tencent-meeting/user/token" << 500
+                                        << "" << QStringLiteral("服务器繁忙，请稍后再试");
     QTest::newRow("company check times out") << "企业版"
                                              << "600888"
                                              << "zhangwei" << ok << "/cloud/application/portCloudApplication"

@@ -494,8 +494,7 @@ void TestStartScreen::automaticSignInStillPreparesGuestJoin()
     splash->show();
     QTRY_VERIFY_WITH_TIMEOUT(visibleTopLevel<AccountLogin>(), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::initRecord().received, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(
-        noticeTexts().contains(QStringLiteral("服务器繁忙，请稍后再试（InternalServerError）")), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(noticeTexts().contains(QStringLiteral("服务器繁忙，请稍后再试")), 5000);
     QTRY_COMPARE(WeMeetManager::instance()->state(), 1);
     QVERIFY(!baseValues->signedIn);
 }

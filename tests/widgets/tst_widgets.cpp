@@ -923,7 +923,7 @@ void TestWidgets::endPickerListsDurationsUpToADay()
     QCOMPARE(rowText(1), QStringLiteral("01:00(1小时)"));
     QCOMPARE(rowText(2), QStringLiteral("01:30(1.5小时)"));
     QCOMPARE(rowText(46), QStringLiteral("23:30(23.5小时)"));
-    QCOMPARE(rowText(47), QStringLiteral("00:00(24小时)"));
+    QCOMPARE(rowText(47), QStringLiteral("次日 00:00(24小时)"));
     QCOMPARE(list->item(47)->data(Qt::WhatsThisRole).toDateTime(),
              QDateTime(QDate(2026, 12, 9), QTime(0, 0)));
 
