@@ -7,7 +7,7 @@
 #include "app/userstore.h"
 #include "app/waits.h"
 #include "http/usermessage.h"
-#include "meeting/calendarexport.h"
+#include "calendar/calendarexport.h"
 #include "meeting/joinmeeting.h"
 #include "meeting/meetinglistarea.h"
 #include "meeting/meetingoutcomes.h"
