@@ -5,6 +5,7 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 // Woken at least this often, so a suspended machine or a changed clock
@@ -211,9 +212,10 @@ void MeetingReminders::check()
         if (entry.state == State::Due)
             due << &entry;
     }
-    const int room = qBound(0, maxShown - shownCount, int(due.size()));
+    const int room = qBound(0, m_shownLimit - shownCount, int(due.size()));
     std::partial_sort(due.begin(), due.begin() + room, due.end(), [](const Entry *a, const Entry *b) {
-        return a->meeting.startSecs < b->meeting.startSecs;
+        return std::tie(a->meeting.startSecs, a->meeting.meetingCode) <
+               std::tie(b->meeting.startSecs, b->meeting.meetingCode);
     });
     for (int i = 0; i < room; ++i) {
         due.at(i)->state = State::Shown;

@@ -67,6 +67,9 @@ public:
     void stop();
 
     QList<ReminderMeeting> shown() const;
+    // Fewer on a small screen, never more than maxShown.
+    void setShownLimit(int limit) { m_shownLimit = qBound(1, limit, maxShown); }
+    int shownLimit() const { return m_shownLimit; }
     // Due, but waiting for a free place on screen.
     int waitingCount() const { return m_waiting; }
 
@@ -105,6 +108,7 @@ private:
     QSet<QString> m_done;
     QTimer m_timer;
     int m_waiting = 0;
+    int m_shownLimit = maxShown;
     bool m_enabled = true;
     bool m_inMeeting = false;
 };

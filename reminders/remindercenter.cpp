@@ -21,6 +21,7 @@ ReminderCenter::ReminderCenter(MeetingStore *store, QObject *parent)
 {
     // Meetings the store no longer holds are withdrawn with the next list.
     connect(m_store, &MeetingStore::meetingsChanged, this, &ReminderCenter::meetingsChanged);
+    m_schedule->setShownLimit(ReminderWindow::cardsThatFit());
     m_schedule->setEnabled(loadMeetingReminder());
     connect(m_schedule, &MeetingReminders::reminderDue, this, &ReminderCenter::showReminder);
     connect(m_schedule, &MeetingReminders::reminderWithdrawn, this, &ReminderCenter::withdraw);

@@ -14,7 +14,7 @@
 
 namespace {
 constexpr int windowWidth = 320;
-constexpr int meetingHeight = 176;
+constexpr int meetingHeight = 192;
 constexpr int summaryHeight = 100;
 constexpr int cornerMargin = 12;
 constexpr int cardGap = 8;
@@ -59,6 +59,7 @@ ReminderWindow::ReminderWindow(int height) : BorderDialog(nullptr)
     close->setToolTip(QStringLiteral("关闭"));
     close->setCursor(Qt::PointingHandCursor);
     close->setAutoDefault(false);
+    close->setFocusPolicy(Qt::NoFocus);
     close->setGeometry(m_content->width() - 33, 0, 33, 33);
     connect(close, &QPushButton::clicked, this, &ReminderWindow::reject);
     addLabel(QStringLiteral("size16QLabel"), QStringLiteral("会议即将开始"));
@@ -163,6 +164,16 @@ int ReminderWindow::placeInCorner(int above)
                         area.bottom() + 1 - cornerMargin - above - height() + shadowWidth);
     move(m_placedAt);
     return room;
+}
+
+int ReminderWindow::cardsThatFit()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return 1;
+    const int free =
+        screen->availableGeometry().height() - 2 * cornerMargin - (summaryHeight - 2 * shadowWidth + cardGap);
+    return free / (meetingHeight - 2 * shadowWidth + cardGap);
 }
 
 QString ReminderWindow::oneLine(const QString &text)

@@ -33,6 +33,8 @@ public:
     // Returns the room it takes in the stack.
     int placeInCorner(int above);
 
+    // How many meeting reminders and the summary fit in the primary screen's height.
+    static int cardsThatFit();
     // The body of the window, shared with the desktop notification.
     static QString noticeText(const ReminderMeeting &meeting);
     // Service text on one line: line breaks and other control characters as spaces.
