@@ -1,8 +1,8 @@
 #include "meeting/invitationtext.h"
 
 #include "app/basevalues.h"
-#include "http/jsonread.h"
 #include "app/meetingcode.h"
+#include "http/jsonread.h"
 
 #include <QDateTime>
 #include <QDebug>

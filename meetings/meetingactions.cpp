@@ -189,14 +189,15 @@ void MeetingActions::onInvitation(MeetingOutcome::Action action, const QString &
 
 void MeetingActions::close(const QString &meetingId)
 {
-    oneShot<TmMtgDeleteHttp>(
-        this, &TmMtgDeleteHttp::sendTmMtgDeleteResultSignal,
-        [this, meetingId](const ServiceReply &reply) {
-            // Closed or not, the list says what the service holds now.
-            m_store->refresh();
-            emit finished({MeetingOutcome::Action::Close, reply.succeeded(),
-                           reply.succeeded() ? QStringLiteral("会议已关闭") : userMessage(reply), meetingId});
-        })
+    oneShot<TmMtgDeleteHttp>(this, &TmMtgDeleteHttp::sendTmMtgDeleteResultSignal,
+                             [this, meetingId](const ServiceReply &reply) {
+                                 // Closed or not, the list says what the service holds now.
+                                 m_store->refresh();
+                                 emit finished(
+                                     {MeetingOutcome::Action::Close, reply.succeeded(),
+                                      reply.succeeded() ? QStringLiteral("会议已关闭") : userMessage(reply),
+                                      meetingId, QString()});
+                             })
         ->request(baseValues->tenantInfo, meetingId);
 }
 

@@ -2,10 +2,10 @@
 
 #include "app/basevalues.h"
 #include "app/userstore.h"
+#include "meetings/meetingstore.h"
 #include "reminders/desktopnotice.h"
 #include "reminders/meetingreminders.h"
 #include "reminders/reminderwindow.h"
-#include "meetings/meetingstore.h"
 #include "sdk/wemeetmanager.h"
 
 #include <QDateTime>
@@ -17,7 +17,8 @@ const QString burstKey = QStringLiteral("burst");
 } // namespace
 
 ReminderCenter::ReminderCenter(MeetingStore *store, QObject *parent)
-    : QObject(parent), m_store(store), m_schedule(new MeetingReminders(this)), m_notices(new DesktopNotices(this))
+    : QObject(parent), m_store(store), m_schedule(new MeetingReminders(this)),
+      m_notices(new DesktopNotices(this))
 {
     // Meetings the store no longer holds are withdrawn with the next list.
     connect(m_store, &MeetingStore::meetingsChanged, this, &ReminderCenter::meetingsChanged);

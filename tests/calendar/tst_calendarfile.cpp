@@ -3,6 +3,7 @@
 #include "widgets/snackbar.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonObject>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -35,30 +36,30 @@ class CalendarFileTest : public QObject
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    // The desktop's association table: a calendar program for text/calendar, or none.
+    void put(const QString &relative, const QByteArray &text)
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(m_desktop.filePath(relative)).absolutePath()));
+        QFile file(m_desktop.filePath(relative));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    }
+    // The desktop's association table, with a calendar program for text/calendar or none,
+    // and the system's MIME database.
     void setCalendarProgram(bool installed)
     {
-        const QString apps = m_desktop.filePath("data/applications");
-        QDir(apps).removeRecursively();
-        QVERIFY(QDir().mkpath(apps) && QDir().mkpath(m_desktop.filePath("config")) &&
-                QDir().mkpath(m_desktop.filePath("system")));
-        qputenv("XDG_DATA_HOME", m_desktop.filePath("data").toUtf8());
-        // The system's MIME database only, none of its applications.
-        QFile::link("/usr/share/mime", m_desktop.filePath("system/mime"));
-        qputenv("XDG_DATA_DIRS", m_desktop.filePath("system").toUtf8());
-        qputenv("XDG_CONFIG_HOME", m_desktop.filePath("config").toUtf8());
-        qputenv("XDG_CONFIG_DIRS", m_desktop.filePath("none").toUtf8());
+        QDir(m_desktop.filePath("d")).removeRecursively();
+        QVERIFY(QDir().mkpath(m_desktop.filePath("d/system")));
+        QFile::link("/usr/share/mime", m_desktop.filePath("d/system/mime"));
+        for (const char *variable : {"XDG_DATA_DIRS=system", "XDG_DATA_HOME=data", "XDG_CONFIG_HOME=config",
+                                     "XDG_CONFIG_DIRS=none"}) {
+            const QList<QByteArray> pair = QByteArray(variable).split('=');
+            qputenv(pair.at(0), m_desktop.filePath("d/" + pair.at(1)).toUtf8());
+        }
         if (!installed)
             return;
-        QFile desktop(apps + "/vesk-test-calendar.desktop");
-        QVERIFY(desktop.open(QIODevice::WriteOnly));
-        desktop.write(
-            "[Desktop Entry]\nType=Application\nName=Calendar\nMimeType=text/calendar;\nExec=cp %f " +
-            m_desktop.filePath("imported.ics").toUtf8() + "\n");
-        desktop.close();
-        QFile defaults(m_desktop.filePath("config/mimeapps.list"));
-        QVERIFY(defaults.open(QIODevice::WriteOnly));
-        defaults.write("[Default Applications]\ntext/calendar=vesk-test-calendar.desktop\n");
+        put("d/data/applications/cal.desktop", "[Desktop Entry]\nType=Application\nName=Calendar\nMimeType="
+                                               "text/calendar;\nExec=cp %f " +
+                                                   m_desktop.filePath("imported.ics").toUtf8() + "\n");
+        put("d/config/mimeapps.list", "[Default Applications]\ntext/calendar=cal.desktop\n");
     }
 
 private slots:
@@ -69,16 +70,14 @@ private slots:
         QTest::addColumn<QString>("subject");
         QTest::addColumn<QString>("description");
         QTest::addColumn<QByteArray>("zone");
-        QTest::addColumn<QString>("subjectRead");
+        QTest::addColumn<QString>("subjectRead"); // empty: as written
         QTest::addColumn<QString>("descriptionRead");
         QTest::newRow("Chinese") << "项目周会：进度与风险"
                                  << "张三 邀请您加入Vesk会议\n\n会议号：482  915  736\n"
-                                 << QByteArray("Asia/Shanghai") << "项目周会：进度与风险"
-                                 << "张三 邀请您加入Vesk会议\n\n会议号：482  915  736\n";
+                                 << QByteArray("Asia/Shanghai") << QString() << QString();
         QTest::newRow("commas semicolons backslashes")
             << "a, b; c\\d"
-            << "一,二;三\\四:五" << QByteArray("Europe/Berlin") << "a, b; c\\d"
-            << "一,二;三\\四:五";
+            << "一,二;三\\四:五" << QByteArray("Europe/Berlin") << QString() << QString();
         QTest::newRow("line breaks") << "第一行\n第二行"
                                      << "\n\n两个空行之后\r\n"
                                      << QByteArray("UTC") << "第一行 第二行"
@@ -87,9 +86,8 @@ private slots:
             << QString("周\x01会\x1b[31m\x7f") << QString::fromLatin1("a\0b\tc\b\n", 7)
             << QByteArray("Asia/Shanghai") << "周会[31m"
             << "ab\tc\n";
-        QTest::newRow("200 characters")
-            << QString(60, QChar(0x4F1A)) << QString(200, QChar(0x8BAE)) << QByteArray("America/New_York")
-            << QString(60, QChar(0x4F1A)) << QString(200, QChar(0x8BAE));
+        QTest::newRow("200 characters") << QString(60, QChar(0x4F1A)) << QString(200, QChar(0x8BAE))
+                                        << QByteArray("America/New_York") << QString() << QString();
     }
     void writtenFilesReadBackAndPassLibicalsCheck()
     {
@@ -111,8 +109,8 @@ private slots:
         const QByteArray text = read(path);
         QCOMPARE(CalendarFile::problems(text), QStringList());
         const CalendarEvent back = CalendarFile::parse(text);
-        QCOMPARE(back.subject, subjectRead);
-        QCOMPARE(back.description, descriptionRead);
+        QCOMPARE(back.subject, subjectRead.isEmpty() ? subject : subjectRead);
+        QCOMPARE(back.description, descriptionRead.isEmpty() ? description : descriptionRead);
         QCOMPARE(back.url, event.url);
         QCOMPARE(back.start.toSecsSinceEpoch(), event.start.toSecsSinceEpoch());
         QCOMPARE(back.end.toSecsSinceEpoch(), event.end.toSecsSinceEpoch());
@@ -125,35 +123,29 @@ private slots:
             QVERIFY2(line.size() <= 76, line.constData()); // folded at 75 octets plus CR
         // The invitation holds the password: the user's alone.
         QCOMPARE(int(QFile::permissions(path) & 0x777), int(QFile::ReadUser | QFile::WriteUser));
-    }
-
-    void aChangedMeetingWrittenAgainIsTheNextRevision()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("meeting.ics");
-        CalendarEvent event = meeting();
+        // Written again, the same revision; moved, the next one of the same event.
         QVERIFY(CalendarFile::write(event, path));
-        const CalendarEvent first = CalendarFile::parse(read(path));
-        QVERIFY(CalendarFile::write(event, path));
-        QCOMPARE(CalendarFile::parse(read(path)), first);
+        QCOMPARE(CalendarFile::parse(read(path)), back);
         event.start = event.start.addSecs(3600);
         QVERIFY(CalendarFile::write(event, path));
         const CalendarEvent moved = CalendarFile::parse(read(path));
-        QCOMPARE(moved.uid, first.uid);
-        QCOMPARE(moved.sequence, first.sequence + 1);
-        QVERIFY(moved.lastModified >= first.lastModified);
+        QVERIFY(moved.uid == back.uid && moved.sequence == back.sequence + 1 &&
+                moved.lastModified >= back.lastModified);
     }
 
     void oneMeetingHasOneUidWhicheverRoad()
     {
-        const std::optional<MeetingRecord> listed = MeetingRecord::read(
-            {{"meetingId", "14502348210934758201"}, {"meetingCode", "482915736"}, {"startTime", "1800000000"}});
+        const std::optional<MeetingRecord> listed =
+            MeetingRecord::read({{"meetingId", "14502348210934758201"},
+                                 {"meetingCode", "482915736"},
+                                 {"startTime", "1800000000"}});
         const QJsonObject sdk{{"meeting_code", "482915736"}, {"begin_time", 1800000000}};
         QVERIFY(listed);
         const CalendarEvent fromList = CalendarExport::fromRecord(*listed);
         QCOMPARE(fromList.uid, meeting().uid);
         QCOMPARE(CalendarExport::fromSdkInfo(sdk, listed->meetingId).uid, fromList.uid);
-        QCOMPARE(CalendarFile::pathFor(CalendarExport::fromSdkInfo(sdk, QString())), CalendarFile::pathFor(fromList));
+        QCOMPARE(CalendarFile::pathFor(CalendarExport::fromSdkInfo(sdk, QString())),
+                 CalendarFile::pathFor(fromList));
     }
 
     void theUserIsToldWhatHappened_data()
@@ -187,6 +179,7 @@ private slots:
         QCOMPARE(shown.contains("打开所在文件夹"), notice == "日历文件已保存");
         QTRY_COMPARE(read(m_desktop.filePath("imported.ics")),
                      program && !blocked ? read(path) : QByteArray());
+        QVERIFY(!blocked || QDir(path + "/kept").exists()); // what was there stays
         QDir(path).removeRecursively();
     }
 };
