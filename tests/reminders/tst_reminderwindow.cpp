@@ -1,4 +1,5 @@
 #include "app/basevalues.h"
+#include "meetings/meetingstore.h"
 #include "reminders/meetingreminders.h"
 #include "reminders/remindercenter.h"
 #include "reminders/reminderwindow.h"
@@ -18,6 +19,7 @@ class ReminderWindowTest : public QObject
     Q_OBJECT
 
     QDialog *m_screen = nullptr;
+    MeetingStore m_store;
     ReminderCenter *m_center = nullptr;
 
     static void clickThrough(QWidget *w)
@@ -53,7 +55,7 @@ private slots:
         m_screen->resize(395, 687);
         m_screen->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_screen));
-        m_center = new ReminderCenter;
+        m_center = new ReminderCenter(&m_store);
     }
     void cleanup()
     {
