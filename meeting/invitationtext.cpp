@@ -1,6 +1,7 @@
 #include "meeting/invitationtext.h"
 
 #include "app/basevalues.h"
+#include "app/meetingcode.h"
 #include "http/jsonread.h"
 
 #include <QDateTime>
@@ -19,17 +20,7 @@ QString field(const QJsonObject &info, const char *key)
 
 QString groupMeetingCode(const QString &code)
 {
-    const QString sep = QStringLiteral("  ");
-    const int n = code.size();
-    if (n <= 3)
-        return code;
-    if (n <= 6)
-        return code.left(3) + sep + code.mid(3);
-    if (n <= 10)
-        return code.left(3) + sep + code.mid(3, 3) + sep + code.mid(6);
-    if (n == 11)
-        return code.left(3) + sep + code.mid(3, 4) + sep + code.mid(7);
-    return code.left(4) + sep + code.mid(4, 4) + sep + code.mid(8);
+    return MeetingCode::grouped(code);
 }
 
 QString dialInBlock(const QString &meetingCode)

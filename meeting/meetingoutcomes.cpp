@@ -3,8 +3,8 @@
 #include "app/basevalues.h"
 #include "app/uitexts.h"
 #include "app/waits.h"
+#include "calendar/calendarexport.h"
 #include "meeting/activityapprove.h"
-#include "meeting/calendarexport.h"
 #include "meeting/sharemeeting.h"
 #include "session/navigator.h"
 #include "widgets/messages.h"
@@ -43,9 +43,11 @@ void show(QWidget *screen, const MeetingOutcome &outcome, const CalendarEvent &l
     using Action = MeetingOutcome::Action;
     switch (outcome.action) {
     case Action::Invite:
-        if (outcome.succeeded)
-            Navigator::instance()->openInvitation(outcome.text, screen)->setCalendarEvent(listed);
-        else
+        if (outcome.succeeded) {
+            CalendarEvent event = listed;
+            event.url = outcome.link;
+            Navigator::instance()->openInvitation(outcome.text, screen)->setCalendarEvent(event);
+        } else
             Snackbar::showMessage(outcome.text, screen, Waits::noticeMs);
         break;
     case Action::Close:
@@ -81,6 +83,7 @@ void offerCalendar(QWidget *screen, MeetingActions *actions, const CalendarEvent
                                            // The description is the invitation exactly as "复制" gives it.
                                            CalendarEvent complete = event;
                                            complete.description = outcome.text;
+                                           complete.url = outcome.link;
                                            CalendarExport::addToCalendar(screen, complete);
                                        });
         actions->fetchCalendarText(event.meetingCode);

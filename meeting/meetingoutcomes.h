@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/calendarfile.h"
+#include "calendar/calendarfile.h"
 #include "meetings/meetingactions.h"
 
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/calendarfile.h"
+#include "calendar/calendarfile.h"
 #include "http/servicereply.h"
 #include "widgets/borderdialog.h"
 

@@ -2,7 +2,7 @@
 #include "ui_sharemeeting.h"
 
 #include "app/waits.h"
-#include "meeting/calendarexport.h"
+#include "calendar/calendarexport.h"
 #include "meeting/invitationtext.h"
 #include "sdk/wemeetmanager.h"
 #include "widgets/snackbar.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/calendarfile.h"
+#include "calendar/calendarfile.h"
 #include "widgets/borderdialog.h"
 
 #include <QPoint>

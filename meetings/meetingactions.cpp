@@ -173,12 +173,13 @@ void MeetingActions::fetchCalendarText(const QString &meetingCode)
 void MeetingActions::onInvitation(MeetingOutcome::Action action, const QString &meetingCode,
                                   const ServiceReply &reply)
 {
-    MeetingOutcome outcome{action, reply.succeeded(), QString(), meetingCode};
+    MeetingOutcome outcome{action, reply.succeeded(), QString(), meetingCode, QString()};
     if (!reply.succeeded()) {
         qDebug().noquote() << QStringLiteral("会议邀请信息取得失败：%1").arg(reply.message);
         outcome.text = QStringLiteral("会议邀请信息取得失败");
     } else {
         outcome.text = InvitationText::fromServiceData(reply.value.toObject());
+        outcome.link = reply.text(QStringLiteral("onlineAddress"));
         const QString rootNum = reply.text(QStringLiteral("rootNum"));
         if (!rootNum.isEmpty())
             outcome.meeting = rootNum;
@@ -188,14 +189,15 @@ void MeetingActions::onInvitation(MeetingOutcome::Action action, const QString &
 
 void MeetingActions::close(const QString &meetingId)
 {
-    oneShot<TmMtgDeleteHttp>(
-        this, &TmMtgDeleteHttp::sendTmMtgDeleteResultSignal,
-        [this, meetingId](const ServiceReply &reply) {
-            // Closed or not, the list says what the service holds now.
-            m_store->refresh();
-            emit finished({MeetingOutcome::Action::Close, reply.succeeded(),
-                           reply.succeeded() ? QStringLiteral("会议已关闭") : userMessage(reply), meetingId});
-        })
+    oneShot<TmMtgDeleteHttp>(this, &TmMtgDeleteHttp::sendTmMtgDeleteResultSignal,
+                             [this, meetingId](const ServiceReply &reply) {
+                                 // Closed or not, the list says what the service holds now.
+                                 m_store->refresh();
+                                 emit finished(
+                                     {MeetingOutcome::Action::Close, reply.succeeded(),
+                                      reply.succeeded() ? QStringLiteral("会议已关闭") : userMessage(reply),
+                                      meetingId, QString()});
+                             })
         ->request(baseValues->tenantInfo, meetingId);
 }
 
@@ -209,7 +211,7 @@ void MeetingActions::openActivityPage(const QString &meetingId)
 
 void MeetingActions::onActivityDetail(const QString &meetingId, const ServiceReply &reply)
 {
-    MeetingOutcome outcome{MeetingOutcome::Action::ActivityPage, false, QString(), meetingId};
+    MeetingOutcome outcome{MeetingOutcome::Action::ActivityPage, false, QString(), meetingId, QString()};
     if (!reply.succeeded()) {
         outcome.text = userMessage(reply);
         emit finished(outcome);

@@ -24,6 +24,8 @@ struct MeetingOutcome
     QString text;
     // The meeting it was about (number; the id for Close and ActivityPage).
     QString meeting;
+    // Invite and CalendarText: the join link, for the calendar entry.
+    QString link;
 };
 Q_DECLARE_METATYPE(MeetingOutcome)
 

@@ -44,7 +44,7 @@ defines="-DUNICODE -D_UNICODE -DWIN32 -DMINGW_HAS_SECURE_API=1 -DQT_NEEDS_QMAIN 
 includes="-I$here -I$out/gen -isystem $qt -isystem $qt/QtCore -isystem $qt/QtGui -isystem $qt/QtWidgets \
 -isystem $qt/QtNetwork -isystem /usr/include/QuaZip-Qt5-1.4 -isystem $out/shim"
 
-dirs=(app http sdk session login meeting widgets update)
+dirs=(app http sdk reminders calendar session login meeting widgets update)
 [ -d "$here/program" ] && dirs+=(program)
 shopt -s nullglob
 sources=() forms=() allheaders=()

@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 osslsigncode locales
   xvfb xauth x11-utils imagemagick librsvg2-bin fonts-noto-cjk
   ccache clang-format-14 libx11-dev zbar-tools xdotool desktop-file-utils
-  clang-14 libfuzzer-14-dev libical-dev
+  clang-14 libfuzzer-14-dev libical-dev libglib2.0-bin
   nsis lld-14 qtkeychain-qt5-dev gnome-keyring lintian llvm-14
 )
 

@@ -6,18 +6,19 @@
 #include "app/uitexts.h"
 #include "app/userstore.h"
 #include "app/waits.h"
+#include "calendar/calendarexport.h"
 #include "http/jsonread.h"
 #include "http/servicetokenhttp.h"
-#include "meeting/calendarexport.h"
 #include "meeting/invitationtext.h"
 #include "meeting/meetingoutcomes.h"
 #include "meeting/sharemeeting.h"
 #include "meetings/meetingactions.h"
 #include "meetings/meetingstore.h"
+#include "reminders/meetingreminders.h"
+#include "reminders/remindercenter.h"
 #include "sdk/joinchain.h"
 #include "sdk/wemeetmanager.h"
 #include "session/navigator.h"
-#include "session/remindercenter.h"
 #include "session/sessionrecovery.h"
 #include "session/splashselect.h"
 #include "widgets/messages.h"
@@ -238,10 +239,15 @@ void MainWindow::wmShareToMeetingCompleteSlot(QString jsonInfo)
     emit closeShareMeetingSignal();
     const QJsonObject info = InvitationText::readSdkInfo(jsonInfo);
     ShareMeeting *share = Navigator::instance()->openInvitation(InvitationText::fromSdkInfo(info));
-    // The SDK names no meeting id; the list of the run may know it.
+    // The SDK names no meeting id, and its subject and times are the running
+    // meeting's: a meeting of the list is exported as the list has it, so
+    // both roads give the one event.
     const QString code = JsonRead::text(info.value(QStringLiteral("meeting_code")));
     const std::optional<MeetingRecord> listed = m_meetingStore->byCode(code);
-    share->setCalendarEvent(CalendarExport::fromSdkInfo(info, listed ? listed->meetingId : QString()));
+    const CalendarEvent fromSdk = CalendarExport::fromSdkInfo(info, QString());
+    CalendarEvent event = listed ? CalendarExport::fromRecord(*listed) : fromSdk;
+    event.url = fromSdk.url;
+    share->setCalendarEvent(event);
     connect(this, &MainWindow::closeShareMeetingSignal, share, &ShareMeeting::onCloseBtnClicked);
 }
 

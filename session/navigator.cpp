@@ -15,9 +15,9 @@
 #include "meeting/sharemeeting.h"
 #include "meetings/meetingactions.h"
 #include "meetings/meetingstore.h"
+#include "reminders/remindercenter.h"
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
-#include "session/remindercenter.h"
 #include "session/splashselect.h"
 #include "widgets/messages.h"
 

@@ -1,14 +1,14 @@
 #include "meetingtestsupport.h"
 
-#include "app/meetingreminders.h"
 #include "meeting/homescreen.h"
 #include "meeting/joinmeeting.h"
 #include "meeting/mtgitem.h"
-#include "meeting/reminderwindow.h"
 #include "meeting/schedulemeeting.h"
 #include "meeting/sharemeeting.h"
 #include "meeting/userpop.h"
 #include "meetings/meetingstore.h"
+#include "reminders/meetingreminders.h"
+#include "reminders/reminderwindow.h"
 #include "session/navigator.h"
 #include "widgets/messages.h"
 #include "widgets/snackbar.h"
@@ -25,6 +25,8 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+
+#include <memory>
 
 using namespace meetingtest;
 
@@ -150,6 +152,9 @@ private slots:
             ReminderMeeting{"1", "482915736", QStringLiteral("项目周会：进度与风险"), start, start + 3600});
         reminder.show();
         QVERIFY(m_shots.save(&reminder, QStringLiteral("meeting-reminder")));
+        std::unique_ptr<ReminderWindow> summary(ReminderWindow::summary(2997));
+        summary->show();
+        QVERIFY(m_shots.save(summary.get(), QStringLiteral("meeting-reminder-summary")));
 
         auto *join = new JoinMeeting(QString(), QString());
         join->show();

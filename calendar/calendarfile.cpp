@@ -1,4 +1,6 @@
-#include "app/calendarfile.h"
+#include "calendar/calendarfile.h"
+
+#include "app/meetingcode.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,6 +11,7 @@
 
 #include <libical/ical.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -57,42 +60,63 @@ QDateTime readTime(struct icaltimetype time)
     return QDateTime::fromSecsSinceEpoch(qint64(icaltime_as_timet_with_zone(time, zone)));
 }
 
-QString groupedCode(const QString &code)
+QByteArray utf8(const QString &text)
 {
-    // The same groups as the list shows; kept here so the core needs no screen code.
-    const int n = code.size();
-    QList<int> cuts;
-    if (n >= 4 && n <= 6)
-        cuts = {3};
-    else if (n >= 7 && n <= 10)
-        cuts = {3, 6};
-    else if (n == 11)
-        cuts = {3, 7};
-    else if (n >= 12)
-        cuts = {4, 8};
-    QString grouped = code;
-    for (int i = cuts.size() - 1; i >= 0; --i)
-        grouped.insert(cuts.at(i), QStringLiteral("  "));
-    return grouped;
+    return text.toUtf8();
+}
+
+QString withoutControls(QString text, bool keepLineBreaks)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QString kept;
+    kept.reserve(text.size());
+    for (const QChar c : qAsConst(text)) {
+        if (c == QLatin1Char('\n'))
+            kept += keepLineBreaks ? c : QLatin1Char(' ');
+        else if (c == QLatin1Char('\t') || c.category() != QChar::Other_Control)
+            kept += c;
+    }
+    return kept;
+}
+
+icaltimetype utcTime(const QDateTime &time)
+{
+    return icaltime_from_timet_with_zone(time_t(time.toSecsSinceEpoch()), 0, icaltimezone_get_utc_timezone());
+}
+
+bool sameMeeting(const CalendarEvent &a, const CalendarEvent &b)
+{
+    return a.uid == b.uid && a.start.toSecsSinceEpoch() == b.start.toSecsSinceEpoch() &&
+           a.end.toSecsSinceEpoch() == b.end.toSecsSinceEpoch() && a.subject == b.subject &&
+           a.description == b.description && a.meetingCode == b.meetingCode && a.url == b.url;
 }
 
 } // namespace
 
 bool CalendarEvent::operator==(const CalendarEvent &other) const
 {
-    return uid == other.uid && start.toSecsSinceEpoch() == other.start.toSecsSinceEpoch() &&
-           end.toSecsSinceEpoch() == other.end.toSecsSinceEpoch() && subject == other.subject &&
-           description == other.description && meetingCode == other.meetingCode;
+    return sameMeeting(*this, other) && sequence == other.sequence &&
+           lastModified.toSecsSinceEpoch() == other.lastModified.toSecsSinceEpoch();
 }
 
 namespace CalendarFile {
+
+CalendarEvent cleaned(const CalendarEvent &event)
+{
+    CalendarEvent clean = event;
+    clean.uid = withoutControls(event.uid, false);
+    clean.subject = withoutControls(event.subject, false).trimmed();
+    clean.description = withoutControls(event.description, true);
+    clean.meetingCode = withoutControls(event.meetingCode, false);
+    clean.url = withoutControls(event.url, false).trimmed();
+    return clean;
+}
 
 QByteArray toICalendar(const CalendarEvent &event)
 {
     Component calendar(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
     icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
     icalcomponent_add_property(calendar.get(), icalproperty_new_prodid("-//Vesk//VeskMeeting//ZH"));
-    icalcomponent_add_property(calendar.get(), icalproperty_new_method(ICAL_METHOD_PUBLISH));
 
     icaltimezone *zone = zoneFor(event.start);
     QByteArray tzid;
@@ -111,16 +135,20 @@ QByteArray toICalendar(const CalendarEvent &event)
     }
 
     icalcomponent *vevent = icalcomponent_new(ICAL_VEVENT_COMPONENT);
-    icalcomponent_add_property(vevent, icalproperty_new_uid(event.uid.toUtf8().constData()));
-    icalcomponent_add_property(
-        vevent, icalproperty_new_dtstamp(icaltime_from_timet_with_zone(
-                    time_t(QDateTime::currentSecsSinceEpoch()), 0, icaltimezone_get_utc_timezone())));
+    icalcomponent_add_property(vevent, icalproperty_new_uid(utf8(event.uid).constData()));
+    icalcomponent_add_property(vevent, icalproperty_new_dtstamp(utcTime(QDateTime::currentDateTimeUtc())));
+    icalcomponent_add_property(vevent, icalproperty_new_sequence(event.sequence));
+    if (event.lastModified.isValid())
+        icalcomponent_add_property(vevent, icalproperty_new_lastmodified(utcTime(event.lastModified)));
     icalcomponent_add_property(vevent, timeProperty(icalproperty_new_dtstart, event.start, zone, tzid));
     icalcomponent_add_property(vevent, timeProperty(icalproperty_new_dtend, event.end, zone, tzid));
-    icalcomponent_add_property(vevent, icalproperty_new_summary(event.subject.toUtf8().constData()));
-    icalcomponent_add_property(vevent, icalproperty_new_description(event.description.toUtf8().constData()));
+    icalcomponent_add_property(vevent, icalproperty_new_summary(utf8(event.subject).constData()));
+    icalcomponent_add_property(vevent, icalproperty_new_description(utf8(event.description).constData()));
+    if (!event.url.isEmpty())
+        icalcomponent_add_property(vevent, icalproperty_new_url(utf8(event.url).constData()));
     if (!event.meetingCode.isEmpty()) {
-        const QString location = QStringLiteral("Vesk云会议 会议号：%1").arg(groupedCode(event.meetingCode));
+        const QString location =
+            QStringLiteral("Vesk云会议 会议号：%1").arg(MeetingCode::grouped(event.meetingCode));
         icalcomponent_add_property(vevent, icalproperty_new_location(location.toUtf8().constData()));
         icalproperty *code = icalproperty_new_x(event.meetingCode.toUtf8().constData());
         icalproperty_set_x_name(code, "X-VESK-MEETING-CODE");
@@ -151,12 +179,37 @@ CalendarEvent parse(const QByteArray &text)
     // Resolved against the calendar's own VTIMEZONE.
     event.start = readTime(icalcomponent_get_dtstart(vevent));
     event.end = readTime(icalcomponent_get_dtend(vevent));
+    event.sequence = icalcomponent_get_sequence(vevent);
+    if (icalproperty *url = icalcomponent_get_first_property(vevent, ICAL_URL_PROPERTY))
+        event.url = ::text(icalproperty_get_url(url));
+    if (icalproperty *modified = icalcomponent_get_first_property(vevent, ICAL_LASTMODIFIED_PROPERTY))
+        event.lastModified = readTime(icalproperty_get_lastmodified(modified));
     for (icalproperty *p = icalcomponent_get_first_property(vevent, ICAL_X_PROPERTY); p;
          p = icalcomponent_get_next_property(vevent, ICAL_X_PROPERTY)) {
         if (qstrcmp(icalproperty_get_x_name(p), "X-VESK-MEETING-CODE") == 0)
             event.meetingCode = ::text(icalproperty_get_x(p));
     }
     return event;
+}
+
+QStringList problems(const QByteArray &text)
+{
+    Component calendar(icalparser_parse_string(text.constData()));
+    if (!calendar)
+        return {QStringLiteral("not an iCalendar text")};
+    // The check leaves an X-LIC-ERROR property wherever it finds a fault.
+    icalrestriction_check(calendar.get());
+    QStringList found;
+    const std::function<void(icalcomponent *)> collect = [&](icalcomponent *c) {
+        for (icalproperty *p = icalcomponent_get_first_property(c, ICAL_XLICERROR_PROPERTY); p;
+             p = icalcomponent_get_next_property(c, ICAL_XLICERROR_PROPERTY))
+            found << ::text(icalproperty_get_xlicerror(p));
+        for (icalcomponent *sub = icalcomponent_get_first_component(c, ICAL_ANY_COMPONENT); sub;
+             sub = icalcomponent_get_next_component(c, ICAL_ANY_COMPONENT))
+            collect(sub);
+    };
+    collect(calendar.get());
+    return found;
 }
 
 QString pathFor(const CalendarEvent &event)
@@ -175,13 +228,32 @@ bool write(const CalendarEvent &event, const QString &path, QString *error)
             *error = why;
         return false;
     };
-    const QByteArray ical = toICalendar(event);
-    if (!(parse(ical) == event))
+    CalendarEvent clean = cleaned(event);
+    // Written again: the same event, one revision on when the meeting changed.
+    QFile previous(path);
+    const CalendarEvent last =
+        previous.open(QIODevice::ReadOnly) ? parse(previous.read(1 << 20)) : CalendarEvent();
+    previous.close();
+    if (!last.uid.isEmpty() && last.uid == clean.uid) {
+        const bool changed = !sameMeeting(last, clean);
+        clean.sequence = changed ? last.sequence + 1 : last.sequence;
+        clean.lastModified =
+            changed || !last.lastModified.isValid() ? QDateTime::currentDateTimeUtc() : last.lastModified;
+    } else {
+        clean.sequence = 0;
+        clean.lastModified = QDateTime::currentDateTimeUtc();
+    }
+    const QByteArray ical = toICalendar(clean);
+    if (!(parse(ical) == clean))
         return fail(QStringLiteral("the calendar text does not read back"));
+    const QStringList faults = problems(ical);
+    if (!faults.isEmpty())
+        return fail(faults.join(QStringLiteral("; ")));
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (file.write(ical) != ical.size()) {
         file.cancelWriting();
         return fail(file.errorString());

@@ -28,9 +28,9 @@ struct ReminderMeeting
 Q_DECLARE_METATYPE(ReminderMeeting)
 
 // When to remind the user of the meetings in their list. Knows no windows:
-// it says when a reminder is due and when one has to go, and its owner
-// shows and hides them. Lives for the run, so a new home screen keeps what
-// was reminded already.
+// it says which reminders are on screen, how many more wait for room, and
+// when one has to go; its owner shows and hides them. Lives for the run, so
+// a new home screen keeps what was reminded already.
 class MeetingReminders final : public QObject
 {
     Q_OBJECT
@@ -43,7 +43,9 @@ public:
     using Clock = std::function<qint64()>;
     void setClock(Clock clock);
     static inline qint64 leadSecs = 5 * 60;    // reminded this long before the start
-    static inline qint64 lingerSecs = 10 * 60; // a reminder stays until start plus this
+    static inline qint64 lingerSecs = 10 * 60; // a reminder stays until start plus this, or the end
+    static inline qint64 snoozeSecs = 5 * 60;  // "稍后提醒" after the start
+    static inline int maxShown = 3;            // reminders on screen at once; the rest are counted
 
     // The meetings of the list that can be joined.
     static QList<ReminderMeeting> fromRecords(const QVector<MeetingRecord> &meetings);
@@ -52,37 +54,52 @@ public:
     bool isEnabled() const { return m_enabled; }
     // Each time the list arrives: what is no longer in it is not reminded.
     void setMeetings(const QList<ReminderMeeting> &meetings);
-    // While in a meeting nothing is shown; reminders shown meanwhile go back
+    // While in a meeting nothing is shown; reminders due meanwhile go back
     // to waiting, except the one for the meeting joined.
     void setInMeeting(bool inMeeting, const QString &meetingCode = QString());
-    // The user answered the reminder ("加入" or "忽略").
+    // The user answered the reminder ("加入", "×"): never again this run.
     void answer(const QString &key);
+    // "稍后提醒": again at the start, or a while later once it has begun.
+    void snooze(const QString &key);
+    // The reminders waiting for room are dismissed all at once.
+    void dismissWaiting();
     // Sign-out: everything pending or shown goes.
     void stop();
 
     QList<ReminderMeeting> shown() const;
-    // The meeting of this number in the last list, if any.
-    ReminderMeeting meeting(const QString &meetingCode) const;
+    // Fewer on a small screen, never more than maxShown.
+    void setShownLimit(int limit) { m_shownLimit = qBound(1, limit, maxShown); }
+    int shownLimit() const { return m_shownLimit; }
+    // Due, but waiting for a free place on screen.
+    int waitingCount() const { return m_waiting; }
 
     // Acts on the clock's time now; the timer calls it, tests too.
     void check();
 
 signals:
+    // On screen now; the user or a withdrawal takes it off again.
     void reminderDue(const ReminderMeeting &meeting);
+    // Off screen without an answer: moved, removed, over, joined, switched off.
     void reminderWithdrawn(const QString &key);
+    void waitingCountChanged(int count);
+    // Meetings that fell due together, counted once (the earliest named).
+    void burst(const ReminderMeeting &earliest, int count);
 
 private:
     enum class State
     {
         Waiting,
+        Due,
         Shown
     };
     struct Entry
     {
         ReminderMeeting meeting;
         State state = State::Waiting;
+        qint64 remindAt = 0;
     };
-    void withdraw(Entry &entry, bool done);
+    bool active() const { return m_enabled && !m_inMeeting; }
+    void unshow(Entry &entry, bool done);
     void schedule(qint64 nowSecs);
 
     Clock m_clock;
@@ -90,6 +107,8 @@ private:
     // Reminded, answered or already under way when first seen: never again this run.
     QSet<QString> m_done;
     QTimer m_timer;
+    int m_waiting = 0;
+    int m_shownLimit = maxShown;
     bool m_enabled = true;
     bool m_inMeeting = false;
 };
