@@ -25,3 +25,16 @@ void saveMeetingInfo();
 // switched off).
 bool loadMeetingReminder();
 void saveMeetingReminder(bool enabled);
+
+// The stored form of a remembered password: one character either side, UTF-8,
+// URL-safe Base64. Released with the first version; User.dat files depend on it.
+QString encodeStoredPassword(const QString &password);
+// Reverses encodeStoredPassword; an empty or malformed value gives an empty text.
+QString decodeStoredPassword(const QString &stored);
+
+// Credentials of the proxy "host:port", remembered when the user ticked "记住"
+// (PROXY group). loadProxyLogin is false when none are remembered for it.
+bool loadProxyLogin(const QString &proxy, QString *user, QString *password);
+void saveProxyLogin(const QString &proxy, const QString &user, const QString &password);
+void forgetProxyLogin(const QString &proxy);
+
