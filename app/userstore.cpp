@@ -428,3 +428,30 @@ void forgetProxyLogin(const QString &proxy)
     settings->remove(QStringLiteral("/PROXY"));
 }
 
+namespace {
+
+// The signed-in account as a key name: company code and the meeting
+// service's user id (the user name is a display name), without characters
+// QSettings reads as separators.
+QString trayKey()
+{
+    const BaseValues &v = *baseValues;
+    QString account = v.companyCode + QLatin1Char('_') + (v.userId.isEmpty() ? v.userName : v.userId);
+    account.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
+    return QStringLiteral("/TRAY/") + account;
+}
+
+} // namespace
+
+bool loadCloseToTray()
+{
+    auto settings = openStore(Access::Read);
+    return settingsText(*settings, trayKey()).compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+}
+
+void saveCloseToTray(bool enabled)
+{
+    auto settings = openStore(Access::Write);
+    settings->setValue(trayKey(), flagText(enabled));
+}
+

@@ -38,3 +38,8 @@ bool loadProxyLogin(const QString &proxy, QString *user, QString *password);
 void saveProxyLogin(const QString &proxy, const QString &user, const QString &password);
 void forgetProxyLogin(const QString &proxy);
 
+// The account menu's "关闭主面板时最小化到托盘" switch of the signed-in account
+// (TRAY group, one key per account; off unless switched on).
+bool loadCloseToTray();
+void saveCloseToTray(bool enabled);
+

@@ -19,6 +19,7 @@
 #include "session/mainwindow.h"
 #include "session/remindercenter.h"
 #include "session/splashselect.h"
+#include "session/trayicon.h"
 #include "widgets/messages.h"
 
 #include <QCoreApplication>
@@ -227,6 +228,11 @@ void Navigator::openOver(QWidget *owner, QWidget *dialog)
 
 SplashSelect *Navigator::showStartScreen(QWidget *from, StartReason reason)
 {
+    // Signed out: the tray icon goes with the account.
+    if (m_tray) {
+        m_tray->hide();
+        m_tray->setHomeScreen(nullptr);
+    }
     auto *splash = new SplashSelect();
     if (reason != StartReason::Normal)
         splash->suppressAutoLogin();
@@ -289,6 +295,17 @@ HomeScreen *Navigator::showHomeScreen(QWidget *from)
         connect(home, &HomeScreen::reminderSwitchedSignal, reminders, &ReminderCenter::setEnabled);
     }
     handOver(from, home);
+    if (TrayIcon::supported()) {
+        if (!m_tray) {
+            m_tray = new TrayIcon(this);
+            connect(m_tray, &TrayIcon::quitRequested, this, [this] {
+                if (HomeScreen *shown = m_tray->homeScreen())
+                    shown->close();
+            });
+        }
+        m_tray->setHomeScreen(home);
+        m_tray->show();
+    }
     return home;
 }
 
@@ -326,6 +343,8 @@ void Navigator::leaveForSignIn(HomeScreen *home, const QString &why)
         m_coordinator->reminders()->stop();
         m_coordinator->meetingStore()->stop();
     }
+    if (m_tray)
+        m_tray->hide();
     home->handOverWithoutSignOut();
     // The Meeting SDK still holds the old sign-in; the sign-in screen signs
     // in anew.
@@ -346,11 +365,20 @@ void Navigator::leaveForSignIn(HomeScreen *home, const QString &why)
     }
 }
 
+bool Navigator::closeToTray(HomeScreen *home)
+{
+    if (!m_tray || m_tray->homeScreen() != home || !m_tray->keepsOnClose())
+        return false;
+    qDebug() << "home screen kept in the tray";
+    home->hide();
+    return true;
+}
+
 void Navigator::joinFromReminder(const QString &meetingCode)
 {
-    // The session joins; a home screen, when open, comes to the front.
-    for (QWidget *window : openWindows()) {
-        if (auto *home = qobject_cast<HomeScreen *>(window)) {
+    // The home screen may be waiting in the tray.
+    for (const QPointer<QWidget> &window : m_windows) {
+        if (auto *home = qobject_cast<HomeScreen *>(window.data())) {
             home->showNormal();
             home->raise();
             home->activateWindow();
@@ -449,6 +477,8 @@ void Navigator::evaluateEndOfRun()
 {
     if (m_ending || !openWindows().isEmpty())
         return;
+    if (m_tray && m_tray->holdsHomeScreen())
+        return; // closed to the tray: the run goes on until "退出"
     WeMeetManager *manager = WeMeetManager::instance();
     if (manager->state() >= WeMeetManager::Joining)
         return; // a join is pending or a meeting runs
@@ -491,6 +521,8 @@ void Navigator::endRun()
         return;
     m_ending = true;
     qDebug() << "no window open, no meeting: the run ends";
+    if (m_tray)
+        m_tray->hide();
     emit runEnded();
     // Closing the coordinator ends the event loop (and with it the run).
     if (m_coordinator)
