@@ -455,3 +455,23 @@ void saveCloseToTray(bool enabled)
     settings->setValue(trayKey(), flagText(enabled));
 }
 
+bool loadHomePlace(QPoint *topLeft, QString *screenName)
+{
+    auto settings = openStore(Access::Read);
+    const QStringList place = text(*settings, "/WINDOW/HOMEPOS").split(QLatin1Char(','));
+    bool xOk = false;
+    bool yOk = false;
+    if (place.size() != 2)
+        return false;
+    *topLeft = QPoint(place.at(0).toInt(&xOk), place.at(1).toInt(&yOk));
+    *screenName = text(*settings, "/WINDOW/HOMESCREEN");
+    return xOk && yOk;
+}
+
+void saveHomePlace(const QPoint &topLeft, const QString &screenName)
+{
+    auto settings = openStore(Access::Write);
+    settings->setValue(QStringLiteral("/WINDOW/HOMEPOS"),
+                       QStringLiteral("%1,%2").arg(topLeft.x()).arg(topLeft.y()));
+    settings->setValue(QStringLiteral("/WINDOW/HOMESCREEN"), screenName);
+}

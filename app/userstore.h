@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QString>
 
 // The local user store User.dat (INI, UTF-8) in the data folder, read into and
@@ -43,3 +44,7 @@ void forgetProxyLogin(const QString &proxy);
 bool loadCloseToTray();
 void saveCloseToTray(bool enabled);
 
+// Where the home window was last ("WINDOW" group): its top-left corner and
+// the name of its screen. loadHomePlace is false when none is remembered.
+bool loadHomePlace(QPoint *topLeft, QString *screenName);
+void saveHomePlace(const QPoint &topLeft, const QString &screenName);

@@ -1,6 +1,7 @@
 #include "session/navigator.h"
 
 #include "app/basevalues.h"
+#include "app/userstore.h"
 #include "app/waits.h"
 #include "http/sessionwatch.h"
 #include "login/accountlogin.h"
@@ -25,6 +26,8 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 
@@ -52,6 +55,8 @@ protected:
             break;
         case QEvent::Hide:
         case QEvent::Close:
+            if (qobject_cast<HomeScreen *>(window) && window->screen())
+                saveHomePlace(window->pos(), window->screen()->name());
             Navigator::instance()->checkEndOfRun();
             break;
         default:
@@ -84,6 +89,24 @@ protected:
 private:
     QPointer<QWidget> m_owner;
 };
+
+// Where a window of size goes that was last at topLeft on the screen named
+// screenName: there, kept inside that screen's free area; on the primary
+// screen when that screen is gone.
+QPoint insideScreen(QPoint topLeft, const QString &screenName, const QSize &size)
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    for (QScreen *candidate : QGuiApplication::screens()) {
+        if (candidate->name() == screenName)
+            screen = candidate;
+    }
+    if (!screen)
+        return topLeft;
+    const QRect area = screen->availableGeometry();
+    topLeft.setX(qMax(area.left(), qMin(topLeft.x(), area.right() + 1 - size.width())));
+    topLeft.setY(qMax(area.top(), qMin(topLeft.y(), area.bottom() + 1 - size.height())));
+    return topLeft;
+}
 
 } // namespace
 
@@ -294,7 +317,20 @@ HomeScreen *Navigator::showHomeScreen(QWidget *from)
         ReminderCenter *reminders = m_coordinator->reminders();
         connect(home, &HomeScreen::reminderSwitchedSignal, reminders, &ReminderCenter::setEnabled);
     }
-    handOver(from, home);
+    // The first home screen of a run goes where the home screen was last.
+    QPoint remembered;
+    QString screenName;
+    if (!m_homePlaced && loadHomePlace(&remembered, &screenName)) {
+        track(home);
+        home->setProperty(placedProperty, true);
+        home->move(insideScreen(remembered, screenName, home->size()));
+        home->show();
+        if (from)
+            from->close();
+    } else {
+        handOver(from, home);
+    }
+    m_homePlaced = true;
     if (TrayIcon::supported()) {
         if (!m_tray) {
             m_tray = new TrayIcon(this);

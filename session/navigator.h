@@ -147,6 +147,7 @@ private:
     QTimer *m_logoutWait = nullptr;
     QPoint m_lastPlace;
     bool m_hasLastPlace = false;
+    bool m_homePlaced = false;
     bool m_checkQueued = false;
     bool m_ending = false;
 };

@@ -8,7 +8,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QPoint>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
@@ -84,6 +86,18 @@ public:
                       QStringLiteral("--name"), QStringLiteral("^Vesk云会议$")});
         search.waitForFinished(5000);
         return QString::fromUtf8(search.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    // The window's top-left corner on the screen.
+    static QPoint position(qulonglong window)
+    {
+        QProcess query;
+        query.start(QStringLiteral("xdotool"),
+                    {QStringLiteral("getwindowgeometry"), QString::number(window)});
+        query.waitForFinished(5000);
+        const auto m = QRegularExpression(QStringLiteral("Position: (\\d+),(\\d+)"))
+                           .match(QString::fromUtf8(query.readAllStandardOutput()));
+        return QPoint(m.captured(1).toInt(), m.captured(2).toInt());
     }
 
     // Clicks at a point of the window, in the window's own coordinates.
@@ -272,11 +286,15 @@ void TestRunEnd::traySwitchKeepsTheRunAlive()
     QVERIFY(run.prepare());
     run.handOffAccount();
     run.setUserValue(QStringLiteral("TRAY/600888_u_zhangwei"), QStringLiteral("True"));
+    // Last seen beyond the right edge of a screen that is gone.
+    run.setUserValue(QStringLiteral("WINDOW/HOMEPOS"), QStringLiteral("5000,40"));
+    run.setUserValue(QStringLiteral("WINDOW/HOMESCREEN"), QStringLiteral("HDMI-9"));
     m_server.clearRequests();
     QVERIFY(run.start(QStringLiteral("headless=1;delay_ms=5")));
     QTRY_VERIFY2_WITH_TIMEOUT(listAsked(), qPrintable(run.report()), 40000);
     const qulonglong home = run.waitForWindow();
     QVERIFY2(home, qPrintable(run.report()));
+    QCOMPARE(ProgramRun::position(home), QPoint(1280 - 395, 40));
 
     // The close button hides the home screen; the run goes on without a window.
     QVERIFY(ProgramRun::click(home, closeButton.x(), closeButton.y()));
