@@ -72,7 +72,7 @@ void ProxyAuthDialog::install()
                     answer(false, ProxyLogin::Credentials());
             });
             // Application-modal (setUpWindow): over every screen, whichever is in front.
-        dialog->show();
+            dialog->show();
             dialog->raise();
             dialog->activateWindow();
         });
