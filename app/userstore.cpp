@@ -4,6 +4,7 @@
 
 #include "app/basevalues.h"
 #include "app/logging.h"
+#include "app/passwordvault.h"
 #include "app/platform.h"
 #include "app/settingsvalue.h"
 
@@ -123,13 +124,42 @@ void removeWxKeys(QSettings &settings)
     settings.remove(QStringLiteral("/LOGININFO3/UNIONID"));
 }
 
-void writeAccountKeys(QSettings &settings)
+void writeAccountKeys(QSettings &settings, const QString &filePassword)
 {
     settings.setValue(QStringLiteral("/LOGININFO/REMERBERPASS"), flagText(baseValues->rememberPassword));
     settings.setValue(QStringLiteral("/LOGININFO/TYPE"), baseValues->accountType);
     settings.setValue(QStringLiteral("/LOGININFO/COMPANYCODE"), baseValues->accountCompanyCode);
     settings.setValue(QStringLiteral("/LOGININFO/USERNAME"), baseValues->accountUserName);
-    settings.setValue(QStringLiteral("/LOGININFO/PASSWORD"), baseValues->accountPassword);
+    settings.setValue(QStringLiteral("/LOGININFO/PASSWORD"), filePassword);
+}
+
+// The keychain entry of a remembered account: one per company code and account.
+QString accountKey(const QString &companyCode, const QString &userName)
+{
+    if (companyCode.isEmpty() && userName.isEmpty())
+        return QString();
+    return QStringLiteral("account/%1/%2").arg(companyCode, userName);
+}
+
+QString proxyKey(const QString &proxy)
+{
+    return QStringLiteral("proxy/") + proxy;
+}
+
+// What goes into a password entry of User.dat: nothing when the keychain took
+// the secret, else the secret as before.
+QString passwordForFile(const QString &key, const QString &secret)
+{
+    if (secret.isEmpty() || PasswordVault::write(key, secret))
+        return QString();
+    return secret;
+}
+
+// The account whose password the keychain may hold for the file as it is.
+QString rememberedAccountKey()
+{
+    auto settings = openStore(Access::Read);
+    return accountKey(text(*settings, "/LOGININFO/COMPANYCODE"), text(*settings, "/LOGININFO/USERNAME"));
 }
 
 } // namespace
@@ -156,6 +186,7 @@ void loadLoginInfo()
 {
     auto settings = openStore(Access::Read);
     BaseValues &v = *baseValues;
+    const bool passwordInFile = !text(*settings, "/LOGININFO/PASSWORD").isEmpty();
 
     v.rememberPassword = flag(*settings, "/LOGININFO/REMERBERPASS", false);
     if (v.rememberPassword) {
@@ -190,20 +221,35 @@ void loadLoginInfo()
         clearPhoneGroup();
         clearWxGroup();
     }
+    settings.reset();
+    // A file of an earlier version holds the password itself; it moves to
+    // the keychain with the next save.
+    if (v.rememberPassword && !passwordInFile)
+        PasswordVault::read(accountKey(v.accountCompanyCode, v.accountUserName), &v.accountPassword);
 }
 
 void saveAccountLogin(bool autoLogin)
 {
-    auto settings = openStore(Access::Write);
     BaseValues &v = *baseValues;
+    // The keychain is asked before the file is opened: its wait takes events.
+    const QString previousKey = rememberedAccountKey();
+    const QString key = accountKey(v.accountCompanyCode, v.accountUserName);
+    const bool keep = autoLogin || v.rememberPassword;
+    QString filePassword;
+    if (keep)
+        filePassword = passwordForFile(key, v.accountPassword);
+    if (!previousKey.isEmpty() && (!keep || previousKey != key))
+        PasswordVault::remove(previousKey);
+
+    auto settings = openStore(Access::Write);
     if (autoLogin) {
         settings->setValue(QStringLiteral("/LOGININFO/AUTOLOGIN"), QStringLiteral("1"));
-        writeAccountKeys(*settings);
+        writeAccountKeys(*settings, filePassword);
         return;
     }
     settings->remove(QStringLiteral("/LOGININFO/AUTOLOGIN"));
     if (v.rememberPassword) {
-        writeAccountKeys(*settings);
+        writeAccountKeys(*settings, filePassword);
         return;
     }
     settings->remove(QStringLiteral("/LOGININFO/REMERBERPASS"));
@@ -322,4 +368,110 @@ void saveMeetingReminder(bool enabled)
     auto settings = openStore(Access::Write);
     settings->setValue(QStringLiteral("/REMINDER/ENABLED"),
                        enabled ? QStringLiteral("True") : QStringLiteral("False"));
+}
+
+QString encodeStoredPassword(const QString &password)
+{
+    const QString wrapped = QLatin1Char('v') + password + QLatin1Char('k');
+    return QString::fromLatin1(wrapped.toUtf8().toBase64(QByteArray::Base64UrlEncoding));
+}
+
+QString decodeStoredPassword(const QString &stored)
+{
+    if (stored.isEmpty())
+        return QString();
+    const auto decoded = QByteArray::fromBase64Encoding(
+        stored.toLatin1(), QByteArray::Base64UrlEncoding | QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded)
+        return QString();
+    const QString wrapped = QString::fromUtf8(decoded.decoded);
+    if (wrapped.size() < 2)
+        return QString();
+    return wrapped.mid(1, wrapped.size() - 2);
+}
+
+bool loadProxyLogin(const QString &proxy, QString *user, QString *password)
+{
+    QString stored;
+    {
+        auto settings = openStore(Access::Read);
+        if (text(*settings, "/PROXY/ADDRESS") != proxy)
+            return false;
+        *user = text(*settings, "/PROXY/USER");
+        stored = text(*settings, "/PROXY/PASSWORD");
+    }
+    // Kept in the stored form, in the keychain as in the file.
+    if (stored.isEmpty())
+        PasswordVault::read(proxyKey(proxy), &stored);
+    *password = decodeStoredPassword(stored);
+    return !user->isEmpty();
+}
+
+void saveProxyLogin(const QString &proxy, const QString &user, const QString &password)
+{
+    const QString filePassword = passwordForFile(proxyKey(proxy), encodeStoredPassword(password));
+    auto settings = openStore(Access::Write);
+    settings->setValue(QStringLiteral("/PROXY/ADDRESS"), proxy);
+    settings->setValue(QStringLiteral("/PROXY/USER"), user);
+    settings->setValue(QStringLiteral("/PROXY/PASSWORD"), filePassword);
+}
+
+void forgetProxyLogin(const QString &proxy)
+{
+    {
+        auto settings = openStore(Access::Read);
+        if (text(*settings, "/PROXY/ADDRESS") != proxy)
+            return;
+    }
+    PasswordVault::remove(proxyKey(proxy));
+    auto settings = openStore(Access::Write);
+    settings->remove(QStringLiteral("/PROXY"));
+}
+
+namespace {
+
+// The signed-in account as a key name: company code and the meeting
+// service's user id (the user name is a display name), without characters
+// QSettings reads as separators.
+QString trayKey()
+{
+    const BaseValues &v = *baseValues;
+    QString account = v.companyCode + QLatin1Char('_') + (v.userId.isEmpty() ? v.userName : v.userId);
+    account.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
+    return QStringLiteral("/TRAY/") + account;
+}
+
+} // namespace
+
+bool loadCloseToTray()
+{
+    auto settings = openStore(Access::Read);
+    return settingsText(*settings, trayKey()).compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+}
+
+void saveCloseToTray(bool enabled)
+{
+    auto settings = openStore(Access::Write);
+    settings->setValue(trayKey(), flagText(enabled));
+}
+
+bool loadHomePlace(QPoint *topLeft, QString *screenName)
+{
+    auto settings = openStore(Access::Read);
+    const QStringList place = text(*settings, "/WINDOW/HOMEPOS").split(QLatin1Char(','));
+    bool xOk = false;
+    bool yOk = false;
+    if (place.size() != 2)
+        return false;
+    *topLeft = QPoint(place.at(0).toInt(&xOk), place.at(1).toInt(&yOk));
+    *screenName = text(*settings, "/WINDOW/HOMESCREEN");
+    return xOk && yOk;
+}
+
+void saveHomePlace(const QPoint &topLeft, const QString &screenName)
+{
+    auto settings = openStore(Access::Write);
+    settings->setValue(QStringLiteral("/WINDOW/HOMEPOS"),
+                       QStringLiteral("%1,%2").arg(topLeft.x()).arg(topLeft.y()));
+    settings->setValue(QStringLiteral("/WINDOW/HOMESCREEN"), screenName);
 }

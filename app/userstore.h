@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QString>
 
 // The local user store User.dat (INI, UTF-8) in the data folder, read into and
@@ -25,3 +26,25 @@ void saveMeetingInfo();
 // switched off).
 bool loadMeetingReminder();
 void saveMeetingReminder(bool enabled);
+
+// The stored form of a remembered password: one character either side, UTF-8,
+// URL-safe Base64. Released with the first version; User.dat files depend on it.
+QString encodeStoredPassword(const QString &password);
+// Reverses encodeStoredPassword; an empty or malformed value gives an empty text.
+QString decodeStoredPassword(const QString &stored);
+
+// Credentials of the proxy "host:port", remembered when the user ticked "记住"
+// (PROXY group). loadProxyLogin is false when none are remembered for it.
+bool loadProxyLogin(const QString &proxy, QString *user, QString *password);
+void saveProxyLogin(const QString &proxy, const QString &user, const QString &password);
+void forgetProxyLogin(const QString &proxy);
+
+// The account menu's "关闭主面板时最小化到托盘" switch of the signed-in account
+// (TRAY group, one key per account; off unless switched on).
+bool loadCloseToTray();
+void saveCloseToTray(bool enabled);
+
+// Where the home window was last ("WINDOW" group): its top-left corner and
+// the name of its screen. loadHomePlace is false when none is remembered.
+bool loadHomePlace(QPoint *topLeft, QString *screenName);
+void saveHomePlace(const QPoint &topLeft, const QString &screenName);

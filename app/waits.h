@@ -22,6 +22,7 @@ struct Waits
     static inline int instanceRetryMs = 1000;    // second start: pause between connection attempts
     static inline int splashDelayMs = 400;       // start-up waits this long before showing its splash
     static inline int meetingListRefreshMs = 60000; // the meeting list is asked for again while signed in
+    static inline int keychainMs = 5000;            // one answer of the system's keychain
 
     // Scales every wait above by VESK_WAIT_SCALE_PERCENT when it is set.
     static void applyEnvironment();

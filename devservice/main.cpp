@@ -1,5 +1,6 @@
 // vesk-devservice: the stand-in service for the demo and for process-level tests.
 #include "devservice/devservice.h"
+#include "devservice/proxy.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -25,10 +26,14 @@ int usage(const char *program)
 {
     std::fprintf(stderr,
                  "usage: %s [--port N] [--https --cert FILE --key FILE] [--fixtures FILE]\n"
+                 "          [--proxy N [--proxy-user USER:PASSWORD]]\n"
                  "  --port N        listen on 127.0.0.1:N (default 18080, 0 picks a free port)\n"
                  "  --https         serve TLS with the given PEM certificate and key\n"
                  "                  (without --cert/--key a self-signed one is made beside the program)\n"
-                 "  --fixtures FILE demo data instead of the built-in fixtures.json\n",
+                 "  --fixtures FILE demo data instead of the built-in fixtures.json\n"
+                 "  --proxy N       also an office proxy on 127.0.0.1:N that knows the service\n"
+                 "                  as vesk-service.test (for http_proxy); --proxy-user makes it\n"
+                 "                  ask for credentials\n",
                  program);
     return 2;
 }
@@ -41,7 +46,7 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments();
     int port = 18080;
     bool https = false;
-    std::string cert, key, fixtures;
+    std::string cert, key, fixtures, proxyPort, proxyUser;
     for (int i = 1; i < args.size(); ++i) {
         const QString a = args[i];
         auto next = [&](std::string *out) {
@@ -62,6 +67,8 @@ int main(int argc, char *argv[])
         } else if (a == "--cert" && next(&cert)) {
         } else if (a == "--key" && next(&key)) {
         } else if (a == "--fixtures" && next(&fixtures)) {
+        } else if (a == "--proxy" && next(&proxyPort)) {
+        } else if (a == "--proxy-user" && next(&proxyUser)) {
         } else {
             return usage(argv[0]);
         }
@@ -99,6 +106,20 @@ int main(int argc, char *argv[])
                   << "demo sign-in data:\n"
                   << server.demoInfo() << "\n"
                   << "SMS codes are printed here when they are sent." << std::endl;
+    }
+
+    devservice::Proxy proxy;
+    if (!proxyPort.empty()) {
+        proxy.mapHost("vesk-service.test", "127.0.0.1");
+        const size_t colon = proxyUser.find(':');
+        if (colon != std::string::npos)
+            proxy.requireCredentials(proxyUser.substr(0, colon), proxyUser.substr(colon + 1));
+        if (proxy.start(std::atoi(proxyPort.c_str())) < 0) {
+            std::fprintf(stderr, "vesk-devservice: cannot listen on 127.0.0.1:%s\n", proxyPort.c_str());
+            return 1;
+        }
+        std::cout << "office proxy: http_proxy=" << proxy.url()
+                  << " reaches the service as http://vesk-service.test:" << bound << std::endl;
     }
 
     std::signal(SIGINT, onSignal);

@@ -6,6 +6,7 @@
 
 #include "app/basevalues.h"
 #include "app/waits.h"
+#include "http/proxylogin.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -15,6 +16,7 @@
 #include <QJsonParseError>
 #include <QList>
 #include <QMetaEnum>
+#include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QPointer>
 #include <QSslCertificate>
@@ -114,13 +116,35 @@ void trustConfiguredCas(QNetworkReply *reply)
     });
 }
 
+// Qt reports an HTTP proxy that refuses the connection, or whose name does not
+// resolve, as if it were the service: name the proxy when one was in the way.
+QNetworkReply::NetworkError proxyAwareError(QNetworkReply *reply)
+{
+    const QNetworkReply::NetworkError error = reply->error();
+    if (error != QNetworkReply::ConnectionRefusedError && error != QNetworkReply::HostNotFoundError)
+        return error;
+    const QList<QNetworkProxy> proxies =
+        QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(reply->url()));
+    if (proxies.isEmpty() || proxies.first().type() == QNetworkProxy::NoProxy)
+        return error;
+    return error == QNetworkReply::ConnectionRefusedError ? QNetworkReply::ProxyConnectionRefusedError
+                                                          : QNetworkReply::ProxyNotFoundError;
+}
+
 } // namespace
 
 QNetworkAccessManager *HttpHelper::sharedManager()
 {
     static QPointer<QNetworkAccessManager> manager;
-    if (!manager)
+    if (!manager) {
+        // The desktop's proxy settings (Windows: Internet settings with PAC
+        // and WPAD; elsewhere http_proxy, https_proxy and no_proxy). Loopback
+        // addresses are never sent to a proxy.
+        QNetworkProxyFactory::setUseSystemConfiguration(true);
         manager = new QNetworkAccessManager(QCoreApplication::instance());
+        QObject::connect(manager, &QNetworkAccessManager::proxyAuthenticationRequired, manager,
+                         &ProxyLogin::supply, Qt::DirectConnection);
+    }
     return manager;
 }
 
@@ -307,6 +331,11 @@ void HttpHelper::serviceRequestFinished(QNetworkReply *reply)
 
 void HttpHelper::onTimeout()
 {
+    if (ProxyLogin::asking()) {
+        // The request waits for the proxy's credentials, not for the service.
+        m_timer->start(Waits::requestTimeoutMs);
+        return;
+    }
     ServiceReachability::instance()->noteUnreachable();
     m_timer->stop();
     m_timedOutUpTo = m_lastSend;
@@ -332,8 +361,9 @@ HttpHelper::Answer HttpHelper::readAnswer(QNetworkReply *reply, const QByteArray
     }
     if (statusCode != 200) {
         answer.kind = Answer::NetworkFailed;
-        answer.networkError = reply ? reply->error() : QNetworkReply::UnknownNetworkError;
-        answer.errorName = networkErrorName(reply);
+        answer.networkError = reply ? proxyAwareError(reply) : QNetworkReply::UnknownNetworkError;
+        const char *key = QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(answer.networkError);
+        answer.errorName = key ? QString::fromLatin1(key) : QString::number(int(answer.networkError));
         return answer;
     }
     QJsonParseError parseError;

@@ -2,6 +2,7 @@
 
 #include "app/basevalues.h"
 #include "app/waits.h"
+#include "http/proxylogin.h"
 #include "http/servicetokenhttp.h"
 #include "http/veskversionhttp.h"
 
@@ -20,7 +21,13 @@ template <typename Sender, typename Signal> void waitFor(Sender *sender, Signal 
     QTimer timer;
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // The wait starts again while the user is asked for the proxy's credentials.
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&timer, &loop, ms] {
+        if (ProxyLogin::asking())
+            timer.start(ms);
+        else
+            loop.quit();
+    });
     if (sender)
         QObject::connect(sender, quitSignal, &loop, &QEventLoop::quit);
     timer.start(ms);

@@ -337,6 +337,10 @@ void HomeScreen::closeHandedOver()
 // button; without the SDK sign-out the client would keep running unseen.
 void HomeScreen::closeEvent(QCloseEvent *event)
 {
+    if (!m_handedOver && Navigator::instance()->closeToTray(this)) {
+        event->ignore();
+        return;
+    }
     if (!m_handedOver) {
         m_handedOver = true;
         m_actions->abandonJoin();

@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QSystemTrayIcon>
 
 static bool isChineseCharacter(QChar c)
 {
@@ -23,6 +24,14 @@ userPop::userPop(QWidget *parent) : QWidget(parent), ui(new Ui::userPop)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
+    // Without a notification area there is nowhere to close to.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        const int row = ui->btnLogOut->y() - ui->chkBoxTray->y();
+        ui->chkBoxTray->hide();
+        ui->btnLogOut->move(ui->btnLogOut->pos() - QPoint(0, row));
+        ui->background->resize(ui->background->width(), ui->background->height() - row);
+        setFixedSize(width(), height() - row);
+    }
     // Created without parent for every opening; nothing else frees it.
     setAttribute(Qt::WA_DeleteOnClose);
     // The shadow ring of the other windows around the form.
@@ -44,11 +53,13 @@ userPop::userPop(QWidget *parent) : QWidget(parent), ui(new Ui::userPop)
         QStringLiteral("手机号：%1 %2").arg(baseValues->mobileCountryCode, baseValues->telephone));
     showName();
     ui->chkBoxReminder->setChecked(loadMeetingReminder());
+    ui->chkBoxTray->setChecked(loadCloseToTray());
 
     connect(ui->chkBoxReminder, &QCheckBox::toggled, this, [this](bool enabled) {
         saveMeetingReminder(enabled);
         emit reminderSwitchedSignal(enabled);
     });
+    connect(ui->chkBoxTray, &QCheckBox::toggled, this, [](bool enabled) { saveCloseToTray(enabled); });
     connect(ui->btnLogOut, &QPushButton::clicked, this, &userPop::onLogOutBtnClicked);
     connect(ui->btnModify, &QPushButton::clicked, this, &userPop::onModifyBtnClicked);
     connect(WeMeetManager::instance(), &WeMeetManager::OnForcedLogoutFinishSignal, this,

@@ -15,6 +15,7 @@
 #include "session/navigator.h"
 #include "update/checkupdate.h"
 #include "widgets/messages.h"
+#include "widgets/proxyauthdialog.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -124,6 +125,8 @@ void runStartupStepServiceToken()
     if (cloud.scheme() != service.scheme() || cloud.host() != service.host() ||
         cloud.port() != service.port())
         HttpHelper::openConnection(baseValues->cloudUrl);
+    // From the first request on, a proxy that wants credentials asks for them.
+    ProxyAuthDialog::install();
     fetchServiceTokenAtStartup();
     logSslSupport();
 }

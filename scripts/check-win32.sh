@@ -29,6 +29,7 @@ if [ ! -e "$out/shim/done-2" ]; then
   ln -sfn /usr/include/libical "$out/shim/libical"
   touch "$out/shim/done-2"
 fi
+[ -e "$out/shim/qt5keychain" ] || ln -sfn /usr/include/qt5keychain "$out/shim/qt5keychain"
 
 # The Qt headers in one precompiled header: parsing them is most of the work.
 cat >"$out/gen/winqt.h.new" <<'EOF'

@@ -21,19 +21,29 @@ fi
 demo="$build/demo"
 cmake --install "$build" --prefix "$demo" >/dev/null
 port="${DEMO_PORT:-18080}"
+# DEMO_PROXY_PORT=3128 (and DEMO_PROXY_USER=user:password for a proxy that asks
+# for credentials): the client reaches the service only through the stand-in's proxy.
+host=127.0.0.1
+proxy_args=()
+if [ -n "${DEMO_PROXY_PORT:-}" ]; then
+  host=vesk-service.test
+  proxy_args=(--proxy "$DEMO_PROXY_PORT")
+  [ -n "${DEMO_PROXY_USER:-}" ] && proxy_args+=(--proxy-user "$DEMO_PROXY_USER")
+  export http_proxy="http://127.0.0.1:$DEMO_PROXY_PORT"
+fi
 cat > "$demo/config.ini" <<INI
 [VERSION]
 NAME=Vesk云会议
 NO=1.0.0
 
 [CONFIG]
-SERVICE_URL=http://127.0.0.1:$port/service/
-CLOUD_URL=http://127.0.0.1:$port/cloud/
-IDM_URL=http://127.0.0.1:$port/idm/
-UPDATE_URL=http://127.0.0.1:$port/update/VeskLiveMeeting_Windows_UpdateInstaller.zip
+SERVICE_URL=http://$host:$port/service/
+CLOUD_URL=http://$host:$port/cloud/
+IDM_URL=http://$host:$port/idm/
+UPDATE_URL=http://$host:$port/update/VeskLiveMeeting_Windows_UpdateInstaller.zip
 INI
 
-"$build/bin/vesk-devservice" --port "$port" &
+"$build/bin/vesk-devservice" --port "$port" ${proxy_args[@]+"${proxy_args[@]}"} &
 service_pid=$!
 xvfb_pid=""
 cleanup() {

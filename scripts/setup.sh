@@ -11,7 +11,7 @@ packages=(
   xvfb xauth x11-utils imagemagick librsvg2-bin fonts-noto-cjk
   ccache clang-format-14 libx11-dev zbar-tools xdotool desktop-file-utils
   clang-14 libfuzzer-14-dev libical-dev libglib2.0-bin
-  nsis lld-14 qtkeychain-qt5-dev gnome-keyring lintian llvm-14
+  nsis lld-14 qtkeychain-qt5-dev gnome-keyring lintian llvm-14 trayer
 )
 
 missing=()

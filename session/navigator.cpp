@@ -1,6 +1,7 @@
 #include "session/navigator.h"
 
 #include "app/basevalues.h"
+#include "app/userstore.h"
 #include "app/waits.h"
 #include "http/sessionwatch.h"
 #include "login/accountlogin.h"
@@ -19,11 +20,14 @@
 #include "sdk/wemeetmanager.h"
 #include "session/mainwindow.h"
 #include "session/splashselect.h"
+#include "session/trayicon.h"
 #include "widgets/messages.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 
@@ -51,6 +55,8 @@ protected:
             break;
         case QEvent::Hide:
         case QEvent::Close:
+            if (qobject_cast<HomeScreen *>(window) && window->screen())
+                saveHomePlace(window->pos(), window->screen()->name());
             Navigator::instance()->checkEndOfRun();
             break;
         default:
@@ -83,6 +89,24 @@ protected:
 private:
     QPointer<QWidget> m_owner;
 };
+
+// Where a window of size goes that was last at topLeft on the screen named
+// screenName: there, kept inside that screen's free area; on the primary
+// screen when that screen is gone.
+QPoint insideScreen(QPoint topLeft, const QString &screenName, const QSize &size)
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    for (QScreen *candidate : QGuiApplication::screens()) {
+        if (candidate->name() == screenName)
+            screen = candidate;
+    }
+    if (!screen)
+        return topLeft;
+    const QRect area = screen->availableGeometry();
+    topLeft.setX(qMax(area.left(), qMin(topLeft.x(), area.right() + 1 - size.width())));
+    topLeft.setY(qMax(area.top(), qMin(topLeft.y(), area.bottom() + 1 - size.height())));
+    return topLeft;
+}
 
 } // namespace
 
@@ -227,6 +251,11 @@ void Navigator::openOver(QWidget *owner, QWidget *dialog)
 
 SplashSelect *Navigator::showStartScreen(QWidget *from, StartReason reason)
 {
+    // Signed out: the tray icon goes with the account.
+    if (m_tray) {
+        m_tray->hide();
+        m_tray->setHomeScreen(nullptr);
+    }
     auto *splash = new SplashSelect();
     if (reason != StartReason::Normal)
         splash->suppressAutoLogin();
@@ -288,7 +317,31 @@ HomeScreen *Navigator::showHomeScreen(QWidget *from)
         ReminderCenter *reminders = m_coordinator->reminders();
         connect(home, &HomeScreen::reminderSwitchedSignal, reminders, &ReminderCenter::setEnabled);
     }
-    handOver(from, home);
+    // The first home screen of a run goes where the home screen was last.
+    QPoint remembered;
+    QString screenName;
+    if (!m_homePlaced && loadHomePlace(&remembered, &screenName)) {
+        track(home);
+        home->setProperty(placedProperty, true);
+        home->move(insideScreen(remembered, screenName, home->size()));
+        home->show();
+        if (from)
+            from->close();
+    } else {
+        handOver(from, home);
+    }
+    m_homePlaced = true;
+    if (TrayIcon::supported()) {
+        if (!m_tray) {
+            m_tray = new TrayIcon(this);
+            connect(m_tray, &TrayIcon::quitRequested, this, [this] {
+                if (HomeScreen *shown = m_tray->homeScreen())
+                    shown->close();
+            });
+        }
+        m_tray->setHomeScreen(home);
+        m_tray->show();
+    }
     return home;
 }
 
@@ -326,6 +379,8 @@ void Navigator::leaveForSignIn(HomeScreen *home, const QString &why)
         m_coordinator->reminders()->stop();
         m_coordinator->meetingStore()->stop();
     }
+    if (m_tray)
+        m_tray->hide();
     home->handOverWithoutSignOut();
     // The Meeting SDK still holds the old sign-in; the sign-in screen signs
     // in anew.
@@ -346,11 +401,20 @@ void Navigator::leaveForSignIn(HomeScreen *home, const QString &why)
     }
 }
 
+bool Navigator::closeToTray(HomeScreen *home)
+{
+    if (!m_tray || m_tray->homeScreen() != home || !m_tray->keepsOnClose())
+        return false;
+    qDebug() << "home screen kept in the tray";
+    home->hide();
+    return true;
+}
+
 void Navigator::joinFromReminder(const QString &meetingCode)
 {
-    // The session joins; a home screen, when open, comes to the front.
-    for (QWidget *window : openWindows()) {
-        if (auto *home = qobject_cast<HomeScreen *>(window)) {
+    // The home screen may be waiting in the tray.
+    for (const QPointer<QWidget> &window : m_windows) {
+        if (auto *home = qobject_cast<HomeScreen *>(window.data())) {
             home->showNormal();
             home->raise();
             home->activateWindow();
@@ -449,6 +513,8 @@ void Navigator::evaluateEndOfRun()
 {
     if (m_ending || !openWindows().isEmpty())
         return;
+    if (m_tray && m_tray->holdsHomeScreen())
+        return; // closed to the tray: the run goes on until "退出"
     WeMeetManager *manager = WeMeetManager::instance();
     if (manager->state() >= WeMeetManager::Joining)
         return; // a join is pending or a meeting runs
@@ -491,6 +557,8 @@ void Navigator::endRun()
         return;
     m_ending = true;
     qDebug() << "no window open, no meeting: the run ends";
+    if (m_tray)
+        m_tray->hide();
     emit runEnded();
     // Closing the coordinator ends the event loop (and with it the run).
     if (m_coordinator)

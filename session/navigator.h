@@ -22,14 +22,16 @@ class QWidget;
 class ScheduleMeeting;
 class ShareMeeting;
 class SplashSelect;
+class TrayIcon;
 
 // Creates every screen, wires it once and performs the hand-over: the new
 // window at the current one's top-left corner, shown, the current one closed.
 // Screens ask it for the next screen instead of including one another.
 //
 // It also keeps the one rule for the end of the run: when no screen is open,
-// no join is pending and no meeting runs, the Meeting SDK is shut down and
-// the program ends (after signing out of the SDK when signed in).
+// no home screen waits in the tray, no join is pending and no meeting runs,
+// the Meeting SDK is shut down and the program ends (after signing out of
+// the SDK when signed in).
 class Navigator final : public QObject
 {
     Q_OBJECT
@@ -97,6 +99,12 @@ public:
     // the home screen, when open, comes to the front to show it.
     void joinFromReminder(const QString &meetingCode);
 
+    // Closing home hides it in the tray instead when the account's switch
+    // says so; true when it was hidden.
+    bool closeToTray(HomeScreen *home);
+    // The notification-area icon while signed in; null where the desktop has none.
+    TrayIcon *tray() const { return m_tray; }
+
     // Open screens and dialogs, oldest first.
     QList<QWidget *> openWindows() const;
 
@@ -133,11 +141,13 @@ private:
     QPointer<MainWindow> m_coordinator;
     MeetingStore *m_ownStore = nullptr;
     MeetingActions *m_ownActions = nullptr;
+    TrayIcon *m_tray = nullptr;
     QList<QPointer<QWidget>> m_windows;
     // Bounds the wait for a Meeting SDK sign-out once no window is left.
     QTimer *m_logoutWait = nullptr;
     QPoint m_lastPlace;
     bool m_hasLastPlace = false;
+    bool m_homePlaced = false;
     bool m_checkQueued = false;
     bool m_ending = false;
 };

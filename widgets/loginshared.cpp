@@ -1,36 +1,22 @@
 #include "widgets/loginshared.h"
 
+#include "app/userstore.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QUrl>
 
-namespace {
-// Released with the first version; User.dat files depend on them.
-const QChar passwordPrefix = QLatin1Char('v');
-const QChar passwordSuffix = QLatin1Char('k');
-} // namespace
-
 namespace LoginShared {
 
 QString encodePassword(const QString &password)
 {
-    const QString wrapped = passwordPrefix + password + passwordSuffix;
-    return QString::fromLatin1(wrapped.toUtf8().toBase64(QByteArray::Base64UrlEncoding));
+    return encodeStoredPassword(password);
 }
 
 QString decodePassword(const QString &stored)
 {
-    if (stored.isEmpty())
-        return QString();
-    const auto decoded = QByteArray::fromBase64Encoding(
-        stored.toLatin1(), QByteArray::Base64UrlEncoding | QByteArray::AbortOnBase64DecodingErrors);
-    if (!decoded)
-        return QString();
-    const QString wrapped = QString::fromUtf8(decoded.decoded);
-    if (wrapped.size() < 2)
-        return QString();
-    return wrapped.mid(1, wrapped.size() - 2);
+    return decodeStoredPassword(stored);
 }
 
 QString agreementDocumentPath(const QString &link)

@@ -575,8 +575,16 @@ private slots:
         QDir(path).removeRecursively();
     }
 
+    void reminderJoinsAsTheRowDoes_data()
+    {
+        QTest::addColumn<bool>("homeInTray");
+        QTest::newRow("home screen open") << false;
+        QTest::newRow("home screen closed to the tray") << true;
+    }
+
     void reminderJoinsAsTheRowDoes()
     {
+        QFETCH(bool, homeInTray);
         QPointer<HomeScreen> home = Navigator::instance()->showHomeScreen(nullptr);
         QVERIFY(waitHomeLoaded(home.data()));
         const QString code = QStringLiteral("482915736");
@@ -586,6 +594,8 @@ private slots:
         QTRY_COMPARE(center->windows().size(), 1);
         ReminderWindow *reminder = center->windows().first();
         QVERIFY(reminder->isVisible());
+        if (homeInTray)
+            home->hide(); // as closing it with the tray switch on does
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(area.contains(reminder->geometry()));
         QVERIFY(reminder->geometry().right() > area.right() - 40);

@@ -8,7 +8,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QPoint>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -62,14 +65,7 @@ public:
     {
         QDeadlineTimer deadline(timeoutMs);
         while (!deadline.hasExpired() && m_program.state() == QProcess::Running) {
-            QProcess search;
-            search.start(QStringLiteral("xdotool"),
-                         {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
-                          QStringLiteral("--pid"), QString::number(m_program.processId()),
-                          QStringLiteral("--name"), QStringLiteral("^Vesk云会议$")});
-            search.waitForFinished(5000);
-            const QStringList ids = QString::fromUtf8(search.readAllStandardOutput())
-                                        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            const QStringList ids = shownWindows();
             for (auto it = ids.crbegin(); it != ids.crend(); ++it) {
                 const qulonglong id = it->toULongLong();
                 if (id && id != notThis)
@@ -78,6 +74,30 @@ public:
             QTest::qWait(100);
         }
         return 0;
+    }
+
+    // The program's mapped top-level windows titled like the product, oldest first.
+    QStringList shownWindows()
+    {
+        QProcess search;
+        search.start(QStringLiteral("xdotool"),
+                     {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                      QStringLiteral("--pid"), QString::number(m_program.processId()),
+                      QStringLiteral("--name"), QStringLiteral("^Vesk云会议$")});
+        search.waitForFinished(5000);
+        return QString::fromUtf8(search.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    // The window's top-left corner on the screen.
+    static QPoint position(qulonglong window)
+    {
+        QProcess query;
+        query.start(QStringLiteral("xdotool"),
+                    {QStringLiteral("getwindowgeometry"), QString::number(window)});
+        query.waitForFinished(5000);
+        const auto m = QRegularExpression(QStringLiteral("Position: (\\d+),(\\d+)"))
+                           .match(QString::fromUtf8(query.readAllStandardOutput()));
+        return QPoint(m.captured(1).toInt(), m.captured(2).toInt());
     }
 
     // Clicks at a point of the window, in the window's own coordinates.
@@ -94,6 +114,13 @@ public:
     {
         return QProcess::execute(QStringLiteral(VESK_TESTS_BIN_DIR "/x11close"), {QString::number(window)}) ==
                0;
+    }
+
+    // A value in the program's User.dat before it starts.
+    void setUserValue(const QString &key, const QString &value)
+    {
+        QSettings store(m_sandbox.dataHome() + QStringLiteral("/VeskMeeting/User.dat"), QSettings::IniFormat);
+        store.setValue(key, value);
     }
 
     bool endsWithin(int ms) { return m_program.waitForFinished(ms); }
@@ -141,12 +168,23 @@ private slots:
     void returnThenCloseEndsTheProgram();
     void windowManagerCloseEndsTheProgram_data();
     void windowManagerCloseEndsTheProgram();
+    void traySwitchKeepsTheRunAlive();
     void closingHomeWhenSignOutFailsEndsTheProgram_data();
     void closingHomeWhenSignOutFailsEndsTheProgram();
 
 private:
+    bool listAsked() const;
     devservice::Server m_server;
 };
+
+// The home screen has asked for the meetings: the sign-in is over.
+bool TestRunEnd::listAsked() const
+{
+    for (const auto &r : m_server.requests())
+        if (r.path == "/service/tencent-meeting/meeting/queryMeeting")
+            return true;
+    return false;
+}
 
 void TestRunEnd::initTestCase()
 {
@@ -224,18 +262,56 @@ void TestRunEnd::closingHomeWhenSignOutFailsEndsTheProgram()
     QVERIFY(run.start(simScript));
     // Signed in by the hand-off: once the home screen asks for the meetings
     // the sign-in has handed over to it, and it is the one window left.
-    const auto listAsked = [this] {
-        for (const auto &r : m_server.requests())
-            if (r.path == "/service/tencent-meeting/meeting/queryMeeting")
-                return true;
-        return false;
-    };
     QTRY_VERIFY2_WITH_TIMEOUT(listAsked(), qPrintable(run.report()), 40000);
     const qulonglong home = run.waitForWindow();
     QVERIFY2(home, qPrintable(run.report()));
     QVERIFY(ProgramRun::closeLikeWindowManager(home));
     QVERIFY2(run.endsWithin(20000), qPrintable(run.report()));
     QCOMPARE(run.program().exitCode(), 0);
+}
+
+void TestRunEnd::traySwitchKeepsTheRunAlive()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("trayer")).isEmpty())
+        QSKIP("needs trayer for a notification area");
+    // A notification area in the top-left corner; its first icon sits at 16, 16.
+    QProcess tray;
+    tray.start(QStringLiteral("trayer"),
+               {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                QStringLiteral("left"), QStringLiteral("--widthtype"), QStringLiteral("pixel"),
+                QStringLiteral("--width"), QStringLiteral("64"), QStringLiteral("--height"),
+                QStringLiteral("32")});
+    QVERIFY(tray.waitForStarted());
+    ProgramRun run(m_server);
+    QVERIFY(run.prepare());
+    run.handOffAccount();
+    run.setUserValue(QStringLiteral("TRAY/600888_u_zhangwei"), QStringLiteral("True"));
+    // Last seen beyond the right edge of a screen that is gone.
+    run.setUserValue(QStringLiteral("WINDOW/HOMEPOS"), QStringLiteral("5000,40"));
+    run.setUserValue(QStringLiteral("WINDOW/HOMESCREEN"), QStringLiteral("HDMI-9"));
+    m_server.clearRequests();
+    QVERIFY(run.start(QStringLiteral("headless=1;delay_ms=5")));
+    QTRY_VERIFY2_WITH_TIMEOUT(listAsked(), qPrintable(run.report()), 40000);
+    const qulonglong home = run.waitForWindow();
+    QVERIFY2(home, qPrintable(run.report()));
+    QCOMPARE(ProgramRun::position(home), QPoint(1280 - 395, 40));
+
+    // The close button hides the home screen; the run goes on without a window.
+    QVERIFY(ProgramRun::click(home, closeButton.x(), closeButton.y()));
+    QTRY_VERIFY2_WITH_TIMEOUT(run.logs().contains(QStringLiteral("home screen kept in the tray")),
+                              qPrintable(run.report()), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!run.shownWindows().contains(QString::number(home)), 10000);
+
+    // A click on the tray icon (the area's first, at the screen's corner) brings the same window back.
+    QCOMPARE(QProcess::execute(QStringLiteral("xdotool"),
+                               {QStringLiteral("mousemove"), QStringLiteral("16"), QStringLiteral("16"),
+                                QStringLiteral("click"), QStringLiteral("1")}),
+             0);
+    QTRY_VERIFY2_WITH_TIMEOUT(run.shownWindows().contains(QString::number(home)), qPrintable(run.report()),
+                              15000);
+    QCOMPARE(run.program().state(), QProcess::Running);
+    tray.kill();
+    tray.waitForFinished(5000);
 }
 
 QTEST_GUILESS_MAIN(TestRunEnd)
