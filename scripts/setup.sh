@@ -12,7 +12,16 @@ packages=(
   ccache clang-format-14 libx11-dev zbar-tools xdotool desktop-file-utils
   clang-14 libfuzzer-14-dev libical-dev
   nsis lld-14 qtkeychain-qt5-dev gnome-keyring lintian
+  libz-mingw-w64-dev wine32:i386
 )
+
+# The Windows program is 32-bit: its Wine needs the i386 architecture.
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "setup: adding the i386 architecture for 32-bit Wine"
+  $sudo dpkg --add-architecture i386
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -21,10 +30,9 @@ done
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
   export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get -o DPkg::Lock::Timeout=900 update -qq
+  # A mirror caught mid-sync fails an index now and then; the others still serve.
+  $sudo apt-get -o DPkg::Lock::Timeout=900 update -qq || echo "setup: some package lists could not be fetched"
   $sudo apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}"
 else
   echo "setup: all packages present"
