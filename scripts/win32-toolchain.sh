@@ -76,6 +76,18 @@ if [ "${1:-}" = "--print" ]; then
   exit 1
 fi
 
+# One build per key at a time: a second caller waits and then takes its result.
+mkdir -p "$cache"
+exec 9>"$cache/$key.lock"
+if ! flock -n 9; then
+  say "another run is building $prefix; waiting for it"
+  flock 9
+  if [ -f "$prefix/.complete" ]; then
+    echo "$prefix"
+    exit 0
+  fi
+fi
+
 start=$(date +%s)
 say "building the 32-bit Windows libraries into $prefix"
 say "($versions; mingw-w64 gcc $gccv, $jobs jobs)"
