@@ -2,6 +2,7 @@
 
 #include "app/meetingcode.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -22,9 +23,24 @@ struct ComponentFree
 };
 using Component = std::unique_ptr<icalcomponent, ComponentFree>;
 
+// On Windows libical's zone data ships beside the program, not where its
+// build put it; without it every calendar file would fall back to UTC.
+void useZoneDataBesideProgram()
+{
+#ifdef _WIN32
+    static const bool done = [] {
+        const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/zoneinfo");
+        set_zone_directory(QDir::toNativeSeparators(folder).toLocal8Bit().constData());
+        return true;
+    }();
+    (void)done;
+#endif
+}
+
 // The zone libical knows for the meeting's time, null for UTC or an unknown zone.
 icaltimezone *zoneFor(const QDateTime &time)
 {
+    useZoneDataBesideProgram();
     const QTimeZone zone = time.timeSpec() == Qt::TimeZone ? time.timeZone() : QTimeZone::systemTimeZone();
     const QByteArray id = zone.id();
     if (id.isEmpty() || id == "UTC" || time.timeSpec() == Qt::UTC)

@@ -16,6 +16,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFont>
+#include <QFontInfo>
 #include <QSocketNotifier>
 #include <QStringList>
 #include <QTextCodec>
@@ -183,6 +184,8 @@ int main(int argc, char **argv)
     if (secondInstanceExit != 0)
         return secondInstanceExit;
     runStartupStepInstanceServer();
+    // The face the system gave for the product font: a serif fallback shows here first.
+    qDebug().noquote() << QStringLiteral("font:") << QFontInfo(app.font()).family();
     // Closes by itself when the update dialog or the first screen shows.
     StartupSplash::begin();
     runStartupStepServiceToken();

@@ -12,7 +12,7 @@
 # $WIN32_CHECK_DIR); a run with nothing changed does nothing.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-out="${WIN32_CHECK_DIR:-$here/build-win32}"
+out="${WIN32_CHECK_DIR:-$here/build-win32-check}"
 cxx=i686-w64-mingw32-g++
 qtbin=/usr/lib/qt5/bin
 qt=/usr/include/x86_64-linux-gnu/qt5

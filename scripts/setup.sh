@@ -12,7 +12,27 @@ packages=(
   ccache clang-format-14 libx11-dev zbar-tools xdotool desktop-file-utils
   clang-14 libfuzzer-14-dev libical-dev libglib2.0-bin
   nsis lld-14 qtkeychain-qt5-dev gnome-keyring lintian llvm-14 trayer
+  libz-mingw-w64-dev
 )
+
+# The Windows program is 32-bit: Wine runs it with its 32-bit half (i386),
+# which only works where the kernel runs 32-bit code. Where it cannot (some
+# virtual machines), installing it would stop Wine running 64-bit programs too.
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+probe="$(mktemp -d)"
+if printf '.globl _start\n_start: movl $1, %%eax\n xorl %%ebx, %%ebx\n int $0x80\n' |
+  as --32 -o "$probe/p.o" - 2>/dev/null && ld -m elf_i386 -o "$probe/p" "$probe/p.o" 2>/dev/null &&
+  "$probe/p" 2>/dev/null; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "setup: adding the i386 architecture for 32-bit Wine"
+    $sudo dpkg --add-architecture i386
+  fi
+  packages+=(wine32:i386)
+else
+  echo "setup: this kernel runs no 32-bit code: no 32-bit Wine, the Windows program's Wine cases will be skipped"
+fi
+rm -rf "$probe"
 
 missing=()
 for p in "${packages[@]}"; do
@@ -21,10 +41,9 @@ done
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
   export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get -o DPkg::Lock::Timeout=900 update -qq
+  # A mirror caught mid-sync fails an index now and then; the others still serve.
+  $sudo apt-get -o DPkg::Lock::Timeout=900 update -qq || echo "setup: some package lists could not be fetched"
   $sudo apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}"
 else
   echo "setup: all packages present"

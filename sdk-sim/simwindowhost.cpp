@@ -21,7 +21,7 @@ namespace WemeetSim {
 
 namespace {
 
-WindowHost *s_host = nullptr;
+WindowHost *s_windowHost = nullptr;
 
 const char *kindName(WindowHost::Kind kind)
 {
@@ -92,21 +92,21 @@ WindowHost::WindowHost(QObject *parent) : QObject(parent)
 WindowHost::~WindowHost()
 {
     stopProcess();
-    if (s_host == this)
-        s_host = nullptr;
+    if (s_windowHost == this)
+        s_windowHost = nullptr;
 }
 
 WindowHost *WindowHost::instance()
 {
-    if (!s_host && QCoreApplication::instance())
-        s_host = new WindowHost(QCoreApplication::instance());
-    return s_host;
+    if (!s_windowHost && QCoreApplication::instance())
+        s_windowHost = new WindowHost(QCoreApplication::instance());
+    return s_windowHost;
 }
 
 void WindowHost::shutdown()
 {
-    if (s_host)
-        s_host->stopProcess();
+    if (s_windowHost)
+        s_windowHost->stopProcess();
 }
 
 QString WindowHost::programPath()

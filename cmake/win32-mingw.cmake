@@ -1,0 +1,30 @@
+# Cross build for 32-bit Windows with Debian's mingw-w64 (posix threads: the
+# win32 variant has no std::mutex) against the libraries that
+# scripts/win32-toolchain.sh builds into VESK_WIN32_PREFIX.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(VESK_WIN32_TRIPLE i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${VESK_WIN32_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VESK_WIN32_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${VESK_WIN32_TRIPLE}-windres)
+
+if(NOT VESK_WIN32_PREFIX AND DEFINED ENV{VESK_WIN32_PREFIX})
+  set(VESK_WIN32_PREFIX $ENV{VESK_WIN32_PREFIX})
+endif()
+if(NOT VESK_WIN32_PREFIX)
+  message(FATAL_ERROR "VESK_WIN32_PREFIX: the folder scripts/win32-toolchain.sh prints")
+endif()
+# Try-compile projects see only the environment: hand the prefix on.
+set(ENV{VESK_WIN32_PREFIX} ${VESK_WIN32_PREFIX})
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VESK_WIN32_PREFIX)
+
+set(CMAKE_FIND_ROOT_PATH ${VESK_WIN32_PREFIX} /usr/${VESK_WIN32_TRIPLE})
+set(CMAKE_PREFIX_PATH ${VESK_WIN32_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(ENV{PKG_CONFIG_LIBDIR} ${VESK_WIN32_PREFIX}/lib/pkgconfig)
+set(ENV{PKG_CONFIG_PATH} "")
+set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
+set(OPENSSL_ROOT_DIR ${VESK_WIN32_PREFIX})
