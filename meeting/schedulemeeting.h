@@ -73,6 +73,8 @@ public slots:
     void endDateTimeChangedSlot(QDateTime datetime);
 
 private:
+    // What a meeting password may be: four to six digits.
+    static inline const QString passwordPattern = QStringLiteral("^\\d{4,6}$");
     void setUpLooks();
     void setDefaultTimes();
     void fillFromDetail();

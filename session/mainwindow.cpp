@@ -342,8 +342,9 @@ void MainWindow::dropJoinNewQuestion()
 // how it ended.
 void MainWindow::joinFinishedUnseen(const JoinOutcome &outcome)
 {
-    for (QWidget *window : Navigator::instance()->openWindows()) {
-        if (window->inherits("HomeScreen"))
+    const QList<QWidget *> windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window->inherits("HomeScreen") && window->isVisible())
             return;
     }
     if (outcome.kind == JoinOutcome::Kind::Notice || outcome.kind == JoinOutcome::Kind::JoinFailed)

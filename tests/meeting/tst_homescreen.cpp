@@ -754,7 +754,7 @@ private slots:
     }
 
     // What a user reads when a request fails: words, never a bare enumerator
-    // name or an "error:" prefix; the name stays in parentheses for support.
+    // name or an "error:" prefix (the name is in the log line, for support).
     void failuresAreToldInWords_data()
     {
         QTest::addColumn<bool>("quickMeeting"); // the tagged "error:" form instead of the plain one
