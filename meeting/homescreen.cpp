@@ -59,13 +59,14 @@ HomeScreen::HomeScreen(QWidget *parent) : BorderDialog(parent), ui(std::make_uni
     connect(m_actions, &MeetingActions::joinFinished, this, &HomeScreen::joinFinished);
     connect(m_actions, &MeetingActions::finished, this, &HomeScreen::actionFinished);
 
-    connect(ui->pBtnMin, &QPushButton::clicked, this, &HomeScreen::onMinBtnClicked);
+    connect(ui->pBtnMin, &QPushButton::clicked, this, &QWidget::showMinimized);
     connect(ui->pBtnClose, &QPushButton::clicked, this, &HomeScreen::onCloseBtnClicked);
     connect(ui->pBtnSet, &QPushButton::clicked, this, &HomeScreen::onSetBtnClicked);
     connect(ui->pBtnJoin, &QPushButton::clicked, this, &HomeScreen::onJoinBtnClicked);
     connect(ui->pBtnQuick, &QPushButton::clicked, this, &HomeScreen::onQuickBtnClicked);
     connect(ui->pBtnCreate, &QPushButton::clicked, this, &HomeScreen::onCreateBtnClicked);
-    connect(ui->pBtnCast, &QPushButton::clicked, this, &HomeScreen::onCastBtnClicked);
+    connect(ui->pBtnCast, &QPushButton::clicked, WeMeetManager::instance(),
+            &WeMeetManager::showScreenCastView);
 
     WeMeetManager *manager = WeMeetManager::instance();
     connect(manager, &WeMeetManager::OnForcedLogoutFinishSignal, this,
@@ -83,11 +84,6 @@ HomeScreen::HomeScreen(QWidget *parent) : BorderDialog(parent), ui(std::make_uni
 }
 
 HomeScreen::~HomeScreen() = default;
-
-void HomeScreen::onMinBtnClicked()
-{
-    showMinimized();
-}
 
 // Closing signs out of the Meeting SDK (closeEvent), which ends the run.
 void HomeScreen::onCloseBtnClicked()
@@ -116,11 +112,6 @@ void HomeScreen::onCreateBtnClicked()
 void HomeScreen::onQuickBtnClicked()
 {
     QMetaObject::invokeMethod(this, "quickMeetingSlot", Qt::QueuedConnection);
-}
-
-void HomeScreen::onCastBtnClicked()
-{
-    WeMeetManager::instance()->showScreenCastView();
 }
 
 void HomeScreen::onSetBtnClicked()

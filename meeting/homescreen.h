@@ -44,12 +44,10 @@ signals:
     void reminderSwitchedSignal(bool enabled);
 
 public slots:
-    void onMinBtnClicked();
     void onCloseBtnClicked();
     void onJoinBtnClicked();
     void onCreateBtnClicked();
     void onQuickBtnClicked();
-    void onCastBtnClicked();
     void onSetBtnClicked();
     void uiLoadedFinishSlot();
     void tmMtgUpdatedSlot();

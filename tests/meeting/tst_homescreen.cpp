@@ -770,7 +770,8 @@ private slots:
         QTest::newRow("500") << false << 500 << busy;
         QTest::newRow("500, tagged") << true << 500 << busy;
         QTest::newRow("503") << false << 503 << QStringLiteral("服务器繁忙，请稍后再试");
-        QTest::newRow("401") << false << 401 << QStringLiteral("没有访问权限，请重新登录后再试");
+        // The lost-session road takes a 401 (it signs in again).
+        QTest::newRow("401") << false << 401 << QStringLiteral("登录已失效，正在重新登录...");
         QTest::newRow("403") << false << 403 << QStringLiteral("没有访问权限，请重新登录后再试");
         QTest::newRow("404") << false << 404 << QStringLiteral("服务暂不可用，请稍后再试");
         QTest::newRow("204 without error") << false << 204 << QStringLiteral("服务器返回异常，请稍后再试");
