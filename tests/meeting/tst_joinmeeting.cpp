@@ -521,15 +521,18 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(dialog->isEnabled(), 1000);
     }
 
-    // A guest token answer that neither admits nor asks for the phone.
+    // A meeting that admits no guests: retrying as a guest can never work,
+    // so the guest is told so and offered sign-in (declined here).
     void guestRefusedByLoginStatusGetsTheDialogBack()
     {
-        QScopedValueRollback<int> notice(Waits::noticeMs, 30000);
         JoinMeeting *dialog = openFromStartScreen();
         QVERIFY(dialog);
+        const auto answer = answerNextDialog(false);
         fillAndJoin(formOf(dialog), QStringLiteral("729364062"), QStringLiteral("访客A"));
         QVERIFY(!dialog->isEnabled());
-        QTRY_VERIFY(noticeTexts().contains(QStringLiteral("加入会议失败，请重试！")));
+        QTRY_VERIFY(answer->answered);
+        QCOMPARE(answer->message, QStringLiteral("该会议仅允许登录用户加入，访客无法入会。"));
+        QVERIFY(answer->buttons.contains(QStringLiteral("登录后入会")));
         QCOMPARE(baseValues->loginStatus, QStringLiteral("4"));
         QVERIFY(dialog->isEnabled());
         QVERIFY(WemeetSim::loginAddresses().isEmpty());

@@ -80,7 +80,8 @@ private slots:
             "会议不存在", summaryOnly);
         row("guest joins", false, "482915736", "", "", Kind::Joined, "", token);
         row("guest must verify a phone", false, "729364051", "", "", Kind::VerifyPhone, "", token);
-        row("guest not let in", false, "729364062", "", "", Kind::Notice, failed, token);
+        row("guest not let in", false, "729364062", "", "", Kind::MembersOnly, UiText::guestsNotAdmitted,
+            token);
         row("guest, no such meeting", false, "999999999", "", "", Kind::Notice, "*", token);
         row("guest, initialisation fails", false, "482915736", "", "init_fail=x", Kind::Notice, failed,
             token);
