@@ -627,7 +627,10 @@ QList<Endpoint> signInRows()
 QList<Endpoint> joinRows()
 {
     // A join that goes ahead is remembered: nickname, choices, history.
-    const QStringList joinRemembered = {QStringLiteral("USERINFO"), QStringLiteral("MEETINGINFO")};
+    // A join remembers the number and switches, and the home screen it
+    // closes remembers its place.
+    const QStringList joinRemembered = {QStringLiteral("USERINFO"), QStringLiteral("MEETINGINFO"),
+                                        QStringLiteral("WINDOW")};
     QList<Endpoint> rows;
 
     rows << row(
