@@ -200,10 +200,12 @@ void TestRunEnd::returnThenCloseEndsTheProgram()
     ProgramRun run(m_server);
     QVERIFY(run.prepare());
     QVERIFY(run.start(QStringLiteral("headless=1;delay_ms=5")));
+    // The start screen takes clicks once its start-up checks are done; the
+    // window is looked up after them, so a start-up splash is never taken
+    // for it.
+    QTRY_VERIFY_WITH_TIMEOUT(run.logs().contains(QStringLiteral("autoLoginSlot()")), 20000);
     const qulonglong start = run.waitForWindow();
     QVERIFY2(start, qPrintable(run.report()));
-    // The start screen takes clicks once its start-up checks are done.
-    QTRY_VERIFY_WITH_TIMEOUT(run.logs().contains(QStringLiteral("autoLoginSlot()")), 20000);
     QVERIFY(ProgramRun::click(start, loginButton.x(), loginButton.y()));
     const qulonglong login = run.waitForWindow(start);
     QVERIFY2(login, qPrintable(run.report()));
