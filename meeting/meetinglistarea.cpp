@@ -1,6 +1,7 @@
 #include "meeting/meetinglistarea.h"
 
 #include "meeting/meetinglist.h"
+#include "meeting/mtgitem.h"
 
 #include <QLabel>
 #include <QLocale>

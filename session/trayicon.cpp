@@ -56,6 +56,11 @@ bool TrayIcon::supported()
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
+HomeScreen *TrayIcon::homeScreen() const
+{
+    return m_home;
+}
+
 void TrayIcon::setHomeScreen(HomeScreen *home)
 {
     m_home = home;

@@ -25,7 +25,7 @@ public:
     static bool supported();
 
     void setHomeScreen(HomeScreen *home);
-    HomeScreen *homeScreen() const { return m_home; }
+    HomeScreen *homeScreen() const;
     void show();
     void hide();
     bool isShown() const;
