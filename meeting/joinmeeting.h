@@ -80,6 +80,7 @@ private:
     // "123  456  789": groups of a meeting number of up to 12 digits.
     static QString displayMeetingNo(const QString &digits);
     void fillHistory();
+    void refillHistoryKeeping(const QString &typed);
     // The row's "×": forgets that one meeting.
     void removeHistoryEntry(const QString &code, const QString &time);
     QString meetingNo() const;

@@ -230,14 +230,20 @@ void JoinMeeting::removeHistoryEntry(const QString &code, const QString &time)
     ui->cboBoxMeetingNo->hidePopup();
     baseValues->meetingHistory = MeetingHistory::withoutEntry(baseValues->meetingHistory, code, time);
     saveMeetingHistory();
-    // Rebuilt without touching what the field holds.
+    refillHistoryKeeping(typed);
+    if (wasOpen && !m_history.isEmpty())
+        ui->cboBoxMeetingNo->showPopup();
+}
+
+// The drop-down rebuilt from the history; the number typed is the user's,
+// not the history's, and stays.
+void JoinMeeting::refillHistoryKeeping(const QString &typed)
+{
     m_filtering = true;
     ui->cboBoxMeetingNo->clear();
     fillHistory();
     ui->cboBoxMeetingNo->setEditText(typed);
     m_filtering = false;
-    if (wasOpen && !m_history.isEmpty())
-        ui->cboBoxMeetingNo->showPopup();
 }
 
 void JoinMeeting::clearMeetingHistory(QString link)
@@ -253,12 +259,7 @@ void JoinMeeting::clearMeetingHistory(QString link)
                       m_history.clear();
                       baseValues->meetingHistory.clear();
                       saveMeetingHistory();
-                      // The number typed is the user's, not the history's.
-                      m_filtering = true;
-                      ui->cboBoxMeetingNo->clear();
-                      fillHistory();
-                      ui->cboBoxMeetingNo->setEditText(typed);
-                      m_filtering = false;
+                      refillHistoryKeeping(typed);
                       ui->cboBoxMeetingNo->setFocus(Qt::OtherFocusReason);
                   });
 }
