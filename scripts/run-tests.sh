@@ -77,10 +77,12 @@ findings=$(grep -cE '^==[0-9]+==ERROR: |runtime error: ' "$build/ctest.log" || t
 summary+=("tests: $(grep -E 'tests passed' "$build/ctest.log" | tail -1) (log $build/ctest.log)")
 summary+=("sanitizers: the whole suite ran with AddressSanitizer and UndefinedBehaviorSanitizer: $findings findings")
 # The Windows program under 32-bit Wine (tests/wine/win32-cases.sh).
-win32_cases=$(grep -E 'Test +#[0-9]+: win32_' "$build/ctest.log" | grep -vE 'win32_(prefix|stop) ')
+win32_cases=$(grep -E 'Test +#[0-9]+: win32_' "$build/ctest.log" | grep -vE 'win32_(prefix|stop) ' || true)
 win32_skip=$(grep -hE '^SKIP: ' "$build"/Testing/Temporary/LastTest.log 2>/dev/null | grep -m1 -E '32-bit|Windows build' || true)
-summary+=("windows under Wine: $(grep -c 'Passed' <<<"$win32_cases") passed, $(grep -c 'Skipped' <<<"$win32_cases") skipped, \
-$(grep -cE 'Failed|Timeout' <<<"$win32_cases") failed${win32_skip:+ ($win32_skip)}")
+# grep -c says 0 with a failing status when nothing matches.
+count() { grep -cE "$1" <<<"$win32_cases" || true; }
+summary+=("windows under Wine: $(count Passed) passed, $(count Skipped) skipped, \
+$(count 'Failed|Timeout') failed${win32_skip:+ ($win32_skip)}")
 # The fault matrix runs as several processes; each prints its share of a table.
 while read -r line; do summary+=("$line"); done < <(
   grep -hE 'cells held$' "$build"/Testing/Temporary/LastTest.log 2>/dev/null |
