@@ -1,4 +1,5 @@
 #include "app/instancemarker.h"
+#include "app/logcategory.h"
 
 #include "app/logging.h"
 #include "app/platform.h"
@@ -29,7 +30,7 @@ QString userSecret()
         }
     }
     if (!stored.open(QIODevice::ReadOnly)) {
-        qWarning().noquote() << "instance channel: cannot read" << path << stored.errorString();
+        qCWarning(lcApp).noquote() << "instance channel: cannot read" << path << stored.errorString();
         return QString();
     }
     return QString::fromLatin1(stored.read(64));
@@ -61,9 +62,9 @@ bool createInstanceMarker()
 bool takeOverInstanceMarker()
 {
     if (!createInstanceMarker()) {
-        qDebug() << "instance marker still held";
+        qCDebug(lcApp) << "instance marker still held";
         return false;
     }
-    qDebug() << "instance marker left by an ended instance released";
+    qCDebug(lcApp) << "instance marker left by an ended instance released";
     return true;
 }

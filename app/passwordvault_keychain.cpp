@@ -1,3 +1,4 @@
+#include "app/logcategory.h"
 #include "app/passwordvault.h"
 
 #include "app/waits.h"
@@ -65,7 +66,7 @@ void decideVault(bool yes, const QString &why)
     vaultKnown = yes ? VaultKnown::Yes : VaultKnown::No;
     vaultReason = why;
     if (!yes)
-        qDebug().noquote() << QStringLiteral("no keychain, passwords stay in User.dat: ") + why;
+        qCDebug(lcApp).noquote() << QStringLiteral("no keychain, passwords stay in User.dat: ") + why;
 }
 
 } // namespace
@@ -101,8 +102,8 @@ bool write(const QString &key, const QString &secret)
     const JobOutcome outcome = runJob(job);
     if (outcome.finished && outcome.error == QKeychain::NoError)
         return true;
-    qDebug().noquote() << QStringLiteral("keychain write failed, the password stays in User.dat: ") +
-                              outcome.errorString;
+    qCDebug(lcApp).noquote() << QStringLiteral("keychain write failed, the password stays in User.dat: ") +
+                                    outcome.errorString;
     return false;
 }
 
@@ -118,7 +119,7 @@ bool read(const QString &key, QString *secret)
         return true;
     }
     if (outcome.error != QKeychain::EntryNotFound)
-        qDebug().noquote() << QStringLiteral("keychain read failed: ") + outcome.errorString;
+        qCDebug(lcApp).noquote() << QStringLiteral("keychain read failed: ") + outcome.errorString;
     return false;
 }
 

@@ -1,4 +1,5 @@
 #include "app/ssohandoff.h"
+#include "app/logcategory.h"
 
 #include <QDebug>
 #include <QStringList>
@@ -10,7 +11,7 @@ bool parseSsoHandOffLine(const QString &line, const QDateTime &now, int maxAgeSe
         return false;
     const QString decoded = QUrl::fromPercentEncoding(line.toUtf8());
     if (!decoded.contains(QLatin1String("veskmeet")) || !decoded.contains(QLatin1Char('?'))) {
-        qDebug() << "single-sign-on hand-off ignored: not a meeting hand-off";
+        qCDebug(lcApp) << "single-sign-on hand-off ignored: not a meeting hand-off";
         return false;
     }
     QString companyCode, userName, timeStamp;
@@ -27,7 +28,7 @@ bool parseSsoHandOffLine(const QString &line, const QDateTime &now, int maxAgeSe
             timeStamp = value;
     }
     if (companyCode.isEmpty() || userName.isEmpty() || timeStamp.isEmpty()) {
-        qDebug() << "single-sign-on hand-off ignored: incomplete";
+        qCDebug(lcApp) << "single-sign-on hand-off ignored: incomplete";
         return false;
     }
     QDateTime stamp = QDateTime::fromString(timeStamp, QStringLiteral("yyyyMMddhhmmss"));
@@ -35,7 +36,7 @@ bool parseSsoHandOffLine(const QString &line, const QDateTime &now, int maxAgeSe
     // A stamp that does not parse is as good as a stale one.
     const qint64 age = stamp.isValid() ? stamp.secsTo(now) : -1 - ssoHandOffClockSkewSecs;
     if (age > maxAgeSecs || age < -ssoHandOffClockSkewSecs) {
-        qDebug() << "single-sign-on hand-off ignored: time stamp out of range" << timeStamp;
+        qCDebug(lcApp) << "single-sign-on hand-off ignored: time stamp out of range" << timeStamp;
         return false;
     }
     handOff->companyCode = companyCode;

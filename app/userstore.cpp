@@ -1,4 +1,5 @@
 #include "app/userstore.h"
+#include "app/logcategory.h"
 
 #include "app/meetinghistory.h"
 
@@ -29,7 +30,7 @@ void restrictToOwner(const QString &path)
     if (!info.exists())
         return;
     if (!info.isFile()) {
-        qDebug().noquote() << QStringLiteral("User.dat is not a regular file, left alone: ") + path;
+        qCDebug(lcApp).noquote() << QStringLiteral("User.dat is not a regular file, left alone: ") + path;
         return;
     }
     createPrivateFile(QFile::encodeName(path).toStdString());
@@ -176,7 +177,7 @@ void loadSerialNo()
     if (serial.isEmpty()) {
         serial = QUuid::createUuid().toString();
         serial.remove(QLatin1Char('{')).remove(QLatin1Char('-')).remove(QLatin1Char('}'));
-        qDebug().noquote() << QStringLiteral("uuid:") + serial;
+        qCDebug(lcApp).noquote() << QStringLiteral("uuid:") + serial;
         settings->setValue(QStringLiteral("/SOFTINFO/SERIALNO"), serial);
     }
     baseValues->serialNo = serial;
@@ -333,8 +334,8 @@ void saveUserInfo()
 
 void saveMeetingHistory()
 {
-    qDebug().noquote() << QStringLiteral("appDataLocation == ") + dataFolder();
-    qDebug().noquote() << QStringLiteral("userDataPath == ") + userDataPath();
+    qCDebug(lcApp).noquote() << QStringLiteral("appDataLocation == ") + dataFolder();
+    qCDebug(lcApp).noquote() << QStringLiteral("userDataPath == ") + userDataPath();
     auto settings = openStore(Access::Write);
     settings->setValue(QStringLiteral("/USERINFO/HISMEETLST"),
                        MeetingHistory::storable(baseValues->meetingHistory));

@@ -1,4 +1,5 @@
 #include "app/veskmeetingclient.h"
+#include "app/logcategory.h"
 
 #include "app/waits.h"
 
@@ -26,7 +27,7 @@ bool VeskMeetingClient::connectToServer(QString name)
     m_socket->connectToServer(name, QIODevice::ReadWrite);
     if (!m_socket->waitForConnected(Waits::instanceChannelMs))
         return false;
-    qDebug() << "VeskMeeting Server Connected!";
+    qCDebug(lcApp) << "VeskMeeting Server Connected!";
     return true;
 }
 
@@ -44,21 +45,21 @@ bool VeskMeetingClient::sendMessage(QString message)
         m_socket->waitForReadyRead(Waits::instanceChannelMs);
     QTextStream stream(m_socket);
     const QString reply = stream.readAll();
-    qDebug().noquote() << "Read Data From Server:" << reply;
+    qCDebug(lcApp).noquote() << "Read Data From Server:" << reply;
     return !reply.isEmpty();
 }
 
 void VeskMeetingClient::socketConnectedSlot()
 {
-    qDebug() << "connected.";
+    qCDebug(lcApp) << "connected.";
 }
 
 void VeskMeetingClient::socketDisconnectedSlot()
 {
-    qDebug() << "disconnected.";
+    qCDebug(lcApp) << "disconnected.";
 }
 
 void VeskMeetingClient::socketErrorSlot(QLocalSocket::LocalSocketError error)
 {
-    qWarning() << "local socket error" << error << m_socket->errorString();
+    qCWarning(lcApp) << "local socket error" << error << m_socket->errorString();
 }

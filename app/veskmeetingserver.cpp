@@ -1,4 +1,5 @@
 #include "app/veskmeetingserver.h"
+#include "app/logcategory.h"
 
 #include "app/instancemarker.h"
 #include "app/waits.h"
@@ -29,7 +30,7 @@ QString VeskMeetingServer::serverName()
 
 void VeskMeetingServer::runServer()
 {
-    qDebug() << "Run Server ok";
+    qCDebug(lcApp) << "Run Server ok";
     const QString name = serverName();
     // Listening replaces whatever socket file is there, so first ask whether
     // it still belongs to a running instance; two starts can race past the
@@ -37,12 +38,12 @@ void VeskMeetingServer::runServer()
     QLocalSocket probe;
     probe.connectToServer(name);
     if (probe.waitForConnected(Waits::instanceChannelMs)) {
-        qWarning().noquote() << "another instance answers on" << name << "- not listening";
+        qCWarning(lcApp).noquote() << "another instance answers on" << name << "- not listening";
         return;
     }
     QLocalServer::removeServer(name);
     if (!m_server->listen(name))
-        qWarning().noquote() << "listen failed:" << m_server->errorString();
+        qCWarning(lcApp).noquote() << "listen failed:" << m_server->errorString();
 }
 
 bool VeskMeetingServer::isListening() const
@@ -52,8 +53,8 @@ bool VeskMeetingServer::isListening() const
 
 void VeskMeetingServer::serverNewConnectionSlot()
 {
-    qDebug() << "New Connection";
-    qDebug().noquote() << QStringLiteral("listen: ") + m_server->serverName();
+    qCDebug(lcApp) << "New Connection";
+    qCDebug(lcApp).noquote() << QStringLiteral("listen: ") + m_server->serverName();
     QLocalSocket *socket = m_server->nextPendingConnection();
     if (!socket)
         return;
@@ -68,7 +69,7 @@ void VeskMeetingServer::socketReadyReadSlot()
         return;
     QTextStream stream(socket);
     const QString text = stream.readAll();
-    qDebug().noquote() << "Read Data From Client:" << text;
+    qCDebug(lcApp).noquote() << "Read Data From Client:" << text;
     handOn(text);
     socket->write(QStringLiteral("Hello Client").toUtf8());
     socket->flush();
@@ -90,7 +91,7 @@ void VeskMeetingServer::handOn(const QString &appParameter)
 {
     // Behind held ones, so the order stays the order of arrival.
     if (!m_held.isEmpty() || !hasReceiver()) {
-        qDebug() << "launch parameter kept until the session is ready";
+        qCDebug(lcApp) << "launch parameter kept until the session is ready";
         m_held.append(appParameter);
         return;
     }

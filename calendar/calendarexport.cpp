@@ -1,4 +1,5 @@
 #include "calendar/calendarexport.h"
+#include "calendar/logcategory.h"
 
 #include "calendar/calendarprogram.h"
 #include "http/jsonread.h"
@@ -63,13 +64,14 @@ void addToCalendar(QWidget *asker, const CalendarEvent &event)
     const QString path = CalendarFile::pathFor(event);
     QString error;
     if (!CalendarFile::write(event, path, &error)) {
-        qDebug().noquote() << "calendar file not written:" << path << error;
+        qCDebug(lcCalendar).noquote() << "calendar file not written:" << path << error;
         Messages::notice(asker, QStringLiteral("日历文件写入失败"));
         return;
     }
     QPointer<QWidget> guard(asker);
     CalendarProgram::open(path, asker, [guard, path](bool took) {
-        qDebug().noquote() << "calendar file" << path << (took ? "taken by the calendar program" : "saved");
+        qCDebug(lcCalendar).noquote()
+            << "calendar file" << path << (took ? "taken by the calendar program" : "saved");
         if (took) {
             Messages::notice(guard, QStringLiteral("已添加到日历"));
             return;

@@ -1,4 +1,5 @@
 #include "calendar/calendarprogram.h"
+#include "calendar/logcategory.h"
 
 #include <QDebug>
 #include <QPointer>
@@ -54,7 +55,7 @@ void open(const QString &path, QObject *context, std::function<void(bool)> done)
     run(gio(context, {QStringLiteral("mime"), QStringLiteral("text/calendar")}),
         [context, path, answer](bool ok, const QString &output) {
             if (!ok || !output.startsWith(QStringLiteral("Default application for"))) {
-                qDebug().noquote() << "no calendar program registered for text/calendar";
+                qCDebug(lcCalendar).noquote() << "no calendar program registered for text/calendar";
                 answer(false);
                 return;
             }

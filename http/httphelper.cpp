@@ -1,4 +1,5 @@
 #include "http/httphelper.h"
+#include "http/logcategory.h"
 
 #include "http/sessionwatch.h"
 
@@ -45,7 +46,7 @@ const QList<QSslCertificate> &extraCaCertificates()
         readFrom = caFile;
         extra = caFile.isEmpty() ? QList<QSslCertificate>() : QSslCertificate::fromPath(caFile, QSsl::Pem);
         if (!caFile.isEmpty() && extra.isEmpty())
-            qDebug().noquote() << QStringLiteral("CA证书文件无法读取:") + caFile;
+            qCDebug(lcHttp).noquote() << QStringLiteral("CA证书文件无法读取:") + caFile;
     }
     return extra;
 }
@@ -477,7 +478,7 @@ QString HttpHelper::compactJson(const QJsonValue &value)
 
 void HttpHelper::logLine(const QString &line)
 {
-    qDebug().noquote() << line;
+    qCDebug(lcHttp).noquote() << line;
 }
 
 ServiceReachability *ServiceReachability::instance()

@@ -1,4 +1,5 @@
 #include "http/meetingrecord.h"
+#include "http/logcategory.h"
 
 #include "http/jsonread.h"
 
@@ -44,7 +45,7 @@ QVector<MeetingRecord> MeetingRecord::readList(const QJsonArray &meetings)
             ++leftOut;
     }
     if (leftOut > 0)
-        qDebug().noquote()
+        qCDebug(lcHttp).noquote()
             << QStringLiteral("meeting list: %1 meeting(s) without usable times left out").arg(leftOut);
     return records;
 }

@@ -1,4 +1,5 @@
 #include "http/proxylogin.h"
+#include "http/logcategory.h"
 
 #include "app/userstore.h"
 
@@ -86,7 +87,7 @@ void ProxyLogin::supply(const QNetworkProxy &proxy, QAuthenticator *authenticato
         QString user;
         QString password;
         if (loadProxyLogin(key, &user, &password)) {
-            qDebug().noquote()
+            qCDebug(lcHttp).noquote()
                 << QStringLiteral("proxy %1 asks for credentials: the remembered ones").arg(key);
             fillCredentials(authenticator, user, password);
             return;
@@ -108,7 +109,7 @@ void ProxyLogin::supply(const QNetworkProxy &proxy, QAuthenticator *authenticato
         answered.user = credentials.user;
         answered.password = given ? credentials.password : QString();
         if (!given)
-            qDebug().noquote() << QStringLiteral("proxy %1: credentials not given").arg(key);
+            qCDebug(lcHttp).noquote() << QStringLiteral("proxy %1: credentials not given").arg(key);
         else if (credentials.remember)
             saveProxyLogin(key, credentials.user, credentials.password);
         else

@@ -1,4 +1,5 @@
 #include "http/startuprequests.h"
+#include "http/logcategory.h"
 
 #include "app/basevalues.h"
 #include "app/waits.h"
@@ -59,7 +60,7 @@ void fetchServiceTokenAtStartup()
         waitFor(http, &ServiceTokenHttp::sendServiceTokenResultSignal, Waits::startupWaitMs);
         if (!baseValues->s_accessToken.isEmpty())
             return;
-        qDebug().noquote() << QStringLiteral("获取服务令牌失败（第%1次）").arg(attempt);
+        qCDebug(lcHttp).noquote() << QStringLiteral("获取服务令牌失败（第%1次）").arg(attempt);
         pause(Waits::tokenRetryPauseMs);
         // A late answer may have come during the pause.
         if (!baseValues->s_accessToken.isEmpty())
@@ -69,8 +70,8 @@ void fetchServiceTokenAtStartup()
 
 void logSslSupport()
 {
-    qDebug().noquote() << QStringLiteral("QSslSocket=") + QSslSocket::sslLibraryBuildVersionString();
-    qDebug().noquote().nospace() << QStringLiteral("OpenSSL支持情况:") << QSslSocket::supportsSsl();
+    qCDebug(lcHttp).noquote() << QStringLiteral("QSslSocket=") + QSslSocket::sslLibraryBuildVersionString();
+    qCDebug(lcHttp).noquote().nospace() << QStringLiteral("OpenSSL支持情况:") << QSslSocket::supportsSsl();
 }
 
 void checkLatestVersionAtStartup()
@@ -79,7 +80,7 @@ void checkLatestVersionAtStartup()
     http->request();
     waitFor(http, &VeskVersionHttp::sendVersionResultSignal, Waits::startupWaitMs);
     if (!baseValues->latestVersion.isEmpty())
-        qDebug().noquote() << QStringLiteral("发现新版本:") + baseValues->latestVersion;
+        qCDebug(lcHttp).noquote() << QStringLiteral("发现新版本:") + baseValues->latestVersion;
 }
 
 void finishStartupRequests()

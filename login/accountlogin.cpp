@@ -1,4 +1,5 @@
 #include "login/accountlogin.h"
+#include "login/logcategory.h"
 #include "ui_accountlogin.h"
 
 #include "app/basevalues.h"
@@ -249,7 +250,7 @@ void AccountLogin::tmTokenResultSlot(QString result, ServiceReply reply)
         Navigator::instance()->showPhoneNumberPatch(this, autoLoginChecked ? 1 : 0);
     } else {
         // Nothing would ever stop the busy indicator.
-        qDebug().noquote() << "sign-in: unhandled loginStatus" << baseValues->loginStatus;
+        qCDebug(lcLogin).noquote() << "sign-in: unhandled loginStatus" << baseValues->loginStatus;
         m_progress->fail(UiText::loginFailed);
     }
 }
@@ -283,7 +284,7 @@ void AccountLogin::uiLoadedFinishSlot()
         if (ui->pBtnAccountLogin->isEnabled())
             onAccountLoginBtnClicked();
         else
-            qDebug() << "automatic sign-in skipped: nothing remembered for this version";
+            qCDebug(lcLogin) << "automatic sign-in skipped: nothing remembered for this version";
     }
 }
 

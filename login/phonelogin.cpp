@@ -1,4 +1,5 @@
 #include "login/phonelogin.h"
+#include "login/logcategory.h"
 #include "ui_phonelogin.h"
 
 #include "app/basevalues.h"
@@ -227,7 +228,7 @@ void PhoneLogin::tmTokenResultSlot(QString result, ServiceReply reply)
         m_chain->signInToMeetingSdk();
     } else {
         // Nothing would ever stop the busy indicator.
-        qDebug().noquote() << "sign-in: unhandled loginStatus" << baseValues->loginStatus;
+        qCDebug(lcLogin).noquote() << "sign-in: unhandled loginStatus" << baseValues->loginStatus;
         m_progress->fail(UiText::loginFailed);
     }
 }

@@ -1,4 +1,5 @@
 #include "login/phonenumberpatch.h"
+#include "login/logcategory.h"
 #include "ui_phonenumberpatch.h"
 
 #include "app/areacode.h"
@@ -134,7 +135,7 @@ void PhoneNumberPatch::tmTokenResultSlot(QString result, ServiceReply reply)
         m_progress->fail(QStringLiteral("需手机号验证"));
     } else {
         // Nothing would ever stop the busy indicator.
-        qDebug().noquote() << "phone completion: unhandled loginStatus" << baseValues->loginStatus;
+        qCDebug(lcLogin).noquote() << "phone completion: unhandled loginStatus" << baseValues->loginStatus;
         m_progress->fail(UiText::loginFailed);
     }
 }

@@ -1,4 +1,5 @@
 #include "login/qrcodelogin.h"
+#include "login/logcategory.h"
 #include "ui_qrcodelogin.h"
 
 #include "app/basevalues.h"
@@ -159,14 +160,14 @@ void QRCodeLogin::LoginWxUrlResultSlot(QString result)
     stopPolling();
     m_expiryTimer->stop();
     if (!result.isEmpty()) {
-        qDebug().noquote() << QStringLiteral("二维码获取失败：%1").arg(result);
+        qCDebug(lcLogin).noquote() << QStringLiteral("二维码获取失败：%1").arg(result);
         showInvalid(QStringLiteral("二维码获取失败"));
         return;
     }
     if (!drawQRCode(ui->lblQRCode, baseValues->wxLoginUrl)) {
-        qDebug().noquote() << QStringLiteral("二维码获取失败：%1")
-                                  .arg(QStringLiteral("address too long for the code: ") +
-                                       baseValues->wxLoginUrl);
+        qCDebug(lcLogin).noquote() << QStringLiteral("二维码获取失败：%1")
+                                          .arg(QStringLiteral("address too long for the code: ") +
+                                               baseValues->wxLoginUrl);
         showInvalid(QStringLiteral("二维码获取失败"));
         return;
     }
@@ -217,11 +218,11 @@ void QRCodeLogin::LoginWxBindingResultSlot(QString result, ServiceReply reply)
 void QRCodeLogin::loginResultSlot(QString result)
 {
     if (!m_signingIn) {
-        qDebug() << "QRCodeLogin: late sign-in answer ignored";
+        qCDebug(lcLogin) << "QRCodeLogin: late sign-in answer ignored";
         return;
     }
     if (!result.isEmpty()) {
-        qDebug().noquote() << QStringLiteral("loginResult err: ") + result;
+        qCDebug(lcLogin).noquote() << QStringLiteral("loginResult err: ") + result;
         failSignIn();
         return;
     }
@@ -232,7 +233,7 @@ void QRCodeLogin::loginResultSlot(QString result)
 void QRCodeLogin::tmTokenResultSlot(QString result)
 {
     if (!result.isEmpty()) {
-        qDebug().noquote() << "tmTokenResultSlot error:" << result;
+        qCDebug(lcLogin).noquote() << "tmTokenResultSlot error:" << result;
         failSignIn();
         return;
     }
@@ -245,7 +246,7 @@ void QRCodeLogin::tmTokenResultSlot(QString result)
         Navigator::instance()->showPhoneNumberPatch(this, autoLoginChecked ? 3 : 0);
     } else {
         // Nothing would ever stop the busy indicator.
-        qDebug().noquote() << "sign-in: unhandled loginStatus" << baseValues->loginStatus;
+        qCDebug(lcLogin).noquote() << "sign-in: unhandled loginStatus" << baseValues->loginStatus;
         Messages::notice(this, UiText::loginFailed);
         failSignIn();
     }

@@ -1,4 +1,5 @@
 #include "login/signinprogress.h"
+#include "login/logcategory.h"
 
 #include "app/uitexts.h"
 #include "http/usermessage.h"
@@ -37,9 +38,9 @@ bool SignInProgress::expecting(Step step, const char *what) const
 {
     if (m_step == step)
         return true;
-    qDebug().noquote() << QLatin1String(m_window->metaObject()->className()) +
-                              QLatin1String(": late or unexpected answer ignored:")
-                       << what;
+    qCDebug(lcLogin).noquote() << QLatin1String(m_window->metaObject()->className()) +
+                                      QLatin1String(": late or unexpected answer ignored:")
+                               << what;
     return false;
 }
 
@@ -67,7 +68,7 @@ bool SignInProgress::signedInAtService(const QString &result, const ServiceReply
     if (!expecting(Step::SignIn, "service sign-in"))
         return false;
     if (!reply.succeeded()) {
-        qDebug().noquote() << QStringLiteral("loginResult err: ") + result;
+        qCDebug(lcLogin).noquote() << QStringLiteral("loginResult err: ") + result;
         fail(userMessage(reply));
         return false;
     }

@@ -1,4 +1,5 @@
 #include "meeting/activityapprove.h"
+#include "meeting/logcategory.h"
 #include "ui_activityapprove.h"
 
 #include "sdk/joinchain.h"
@@ -41,7 +42,7 @@ ActivityApprove::ActivityApprove(QString url, QString meetingId, QString telepho
     ui->pBtnJoinMeeting->setObjectName(QStringLiteral("defaultQPushButton"));
 
     if (!drawQRCode(ui->lblQRCode, m_url))
-        qDebug() << "admission address does not fit a QR code:" << m_url;
+        qCDebug(lcMeeting) << "admission address does not fit a QR code:" << m_url;
 
     m_chain = new JoinChain(this);
     m_spinner = new WaitingSpinnerWidget(this, true, true);

@@ -1,4 +1,5 @@
 #include "meeting/invitationtext.h"
+#include "meeting/logcategory.h"
 
 #include "app/basevalues.h"
 #include "app/meetingcode.h"
@@ -71,7 +72,7 @@ QJsonObject readSdkInfo(const QString &inviteInfo)
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(inviteInfo.toUtf8(), &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject()) {
-        qDebug().noquote() << "invite_info parse error:" << error.offset << error.errorString();
+        qCDebug(lcMeeting).noquote() << "invite_info parse error:" << error.offset << error.errorString();
         return QJsonObject();
     }
     return doc.object();

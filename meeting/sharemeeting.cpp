@@ -1,4 +1,5 @@
 #include "meeting/sharemeeting.h"
+#include "meeting/logcategory.h"
 #include "ui_sharemeeting.h"
 
 #include "app/waits.h"
@@ -173,7 +174,7 @@ void ShareMeeting::wmLeaveMeetingCompleteSlot(QString result)
     if (result.isEmpty())
         close();
     else
-        qDebug().noquote() << result;
+        qCDebug(lcMeeting).noquote() << result;
 }
 
 void ShareMeeting::wmForcedLogoutCompleteSlot()

@@ -1,4 +1,5 @@
 #include "meetings/meetingactions.h"
+#include "meetings/logcategory.h"
 
 #include "app/basevalues.h"
 #include "app/launchparameter.h"
@@ -132,7 +133,7 @@ MeetingActions::LinkRequest MeetingActions::followLink()
     const bool otherAccount = linkNamesOtherAccount(link);
     link.clear();
     if (otherAccount) {
-        qDebug().noquote() << UiText::differentAccount;
+        qCDebug(lcMeetings).noquote() << UiText::differentAccount;
         return LinkRequest::OtherAccount;
     }
     if (!meetingCode.isEmpty()) {
@@ -175,7 +176,7 @@ void MeetingActions::onInvitation(MeetingOutcome::Action action, const QString &
 {
     MeetingOutcome outcome{action, reply.succeeded(), QString(), meetingCode, QString()};
     if (!reply.succeeded()) {
-        qDebug().noquote() << QStringLiteral("会议邀请信息取得失败：%1").arg(reply.message);
+        qCDebug(lcMeetings).noquote() << QStringLiteral("会议邀请信息取得失败：%1").arg(reply.message);
         outcome.text = QStringLiteral("会议邀请信息取得失败");
     } else {
         outcome.text = InvitationText::fromServiceData(reply.value.toObject());

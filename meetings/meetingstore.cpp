@@ -1,4 +1,5 @@
 #include "meetings/meetingstore.h"
+#include "meetings/logcategory.h"
 
 #include "app/basevalues.h"
 #include "app/waits.h"
@@ -83,7 +84,7 @@ void MeetingStore::takeAnswer(const ServiceReply &reply)
             emit meetingsChanged();
         }
     } else {
-        qDebug().noquote() << "meeting list not refreshed, the last list stays:" << reply.message;
+        qCDebug(lcMeetings).noquote() << "meeting list not refreshed, the last list stays:" << reply.message;
     }
     emit refreshFinished(reply);
     if (m_again) {

@@ -6,6 +6,7 @@
 #include "app/platform.h"
 #include "app/startup.h"
 #include "app/waits.h"
+#include "program/logcategory.h"
 #include "widgets/accessiblenames.h"
 #include "widgets/placeholdercolor.h"
 #include "widgets/pngimage.h"
@@ -36,7 +37,7 @@ void loadStyleSheet(QApplication &app)
     if (file.open(QIODevice::ReadOnly))
         styleSheet = QString::fromUtf8(file.readAll());
     else
-        qDebug() << "style sheet missing, native look";
+        qCDebug(lcProgram) << "style sheet missing, native look";
     app.setStyleSheet(styleSheet);
 }
 
@@ -108,7 +109,7 @@ void watchTerminationRequests(QApplication &app)
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [notifier] {
         // One request is enough; the descriptor stays readable.
         notifier->setEnabled(false);
-        qDebug() << "termination requested";
+        qCDebug(lcProgram) << "termination requested";
         if (mainLoopRunning)
             QCoreApplication::quit();
         else
@@ -147,7 +148,7 @@ int main(int argc, char **argv)
     if (isCrashReporter()) {
         QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
         qInstallMessageHandler(logMessageHandler);
-        qDebug() << "crash reporter started";
+        qCDebug(lcProgram) << "crash reporter started";
         loadTranslations(app);
         return runCrashReporter();
     }
@@ -167,9 +168,9 @@ int main(int argc, char **argv)
     watchTerminationRequests(app);
 
     if (!deleteOldLogs())
-        qDebug() << "日志文件删除失败！";
+        qCDebug(lcProgram) << "日志文件删除失败！";
     if (!deleteOldDumps())
-        qDebug() << "DUMP文件删除失败！";
+        qCDebug(lcProgram) << "DUMP文件删除失败！";
 
     baseValues = new BaseValues;
     baseValues->initBaseValues();
@@ -178,14 +179,14 @@ int main(int argc, char **argv)
     setUpLooks(app);
     installBenchQuit();
     benchMilestone("looks");
-    qDebug().noquote() << QStringLiteral("Vesk云会议v%1").arg(baseValues->versionNo);
+    qCDebug(lcProgram).noquote() << QStringLiteral("Vesk云会议v%1").arg(baseValues->versionNo);
 
     const int secondInstanceExit = runStartupStepSingleInstance(arguments);
     if (secondInstanceExit != 0)
         return secondInstanceExit;
     runStartupStepInstanceServer();
     // The face the system gave for the product font: a serif fallback shows here first.
-    qDebug().noquote() << QStringLiteral("font:") << QFontInfo(app.font()).family();
+    qCDebug(lcProgram).noquote() << QStringLiteral("font:") << QFontInfo(app.font()).family();
     // Closes by itself when the update dialog or the first screen shows.
     StartupSplash::begin();
     runStartupStepServiceToken();
@@ -203,6 +204,6 @@ int main(int argc, char **argv)
     benchMilestone("loop-over");
     runShutdownStepMeetingSdk();
     benchMilestone("sdk-down");
-    qDebug() << "exit" << result;
+    qCDebug(lcProgram) << "exit" << result;
     return result;
 }

@@ -1,5 +1,6 @@
 // Built into the program rather than vesk_app: the box needs Qt Widgets.
 #include "app/crashreport.h"
+#include "program/logcategory.h"
 
 #include "app/logging.h"
 #include "app/platform.h"
@@ -23,14 +24,14 @@ void showCrashMessage()
         QTimer::singleShot(closeMs, &box, &QMessageBox::accept);
     // Support reads in the log whether the user was told.
     QTimer::singleShot(0, &box, [&box] {
-        qDebug().noquote() << QStringLiteral("crash report shown: ") + box.windowTitle();
+        qCDebug(lcProgram).noquote() << QStringLiteral("crash report shown: ") + box.windowTitle();
     });
     box.exec();
 }
 
 void installCrashReporting()
 {
-    setPlatformLogger([](const char *line) { qDebug().noquote() << QString::fromUtf8(line); });
+    setPlatformLogger([](const char *line) { qCDebug(lcProgram).noquote() << QString::fromUtf8(line); });
     installCrashHandler(QDir::toNativeSeparators(dataFolder()).toUtf8().toStdString(), &showCrashMessage);
 }
 

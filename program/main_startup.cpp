@@ -1,6 +1,7 @@
 // Built into the program rather than vesk_app: these steps reach the screens,
 // the service requests and the Meeting SDK, i.e. every library.
 #include "app/startup.h"
+#include "program/logcategory.h"
 
 #include "app/basevalues.h"
 #include "app/instancemarker.h"
@@ -60,7 +61,7 @@ bool connectToFirstInstance(VeskMeetingClient &client, bool &firstInstance)
         if (client.connectToServer(name))
             return true;
     }
-    qWarning() << "no running instance answered";
+    qCWarning(lcProgram) << "no running instance answered";
     return false;
 }
 
@@ -91,17 +92,17 @@ int runStartupStepSingleInstance(const QStringList &arguments)
     }
 
     if (hasWindowSystem() && raiseWindowWithTitle(baseValues->appName.toStdWString())) {
-        qDebug() << "another instance is running: its window was brought to the front";
+        qCDebug(lcProgram) << "another instance is running: its window was brought to the front";
         return 1;
     }
     // The running client has the link and answers it itself (in a meeting
     // it asks there); a box of ours would stand beside its question.
     if (handedOver) {
-        qDebug() << "another instance is running: the link was handed over";
+        qCDebug(lcProgram) << "another instance is running: the link was handed over";
         return 1;
     }
     const QString message = QStringLiteral("Vesk云会议已经在运行！");
-    qDebug().noquote() << message;
+    qCDebug(lcProgram).noquote() << message;
     QEventLoop loop;
     Messages::tell(nullptr, message, QStringLiteral("确定"), [&loop] { loop.quit(); });
     loop.exec();
@@ -153,7 +154,7 @@ void runStartupStepMeetingSdk()
 {
     WeMeetManager *manager = WeMeetManager::instance();
     Q_UNUSED(manager)
-    qDebug().noquote() << QStringLiteral("SDK Version ==") + WeMeetManager::sdkVersion();
+    qCDebug(lcProgram).noquote() << QStringLiteral("SDK Version ==") + WeMeetManager::sdkVersion();
 }
 
 int runStartupStepMainWindow()

@@ -1,4 +1,5 @@
 #include "reminders/desktopnotice.h"
+#include "reminders/logcategory.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -92,7 +93,7 @@ void DesktopNotices::show(const QString &key, const QString &title, const QStrin
         const QDBusPendingReply<uint> reply = *w;
         w->deleteLater();
         if (reply.isError()) {
-            qDebug().noquote() << "desktop notification not shown:" << reply.error().message();
+            qCDebug(lcReminders).noquote() << "desktop notification not shown:" << reply.error().message();
             m_ids.remove(key);
             return;
         }

@@ -1,4 +1,5 @@
 #include "reminders/remindercenter.h"
+#include "reminders/logcategory.h"
 
 #include "app/basevalues.h"
 #include "app/userstore.h"
@@ -90,7 +91,7 @@ void ReminderCenter::showReminder(const ReminderMeeting &meeting)
     const QString key = meeting.key();
     if (!baseValues->signedIn || window(key))
         return;
-    qDebug().noquote() << "meeting reminder:" << meeting.meetingCode;
+    qCDebug(lcReminders).noquote() << "meeting reminder:" << meeting.meetingCode;
     auto *shown = new ReminderWindow(meeting);
     m_windows << shown;
     m_codes.insert(key, meeting.meetingCode);

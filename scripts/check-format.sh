@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Fails when a tracked C++ file differs from .clang-format (clang-format 14).
+# Fails when a tracked C++ file differs from .clang-format (clang-format 14)
+# or the client logs without a category.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$here"
@@ -22,4 +23,11 @@ if [ ${#bad[@]} -gt 0 ]; then
   printf '  %s\n' "${bad[@]}" >&2
   exit 1
 fi
-echo "check-format: ${#files[@]} files formatted"
+# The client's lines carry their folder's category (<folder>/logcategory.h).
+product=(app calendar http login meeting meetings program reminders sdk session update widgets)
+if bare=$(git grep -nE '\bq(Debug|Info|Warning|Critical)\(\)' -- "${product[@]/%//*.cpp}" "${product[@]/%//*.h}" 2>/dev/null); then
+  echo "check-format: log lines without a category (use qCDebug(lc<Folder>)):" >&2
+  echo "$bare" | sed 's/^/  /' >&2
+  exit 1
+fi
+echo "check-format: ${#files[@]} files formatted, every log line with its category"

@@ -1,4 +1,5 @@
 #include "sdk/admissionanswer.h"
+#include "sdk/logcategory.h"
 
 #include "app/basevalues.h"
 #include "app/uitexts.h"
@@ -23,6 +24,6 @@ AdmissionAnswer readAdmissionAnswer(const QString &result)
         return {Next::Refuse, QString(), UiText::notOnParticipantList};
     if (result == QLatin1String("111"))
         return {Next::Refuse, QString(), UiText::meetingNoExpired};
-    qDebug().noquote() << QStringLiteral("入会认证失败，error：%1").arg(result);
+    qCDebug(lcSdk).noquote() << QStringLiteral("入会认证失败，error：%1").arg(result);
     return {Next::Refuse, QString(), UiText::admissionFailed};
 }

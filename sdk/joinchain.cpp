@@ -1,4 +1,5 @@
 #include "sdk/joinchain.h"
+#include "sdk/logcategory.h"
 
 #include "app/basevalues.h"
 #include "app/uitexts.h"
@@ -172,7 +173,7 @@ void JoinChain::startJoin()
 void JoinChain::onTokenResult(const QString &, const ServiceReply &reply)
 {
     if (m_step != Step::Token) {
-        qDebug() << "join: late meeting-service token answer ignored";
+        qCDebug(lcSdk) << "join: late meeting-service token answer ignored";
         return;
     }
     if (!reply.succeeded()) {
@@ -197,7 +198,7 @@ void JoinChain::onTokenResult(const QString &, const ServiceReply &reply)
         return;
     }
     // Neither ready nor verifiable: nothing would ever end the wait.
-    qDebug().noquote() << QStringLiteral("guest token loginStatus %1: join not possible").arg(status);
+    qCDebug(lcSdk).noquote() << QStringLiteral("guest token loginStatus %1: join not possible").arg(status);
     finish(JoinOutcome::Kind::Notice, UiText::joinSignInFailed);
 }
 
@@ -211,7 +212,7 @@ void JoinChain::onInitializeFailed(const QString &message)
 {
     if (m_step != Step::MeetingSdk)
         return;
-    qDebug().noquote() << "join: Meeting SDK initialisation failed:" << message;
+    qCDebug(lcSdk).noquote() << "join: Meeting SDK initialisation failed:" << message;
     finish(JoinOutcome::Kind::Notice, UiText::joinSignInFailed);
 }
 
@@ -286,7 +287,7 @@ void JoinChain::onJoinFinished(const QString &result)
         finish(JoinOutcome::Kind::Joined);
         return;
     }
-    qDebug().noquote() << "join failed:" << result;
+    qCDebug(lcSdk).noquote() << "join failed:" << result;
     // A guest's SDK session is undone quietly: the screen beneath stays.
     if (!baseValues->signedIn)
         m_manager->logoutQuietly();
@@ -308,7 +309,7 @@ void JoinChain::onSdkError(const QString &message)
 {
     if (m_step != Step::MeetingSdk && m_step != Step::Join)
         return;
-    qDebug().noquote() << "join: Meeting SDK error:" << message;
+    qCDebug(lcSdk).noquote() << "join: Meeting SDK error:" << message;
     if (m_step == Step::Join) {
         // The join may still be answered; the screen only says so.
         emit finished({JoinOutcome::Kind::Notice, UiText::joinSdkError});
@@ -321,7 +322,7 @@ void JoinChain::onSdkTimedOut()
 {
     if (m_step != Step::MeetingSdk)
         return;
-    qDebug() << "join: Meeting SDK did not answer within" << Waits::sdkResponseMs << "ms";
+    qCDebug(lcSdk) << "join: Meeting SDK did not answer within" << Waits::sdkResponseMs << "ms";
     finish(JoinOutcome::Kind::Notice, UiText::joinSignInFailed);
 }
 

@@ -1,4 +1,5 @@
 #include "sdk/signinchain.h"
+#include "sdk/logcategory.h"
 
 #include "app/basevalues.h"
 #include "app/uitexts.h"
@@ -35,7 +36,7 @@ SignInChain::~SignInChain()
         QTimer::singleShot(4 * Waits::sdkResponseMs, watch, &QObject::deleteLater);
         connect(manager, &WeMeetManager::OnLoginFinishSignal, watch, [manager, watch](const QString &result) {
             if (result.isEmpty() && !baseValues->signedIn) {
-                qDebug() << "Meeting SDK sign-in arrived after its screen closed; signing out again";
+                qCDebug(lcSdk) << "Meeting SDK sign-in arrived after its screen closed; signing out again";
                 manager->logoutQuietly();
             }
             watch->deleteLater();
@@ -77,7 +78,7 @@ void SignInChain::abandon()
 void SignInChain::onTokenResult(const QString &result, const ServiceReply &reply)
 {
     if (m_step != Step::Token) {
-        qDebug() << "sign-in: late meeting-service token answer ignored";
+        qCDebug(lcSdk) << "sign-in: late meeting-service token answer ignored";
         return;
     }
     m_step = Step::Idle;
@@ -96,7 +97,7 @@ void SignInChain::onInitializeFailed(const QString &message)
 {
     if (m_step != Step::MeetingSdk)
         return;
-    qDebug().noquote() << "sign-in: Meeting SDK initialisation failed:" << message;
+    qCDebug(lcSdk).noquote() << "sign-in: Meeting SDK initialisation failed:" << message;
     finish(UiText::loginFailed);
 }
 
@@ -107,7 +108,7 @@ void SignInChain::onLoginFinished(const QString &result)
             m_undoLateSignIn = false;
             if (!result.isEmpty())
                 return;
-            qDebug() << "sign-in: Meeting SDK sign-in arrived after the sign-in gave up; signing out";
+            qCDebug(lcSdk) << "sign-in: Meeting SDK sign-in arrived after the sign-in gave up; signing out";
             m_manager->logoutQuietly();
         }
         return;
@@ -125,7 +126,7 @@ void SignInChain::onSdkError(const QString &message)
     // An error of a guest preparation while nobody signs in is no failed sign-in.
     if (m_step != Step::MeetingSdk)
         return;
-    qDebug().noquote() << "sign-in: Meeting SDK error:" << message;
+    qCDebug(lcSdk).noquote() << "sign-in: Meeting SDK error:" << message;
     m_undoLateSignIn = m_loginSent;
     finish(UiText::loginFailed);
 }
@@ -134,7 +135,7 @@ void SignInChain::onTimedOut()
 {
     if (m_step != Step::MeetingSdk)
         return;
-    qDebug() << "sign-in: Meeting SDK did not answer within" << Waits::sdkResponseMs << "ms";
+    qCDebug(lcSdk) << "sign-in: Meeting SDK did not answer within" << Waits::sdkResponseMs << "ms";
     m_undoLateSignIn = m_loginSent;
     finish(UiText::loginFailed);
 }

@@ -1,4 +1,5 @@
 #include "sdk/wemeetmanager.h"
+#include "sdk/logcategory.h"
 
 #include "app/basevalues.h"
 
@@ -35,7 +36,9 @@ QString failureText(int32_t code, const char *msg)
 // Items separated as the debug stream separates them, texts unquoted.
 QDebug sdkLog()
 {
-    return qDebug().noquote();
+    return QMessageLogger(QT_MESSAGELOG_FILE, QT_MESSAGELOG_LINE, QT_MESSAGELOG_FUNC)
+        .debug(lcSdk())
+        .noquote();
 }
 
 // "./icon/logo.ico" of the installation. Taken from the program's folder, not
@@ -92,7 +95,7 @@ void WeMeetManager::initialize(QString sdkId, QString sdkToken, QString dataDir,
     WeMeetManager *manager = instance();
     IWemeetSDK *sdk = GetWemeetSDKInstance();
     if (!sdk) {
-        qWarning() << "WeMeetManager...Initialize...Meeting SDK not available";
+        qCWarning(lcSdk) << "WeMeetManager...Initialize...Meeting SDK not available";
         manager->m_state = NotInitialized;
         return;
     }
@@ -152,7 +155,7 @@ void WeMeetManager::joinMeeting(QString meetingCode, QString nickname, bool micO
     if (!pre) {
         // Without an SDK no callback would ever end the join; report it the
         // way the SDK would, after the current event.
-        qWarning() << "WeMeetManager...JoinMeeting...Meeting SDK not available";
+        qCWarning(lcSdk) << "WeMeetManager...JoinMeeting...Meeting SDK not available";
         QMetaObject::invokeMethod(
             this, [this, code] { JoinMeeting(-1, "会议SDK不可用", code.constData()); }, Qt::QueuedConnection);
         return;
@@ -176,7 +179,7 @@ void WeMeetManager::login()
     IWemeetSDK *sdk = GetWemeetSDKInstance();
     IAuthenticationService *auth = sdk ? sdk->GetAuthenticationService() : nullptr;
     if (!auth) {
-        qWarning() << "WeMeetManager...Login...Meeting SDK not available";
+        qCWarning(lcSdk) << "WeMeetManager...Login...Meeting SDK not available";
         QMetaObject::invokeMethod(
             this, [this] { Login(-1, "会议SDK不可用"); }, Qt::QueuedConnection);
         return;
@@ -211,7 +214,7 @@ void WeMeetManager::showScreenCastView()
 
 void WeMeetManager::uninitialize()
 {
-    qDebug() << "Uninitialize";
+    qCDebug(lcSdk) << "Uninitialize";
     if (IWemeetSDK *sdk = GetWemeetSDKInstance()) {
         if (sdk->IsInitialized())
             sdk->Uninitialize();

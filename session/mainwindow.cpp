@@ -1,4 +1,5 @@
 #include "session/mainwindow.h"
+#include "session/logcategory.h"
 
 #include "app/basevalues.h"
 #include "app/launchparameter.h"
@@ -138,7 +139,7 @@ void MainWindow::closeSelfSlot()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    qDebug() << "closeEvent";
+    qCDebug(lcSession) << "closeEvent";
     QMainWindow::closeEvent(event);
     // Only the program's own event loop is ended; before it runs there is
     // none, and a nested loop (a test's wait) is not the program's.
@@ -181,7 +182,7 @@ void MainWindow::forgetPhone()
 
 void MainWindow::wmLogoutFailedSlot(QString result)
 {
-    qDebug().noquote() << "Meeting SDK sign-out failed or did not answer:" << result;
+    qCDebug(lcSession).noquote() << "Meeting SDK sign-out failed or did not answer:" << result;
     wmLogoutCompleteSlot();
 }
 
@@ -253,15 +254,15 @@ void MainWindow::wmShareToMeetingCompleteSlot(QString jsonInfo)
 
 void MainWindow::receiveAppParameterSlot(QString appParameter)
 {
-    qDebug().noquote() << QStringLiteral("receiveAppParameter = %1").arg(appParameter);
+    qCDebug(lcSession).noquote() << QStringLiteral("receiveAppParameter = %1").arg(appParameter);
     baseValues->linkInfo = parseLaunchParameter(appParameter);
     const QMap<QString, QString> &link = baseValues->linkInfo;
     const QString meetingCode = link.value(QStringLiteral("meetingCode"));
-    qDebug().noquote() << QStringLiteral("baseValues.companyCode == ") + baseValues->companyCode;
-    qDebug().noquote() << QStringLiteral("baseValues.userName == ") + baseValues->userName;
+    qCDebug(lcSession).noquote() << QStringLiteral("baseValues.companyCode == ") + baseValues->companyCode;
+    qCDebug(lcSession).noquote() << QStringLiteral("baseValues.userName == ") + baseValues->userName;
 
     if (baseValues->signedIn && linkNamesOtherAccount(link)) {
-        qDebug().noquote() << UiText::differentAccount;
+        qCDebug(lcSession).noquote() << UiText::differentAccount;
         dropJoinNewQuestion();
         QMetaObject::invokeMethod(this, "showDifferentAccountLoginMsgSlot", Qt::QueuedConnection);
         return;

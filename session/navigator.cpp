@@ -1,4 +1,5 @@
 #include "session/navigator.h"
+#include "session/logcategory.h"
 
 #include "app/basevalues.h"
 #include "app/userstore.h"
@@ -405,7 +406,7 @@ bool Navigator::closeToTray(HomeScreen *home)
 {
     if (!m_tray || m_tray->homeScreen() != home || !m_tray->keepsOnClose())
         return false;
-    qDebug() << "home screen kept in the tray";
+    qCDebug(lcSession) << "home screen kept in the tray";
     home->hide();
     return true;
 }
@@ -423,7 +424,7 @@ void Navigator::joinFromReminder(const QString &meetingCode)
     }
     // A home screen shows the join as its own (it listens to the actions).
     if (!meetingActions()->join(meetingCode, true))
-        qDebug().noquote() << "reminder join refused, another join is under way:" << meetingCode;
+        qCDebug(lcSession).noquote() << "reminder join refused, another join is under way:" << meetingCode;
 }
 
 // --- Join dialog ----------------------------------------------------------------
@@ -533,7 +534,7 @@ void Navigator::evaluateEndOfRun()
     if (baseValues && baseValues->signedIn && manager->state() == WeMeetManager::SignedIn) {
         // Signed in with nothing on screen only between a hand-over's steps;
         // closing the home screen always asks for the sign-out above.
-        qDebug() << "signed in without a window; waiting for the next screen";
+        qCDebug(lcSession) << "signed in without a window; waiting for the next screen";
         return;
     }
     endRun();
@@ -544,7 +545,7 @@ void Navigator::logoutWaitOver()
     if (m_ending || !openWindows().isEmpty() || !WeMeetManager::instance()->isLogoutPending())
         return;
     WeMeetManager::instance()->forgetPendingLogout();
-    qDebug() << "Meeting SDK sign-out did not answer within" << Waits::sdkResponseMs << "ms";
+    qCDebug(lcSession) << "Meeting SDK sign-out did not answer within" << Waits::sdkResponseMs << "ms";
     if (m_coordinator)
         m_coordinator->wmLogoutFailedSlot(QString());
     else
@@ -556,7 +557,7 @@ void Navigator::endRun()
     if (m_ending)
         return;
     m_ending = true;
-    qDebug() << "no window open, no meeting: the run ends";
+    qCDebug(lcSession) << "no window open, no meeting: the run ends";
     if (m_tray)
         m_tray->hide();
     emit runEnded();

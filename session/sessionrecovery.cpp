@@ -1,4 +1,5 @@
 #include "session/sessionrecovery.h"
+#include "session/logcategory.h"
 
 #include "app/basevalues.h"
 #include "app/uitexts.h"
@@ -44,7 +45,7 @@ void SessionRecovery::start()
 {
     if (m_step != Step::Idle)
         return;
-    qDebug() << "session lost: renewing the client token";
+    qCDebug(lcSession) << "session lost: renewing the client token";
     m_userName = baseValues->signedIn ? baseValues->userName : QString();
     m_step = Step::ServiceToken;
     m_serviceToken->request();
@@ -56,7 +57,7 @@ void SessionRecovery::serviceTokenAnswered(const ServiceReply &reply)
         return;
     if (!reply.succeeded()) {
         // The service is down rather than forgetful; the screens say so.
-        qDebug() << "session lost: no new client token";
+        qCDebug(lcSession) << "session lost: no new client token";
         m_step = Step::Idle;
         return;
     }
@@ -72,17 +73,17 @@ void SessionRecovery::serviceTokenAnswered(const ServiceReply &reply)
     m_step = Step::SignIn;
     switch (road) {
     case Road::Password:
-        qDebug() << "session lost: signing in again with the remembered password";
+        qCDebug(lcSession) << "session lost: signing in again with the remembered password";
         m_login->loginByAccount(baseValues->accountCompanyCode, baseValues->accountUserName,
                                 LoginShared::decodePassword(baseValues->accountPassword),
                                 baseValues->accountType);
         break;
     case Road::Phone:
-        qDebug() << "session lost: signing in again with the remembered phone sign-in";
+        qCDebug(lcSession) << "session lost: signing in again with the remembered phone sign-in";
         m_login->simulateLogin(baseValues->phoneCompanyCode, baseValues->phoneUserName);
         break;
     case Road::WeChat:
-        qDebug() << "session lost: signing in again with the remembered WeChat sign-in";
+        qCDebug(lcSession) << "session lost: signing in again with the remembered WeChat sign-in";
         m_login->autoLoginByOpenId(baseValues->openId, baseValues->uid, baseValues->unionId);
         break;
     case Road::None:
@@ -118,7 +119,7 @@ void SessionRecovery::meetingTokenAnswered(const ServiceReply &reply)
 
 void SessionRecovery::succeeded()
 {
-    qDebug() << "session renewed";
+    qCDebug(lcSession) << "session renewed";
     m_step = Step::Idle;
     m_silentTried = false;
     emit SessionWatch::instance()->renewed();
@@ -126,7 +127,7 @@ void SessionRecovery::succeeded()
 
 void SessionRecovery::giveUp(const QString &why)
 {
-    qDebug().noquote() << "session lost: the user signs in again:" << why;
+    qCDebug(lcSession).noquote() << "session lost: the user signs in again:" << why;
     m_step = Step::Idle;
     m_silentTried = false;
     if (baseValues->signedIn)

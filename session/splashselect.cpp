@@ -1,4 +1,5 @@
 #include "session/splashselect.h"
+#include "session/logcategory.h"
 #include "ui_splashselect.h"
 
 #include "app/basevalues.h"
@@ -104,8 +105,8 @@ bool SplashSelect::takeSsoHandOff()
     // Used at most once, whatever it held: one that cannot be deleted would
     // sign in again at every start, so it is not used at all.
     if (file.exists() && !file.remove()) {
-        qDebug() << "single-sign-on hand-off file could not be deleted, not used:" << file.fileName()
-                 << file.errorString();
+        qCDebug(lcSession) << "single-sign-on hand-off file could not be deleted, not used:"
+                           << file.fileName() << file.errorString();
         return false;
     }
 
@@ -178,13 +179,13 @@ void SplashSelect::forcedLogoutSlot()
 {
     // Signing in again by itself would sign the other device out in turn.
     m_autoLoginSuppressed = true;
-    qDebug().noquote() << UiText::forcedLogout;
+    qCDebug(lcSession).noquote() << UiText::forcedLogout;
     Messages::tell(this, UiText::forcedLogout, UiText::ok);
 }
 
 void SplashSelect::autoLoginSlot()
 {
-    qDebug() << "autoLoginSlot()";
+    qCDebug(lcSession) << "autoLoginSlot()";
     QMetaObject::invokeMethod(this, "autoLogin", Qt::QueuedConnection);
 }
 
@@ -222,7 +223,7 @@ void SplashSelect::ssoLoginSlot()
 void SplashSelect::uiLoadedFinishSlot()
 {
     if (baseValues->s_accessToken.isEmpty()) {
-        qDebug() << "service token missing: the start screen cannot reach the service";
+        qCDebug(lcSession) << "service token missing: the start screen cannot reach the service";
         // Between the slogan and the buttons, clear of the product name.
         const int top = ui->lblSlogan->geometry().bottom() + 1;
         const int bottom = ui->pBtnJoinMeeting->geometry().top();
@@ -276,7 +277,7 @@ void SplashSelect::linkJoinMeetingSlot()
         return;
     m_spinner->stop();
     if (baseValues->s_accessToken.isEmpty()) {
-        qDebug() << "程序初始化失败,未取得s_accessToken";
+        qCDebug(lcSession) << "程序初始化失败,未取得s_accessToken";
         return;
     }
     const QMap<QString, QString> &link = baseValues->linkInfo;
@@ -285,12 +286,12 @@ void SplashSelect::linkJoinMeetingSlot()
     const QString meetingCode = link.value(QStringLiteral("meetingCode"));
     const QString phone = link.value(QStringLiteral("phone"));
     const QString name = QUrl::fromPercentEncoding(link.value(QStringLiteral("name")).toUtf8());
-    qDebug().noquote() << "linkInfo ==" << link;
-    qDebug().noquote() << "companyCode ==" << companyCode;
-    qDebug().noquote() << "userName ==" << userName;
-    qDebug().noquote() << "meetingCode ==" << meetingCode;
-    qDebug().noquote() << "phone ==" << phone;
-    qDebug().noquote() << "name ==" << name;
+    qCDebug(lcSession).noquote() << "linkInfo ==" << link;
+    qCDebug(lcSession).noquote() << "companyCode ==" << companyCode;
+    qCDebug(lcSession).noquote() << "userName ==" << userName;
+    qCDebug(lcSession).noquote() << "meetingCode ==" << meetingCode;
+    qCDebug(lcSession).noquote() << "phone ==" << phone;
+    qCDebug(lcSession).noquote() << "name ==" << name;
 
     if (!baseValues->signedIn) {
         if (!companyCode.isEmpty() && !userName.isEmpty()) {
@@ -299,7 +300,7 @@ void SplashSelect::linkJoinMeetingSlot()
                 m_joinMeeting->deleteLater();
                 m_joinMeeting = nullptr;
             }
-            qDebug() << "linkJoinMeeting ssoLogin";
+            qCDebug(lcSession) << "linkJoinMeeting ssoLogin";
             m_handedOver = true;
             Navigator::instance()->showAccountLoginFromLink(this, companyCode, userName);
         } else {
@@ -312,7 +313,7 @@ void SplashSelect::linkJoinMeetingSlot()
             if (!dialog) {
                 dialog = openJoinDialog(meetingCode, name);
             } else {
-                qDebug() << "JoinMeeting is not null";
+                qCDebug(lcSession) << "JoinMeeting is not null";
                 // A link without a number leaves what the user typed.
                 if (!meetingCode.isEmpty())
                     dialog->setMeetingNo(meetingCode);
@@ -321,7 +322,7 @@ void SplashSelect::linkJoinMeetingSlot()
             }
             connect(this, &SplashSelect::linkJoinMeetingSignal, dialog, &JoinMeeting::linkJoinMeetingSlot,
                     Qt::UniqueConnection);
-            qDebug().noquote() << "baseValues.wmNickname ==" << baseValues->wmNickname;
+            qCDebug(lcSession).noquote() << "baseValues.wmNickname ==" << baseValues->wmNickname;
             Navigator::instance()->place(dialog, this);
             dialog->show();
             dialog->raise();
@@ -335,7 +336,7 @@ void SplashSelect::linkJoinMeetingSlot()
         return;
     }
     if (linkNamesOtherAccount(link)) {
-        qDebug().noquote() << UiText::differentAccount;
+        qCDebug(lcSession).noquote() << UiText::differentAccount;
         QMetaObject::invokeMethod(this, "showDifferentAccountLoginMsgSlot", Qt::QueuedConnection);
     }
 }

@@ -1,4 +1,5 @@
 #include "widgets/qrcode.h"
+#include "widgets/logcategory.h"
 
 #include <QDebug>
 #include <QLabel>
@@ -25,7 +26,7 @@ QImage qrCodeImage(const QString &text)
         return image;
     } catch (const std::exception &error) {
         // qrcodegen reports a text too long for the fixed version this way.
-        qDebug() << "QR code not drawn:" << error.what();
+        qCDebug(lcWidgets) << "QR code not drawn:" << error.what();
         return QImage();
     }
 }

@@ -1,0 +1,8 @@
+#pragma once
+
+// Every line this folder logs carries the category "vesk.session", so
+// QT_LOGGING_RULES can quieten or single out one part of the client.
+
+#include <QLoggingCategory>
+
+inline Q_LOGGING_CATEGORY(lcSession, "vesk.session")
