@@ -1,5 +1,7 @@
 #include "update/checkupdate.h"
 #include "ui_checkupdate.h"
+#include "update/logcategory.h"
+#include "update/updatearchive.h"
 
 #include "app/basevalues.h"
 #include "app/logging.h"
@@ -20,10 +22,6 @@
 #include <QProcess>
 #include <QScrollBar>
 #include <QTimer>
-
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
-#include <quazip/quazipfileinfo.h>
 
 #include <climits>
 
@@ -55,20 +53,6 @@ QString oversizedMessage()
     return QStringLiteral("更新文件异常，已拒绝解压！\n请联系Vesk客服") + customerServicePhone;
 }
 
-// What an archive may unpack to, against what was downloaded: an installer
-// compresses a few times at most, an archive built to fill the disk
-// hundreds of times. Small archives get a floor of their own.
-constexpr qint64 unpackRatio = 20;
-constexpr qint64 unpackFloor = 4 * 1024 * 1024;
-qint64 unpackBudget(qint64 archiveBytes)
-{
-    return qMax(unpackFloor, archiveBytes * unpackRatio);
-}
-int entryBudget(qint64 archiveBytes)
-{
-    return int(qMin<qint64>(16 + archiveBytes / 4096, 100000));
-}
-
 QString cannotSaveMessage()
 {
     return QStringLiteral("更新文件无法保存！\n请检查磁盘空间和文件权限后重新启动");
@@ -76,67 +60,6 @@ QString cannotSaveMessage()
 
 // The one argument the installer is started with, leading blank included.
 const QString installerArgument = QStringLiteral(" -upd=true");
-
-// Whether an archive entry unpacks inside the target folder: no "..", no
-// absolute path, no drive letter, with either separator.
-bool isSafeEntryName(const QString &name)
-{
-    QString path = name;
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    // ":" covers drive letters and Windows' alternate data streams.
-    if (path.isEmpty() || path.startsWith(QLatin1Char('/')) || path.contains(QLatin1Char(':')))
-        return false;
-    for (const QString &part : path.split(QLatin1Char('/'))) {
-        // Windows drops trailing dots and blanks, so "... " is ".." there.
-        if (part.size() >= 2 && part.count(QLatin1Char('.')) + part.count(QLatin1Char(' ')) == part.size() &&
-            part.contains(QLatin1String("..")))
-            return false;
-    }
-    return true;
-}
-
-// Unpacks every entry under folder, writing no more than budget bytes in
-// all: the sizes an archive declares may lie, the bytes inflated do not.
-// Empty on success, else why not.
-QString unpackWithin(const QString &archive, const QString &folder, qint64 budget)
-{
-    QuaZip zip(archive);
-    if (!zip.open(QuaZip::mdUnzip))
-        return QStringLiteral("cannot open %1 (%2)").arg(archive).arg(zip.getZipError());
-    qint64 written = 0;
-    QByteArray buffer(64 * 1024, Qt::Uninitialized);
-    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
-        QuaZipFileInfo64 info;
-        if (!zip.getCurrentFileInfo(&info))
-            return QStringLiteral("unreadable entry in %1").arg(archive);
-        const QString name = QString(info.name).replace(QLatin1Char('\\'), QLatin1Char('/'));
-        const QString target = folder + QLatin1Char('/') + name;
-        if (name.endsWith(QLatin1Char('/'))) {
-            QDir().mkpath(target);
-            continue;
-        }
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QuaZipFile in(&zip);
-        QFile out(target);
-        if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return QStringLiteral("cannot unpack %1").arg(name);
-        qint64 n = 0;
-        while ((n = in.read(buffer.data(), buffer.size())) > 0) {
-            written += n;
-            if (written > budget)
-                return QStringLiteral("unpacks to more than %1 bytes").arg(budget);
-            if (out.write(buffer.constData(), n) != n)
-                return QStringLiteral("cannot write %1: %2").arg(target, out.errorString());
-        }
-        in.close();
-        if (n < 0 || in.getZipError() != UNZ_OK)
-            return QStringLiteral("damaged entry %1").arg(name);
-        out.close();
-        out.setPermissions(info.getPermissions());
-    }
-    return zip.getZipError() == UNZ_OK ? QString() : QStringLiteral("damaged archive %1").arg(archive);
-}
-
 } // namespace
 
 bool (*CheckUpdate::verifySignature)(const std::string &utf8Path, std::string *why) = &verifyProgramSignature;
@@ -381,48 +304,19 @@ void CheckUpdate::unpackAndStartInstaller()
     const QString folder = QDir::toNativeSeparators(updateFolder());
     const QString program = folder + QDir::separator() + m_installerName;
 
-    // Every entry is checked before anything is written: one that points
-    // outside the folder refuses the whole archive.
-    bool holdsInstaller = false;
-    {
-        QuaZip zip(archive);
-        if (!zip.open(QuaZip::mdUnzip)) {
-            giveUp(QStringLiteral("%1 is not a zip archive (%2)").arg(archive).arg(zip.getZipError()),
-                   downloadFailedMessage());
-            return;
-        }
-        const QList<QuaZipFileInfo64> entries = zip.getFileInfoList64();
-        const qint64 archiveBytes = QFileInfo(archive).size();
-        qint64 declared = 0;
-        for (const QuaZipFileInfo64 &entry : entries)
-            declared += qMax<qint64>(0, qint64(entry.uncompressedSize));
-        if (entries.size() > entryBudget(archiveBytes) || declared > unpackBudget(archiveBytes)) {
-            giveUp(QStringLiteral("%1 of %2 bytes declares %3 entries, %4 bytes unpacked")
-                       .arg(archive)
-                       .arg(archiveBytes)
-                       .arg(entries.size())
-                       .arg(declared),
-                   oversizedMessage());
-            return;
-        }
-        for (const QuaZipFileInfo64 &entry : entries) {
-            if (!isSafeEntryName(entry.name) || entry.isSymbolicLink()) {
-                giveUp(QStringLiteral("refused update archive entry %1").arg(entry.name),
-                       unsafeArchiveMessage());
-                return;
-            }
-            if (entry.name == m_installerName)
-                holdsInstaller = true;
-        }
-    }
-    if (!holdsInstaller) {
-        giveUp(QStringLiteral("%1 holds no %2").arg(archive, m_installerName), downloadFailedMessage());
+    const UpdateArchive::Result unpacked = UpdateArchive::unpack(archive, folder, m_installerName);
+    switch (unpacked.problem) {
+    case UpdateArchive::Problem::None:
+        break;
+    case UpdateArchive::Problem::Oversized:
+        giveUp(unpacked.why, oversizedMessage());
         return;
-    }
-
-    const QString unpackProblem = unpackWithin(archive, folder, unpackBudget(QFileInfo(archive).size()));
-    if (!unpackProblem.isEmpty()) {
-        giveUp(unpackProblem, oversizedMessage());
+    case UpdateArchive::Problem::UnsafeEntry:
+        giveUp(unpacked.why, unsafeArchiveMessage());
+        return;
+    case UpdateArchive::Problem::NotAnArchive:
+    case UpdateArchive::Problem::NoInstaller:
+        giveUp(unpacked.why, downloadFailedMessage());
         return;
     }
     if (!QFileInfo(program).isFile()) {
@@ -440,7 +334,7 @@ void CheckUpdate::unpackAndStartInstaller()
         giveUp(QStringLiteral("could not start %1").arg(program), downloadFailedMessage());
         return;
     }
-    qDebug().noquote() << QStringLiteral("installer started:") << program;
+    qCDebug(lcUpdate).noquote() << QStringLiteral("installer started:") << program;
     // The installer takes over: on Windows it ends this client, elsewhere
     // the dialog ends by itself rather than wait at 100 % for nothing.
     ui->lblUpdateInfo->setText(QStringLiteral("安装程序已启动，请按安装程序的提示完成更新"));
@@ -466,7 +360,7 @@ void CheckUpdate::discardDownload()
 
 void CheckUpdate::giveUp(const QString &reason, const QString &message)
 {
-    qDebug().noquote() << QStringLiteral("update stopped:") << reason;
+    qCDebug(lcUpdate).noquote() << QStringLiteral("update stopped:") << reason;
     discardDownload();
     // Nothing of a refused or failed update stays on the disk.
     QDir(updateFolder()).removeRecursively();
