@@ -17,6 +17,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -32,6 +33,27 @@
 #include <memory>
 
 namespace meetingtest {
+
+// Takes what the client asks the desktop to open in the browser, for as
+// long as it lives.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    UrlCatcher()
+    {
+        for (const QString &scheme : {QStringLiteral("http"), QStringLiteral("https")})
+            QDesktopServices::setUrlHandler(scheme, this, "open");
+    }
+    ~UrlCatcher() override
+    {
+        for (const QString &scheme : {QStringLiteral("http"), QStringLiteral("https")})
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
 
 // A failed request's reply, for driving a screen's result slot directly.
 inline ServiceReply failedReply(ServiceReply::Outcome outcome, const QString &message,

@@ -22,15 +22,6 @@ namespace {
 const std::string queryPath = "/service/tencent-meeting/meeting/queryMeeting";
 } // namespace
 
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl &url) { urls << url; }
-};
-
 class TestMeetingSession : public QObject
 {
     Q_OBJECT
@@ -61,7 +52,6 @@ private slots:
     {
         QVERIFY(startSignedIn(m_server, true));
         m_signedIn = *baseValues;
-        QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_urls, "open");
     }
 
     void init()
@@ -410,14 +400,56 @@ private slots:
         QCOMPARE(m_actions->meetingCode(), joined);
     }
 
+    void linkForAnotherAccountJoinsNothing_data()
+    {
+        QTest::addColumn<QString>("company"); // "@same": the session's
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("phone");
+        QTest::addColumn<QString>("country");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("other company") << "000999"
+                                       << "@same"
+                                       << ""
+                                       << "" << true;
+        QTest::newRow("other user") << "@same"
+                                    << "lina"
+                                    << ""
+                                    << "" << true;
+        QTest::newRow("other phone and country") << ""
+                                                 << ""
+                                                 << "5551234"
+                                                 << "+1" << true;
+        QTest::newRow("other phone, same country") << "@same"
+                                                   << "@same"
+                                                   << "13900139001"
+                                                   << "@same" << false;
+        // Links name the account; the session's userName is the display name.
+        QTest::newRow("account name instead of display name") << "@same" << account << ""
+                                                              << "" << false;
+    }
     void linkForAnotherAccountJoinsNothing()
     {
-        baseValues->linkInfo = {
-            {"companycode", "ZJ3100"}, {"username", "lisi"}, {"meetingCode", "482915736"}};
-        QCOMPARE(m_actions->followLink(), MeetingActions::LinkRequest::OtherAccount);
+        QFETCH(QString, company);
+        QFETCH(QString, user);
+        QFETCH(QString, phone);
+        QFETCH(QString, country);
+        QFETCH(bool, refused);
+        auto same = [](const QString &v, const QString &session) { return v == "@same" ? session : v; };
+        baseValues->linkInfo = {{"companycode", same(company, baseValues->companyCode)},
+                                {"username", same(user, baseValues->userName)},
+                                {"meetingCode", "482915736"},
+                                {"phone", phone},
+                                {"mobileCountryCode", same(country, baseValues->mobileCountryCode)}};
+        QSignalSpy finished(m_actions, &MeetingActions::joinFinished);
+        QCOMPARE(m_actions->followLink(),
+                 refused ? MeetingActions::LinkRequest::OtherAccount : MeetingActions::LinkRequest::Join);
         QVERIFY(baseValues->linkInfo.isEmpty());
         QCOMPARE(m_actions->followLink(), MeetingActions::LinkRequest::None);
-        QVERIFY(!m_actions->isJoining());
+        QCOMPARE(m_actions->isJoining(), !refused);
+        if (!refused) {
+            QVERIFY(finished.wait(8000));
+            QCOMPARE(WemeetSim::lastJoin().meetingCode, QStringLiteral("482915736"));
+        }
     }
 };
 
