@@ -38,10 +38,14 @@ void restrictToOwner(const QString &path)
 
 struct StoreCloser
 {
+    bool wrote = false;
     void operator()(QSettings *settings) const
     {
-        settings->sync();
-        restrictToOwner(settings->fileName());
+        // A read leaves the file as it found it: no write-back, no chmod.
+        if (wrote) {
+            settings->sync();
+            restrictToOwner(settings->fileName());
+        }
         delete settings;
     }
 };
@@ -65,7 +69,7 @@ Store openStore(Access access)
         restrictToOwner(path);
     }
 
-    Store settings(new QSettings(path, QSettings::IniFormat));
+    Store settings(new QSettings(path, QSettings::IniFormat), StoreCloser{access == Access::Write});
     settings->setIniCodec("UTF-8");
     return settings;
 }

@@ -120,10 +120,23 @@ namespace CalendarFile {
 CalendarEvent cleaned(const CalendarEvent &event)
 {
     CalendarEvent clean = event;
-    clean.uid = withoutControls(event.uid, false);
+    clean.uid = withoutControls(event.uid, false).trimmed();
     clean.subject = withoutControls(event.subject, false).trimmed();
+    // Calendar readers drop the blanks around a value (line breaks are
+    // escaped and stay): written as it will be read.
     clean.description = withoutControls(event.description, true);
-    clean.meetingCode = withoutControls(event.meetingCode, false);
+    auto blank = [&clean](int i) {
+        const QChar c = clean.description.at(i);
+        return c.isSpace() && c != QLatin1Char('\n');
+    };
+    int end = clean.description.size();
+    while (end > 0 && blank(end - 1))
+        --end;
+    int begin = 0;
+    while (begin < end && blank(begin))
+        ++begin;
+    clean.description = clean.description.mid(begin, end - begin);
+    clean.meetingCode = withoutControls(event.meetingCode, false).trimmed();
     clean.url = withoutControls(event.url, false).trimmed();
     return clean;
 }
@@ -158,8 +171,12 @@ QByteArray toICalendar(const CalendarEvent &event)
         icalcomponent_add_property(vevent, icalproperty_new_lastmodified(utcTime(event.lastModified)));
     icalcomponent_add_property(vevent, timeProperty(icalproperty_new_dtstart, event.start, zone, tzid));
     icalcomponent_add_property(vevent, timeProperty(icalproperty_new_dtend, event.end, zone, tzid));
-    icalcomponent_add_property(vevent, icalproperty_new_summary(utf8(event.subject).constData()));
-    icalcomponent_add_property(vevent, icalproperty_new_description(utf8(event.description).constData()));
+    // libical refuses a property without a value: a meeting without a subject
+    // or an invitation text leaves it out.
+    if (!event.subject.isEmpty())
+        icalcomponent_add_property(vevent, icalproperty_new_summary(utf8(event.subject).constData()));
+    if (!event.description.isEmpty())
+        icalcomponent_add_property(vevent, icalproperty_new_description(utf8(event.description).constData()));
     if (!event.url.isEmpty())
         icalcomponent_add_property(vevent, icalproperty_new_url(utf8(event.url).constData()));
     if (!event.meetingCode.isEmpty()) {

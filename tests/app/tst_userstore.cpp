@@ -165,6 +165,7 @@ private slots:
         LogCapture log;
         loadLoginInfo();
         loadUserInfo();
+        saveUserInfo();
         QCOMPARE(QFile(userDataPath()).permissions(), before);
         QVERIFY(QFileInfo(userDataPath() + QStringLiteral("/inside")).isDir());
         QVERIFY(

@@ -86,6 +86,14 @@ private slots:
             << QString("周\x01会\x1b[31m\x7f") << QString::fromLatin1("a\0b\tc\b\n", 7)
             << QByteArray("Asia/Shanghai") << "周会[31m"
             << "ab\tc\n";
+        // libical refuses a property without a value.
+        QTest::newRow("no subject, no invitation text") << ""
+                                                        << "" << QByteArray("UTC") << ""
+                                                        << "";
+        // Calendar readers drop blanks around a value; line breaks stay.
+        QTest::newRow("blanks around") << " 周会\t"
+                                       << " \t会议号 \n " << QByteArray("UTC") << "周会"
+                                       << "会议号 \n";
         QTest::newRow("200 characters") << QString(60, QChar(0x4F1A)) << QString(200, QChar(0x8BAE))
                                         << QByteArray("America/New_York") << QString() << QString();
     }
