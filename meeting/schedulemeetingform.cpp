@@ -22,7 +22,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QLayout>
 #include <QLocale>
+#include <QPalette>
 #include <QPushButton>
 #include <QRegExp>
 #include <QRegExpValidator>
@@ -141,18 +143,24 @@ void ScheduleMeeting::setUpLooks()
     }
 }
 
-// The pop-up in the product's looks: a plain white bar with arrows in its
-// text colour (the stock ones are green), days that cannot be booked grey.
+// The pop-up in the product's looks: framed (it opens over the white form),
+// a plain white bar with arrows in its text colour (the stock ones are
+// green), days in the form's type size, those that cannot be booked grey.
 void ScheduleMeeting::styleCalendar(QCalendarWidget *calendar)
 {
     calendar->setStyleSheet(
-        QStringLiteral("QCalendarWidget QWidget#qt_calendar_navigationbar { background-color: #FFFFFF; }"
+        QStringLiteral("QCalendarWidget QWidget#qt_calendar_navigationbar { background-color: #FFFFFF;"
+                       " border-bottom: 1px solid #EEEEEE; }"
                        "QCalendarWidget QToolButton { color: #333333; background: transparent; border: none;"
                        " font-size: 14px; padding: 2px 6px; }"
                        "QCalendarWidget QToolButton:hover { color: #006FFF; }"
                        "QCalendarWidget QAbstractItemView { selection-background-color: #006FFF;"
-                       " selection-color: #FFFFFF; }"
+                       " selection-color: #FFFFFF; outline: none; }"
                        "QCalendarWidget QAbstractItemView:disabled { color: #BBBBBB; }"));
+    // A font, not a style sheet size: the pop-up's height is taken from it.
+    QFont days = calendar->font();
+    days.setPixelSize(13);
+    calendar->setFont(days);
     const std::pair<const char *, QString> arrows[] = {{"qt_calendar_prevmonth", QStringLiteral("‹")},
                                                        {"qt_calendar_nextmonth", QStringLiteral("›")}};
     for (const auto &[name, text] : arrows) {
@@ -161,6 +169,16 @@ void ScheduleMeeting::styleCalendar(QCalendarWidget *calendar)
             button->setText(text);
             button->setToolButtonStyle(Qt::ToolButtonTextOnly);
         }
+    }
+    // A frame where the pop-up opens over the white form: the pop-up window
+    // shows one pixel of its own background around the calendar, counted in
+    // the size it asks for.
+    if (QWidget *popup = calendar->parentWidget(); popup && popup->layout()) {
+        popup->layout()->setContentsMargins(1, 1, 1, 1);
+        QPalette frame = popup->palette();
+        frame.setColor(QPalette::Window, QColor(0xD9, 0xD9, 0xD9));
+        popup->setPalette(frame);
+        popup->setAutoFillBackground(true);
     }
     // The range changes with the other date; it is read when the pop-up shows.
     calendar->installEventFilter(new OutOfRangeGrey(calendar));
