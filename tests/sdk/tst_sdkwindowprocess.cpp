@@ -5,6 +5,7 @@
 #include "sdktestsupport.h"
 
 #include "app/platform.h"
+#include "app/waits.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -52,7 +53,7 @@ bool meetWithWindow()
     QSignalSpy joined(WeMeetManager::instance(), &WeMeetManager::OnJoinMeetingFinishSignal);
     WeMeetManager::instance()->joinMeeting(QStringLiteral("123456789"), QStringLiteral("张三"), false, false,
                                            QString());
-    if (!joined.wait(2000) || !joined.first().first().toString().isEmpty())
+    if (!joined.wait(Waits::sdkResponseMs) || !joined.first().first().toString().isEmpty())
         return false;
     return QTest::qWaitFor(
         [] { return WemeetSim::meetingWindow() && WemeetSim::meetingWindow()->isVisible(); }, 10000);
@@ -105,23 +106,26 @@ private slots:
 
         QSignalSpy share(manager, &WeMeetManager::OnShareToMeetingFinishSignal);
         QVERIFY(WemeetSim::pressInvite());
-        QVERIFY(share.wait(5000));
+        QVERIFY(share.wait(Waits::sdkResponseMs));
 
         WemeetSim::SimWindow *meeting = WemeetSim::meetingWindow();
         meeting->click(QStringLiteral("simMicButton"));
-        QTRY_COMPARE(meeting->text(QStringLiteral("simMicLabel")), QStringLiteral("麦克风：开"));
+        // The window lives in its own process, which a loaded machine answers late.
+        QTRY_COMPARE_WITH_TIMEOUT(meeting->text(QStringLiteral("simMicLabel")), QStringLiteral("麦克风：开"),
+                                  Waits::sdkResponseMs);
 
         QSignalSpy left(manager, &WeMeetManager::OnLeaveMeetingFinishSignal);
         QVERIFY(WemeetSim::pressLeave());
-        QVERIFY(left.wait(5000));
+        QVERIFY(left.wait(Waits::sdkResponseMs));
         QCOMPARE(manager->state(), 2);
         QVERIFY(!WemeetSim::meetingWindow());
 
         // The screen-cast view closes with its own button.
         manager->showScreenCastView();
-        QTRY_VERIFY(WemeetSim::screenCastWindow() && WemeetSim::screenCastWindow()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(WemeetSim::screenCastWindow() && WemeetSim::screenCastWindow()->isVisible(),
+                                 Waits::sdkResponseMs);
         WemeetSim::screenCastWindow()->click(QStringLiteral("simScreenCastCloseButton"));
-        QTRY_VERIFY(!WemeetSim::screenCastWindow());
+        QTRY_VERIFY_WITH_TIMEOUT(!WemeetSim::screenCastWindow(), Waits::sdkResponseMs);
         QCOMPARE(QApplication::activeModalWidget(), &modal);
     }
 
