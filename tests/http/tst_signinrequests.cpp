@@ -34,10 +34,8 @@ private slots:
     void signInStoresTheSessionValues();
     void displayAndPersonNameTakeTheFirstNonEmpty_data();
     void displayAndPersonNameTakeTheFirstNonEmpty();
-    void interfaceUrlLosesEveryApiSegment_data();
-    void interfaceUrlLosesEveryApiSegment();
-    void missingCountryCodeBecomesPlus86_data();
-    void missingCountryCodeBecomesPlus86();
+    void answerFieldsAreStoredCleaned_data();
+    void answerFieldsAreStoredCleaned();
     void companyBindingSuppliesTokensAndCompany();
     void emptyWeChatIdsKeepTheRememberedOnes();
     void wrongPasswordGivesTheMessage();
@@ -355,62 +353,48 @@ void TestSignInRequests::displayAndPersonNameTakeTheFirstNonEmpty()
     QCOMPARE(baseValues->personName, storedPersonName);
 }
 
-void TestSignInRequests::interfaceUrlLosesEveryApiSegment_data()
+// One field of the sign-in answer as the service sends it, and as the session keeps it.
+void TestSignInRequests::answerFieldsAreStoredCleaned_data()
 {
-    QTest::addColumn<QString>("configured");
+    QTest::addColumn<QString>("list"); // fixture list edited: the company 600888 or the account zhangwei
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("sent");
     QTest::addColumn<QString>("stored");
-
-    QTest::newRow("ends in api/") << "http://ent.example/gw/api/"
-                                  << "http://ent.example/gw/";
-    QTest::newRow("api/ twice") << "http://ent.example/api/v2/api/"
-                                << "http://ent.example/v2/";
-    QTest::newRow("case-sensitive") << "http://ent.example/API/x/"
-                                    << "http://ent.example/API/x/";
-    QTest::newRow("no api") << "http://ent.example/"
-                            << "http://ent.example/";
+    const QString url = QStringLiteral("interfaceUrl");
+    const QString country = QStringLiteral("internationalTelephoneCode");
+    QTest::newRow("address ends in api/") << "companies" << url << "http://ent.example/gw/api/"
+                                          << "http://ent.example/gw/";
+    QTest::newRow("address with api/ twice") << "companies" << url << "http://ent.example/api/v2/api/"
+                                             << "http://ent.example/v2/";
+    QTest::newRow("address: API is another segment") << "companies" << url << "http://ent.example/API/x/"
+                                                     << "http://ent.example/API/x/";
+    QTest::newRow("address without api") << "companies" << url << "http://ent.example/"
+                                         << "http://ent.example/";
+    QTest::newRow("no country code: +86") << "accounts" << country << ""
+                                          << "+86";
+    QTest::newRow("Hong Kong's country code") << "accounts" << country << "+852"
+                                              << "+852";
 }
 
-void TestSignInRequests::interfaceUrlLosesEveryApiSegment()
+void TestSignInRequests::answerFieldsAreStoredCleaned()
 {
-    QFETCH(QString, configured);
+    QFETCH(QString, list);
+    QFETCH(QString, field);
+    QFETCH(QString, sent);
     QFETCH(QString, stored);
 
     QTemporaryDir dir;
+    const bool company = list == QLatin1String("companies");
     const std::string fixture = fixtureVariant(dir, [&](QJsonObject &root) {
-        editEntry(root, QStringLiteral("companies"), QStringLiteral("companyCode"), QStringLiteral("600888"),
-                  [&](QJsonObject &c) { c.insert(QStringLiteral("interfaceUrl"), configured); });
+        editEntry(root, list, company ? QStringLiteral("companyCode") : QStringLiteral("userName"),
+                  company ? QStringLiteral("600888") : QStringLiteral("zhangwei"),
+                  [&](QJsonObject &entry) { entry.insert(field, sent); });
     });
     Service service(fixture);
     QVERIFY(service.start());
+    baseValues->mobileCountryCode = QStringLiteral("+1"); // not kept from before
     QCOMPARE(signIn(service, "600888", "zhangwei", "Vesk@2024", 1), QString());
-    QCOMPARE(baseValues->interfaceUrl, stored);
-}
-
-void TestSignInRequests::missingCountryCodeBecomesPlus86_data()
-{
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("stored");
-    QTest::newRow("empty") << ""
-                           << "+86";
-    QTest::newRow("Hong Kong") << "+852"
-                               << "+852";
-}
-
-void TestSignInRequests::missingCountryCodeBecomesPlus86()
-{
-    QFETCH(QString, code);
-    QFETCH(QString, stored);
-
-    QTemporaryDir dir;
-    const std::string fixture = fixtureVariant(dir, [&](QJsonObject &root) {
-        editEntry(root, QStringLiteral("accounts"), QStringLiteral("userName"), QStringLiteral("zhangwei"),
-                  [&](QJsonObject &a) { a.insert(QStringLiteral("internationalTelephoneCode"), code); });
-    });
-    Service service(fixture);
-    QVERIFY(service.start());
-    baseValues->mobileCountryCode = QStringLiteral("+1");
-    QCOMPARE(signIn(service, "600888", "zhangwei", "Vesk@2024", 1), QString());
-    QCOMPARE(baseValues->mobileCountryCode, stored);
+    QCOMPARE(company ? baseValues->interfaceUrl : baseValues->mobileCountryCode, stored);
 }
 
 void TestSignInRequests::companyBindingSuppliesTokensAndCompany()
