@@ -704,10 +704,7 @@ void TestWidgets::areaListFiltersAndSizes()
 
     PhoneField field;
     field.show();
-    PhoneNumEdit &edit = field.edit;
-    QLineEdit *code = field.code;
-    QLineEdit *number = field.number;
-    QListWidget *list = field.list;
+    auto &[window, edit, code, number, list] = field;
     QVERIFY(code && number && list);
     QVERIFY(number->hasFocus());
     QVERIFY(list->isHidden());
@@ -755,10 +752,7 @@ void TestWidgets::choosingAnAreaCodeFillsTheCodeAndMovesFocus()
 {
     PhoneField field;
     field.show();
-    PhoneNumEdit &edit = field.edit;
-    QLineEdit *code = field.code;
-    QLineEdit *number = field.number;
-    QListWidget *list = field.list;
+    auto &[window, edit, code, number, list] = field;
     QTest::mouseClick(code, Qt::LeftButton);
     code->selectAll();
     QTest::keyClicks(code, QStringLiteral("85"));
@@ -794,9 +788,7 @@ void TestWidgets::areaListClosesWhenTheNumberTakesFocus()
     QLineEdit other(&field.window);
     other.setGeometry(10, 250, 200, 30);
     field.show();
-    PhoneNumEdit &edit = field.edit;
-    QLineEdit *code = field.code;
-    QListWidget *list = field.list;
+    auto &[window, edit, code, number, list] = field;
 
     QTest::mouseClick(code, Qt::LeftButton);
     QVERIFY(list->isVisible());
@@ -823,9 +815,7 @@ void TestWidgets::programmaticCodeDoesNotOpenTheList()
 {
     PhoneField field;
     field.show();
-    PhoneNumEdit &edit = field.edit;
-    QListWidget *list = field.list;
-    QLineEdit *code = field.code;
+    auto &[window, edit, code, number, list] = field;
     QSignalSpy changes(code, &QLineEdit::textChanged);
 
     edit.setAreaCode(QStringLiteral("852"));
