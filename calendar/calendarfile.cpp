@@ -107,6 +107,24 @@ bool sameMeeting(const CalendarEvent &a, const CalendarEvent &b)
            a.description == b.description && a.meetingCode == b.meetingCode && a.url == b.url;
 }
 
+// What libical's restriction check finds wrong; it leaves an X-LIC-ERROR
+// property wherever it finds a fault.
+QStringList restrictionProblems(icalcomponent *calendar)
+{
+    icalrestriction_check(calendar);
+    QStringList found;
+    const std::function<void(icalcomponent *)> collect = [&](icalcomponent *c) {
+        for (icalproperty *p = icalcomponent_get_first_property(c, ICAL_XLICERROR_PROPERTY); p;
+             p = icalcomponent_get_next_property(c, ICAL_XLICERROR_PROPERTY))
+            found << ::text(icalproperty_get_xlicerror(p));
+        for (icalcomponent *sub = icalcomponent_get_first_component(c, ICAL_ANY_COMPONENT); sub;
+             sub = icalcomponent_get_next_component(c, ICAL_ANY_COMPONENT))
+            collect(sub);
+    };
+    collect(calendar);
+    return found;
+}
+
 } // namespace
 
 bool CalendarEvent::operator==(const CalendarEvent &other) const
@@ -195,12 +213,26 @@ QByteArray toICalendar(const CalendarEvent &event)
     return result;
 }
 
-CalendarEvent parse(const QByteArray &text)
+CalendarEvent parse(const QByteArray &text, QStringList *problems)
 {
     CalendarEvent event;
     Component calendar(icalparser_parse_string(text.constData()));
-    if (!calendar)
+    if (!calendar) {
+        if (problems)
+            *problems = QStringList{QStringLiteral("not an iCalendar text")};
         return event;
+    }
+    // Checked after the event is read: the check adds X-LIC-ERROR properties.
+    struct CheckAtEnd
+    {
+        icalcomponent *calendar;
+        QStringList *problems;
+        ~CheckAtEnd()
+        {
+            if (problems)
+                *problems = restrictionProblems(calendar);
+        }
+    } check{calendar.get(), problems};
     icalcomponent *vevent = icalcomponent_isa(calendar.get()) == ICAL_VEVENT_COMPONENT
                                 ? calendar.get()
                                 : icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT);
@@ -227,21 +259,8 @@ CalendarEvent parse(const QByteArray &text)
 
 QStringList problems(const QByteArray &text)
 {
-    Component calendar(icalparser_parse_string(text.constData()));
-    if (!calendar)
-        return {QStringLiteral("not an iCalendar text")};
-    // The check leaves an X-LIC-ERROR property wherever it finds a fault.
-    icalrestriction_check(calendar.get());
     QStringList found;
-    const std::function<void(icalcomponent *)> collect = [&](icalcomponent *c) {
-        for (icalproperty *p = icalcomponent_get_first_property(c, ICAL_XLICERROR_PROPERTY); p;
-             p = icalcomponent_get_next_property(c, ICAL_XLICERROR_PROPERTY))
-            found << ::text(icalproperty_get_xlicerror(p));
-        for (icalcomponent *sub = icalcomponent_get_first_component(c, ICAL_ANY_COMPONENT); sub;
-             sub = icalcomponent_get_next_component(c, ICAL_ANY_COMPONENT))
-            collect(sub);
-    };
-    collect(calendar.get());
+    parse(text, &found);
     return found;
 }
 
@@ -277,9 +296,9 @@ bool write(const CalendarEvent &event, const QString &path, QString *error)
         clean.lastModified = QDateTime::currentDateTimeUtc();
     }
     const QByteArray ical = toICalendar(clean);
-    if (!(parse(ical) == clean))
+    QStringList faults;
+    if (!(parse(ical, &faults) == clean))
         return fail(QStringLiteral("the calendar text does not read back"));
-    const QStringList faults = problems(ical);
     if (!faults.isEmpty())
         return fail(faults.join(QStringLiteral("; ")));
     QDir().mkpath(QFileInfo(path).absolutePath());

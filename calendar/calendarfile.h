@@ -34,7 +34,8 @@ namespace CalendarFile {
 CalendarEvent cleaned(const CalendarEvent &event);
 QByteArray toICalendar(const CalendarEvent &event);
 // The first VEVENT of an iCalendar text; an empty uid when there is none.
-CalendarEvent parse(const QByteArray &text);
+// With problems, also what libical's restriction check finds (one parse).
+CalendarEvent parse(const QByteArray &text, QStringList *problems = nullptr);
 // What libical's own restriction check finds wrong with a calendar text.
 QStringList problems(const QByteArray &text);
 
