@@ -41,17 +41,21 @@ if command -v lintian >/dev/null; then
   [ -z "$errors" ] || fail "lintian: $errors"
 fi
 
-# The program finds the SDK beside itself, wherever it is unpacked.
-missing=$(ldd "$app/VeskMeeting" | grep "not found")
+# The program finds the SDK beside itself, wherever it is unpacked. Read
+# once: grep -q ending early can kill a writer still at work, which pipefail
+# reports as a failure.
+libs=$(ldd "$app/VeskMeeting")
+missing=$(grep "not found" <<<"$libs")
 [ -z "$missing" ] || fail "unresolved libraries: $missing"
-ldd "$app/VeskMeeting" | grep -q "$app/libwemeetsdk.so" ||
-  fail "SDK not taken from beside the program: $(ldd "$app/VeskMeeting" | grep wemeetsdk)"
+grep -q "$app/libwemeetsdk.so" <<<"$libs" ||
+  fail "SDK not taken from beside the program: $(grep wemeetsdk <<<"$libs")"
 
 # Only the system's packages are dependencies; admins' config.ini survives upgrades.
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "$depends" | grep -q "libqt5widgets5" || fail "Depends lacks Qt: $depends"
 echo "$depends" | grep -q "wemeetsdk" && fail "Depends names the bundled SDK: $depends"
-dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles 2>/dev/null | grep -qx "/etc/veskmeeting/config.ini" ||
+conffiles=$(dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles 2>/dev/null)
+grep -qx "/etc/veskmeeting/config.ini" <<<"$conffiles" ||
   fail "config.ini is not a conffile"
 
 # Every install path is one of the places a package may use.
