@@ -125,6 +125,34 @@ QStringList restrictionProblems(icalcomponent *calendar)
     return found;
 }
 
+// The first VEVENT below calendar.
+CalendarEvent readEvent(icalcomponent *calendar)
+{
+    CalendarEvent event;
+    icalcomponent *vevent = icalcomponent_isa(calendar) == ICAL_VEVENT_COMPONENT
+                                ? calendar
+                                : icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
+    if (!vevent)
+        return event;
+    event.uid = ::text(icalcomponent_get_uid(vevent));
+    event.subject = ::text(icalcomponent_get_summary(vevent));
+    event.description = ::text(icalcomponent_get_description(vevent));
+    // Resolved against the calendar's own VTIMEZONE.
+    event.start = readTime(icalcomponent_get_dtstart(vevent));
+    event.end = readTime(icalcomponent_get_dtend(vevent));
+    event.sequence = icalcomponent_get_sequence(vevent);
+    if (icalproperty *url = icalcomponent_get_first_property(vevent, ICAL_URL_PROPERTY))
+        event.url = ::text(icalproperty_get_url(url));
+    if (icalproperty *modified = icalcomponent_get_first_property(vevent, ICAL_LASTMODIFIED_PROPERTY))
+        event.lastModified = readTime(icalproperty_get_lastmodified(modified));
+    for (icalproperty *p = icalcomponent_get_first_property(vevent, ICAL_X_PROPERTY); p;
+         p = icalcomponent_get_next_property(vevent, ICAL_X_PROPERTY)) {
+        if (qstrcmp(icalproperty_get_x_name(p), "X-VESK-MEETING-CODE") == 0)
+            event.meetingCode = ::text(icalproperty_get_x(p));
+    }
+    return event;
+}
+
 } // namespace
 
 bool CalendarEvent::operator==(const CalendarEvent &other) const
@@ -215,45 +243,16 @@ QByteArray toICalendar(const CalendarEvent &event)
 
 CalendarEvent parse(const QByteArray &text, QStringList *problems)
 {
-    CalendarEvent event;
     Component calendar(icalparser_parse_string(text.constData()));
     if (!calendar) {
         if (problems)
             *problems = QStringList{QStringLiteral("not an iCalendar text")};
-        return event;
+        return CalendarEvent();
     }
-    // Checked after the event is read: the check adds X-LIC-ERROR properties.
-    struct CheckAtEnd
-    {
-        icalcomponent *calendar;
-        QStringList *problems;
-        ~CheckAtEnd()
-        {
-            if (problems)
-                *problems = restrictionProblems(calendar);
-        }
-    } check{calendar.get(), problems};
-    icalcomponent *vevent = icalcomponent_isa(calendar.get()) == ICAL_VEVENT_COMPONENT
-                                ? calendar.get()
-                                : icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT);
-    if (!vevent)
-        return event;
-    event.uid = ::text(icalcomponent_get_uid(vevent));
-    event.subject = ::text(icalcomponent_get_summary(vevent));
-    event.description = ::text(icalcomponent_get_description(vevent));
-    // Resolved against the calendar's own VTIMEZONE.
-    event.start = readTime(icalcomponent_get_dtstart(vevent));
-    event.end = readTime(icalcomponent_get_dtend(vevent));
-    event.sequence = icalcomponent_get_sequence(vevent);
-    if (icalproperty *url = icalcomponent_get_first_property(vevent, ICAL_URL_PROPERTY))
-        event.url = ::text(icalproperty_get_url(url));
-    if (icalproperty *modified = icalcomponent_get_first_property(vevent, ICAL_LASTMODIFIED_PROPERTY))
-        event.lastModified = readTime(icalproperty_get_lastmodified(modified));
-    for (icalproperty *p = icalcomponent_get_first_property(vevent, ICAL_X_PROPERTY); p;
-         p = icalcomponent_get_next_property(vevent, ICAL_X_PROPERTY)) {
-        if (qstrcmp(icalproperty_get_x_name(p), "X-VESK-MEETING-CODE") == 0)
-            event.meetingCode = ::text(icalproperty_get_x(p));
-    }
+    const CalendarEvent event = readEvent(calendar.get());
+    // After the event is read: the check adds X-LIC-ERROR properties.
+    if (problems)
+        *problems = restrictionProblems(calendar.get());
     return event;
 }
 
