@@ -16,8 +16,6 @@
 #include <QSettings>
 #include <QUuid>
 
-#include <memory>
-
 namespace {
 
 // The file holds the remembered password: readable by its owner only. The
@@ -36,43 +34,61 @@ void restrictToOwner(const QString &path)
     createPrivateFile(QFile::encodeName(path).toStdString());
 }
 
-struct StoreCloser
+// One open of User.dat. Saves repeat what the file holds on every sign-in
+// and join, and each write replaces the file through a lock and a temporary
+// file: the file is written only when a value really changed. A read leaves
+// the file as it found it and never creates it.
+class Store
 {
-    bool wrote = false;
-    void operator()(QSettings *settings) const
+public:
+    Store() : m_settings(userDataPath(), QSettings::IniFormat) { m_settings.setIniCodec("UTF-8"); }
+    Store(const Store &) = delete;
+    Store &operator=(const Store &) = delete;
+    ~Store()
     {
-        // A read leaves the file as it found it: no write-back, no chmod.
-        if (wrote) {
-            settings->sync();
-            restrictToOwner(settings->fileName());
-        }
-        delete settings;
-    }
-};
-
-using Store = std::unique_ptr<QSettings, StoreCloser>;
-
-enum class Access
-{
-    Read,
-    Write
-};
-
-// Reading never creates the file; it comes into being with the first write.
-Store openStore(Access access)
-{
-    const QString path = userDataPath();
-    if (access == Access::Write) {
+        if (!m_changed)
+            return;
+        // The file comes into being readable by its owner only, before the
+        // first value goes in, and stays so whatever QSettings does when it
+        // replaces it.
+        const QString path = m_settings.fileName();
         ensureDataFolder();
         if (!QFileInfo::exists(path))
             createPrivateFile(QFile::encodeName(path).toStdString());
         restrictToOwner(path);
+        m_settings.sync();
+        restrictToOwner(path);
     }
 
-    Store settings(new QSettings(path, QSettings::IniFormat), StoreCloser{access == Access::Write});
-    settings->setIniCodec("UTF-8");
-    return settings;
-}
+    operator const QSettings &() const { return m_settings; }
+    bool contains(const QString &key) const { return m_settings.contains(key); }
+
+    void setValue(const QString &key, const QVariant &value)
+    {
+        // What the file holds reads back as text; anything else is rewritten.
+        const QVariant held = m_settings.value(key);
+        if (held.userType() == QMetaType::QString && held.toString() == value.toString())
+            return;
+        m_settings.setValue(key, value);
+        m_changed = true;
+    }
+
+    // A key or a whole group.
+    void remove(const QString &key)
+    {
+        m_settings.beginGroup(key);
+        const bool group = !m_settings.allKeys().isEmpty();
+        m_settings.endGroup();
+        if (!group && !m_settings.contains(key))
+            return;
+        m_settings.remove(key);
+        m_changed = true;
+    }
+
+private:
+    QSettings m_settings;
+    bool m_changed = false;
+};
 
 QString text(const QSettings &settings, const char *key, const QString &fallback = QString())
 {
@@ -114,7 +130,7 @@ void clearWxGroup()
     baseValues->unionId.clear();
 }
 
-void removePhoneKeys(QSettings &settings)
+void removePhoneKeys(Store &settings)
 {
     settings.remove(QStringLiteral("/LOGININFO2/TYPE"));
     settings.remove(QStringLiteral("/LOGININFO2/COMPANYCODE"));
@@ -122,14 +138,14 @@ void removePhoneKeys(QSettings &settings)
     settings.remove(QStringLiteral("/LOGININFO2/TELEPHONE"));
 }
 
-void removeWxKeys(QSettings &settings)
+void removeWxKeys(Store &settings)
 {
     settings.remove(QStringLiteral("/LOGININFO3/OPENID"));
     settings.remove(QStringLiteral("/LOGININFO3/UID"));
     settings.remove(QStringLiteral("/LOGININFO3/UNIONID"));
 }
 
-void writeAccountKeys(QSettings &settings, const QString &filePassword)
+void writeAccountKeys(Store &settings, const QString &filePassword)
 {
     settings.setValue(QStringLiteral("/LOGININFO/REMERBERPASS"), flagText(baseValues->rememberPassword));
     settings.setValue(QStringLiteral("/LOGININFO/TYPE"), baseValues->accountType);
@@ -163,8 +179,8 @@ QString passwordForFile(const QString &key, const QString &secret)
 // The account whose password the keychain may hold for the file as it is.
 QString rememberedAccountKey()
 {
-    auto settings = openStore(Access::Read);
-    return accountKey(text(*settings, "/LOGININFO/COMPANYCODE"), text(*settings, "/LOGININFO/USERNAME"));
+    Store settings;
+    return accountKey(text(settings, "/LOGININFO/COMPANYCODE"), text(settings, "/LOGININFO/USERNAME"));
 }
 
 } // namespace
@@ -176,29 +192,29 @@ QString userDataPath()
 
 void loadSerialNo()
 {
-    auto settings = openStore(Access::Write);
-    QString serial = text(*settings, "/SOFTINFO/SERIALNO");
+    Store settings;
+    QString serial = text(settings, "/SOFTINFO/SERIALNO");
     if (serial.isEmpty()) {
         serial = QUuid::createUuid().toString();
         serial.remove(QLatin1Char('{')).remove(QLatin1Char('-')).remove(QLatin1Char('}'));
         qCDebug(lcApp).noquote() << QStringLiteral("uuid:") + serial;
-        settings->setValue(QStringLiteral("/SOFTINFO/SERIALNO"), serial);
+        settings.setValue(QStringLiteral("/SOFTINFO/SERIALNO"), serial);
     }
     baseValues->serialNo = serial;
 }
 
 void loadLoginInfo()
 {
-    auto settings = openStore(Access::Read);
+    Store settings;
     BaseValues &v = *baseValues;
-    const bool passwordInFile = !text(*settings, "/LOGININFO/PASSWORD").isEmpty();
+    const bool passwordInFile = !text(settings, "/LOGININFO/PASSWORD").isEmpty();
 
-    v.rememberPassword = flag(*settings, "/LOGININFO/REMERBERPASS", false);
+    v.rememberPassword = flag(settings, "/LOGININFO/REMERBERPASS", false);
     if (v.rememberPassword) {
-        v.accountType = number(*settings, "/LOGININFO/TYPE");
-        v.accountCompanyCode = text(*settings, "/LOGININFO/COMPANYCODE");
-        v.accountUserName = text(*settings, "/LOGININFO/USERNAME");
-        v.accountPassword = text(*settings, "/LOGININFO/PASSWORD");
+        v.accountType = number(settings, "/LOGININFO/TYPE");
+        v.accountCompanyCode = text(settings, "/LOGININFO/COMPANYCODE");
+        v.accountUserName = text(settings, "/LOGININFO/USERNAME");
+        v.accountPassword = text(settings, "/LOGININFO/PASSWORD");
     } else {
         v.accountType = 0;
         v.accountCompanyCode.clear();
@@ -206,27 +222,26 @@ void loadLoginInfo()
         v.accountPassword.clear();
     }
 
-    v.autoLogin = text(*settings, "/LOGININFO/AUTOLOGIN");
+    v.autoLogin = text(settings, "/LOGININFO/AUTOLOGIN");
     if (v.autoLogin == QLatin1String("1")) {
-        v.accountType = number(*settings, "/LOGININFO/TYPE");
+        v.accountType = number(settings, "/LOGININFO/TYPE");
         clearPhoneGroup();
         clearWxGroup();
     } else if (v.autoLogin == QLatin1String("2")) {
-        v.phoneAccountType = number(*settings, "/LOGININFO2/TYPE");
-        v.phoneCompanyCode = text(*settings, "/LOGININFO2/COMPANYCODE");
-        v.phoneUserName = text(*settings, "/LOGININFO2/USERNAME");
-        v.phoneTelephone = text(*settings, "/LOGININFO2/TELEPHONE");
+        v.phoneAccountType = number(settings, "/LOGININFO2/TYPE");
+        v.phoneCompanyCode = text(settings, "/LOGININFO2/COMPANYCODE");
+        v.phoneUserName = text(settings, "/LOGININFO2/USERNAME");
+        v.phoneTelephone = text(settings, "/LOGININFO2/TELEPHONE");
         clearWxGroup();
     } else if (v.autoLogin == QLatin1String("3")) {
         clearPhoneGroup();
-        v.openId = text(*settings, "/LOGININFO3/OPENID");
-        v.uid = text(*settings, "/LOGININFO3/UID");
-        v.unionId = text(*settings, "/LOGININFO3/UNIONID");
+        v.openId = text(settings, "/LOGININFO3/OPENID");
+        v.uid = text(settings, "/LOGININFO3/UID");
+        v.unionId = text(settings, "/LOGININFO3/UNIONID");
     } else if (v.autoLogin.isEmpty()) {
         clearPhoneGroup();
         clearWxGroup();
     }
-    settings.reset();
     // A file of an earlier version holds the password itself; it moves to
     // the keychain with the next save.
     if (v.rememberPassword && !passwordInFile)
@@ -246,22 +261,22 @@ void saveAccountLogin(bool autoLogin)
     if (!previousKey.isEmpty() && (!keep || previousKey != key))
         PasswordVault::remove(previousKey);
 
-    auto settings = openStore(Access::Write);
+    Store settings;
     if (autoLogin) {
-        settings->setValue(QStringLiteral("/LOGININFO/AUTOLOGIN"), QStringLiteral("1"));
-        writeAccountKeys(*settings, filePassword);
+        settings.setValue(QStringLiteral("/LOGININFO/AUTOLOGIN"), QStringLiteral("1"));
+        writeAccountKeys(settings, filePassword);
         return;
     }
-    settings->remove(QStringLiteral("/LOGININFO/AUTOLOGIN"));
+    settings.remove(QStringLiteral("/LOGININFO/AUTOLOGIN"));
     if (v.rememberPassword) {
-        writeAccountKeys(*settings, filePassword);
+        writeAccountKeys(settings, filePassword);
         return;
     }
-    settings->remove(QStringLiteral("/LOGININFO/REMERBERPASS"));
-    settings->remove(QStringLiteral("/LOGININFO/TYPE"));
-    settings->remove(QStringLiteral("/LOGININFO/COMPANYCODE"));
-    settings->remove(QStringLiteral("/LOGININFO/USERNAME"));
-    settings->remove(QStringLiteral("/LOGININFO/PASSWORD"));
+    settings.remove(QStringLiteral("/LOGININFO/REMERBERPASS"));
+    settings.remove(QStringLiteral("/LOGININFO/TYPE"));
+    settings.remove(QStringLiteral("/LOGININFO/COMPANYCODE"));
+    settings.remove(QStringLiteral("/LOGININFO/USERNAME"));
+    settings.remove(QStringLiteral("/LOGININFO/PASSWORD"));
     v.autoLogin.clear();
     v.accountType = 0;
     v.accountCompanyCode.clear();
@@ -271,37 +286,37 @@ void saveAccountLogin(bool autoLogin)
 
 void savePhoneLogin(bool autoLogin)
 {
-    auto settings = openStore(Access::Write);
+    Store settings;
     BaseValues &v = *baseValues;
     if (autoLogin) {
-        settings->setValue(QStringLiteral("/LOGININFO/AUTOLOGIN"), QStringLiteral("2"));
-        settings->setValue(QStringLiteral("/LOGININFO2/TYPE"), v.phoneAccountType);
-        settings->setValue(QStringLiteral("/LOGININFO2/COMPANYCODE"), v.phoneCompanyCode);
-        settings->setValue(QStringLiteral("/LOGININFO2/USERNAME"), v.phoneUserName);
-        settings->setValue(QStringLiteral("/LOGININFO2/TELEPHONE"), v.phoneTelephone);
-        removeWxKeys(*settings);
+        settings.setValue(QStringLiteral("/LOGININFO/AUTOLOGIN"), QStringLiteral("2"));
+        settings.setValue(QStringLiteral("/LOGININFO2/TYPE"), v.phoneAccountType);
+        settings.setValue(QStringLiteral("/LOGININFO2/COMPANYCODE"), v.phoneCompanyCode);
+        settings.setValue(QStringLiteral("/LOGININFO2/USERNAME"), v.phoneUserName);
+        settings.setValue(QStringLiteral("/LOGININFO2/TELEPHONE"), v.phoneTelephone);
+        removeWxKeys(settings);
         return;
     }
-    settings->remove(QStringLiteral("/LOGININFO/AUTOLOGIN"));
-    removePhoneKeys(*settings);
+    settings.remove(QStringLiteral("/LOGININFO/AUTOLOGIN"));
+    removePhoneKeys(settings);
     v.autoLogin.clear();
     clearPhoneGroup();
 }
 
 void saveWxLogin(bool autoLogin)
 {
-    auto settings = openStore(Access::Write);
+    Store settings;
     BaseValues &v = *baseValues;
     if (autoLogin) {
-        settings->setValue(QStringLiteral("/LOGININFO/AUTOLOGIN"), QStringLiteral("3"));
-        removePhoneKeys(*settings);
-        settings->setValue(QStringLiteral("/LOGININFO3/OPENID"), v.openId);
-        settings->setValue(QStringLiteral("/LOGININFO3/UID"), v.uid);
-        settings->setValue(QStringLiteral("/LOGININFO3/UNIONID"), v.unionId);
+        settings.setValue(QStringLiteral("/LOGININFO/AUTOLOGIN"), QStringLiteral("3"));
+        removePhoneKeys(settings);
+        settings.setValue(QStringLiteral("/LOGININFO3/OPENID"), v.openId);
+        settings.setValue(QStringLiteral("/LOGININFO3/UID"), v.uid);
+        settings.setValue(QStringLiteral("/LOGININFO3/UNIONID"), v.unionId);
         return;
     }
-    settings->remove(QStringLiteral("/LOGININFO/AUTOLOGIN"));
-    removeWxKeys(*settings);
+    settings.remove(QStringLiteral("/LOGININFO/AUTOLOGIN"));
+    removeWxKeys(settings);
     v.autoLogin.clear();
     clearWxGroup();
 }
@@ -319,9 +334,9 @@ void forgetAutoLogin(const QString &method)
 void loadUserInfo()
 {
     {
-        auto settings = openStore(Access::Read);
-        baseValues->wmNickname = text(*settings, "/USERINFO/NICKNAME");
-        baseValues->meetingHistory = text(*settings, "/USERINFO/HISMEETLST");
+        Store settings;
+        baseValues->wmNickname = text(settings, "/USERINFO/NICKNAME");
+        baseValues->meetingHistory = text(settings, "/USERINFO/HISMEETLST");
     }
     // The join switches come with the rest: quick meetings and list joins use
     // them before any join dialog has run.
@@ -330,49 +345,49 @@ void loadUserInfo()
 
 void saveUserInfo()
 {
-    auto settings = openStore(Access::Write);
-    settings->setValue(QStringLiteral("/USERINFO/NICKNAME"), baseValues->wmNickname);
-    settings->setValue(QStringLiteral("/USERINFO/HISMEETLST"),
-                       MeetingHistory::storable(baseValues->meetingHistory));
+    Store settings;
+    settings.setValue(QStringLiteral("/USERINFO/NICKNAME"), baseValues->wmNickname);
+    settings.setValue(QStringLiteral("/USERINFO/HISMEETLST"),
+                      MeetingHistory::storable(baseValues->meetingHistory));
 }
 
 void saveMeetingHistory()
 {
     qCDebug(lcApp).noquote() << QStringLiteral("appDataLocation == ") + dataFolder();
     qCDebug(lcApp).noquote() << QStringLiteral("userDataPath == ") + userDataPath();
-    auto settings = openStore(Access::Write);
-    settings->setValue(QStringLiteral("/USERINFO/HISMEETLST"),
-                       MeetingHistory::storable(baseValues->meetingHistory));
+    Store settings;
+    settings.setValue(QStringLiteral("/USERINFO/HISMEETLST"),
+                      MeetingHistory::storable(baseValues->meetingHistory));
 }
 
 void loadMeetingInfo()
 {
-    auto settings = openStore(Access::Read);
-    baseValues->micOn = flag(*settings, "/MEETINGINFO/MICON", true);
-    baseValues->micChosen = settings->contains(QStringLiteral("/MEETINGINFO/MICON"));
-    baseValues->cameraOn = flag(*settings, "/MEETINGINFO/CAMERAON", false);
+    Store settings;
+    baseValues->micOn = flag(settings, "/MEETINGINFO/MICON", true);
+    baseValues->micChosen = settings.contains(QStringLiteral("/MEETINGINFO/MICON"));
+    baseValues->cameraOn = flag(settings, "/MEETINGINFO/CAMERAON", false);
 }
 
 void saveMeetingInfo()
 {
-    auto settings = openStore(Access::Write);
-    settings->setValue(QStringLiteral("/MEETINGINFO/MICON"), flagText(baseValues->micOn));
+    Store settings;
+    settings.setValue(QStringLiteral("/MEETINGINFO/MICON"), flagText(baseValues->micOn));
     baseValues->micChosen = true;
-    settings->setValue(QStringLiteral("/MEETINGINFO/CAMERAON"), flagText(baseValues->cameraOn));
+    settings.setValue(QStringLiteral("/MEETINGINFO/CAMERAON"), flagText(baseValues->cameraOn));
 }
 
 bool loadMeetingReminder()
 {
-    auto settings = openStore(Access::Read);
-    return text(*settings, "/REMINDER/ENABLED", QStringLiteral("True"))
+    Store settings;
+    return text(settings, "/REMINDER/ENABLED", QStringLiteral("True"))
                .compare(QLatin1String("false"), Qt::CaseInsensitive) != 0;
 }
 
 void saveMeetingReminder(bool enabled)
 {
-    auto settings = openStore(Access::Write);
-    settings->setValue(QStringLiteral("/REMINDER/ENABLED"),
-                       enabled ? QStringLiteral("True") : QStringLiteral("False"));
+    Store settings;
+    settings.setValue(QStringLiteral("/REMINDER/ENABLED"),
+                      enabled ? QStringLiteral("True") : QStringLiteral("False"));
 }
 
 QString encodeStoredPassword(const QString &password)
@@ -399,11 +414,11 @@ bool loadProxyLogin(const QString &proxy, QString *user, QString *password)
 {
     QString stored;
     {
-        auto settings = openStore(Access::Read);
-        if (text(*settings, "/PROXY/ADDRESS") != proxy)
+        Store settings;
+        if (text(settings, "/PROXY/ADDRESS") != proxy)
             return false;
-        *user = text(*settings, "/PROXY/USER");
-        stored = text(*settings, "/PROXY/PASSWORD");
+        *user = text(settings, "/PROXY/USER");
+        stored = text(settings, "/PROXY/PASSWORD");
     }
     // Kept in the stored form, in the keychain as in the file.
     if (stored.isEmpty())
@@ -415,22 +430,22 @@ bool loadProxyLogin(const QString &proxy, QString *user, QString *password)
 void saveProxyLogin(const QString &proxy, const QString &user, const QString &password)
 {
     const QString filePassword = passwordForFile(proxyKey(proxy), encodeStoredPassword(password));
-    auto settings = openStore(Access::Write);
-    settings->setValue(QStringLiteral("/PROXY/ADDRESS"), proxy);
-    settings->setValue(QStringLiteral("/PROXY/USER"), user);
-    settings->setValue(QStringLiteral("/PROXY/PASSWORD"), filePassword);
+    Store settings;
+    settings.setValue(QStringLiteral("/PROXY/ADDRESS"), proxy);
+    settings.setValue(QStringLiteral("/PROXY/USER"), user);
+    settings.setValue(QStringLiteral("/PROXY/PASSWORD"), filePassword);
 }
 
 void forgetProxyLogin(const QString &proxy)
 {
     {
-        auto settings = openStore(Access::Read);
-        if (text(*settings, "/PROXY/ADDRESS") != proxy)
+        Store settings;
+        if (text(settings, "/PROXY/ADDRESS") != proxy)
             return;
     }
     PasswordVault::remove(proxyKey(proxy));
-    auto settings = openStore(Access::Write);
-    settings->remove(QStringLiteral("/PROXY"));
+    Store settings;
+    settings.remove(QStringLiteral("/PROXY"));
 }
 
 namespace {
@@ -450,33 +465,33 @@ QString trayKey()
 
 bool loadCloseToTray()
 {
-    auto settings = openStore(Access::Read);
-    return settingsText(*settings, trayKey()).compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+    Store settings;
+    return settingsText(settings, trayKey()).compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
 }
 
 void saveCloseToTray(bool enabled)
 {
-    auto settings = openStore(Access::Write);
-    settings->setValue(trayKey(), flagText(enabled));
+    Store settings;
+    settings.setValue(trayKey(), flagText(enabled));
 }
 
 bool loadHomePlace(QPoint *topLeft, QString *screenName)
 {
-    auto settings = openStore(Access::Read);
-    const QStringList place = text(*settings, "/WINDOW/HOMEPOS").split(QLatin1Char(','));
+    Store settings;
+    const QStringList place = text(settings, "/WINDOW/HOMEPOS").split(QLatin1Char(','));
     bool xOk = false;
     bool yOk = false;
     if (place.size() != 2)
         return false;
     *topLeft = QPoint(place.at(0).toInt(&xOk), place.at(1).toInt(&yOk));
-    *screenName = text(*settings, "/WINDOW/HOMESCREEN");
+    *screenName = text(settings, "/WINDOW/HOMESCREEN");
     return xOk && yOk;
 }
 
 void saveHomePlace(const QPoint &topLeft, const QString &screenName)
 {
-    auto settings = openStore(Access::Write);
-    settings->setValue(QStringLiteral("/WINDOW/HOMEPOS"),
-                       QStringLiteral("%1,%2").arg(topLeft.x()).arg(topLeft.y()));
-    settings->setValue(QStringLiteral("/WINDOW/HOMESCREEN"), screenName);
+    Store settings;
+    settings.setValue(QStringLiteral("/WINDOW/HOMEPOS"),
+                      QStringLiteral("%1,%2").arg(topLeft.x()).arg(topLeft.y()));
+    settings.setValue(QStringLiteral("/WINDOW/HOMESCREEN"), screenName);
 }

@@ -384,6 +384,33 @@ private slots:
                  QJsonDocument::fromJson(m_values.meetingHistory.toUtf8()));
     }
 
+    // Saves repeat what the file holds on every sign-in and join; the file is
+    // replaced only when a value changed.
+    void savingWhatTheFileHoldsLeavesItAlone()
+    {
+        loadSerialNo();
+        fillAccount();
+        m_values.wmNickname = QStringLiteral("张伟");
+        saveUserInfo();
+        saveAccountLogin(false);
+        const QDateTime stamp(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC);
+        auto modified = [] { return QFileInfo(userDataPath()).lastModified().toUTC(); };
+        {
+            QFile file(userDataPath());
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(stamp, QFileDevice::FileModificationTime));
+        }
+        loadSerialNo();
+        saveUserInfo();
+        saveAccountLogin(false);
+        QCOMPARE(modified(), stamp);
+
+        m_values.wmNickname = QStringLiteral("李四");
+        saveUserInfo();
+        QVERIFY(modified() != stamp);
+        QCOMPARE(fileValue(QStringLiteral("USERINFO/NICKNAME")), QStringLiteral("李四"));
+    }
+
     void savingTheHistoryLeavesTheNickname()
     {
         m_values.wmNickname = QStringLiteral("nick");
