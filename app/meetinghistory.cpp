@@ -9,7 +9,6 @@
 namespace MeetingHistory {
 
 namespace {
-constexpr int limit = 5;
 // No invitation is this long; a bigger clipboard is not looked into.
 constexpr int clipboardLimit = 16 * 1024;
 
@@ -35,6 +34,17 @@ QList<QJsonObject> parse(const QString &history)
         if (value.isObject())
             entries << value.toObject();
     }
+    return entries;
+}
+
+QList<QJsonObject> shown(const QString &history)
+{
+    QList<QJsonObject> entries = parse(history);
+    std::stable_sort(entries.begin(), entries.end(), [](const QJsonObject &a, const QJsonObject &b) {
+        return a.value(QStringLiteral("time")).toString() > b.value(QStringLiteral("time")).toString();
+    });
+    while (entries.size() > limit)
+        entries.removeLast();
     return entries;
 }
 

@@ -8,9 +8,16 @@
 // {"list":[{"code":…,"name":…,"time":"yyyyMMddhhmmsszzz"},…]}, newest first.
 namespace MeetingHistory {
 
+// How many recent meetings are kept and shown.
+constexpr int limit = 5;
+
 // The entries that are objects; anything else (an older or damaged text) is
 // no entry.
 QList<QJsonObject> parse(const QString &history);
+
+// The entries a list of recent meetings shows: newest first, at most
+// limit of them (a hand-edited file may hold any number).
+QList<QJsonObject> shown(const QString &history);
 
 // The history with one more join at its head: the same code moves up, at
 // most five entries stay.

@@ -55,8 +55,8 @@ JoinMeeting::JoinMeeting(QString meetingNo, QString nickname, QWidget *parent)
     ui->setupUi(this);
     setUpWindow(QStringLiteral("加入会议"));
 
+    // Nickname, history and the join switches, as the file holds them.
     loadUserInfo();
-    loadMeetingInfo();
 
     setUpTitleButtons(nullptr, ui->pBtnClose);
     ui->pBtnClose->setIconSize(QSize(12, 12));

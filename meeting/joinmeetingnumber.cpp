@@ -4,6 +4,7 @@
 #include "ui_joinmeeting.h"
 
 #include "app/basevalues.h"
+#include "app/meetingcode.h"
 #include "app/meetinghistory.h"
 #include "app/uitexts.h"
 #include "app/userstore.h"
@@ -29,12 +30,9 @@
 #include <QStandardItemModel>
 #include <QStyledItemDelegate>
 
-#include <algorithm>
-
 namespace {
 
 const QChar fullWidthColon(0xFF1A);
-constexpr int maxMeetingNoDigits = 12;
 constexpr int historyNameWidth = 250;
 const QString clearHistoryLink = QStringLiteral("clearMeetingHis");
 
@@ -90,10 +88,7 @@ QString JoinMeeting::displayMeetingNo(const QString &digits)
 
 void JoinMeeting::fillHistory()
 {
-    m_history = MeetingHistory::parse(baseValues->meetingHistory);
-    std::stable_sort(m_history.begin(), m_history.end(), [](const QJsonObject &a, const QJsonObject &b) {
-        return a.value(QStringLiteral("time")).toString() > b.value(QStringLiteral("time")).toString();
-    });
+    m_history = MeetingHistory::shown(baseValues->meetingHistory);
 
     auto *view = new QListView(ui->cboBoxMeetingNo);
     view->setItemDelegate(new HistoryRowDelegate(view));
@@ -195,20 +190,13 @@ void JoinMeeting::onMeetingNoCboBoxEditTextChanged(QString arg1)
 {
     if (m_filtering)
         return;
-    QString text = arg1;
-    const int colon = text.indexOf(fullWidthColon);
-    if (colon >= 0)
-        text = text.mid(colon + 1);
-    text.remove(QLatin1Char('-'));
-    text.remove(QRegularExpression(QStringLiteral("\\s")));
-    static const QRegularExpression digitsOnly(QStringLiteral("^[0-9]*$"));
-    if (digitsOnly.match(text).hasMatch() && text.size() <= maxMeetingNoDigits)
-        lastAcceptedMeetingNo() = text;
+    const int colon = arg1.indexOf(fullWidthColon);
+    lastAcceptedMeetingNo() = MeetingCode::typed(arg1, lastAcceptedMeetingNo());
 
     // Keep the cursor behind the same digit it followed while typing.
     QLineEdit *edit = ui->cboBoxMeetingNo->lineEdit();
-    const int digitsBeforeCursor =
-        edit->text().left(edit->cursorPosition()).remove(QRegularExpression(QStringLiteral("[^0-9]"))).size();
+    static const QRegularExpression nonDigit(QStringLiteral("[^0-9]"));
+    const int digitsBeforeCursor = edit->text().left(edit->cursorPosition()).remove(nonDigit).size();
     const QString shown = displayMeetingNo(lastAcceptedMeetingNo());
     if (edit->text() == shown)
         return;

@@ -222,6 +222,20 @@ private slots:
         QCOMPARE(historyCodes(), after);
     }
 
+    void handEditedHistoryShowsTheFiveNewest()
+    {
+        QList<QPair<QString, QString>> entries;
+        for (int i = 1; i <= 7; ++i)
+            entries << qMakePair(QString(9, QChar('0' + i)), QStringLiteral("2026010%1090000000").arg(i));
+        writeHistory(entries);
+        JoinMeeting *dialog = openFromStartScreen();
+        QVERIFY(dialog);
+        QComboBox *combo = formOf(dialog).number;
+        QCOMPARE(combo->count(), 6); // five meetings and "清空记录"
+        QCOMPARE(combo->itemText(0), QStringLiteral("777  777  777"));
+        QCOMPARE(combo->itemText(4), QStringLiteral("333  333  333"));
+    }
+
     void historyDropDownShowsRecentMeetings_data()
     {
         QTest::addColumn<int>("daysAgo");
