@@ -65,9 +65,9 @@ public:
 
     void setValue(const QString &key, const QVariant &value)
     {
-        // What the file holds reads back as text; anything else is rewritten.
-        const QVariant held = m_settings.value(key);
-        if (held.userType() == QMetaType::QString && held.toString() == value.toString())
+        // A value that already reads back the same is not written again; an
+        // absent key reads as empty text.
+        if (settingsText(m_settings, key) == value.toString().trimmed())
             return;
         m_settings.setValue(key, value);
         m_changed = true;

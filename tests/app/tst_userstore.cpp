@@ -165,6 +165,7 @@ private slots:
         LogCapture log;
         loadLoginInfo();
         loadUserInfo();
+        m_values.wmNickname = QStringLiteral("张伟");
         saveUserInfo();
         QCOMPARE(QFile(userDataPath()).permissions(), before);
         QVERIFY(QFileInfo(userDataPath() + QStringLiteral("/inside")).isDir());
