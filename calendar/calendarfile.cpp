@@ -68,12 +68,25 @@ QString text(const char *value)
     return value ? QString::fromUtf8(value) : QString();
 }
 
+// The zone a time of the file is read in: libical's own zone of that TZID
+// where it has one (the file's VTIMEZONE was written from it), whose rules it
+// expands once per run instead of once per read.
+const icaltimezone *readZone(struct icaltimetype time)
+{
+    if (!time.zone)
+        return icaltimezone_get_utc_timezone();
+    useZoneDataBesideProgram();
+    const char *tzid = icaltimezone_get_tzid(const_cast<icaltimezone *>(time.zone));
+    if (icaltimezone *known = tzid ? icaltimezone_get_builtin_timezone(tzid) : nullptr)
+        return known;
+    return time.zone;
+}
+
 QDateTime readTime(struct icaltimetype time)
 {
     if (icaltime_is_null_time(time))
         return QDateTime();
-    const icaltimezone *zone = time.zone ? time.zone : icaltimezone_get_utc_timezone();
-    return QDateTime::fromSecsSinceEpoch(qint64(icaltime_as_timet_with_zone(time, zone)));
+    return QDateTime::fromSecsSinceEpoch(qint64(icaltime_as_timet_with_zone(time, readZone(time))));
 }
 
 QByteArray utf8(const QString &text)
@@ -137,7 +150,6 @@ CalendarEvent readEvent(icalcomponent *calendar)
     event.uid = ::text(icalcomponent_get_uid(vevent));
     event.subject = ::text(icalcomponent_get_summary(vevent));
     event.description = ::text(icalcomponent_get_description(vevent));
-    // Resolved against the calendar's own VTIMEZONE.
     event.start = readTime(icalcomponent_get_dtstart(vevent));
     event.end = readTime(icalcomponent_get_dtend(vevent));
     event.sequence = icalcomponent_get_sequence(vevent);
