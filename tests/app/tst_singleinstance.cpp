@@ -102,12 +102,14 @@ private:
 private slots:
     void initTestCase()
     {
-        // A private X server; the display number comes back on its output.
+        // A private X server; the display number comes back on its output. It
+        // does not reset when the last client leaves, which can turn the next
+        // program away.
         m_xServer.setStandardErrorFile(QProcess::nullDevice());
         m_xServer.start(QStringLiteral("Xvfb"),
                         {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                          QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                         QStringLiteral("tcp")});
+                         QStringLiteral("tcp"), QStringLiteral("-noreset")});
         if (!m_xServer.waitForStarted(5000))
             return;
         while (!m_xServer.canReadLine() && m_xServer.waitForReadyRead(10000)) {
